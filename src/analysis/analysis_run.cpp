@@ -1,0 +1,53 @@
+#include "analysis/analysis_run.h"
+
+#include "analysis/list_sort.h"
+#include "analysis/reference_scan.h"
+#include "platform/platform.h"
+
+namespace gantrel {
+
+RunEnd runAnalysis(const std::string& folder, WindowState& state, UserInterface& ui,
+                   MapsFolderStore& store)
+{
+    state.path = folder;
+    const std::string joint = folder + platform::separator();
+    {
+        platform::FileLookup lookup;
+        if (!lookup.fileExists(joint + "global.cfg") || !lookup.fileExists(joint + "ailists.cfg")) {
+            ui.showMessage("Invalid map folder structure. Is this really a map folder?");
+            return RunEnd::NotAMapFolder;
+        }
+    }
+    for (auto* list : {&state.objectFolders, &state.objects, &state.splineFolders, &state.splines,
+                       &state.missingObjects, &state.missingSplines, &state.tiles}) {
+        list->clear();
+    }
+    state.lineStore.clear();
+    state.log.clear();
+    state.log.push_back("Loaded successfully from path " + folder);
+
+    const platform::CaseInsensitiveOrder order;
+    for (const std::string& name : platform::findTiles(folder)) {
+        state.tiles.push_back(joint + name);
+    }
+    sortCaseInsensitive(state.tiles, order);
+    if (!state.tiles.empty()) {
+        const std::string count = std::to_string(state.tiles.size());
+        state.log.push_back("This map contains " + count + " tiles.");
+        state.tileCaption += " " + count;
+    }
+
+    scanReferences(state, ui);
+
+    ++state.logScrolls;
+    state.exportButtonsVisible = true;
+    for (auto* list : {&state.objectFolders, &state.splineFolders, &state.objects, &state.splines,
+                       &state.missingObjects, &state.missingSplines}) {
+        sortCaseInsensitive(*list, order);
+    }
+    // Stored last, so that a settings file that cannot be written spoils nothing of the run.
+    store.storeMapsFolder(state.path);
+    return RunEnd::Completed;
+}
+
+}  // namespace gantrel

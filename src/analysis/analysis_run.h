@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+#include "analysis/maps_folder_store.h"
+#include "common/window_state.h"
+
+namespace gantrel {
+
+enum class RunEnd {
+    NotAMapFolder,  // the folder lacks global.cfg or ailists.cfg: reported, nothing cleared
+    Completed,      // lists filled and sorted, log scrolled, export buttons shown
+};
+
+/// The analysis run on a chosen map folder (no trailing separator, except for a root):
+/// checks it, clears every list, enumerates the tiles, scans them, then scrolls the log, shows
+/// the export buttons, sorts the six result lists and stores the maps folder.
+/// Throws Error when a tile cannot be read (the lists keep what was appended so far) or, after
+/// the run has completed in every other respect, when the maps folder cannot be stored.
+RunEnd runAnalysis(const std::string& folder, WindowState& state, UserInterface& ui,
+                   MapsFolderStore& store);
+
+}  // namespace gantrel

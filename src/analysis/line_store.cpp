@@ -1,0 +1,99 @@
+#include "analysis/line_store.h"
+
+#include "analysis/tile_decoder.h"
+#include "common/error.h"
+#include "platform/platform.h"
+
+namespace gantrel {
+
+LineStore::LineStore(std::u16string text)
+{
+    setText(std::move(text));
+}
+
+void LineStore::clear()
+{
+    setText({});
+}
+
+void LineStore::setText(std::u16string text)
+{
+    m_file.clear();
+    m_pending = false;
+    m_text = std::move(text);
+    indexLines();
+}
+
+void LineStore::loadTile(const std::string& path)
+{
+    std::vector<char> file;
+    readTileFile(path, file);
+    assignFile(file);
+}
+
+void LineStore::assignFile(std::vector<char>& file)
+{
+    std::swap(m_file, file);
+    m_pending = true;
+}
+
+void LineStore::decode() const
+{
+    if (!m_pending) {
+        return;
+    }
+    const EncodingMark mark = detectEncoding(m_file);
+    const auto body = std::span<const char>(m_file).subspan(mark.length);
+    m_text = unifyLineBreaks(decodeTileText(body, mark.encoding));
+    std::vector<char>().swap(m_file);
+    m_pending = false;
+    indexLines();
+}
+
+void LineStore::indexLines() const
+{
+    m_lineStarts.clear();
+    for (std::size_t start = 0; start < m_text.size();) {
+        m_lineStarts.push_back(start);
+        const std::size_t lineBreak = m_text.find(u"\r\n", start);
+        if (lineBreak == std::u16string::npos) {
+            break;
+        }
+        start = lineBreak + 2;
+    }
+}
+
+std::size_t LineStore::lineCount() const
+{
+    decode();
+    return m_lineStarts.size();
+}
+
+std::u16string LineStore::line(std::size_t index) const
+{
+    decode();
+    const std::size_t start = m_lineStarts.at(index);
+    const std::size_t end = index + 1 < m_lineStarts.size()
+                                ? m_lineStarts[index + 1] - 2
+                                : std::min(m_text.find(u"\r\n", start), m_text.size());
+    if (end - start > kMaxFetchableLine) {
+        throw OutOfResources("Line too long");
+    }
+    return m_text.substr(start, end - start);
+}
+
+const std::u16string& LineStore::text() const
+{
+    decode();
+    return m_text;
+}
+
+void readTileFile(const std::string& path, std::vector<char>& file)
+{
+    if (!platform::readTile(path, file, kMaxTileText + 3) ||
+        file.size() - detectEncoding(file).length > kMaxTileText) {
+        throw Error(openErrorText(platform::fullPath(path), "The file is 2 GiB or larger.", 0));
+    }
+}
+
+}  // namespace gantrel

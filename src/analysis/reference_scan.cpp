@@ -1,0 +1,91 @@
+#include "analysis/reference_scan.h"
+
+#include "analysis/seen_set.h"
+#include "analysis/tile_pipeline.h"
+#include "common/error.h"
+#include "common/game_root.h"
+#include "platform/platform.h"
+
+namespace gantrel {
+namespace {
+
+// The scan's seen-sets over the state's result lists, and the missing test for new references.
+class ReferenceSets {
+public:
+    ReferenceSets(WindowState& state, std::string root)
+        : objects(state.objects),
+          objectFolders(state.objectFolders),
+          splines(state.splines),
+          splineFolders(state.splineFolders),
+          missingObjects(state.missingObjects),
+          missingSplines(state.missingSplines),
+          m_root(std::move(root))
+    {
+    }
+
+    void add(const TileReferences& references, const TileReferences::Reference& reference)
+    {
+        const bool object = reference.kind == ReferenceKind::Object;
+        const std::string_view text = references.text(reference);
+        if ((object ? objects : splines).addIfNew(text, reference.hash) && !present(text)) {
+            (object ? missingObjects : missingSplines).addIfNew(text, reference.hash);
+        }
+        (object ? objectFolders : splineFolders)
+            .addIfNew(references.folder(reference), reference.folderHash);
+    }
+
+    SeenSet objects, objectFolders, splines, splineFolders, missingObjects, missingSplines;
+
+private:
+    // GameRoot and the reference joined as plain strings.
+    bool present(std::string_view reference)
+    {
+        m_candidate.assign(m_root).append(reference);
+        return m_lookup.fileExists(m_candidate);
+    }
+
+    std::string m_root;
+    std::string m_candidate;
+    platform::FileLookup m_lookup;
+};
+
+}  // namespace
+
+void scanReferences(WindowState& state, UserInterface& ui)
+{
+    ReferenceSets sets(state, gameRoot(state.path));
+    const std::size_t count = state.tiles.size();
+    const std::string of = " of " + std::to_string(count) + " verified successfully.";
+    {
+        TilePipeline pipeline(state.tiles);
+        for (std::size_t t = 0; t < count; ++t) {
+            TilePipeline::Tile& tile = pipeline.take(t);
+            if (tile.error) {
+                std::rethrow_exception(tile.error);
+            }
+            state.lineStore.assignFile(tile.file);
+            for (std::size_t i = 0; i < tile.references.size(); ++i) {
+                sets.add(tile.references, tile.references[i]);
+            }
+            const bool tooLong = tile.references.tooLongLine.has_value();
+            pipeline.release(t);
+            if (tooLong) {
+                throw OutOfResources("Line too long");
+            }
+            state.log.push_back("Tile " + std::to_string(t + 1) + of);
+            ui.tileScanned(t + 1, count);
+        }
+    }
+    const auto amount = [](const SeenSet& set) { return std::to_string(set.added()); };
+    state.log.insert(state.log.end(), {"---End of analysis.", "", "RESULTS (Amount of):",
+                                       "Scenery Objects: " + amount(sets.objects),
+                                       "Scenery Object Folders: " + amount(sets.objectFolders),
+                                       "Splines: " + amount(sets.splines),
+                                       "Spline Folders: " + amount(sets.splineFolders),
+                                       "Missing Objects: " + amount(sets.missingObjects),
+                                       "Missing Splines: " + amount(sets.missingSplines)});
+    ui.showMessage("End of analysis. Check the Activity log and other tabs for additional info.");
+    state.path = mapsFolderOf(state.path);
+}
+
+}  // namespace gantrel

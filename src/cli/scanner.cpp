@@ -1,0 +1,164 @@
+#include "cli/scanner.h"
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <ostream>
+
+#include "analysis/analysis_run.h"
+#include "common/error.h"
+
+namespace gantrel {
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: gantrel-scan [--json] MAP_FOLDER\n"
+    "Checks a TELV map folder: reads every tile, lists the scenery objects and splines the map\n"
+    "uses, their folders, and the ones missing from the installation that holds the map.\n"
+    "\n"
+    "  --json     print one JSON object instead of the activity log and the lists\n"
+    "  --help     print this help\n"
+    "  --version  print the version\n"
+    "\n"
+    "Exit status: 0 nothing missing, 1 something missing, 2 not a map folder or an error,\n"
+    "64 wrong usage.\n";
+
+// Message boxes become lines on the error stream, in order; the JSON form collects them.
+class ConsoleUi final : public UserInterface {
+public:
+    ConsoleUi(std::ostream& err, bool echo) : m_err(err), m_echo(echo) {}
+
+    void showMessage(const std::string& text) override
+    {
+        messages.push_back(text);
+        if (m_echo) {
+            m_err << text << '\n';
+        }
+    }
+    void showError(const std::string& message) override
+    {
+        error = errorBoxText(message);
+        if (m_echo) {
+            m_err << *error << '\n';
+        }
+    }
+
+    std::vector<std::string> messages;
+    std::optional<std::string> error;
+
+private:
+    std::ostream& m_err;
+    bool m_echo;
+};
+
+struct Section {
+    const char* caption;
+    const char* key;
+    const std::vector<std::string> WindowState::*list;
+};
+
+constexpr Section kSections[] = {
+    {"Object folders", "objectFolders", &WindowState::objectFolders},
+    {"Spline folders", "splineFolders", &WindowState::splineFolders},
+    {"Object list", "objects", &WindowState::objects},
+    {"Spline list", "splines", &WindowState::splines},
+    {"Missing Objects", "missingObjects", &WindowState::missingObjects},
+    {"Missing Splines", "missingSplines", &WindowState::missingSplines},
+};
+
+void printText(const WindowState& state, std::ostream& out)
+{
+    for (const std::string& line : state.log) {
+        out << line << '\n';
+    }
+    for (const Section& section : kSections) {
+        out << '\n' << section.caption << '\n';
+        for (const std::string& entry : state.*section.list) {
+            out << entry << '\n';
+        }
+    }
+}
+
+void printJson(const WindowState& state, const ConsoleUi& ui, std::ostream& out)
+{
+    nlohmann::ordered_json result;
+    result["path"] = state.path;
+    result["log"] = state.log;
+    result["tiles"] = state.tiles;
+    for (const Section& section : kSections) {
+        result[section.key] = state.*section.list;
+    }
+    result["exportButtonsVisible"] = state.exportButtonsVisible;
+    result["messages"] = ui.messages;
+    result["error"] = ui.error ? nlohmann::ordered_json(*ui.error) : nlohmann::ordered_json();
+    // Paths on disk need not be valid UTF-8: such bytes are replaced rather than refused.
+    out << result.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+}
+
+}  // namespace
+
+std::string chosenFolderPath(const std::string& argument)
+{
+    std::error_code error;
+    std::filesystem::path path = std::filesystem::absolute(argument, error);
+    if (error) {
+        path = argument;
+    }
+    std::string text = path.lexically_normal().string();
+    const std::string root = path.root_path().string();
+    while (text.size() > root.size() && text.size() > 1 &&
+           (text.back() == '/' || text.back() == std::filesystem::path::preferred_separator)) {
+        text.pop_back();
+    }
+    return text;
+}
+
+int runScanner(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err)
+{
+    bool json = false;
+    std::vector<std::string> folders;
+    for (const std::string& argument : arguments) {
+        if (argument == "--help" || argument == "-h") {
+            out << kUsage;
+            return kScanClean;
+        }
+        if (argument == "--version") {
+            out << "gantrel-scan 3.1.0.0\n";
+            return kScanClean;
+        }
+        if (argument == "--json") {
+            json = true;
+        } else if (argument.size() > 1 && argument[0] == '-' && argument != "--") {
+            err << "gantrel-scan: unknown option " << argument << "\n" << kUsage;
+            return kScanUsage;
+        } else if (argument != "--") {
+            folders.push_back(argument);
+        }
+    }
+    if (folders.size() != 1) {
+        err << (folders.empty() ? "gantrel-scan: no map folder given\n"
+                                : "gantrel-scan: give one map folder\n")
+            << kUsage;
+        return kScanUsage;
+    }
+
+    WindowState state;
+    ConsoleUi ui(err, !json);
+    NoMapsFolderStore store;
+    RunEnd end = RunEnd::NotAMapFolder;
+    try {
+        end = runAnalysis(chosenFolderPath(folders.front()), state, ui, store);
+    } catch (const std::exception& error) {
+        ui.showError(error.what());
+    }
+    if (json) {
+        printJson(state, ui, out);
+    } else {
+        printText(state, out);
+    }
+    if (end != RunEnd::Completed || ui.error) {
+        return kScanFailed;
+    }
+    return state.missingObjects.empty() && state.missingSplines.empty() ? kScanClean : kScanMissing;
+}
+
+}  // namespace gantrel

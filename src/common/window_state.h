@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "analysis/line_store.h"
+
+namespace gantrel {
+
+/// The state the window shows and the analysis and the exports act on. The window renders it;
+/// the scanner and the tests drive the same operations on it. Every list holds 8-bit strings.
+struct WindowState {
+    std::string path;                         // caminho: the map path field
+    std::vector<std::string> log;             // scanlog: the activity log, one entry a line
+    std::vector<std::string> objectFolders;   // folderlist
+    std::vector<std::string> splineFolders;   // splinefolderlist
+    std::vector<std::string> objects;         // filelist
+    std::vector<std::string> splines;         // splinefilelist
+    std::vector<std::string> missingObjects;  // missingobjects
+    std::vector<std::string> missingSplines;  // missingsplines
+    std::vector<std::string> tiles;           // tilelist: full tile paths, kept sorted
+    LineStore lineStore{u"Mema"};             // Mema: the current tile's lines
+    std::string tileCaption = "Tiles:";       // Label1
+    bool exportButtonsVisible = false;        // scof_copy, slif_copy, Button10, Button11
+    std::size_t logScrolls = 0;  // times the log's caret was put at its end and scrolled into view
+};
+
+/// The message box and the error box, reached through one small interface so that the window
+/// shows real modal boxes while the scanner prints and the tests record.
+class UserInterface {
+public:
+    virtual ~UserInterface() = default;
+    /// The message box: returns when the user has closed it.
+    virtual void showMessage(const std::string& text) = 0;
+    /// The error box for an error's message (the full-stop rule is applied by the caller's
+    /// errorBoxText or here, as the implementation documents).
+    virtual void showError(const std::string& message) = 0;
+    /// Called after each tile of a scan; a window repaints and shows progress here.
+    virtual void tileScanned(std::size_t /*done*/, std::size_t /*total*/) {}
+};
+
+}  // namespace gantrel

@@ -1,0 +1,121 @@
+#pragma once
+
+// The one seam to the operating system. Everything the engine asks of the system goes through
+// these declarations; CMake picks the POSIX or the Win32 implementation, callers never see which.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace gantrel::platform {
+
+// ---- Paths -------------------------------------------------------------------------------
+
+/// The separator the program puts into paths it builds: "/" on POSIX, "\" on Windows.
+char separator();
+/// True for every character the native path rules take as a separator.
+bool isSeparator(char c);
+/// True where paths start with drive letters (C:\).
+bool hasDrives();
+/// The absolute form of a path, as the system's full-path routine gives it ("." and ".." and
+/// doubled separators resolved lexically); the path itself when it cannot be made absolute.
+std::string fullPath(const std::string& path);
+
+// ---- File system -------------------------------------------------------------------------
+
+/// The names of the entries of a folder whose name ends in ".map" without regard to case, of
+/// every kind (hidden files and folders included), in the order the system lists them.
+/// A folder that cannot be listed, or a listing that fails midway, gives what was found so far.
+std::vector<std::string> findTiles(const std::string& folder);
+
+/// True when the path names an existing directory.
+bool directoryExists(const std::string& path);
+
+/// File-exists tests for one operation. Names are found as the native file system finds them:
+/// without regard to case, with "\" and "/" both taken as separators, "*" and "?" literal.
+/// On POSIX each folder is listed once and kept for the object's lifetime, so one lookup object
+/// serves one scan and repeated lookups below the same folders cost no further system calls.
+class FileLookup {
+public:
+    FileLookup();
+    ~FileLookup();
+    FileLookup(const FileLookup&) = delete;
+    FileLookup& operator=(const FileLookup&) = delete;
+
+    /// True when the path names an existing file that is not a directory.
+    bool fileExists(std::string_view path);
+
+private:
+    struct Cache;
+    std::unique_ptr<Cache> m_cache;
+};
+
+/// Reads a whole tile file, opened read-only (shared for reading where the system has share
+/// modes), into `bytes` with one read, replacing its content and reusing its capacity.
+/// Returns false, reading nothing, when the file holds more than maxSize bytes.
+/// Throws Error with the open error's text ("Cannot open file "%s". %s") when the file cannot be
+/// opened or read, or is a directory.
+bool readTile(const std::string& path, std::vector<char>& bytes, std::uint64_t maxSize);
+
+// ---- Text --------------------------------------------------------------------------------
+
+/// True when the 8-bit code page of tile files gives one UTF-16 code unit per byte.
+bool codePageIsSingleByte();
+
+/// Converts text in the 8-bit code page of tile files to UTF-16; never fails.
+std::u16string codePageToUtf16(std::string_view bytes);
+
+/// Converts UTF-16 to the program's 8-bit strings (paths, list entries); never fails: a
+/// character the target lacks becomes its substitute, an unpaired surrogate U+FFFD on POSIX.
+std::string utf16ToNarrow(std::u16string_view text);
+
+/// The case-insensitive order of the user's locale, used for the tile list and the result lists.
+class CaseInsensitiveOrder {
+public:
+    CaseInsensitiveOrder();
+    ~CaseInsensitiveOrder();
+    CaseInsensitiveOrder(const CaseInsensitiveOrder&) = delete;
+    CaseInsensitiveOrder& operator=(const CaseInsensitiveOrder&) = delete;
+
+    /// A byte string whose plain byte order is the locale's case-insensitive order of the texts.
+    std::string sortKey(std::string_view text) const;
+
+private:
+    struct Collator;
+    std::unique_ptr<Collator> m_collator;
+};
+
+// ---- Locations ---------------------------------------------------------------------------
+
+/// The folder that holds the running executable, with a trailing separator; empty when the
+/// system cannot tell.
+std::string executableFolder();
+/// The user's own folder for the program's settings, with a trailing separator, not created:
+/// $XDG_CONFIG_HOME/gantrel/ (default ~/.config/gantrel/), %APPDATA%\Gantrel\ on Windows;
+/// empty when the user has no home folder.
+std::string userSettingsFolder();
+/// True when files can be created in the folder.
+bool folderWritable(const std::string& folder);
+/// The shell's special folder for an identifier (38 programs, 20 fonts) with a trailing
+/// separator, never created; the empty string where the system has no such folder.
+std::string specialFolder(int id);
+
+// ---- Initialisation files ----------------------------------------------------------------
+
+/// The value of a key in a section of an initialisation file, at most maxLength bytes, cut at
+/// a character boundary; the empty string when the file, the section or the key is missing.
+/// Names match without regard to case. On POSIX a value that is not valid UTF-8 was written by
+/// Windows and is read as Windows-1252.
+std::string readProfileString(const std::string& file, std::string_view section,
+                              std::string_view key, std::size_t maxLength);
+
+/// Sets a key of a section, leaving every other section, key and line as it was; creates the
+/// file (and the section) when missing. The file is replaced in one step (a crash leaves the
+/// old or the new file, never half of one), keeps its permissions, and a symbolic link stays a
+/// link. Returns false when the file cannot be written.
+bool writeProfileString(const std::string& file, std::string_view section, std::string_view key,
+                        std::string_view value);
+
+}  // namespace gantrel::platform

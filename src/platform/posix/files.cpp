@@ -1,0 +1,330 @@
+// The file system on POSIX, made to find names as the native platform of the maps does:
+// without regard to case, with "\" and "/" both taken as separators.
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <unicode/uchar.h>
+#include <unicode/utf8.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <unordered_map>
+#include <vector>
+
+#include "common/error.h"
+#include "platform/platform.h"
+
+namespace gantrel::platform {
+namespace {
+
+bool endsWithMap(std::string_view name)
+{
+    if (name.size() < 4) {
+        return false;
+    }
+    const std::string_view tail = name.substr(name.size() - 4);
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    return tail[0] == '.' && lower(tail[1]) == 'm' && lower(tail[2]) == 'a' &&
+           lower(tail[3]) == 'p';
+}
+
+// Simple case folding, one code point at a time, as a file system that ignores case compares
+// names; invalid UTF-8 stays as its bytes.
+std::string foldName(std::string_view name)
+{
+    std::string folded;
+    folded.reserve(name.size());
+    for (std::size_t i = 0; i < name.size();) {
+        const auto byte = static_cast<unsigned char>(name[i]);
+        if (byte < 0x80) {
+            folded += byte >= 'A' && byte <= 'Z' ? static_cast<char>(byte + 32) : name[i];
+            ++i;
+            continue;
+        }
+        const std::size_t start = i;
+        UChar32 code = 0;
+        U8_NEXT(name.data(), i, name.size(), code);
+        if (code < 0) {
+            folded.append(name.substr(start, i - start));
+            continue;
+        }
+        const UChar32 lower = u_foldCase(code, U_FOLD_CASE_DEFAULT);
+        char buffer[4];
+        std::size_t length = 0;
+        U8_APPEND_UNSAFE(buffer, length, lower);
+        folded.append(buffer, length);
+    }
+    return folded;
+}
+
+std::string errnoText(int code)
+{
+    return std::error_code(code, std::generic_category()).message();
+}
+
+enum class Kind : unsigned char { Missing, File, Directory, Other };
+
+Kind kindOf(const std::string& path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        return Kind::Missing;
+    }
+    if (S_ISDIR(info.st_mode)) {
+        return Kind::Directory;
+    }
+    return S_ISREG(info.st_mode) ? Kind::File : Kind::Other;
+}
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    ~FileDescriptor()
+    {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+class Directory {
+public:
+    explicit Directory(const std::string& path) : m_dir(::opendir(path.c_str())) {}
+    ~Directory()
+    {
+        if (m_dir != nullptr) {
+            ::closedir(m_dir);
+        }
+    }
+    Directory(const Directory&) = delete;
+    Directory& operator=(const Directory&) = delete;
+    DIR* get() const { return m_dir; }
+
+private:
+    DIR* m_dir;
+};
+
+}  // namespace
+
+char separator()
+{
+    return '/';
+}
+
+bool isSeparator(char c)
+{
+    return c == '/';
+}
+
+bool hasDrives()
+{
+    return false;
+}
+
+std::string fullPath(const std::string& path)
+{
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return error ? path : absolute.lexically_normal().string();
+}
+
+std::vector<std::string> findTiles(const std::string& folder)
+{
+    std::vector<std::string> names;
+    const Directory directory(folder);
+    if (directory.get() == nullptr) {
+        return names;
+    }
+    while (const dirent* entry = ::readdir(directory.get())) {
+        const std::string_view name = entry->d_name;
+        if (endsWithMap(name)) {
+            names.emplace_back(name);
+        }
+    }
+    return names;
+}
+
+bool directoryExists(const std::string& path)
+{
+    return !path.empty() && kindOf(path) == Kind::Directory;
+}
+
+// Each folder's listing, read once: folded name -> the entries that fold to it.
+struct FileLookup::Cache {
+    struct Entry {
+        std::string name;
+        Kind kind;
+    };
+    using Listing = std::unordered_map<std::string, std::vector<Entry>>;
+    std::unordered_map<std::string, Listing> listings;
+
+    const Listing& listing(const std::string& folder)
+    {
+        const auto found = listings.find(folder);
+        if (found != listings.end()) {
+            return found->second;
+        }
+        Listing& listing = listings[folder];
+        const Directory directory(folder.empty() ? "." : folder);
+        if (directory.get() == nullptr) {
+            return listing;
+        }
+        while (const dirent* entry = ::readdir(directory.get())) {
+            const std::string_view name = entry->d_name;
+            if (name == "." || name == "..") {
+                continue;
+            }
+            Kind kind = Kind::Other;
+            if (entry->d_type == DT_REG) {
+                kind = Kind::File;
+            } else if (entry->d_type == DT_DIR) {
+                kind = Kind::Directory;
+            } else if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+                kind = kindOf(folder + std::string(name));  // follow links as the system does
+            }
+            listing[foldName(name)].push_back(Entry{std::string(name), kind});
+        }
+        return listing;
+    }
+
+    // The entry of the folder that a name means: the name itself when it is there, else the
+    // first entry of the wanted kind that matches it without regard to case.
+    const Entry* find(const std::string& folder, std::string_view name, bool wantDirectory)
+    {
+        const Listing& entries = listing(folder);
+        const auto found = entries.find(foldName(name));
+        if (found == entries.end()) {
+            return nullptr;
+        }
+        const auto wanted = [&](const Entry& e) {
+            return wantDirectory ? e.kind == Kind::Directory
+                                 : e.kind == Kind::File || e.kind == Kind::Other;
+        };
+        for (const Entry& entry : found->second) {
+            if (entry.name == name && wanted(entry)) {
+                return &entry;
+            }
+        }
+        for (const Entry& entry : found->second) {
+            if (wanted(entry)) {
+                return &entry;
+            }
+        }
+        return nullptr;
+    }
+};
+
+FileLookup::FileLookup() : m_cache(std::make_unique<Cache>()) {}
+
+FileLookup::~FileLookup() = default;
+
+bool FileLookup::fileExists(std::string_view path)
+{
+    // Components are resolved lexically first, as the native path rules do: empty and "."
+    // components vanish, ".." removes the name before it, even a name that does not exist.
+    const bool absolute = !path.empty() && (path[0] == '/' || path[0] == '\\');
+    const bool folderForm = !path.empty() && (path.back() == '/' || path.back() == '\\');
+    std::vector<std::string_view> components;
+    for (std::size_t start = 0; start <= path.size();) {
+        const std::size_t end = std::min(path.find_first_of("/\\", start), path.size());
+        const std::string_view name = path.substr(start, end - start);
+        if (name == "..") {
+            if (!components.empty() && components.back() != "..") {
+                components.pop_back();
+            } else if (!absolute) {
+                components.push_back(name);
+            }
+        } else if (!name.empty() && name != ".") {
+            components.push_back(name);
+        }
+        start = end + 1;
+    }
+    if (components.empty() || folderForm || components.back() == "..") {
+        return false;
+    }
+    // An absolute path starts at the root, a relative one at the current folder (the empty
+    // folder text).
+    std::string folder = absolute ? "/" : "";
+    for (std::size_t i = 0; i + 1 < components.size(); ++i) {
+        if (components[i] == "..") {
+            folder += "../";
+            continue;
+        }
+        const Cache::Entry* entry = m_cache->find(folder, components[i], true);
+        if (entry == nullptr) {
+            return false;
+        }
+        folder += entry->name;
+        folder += '/';
+    }
+    return m_cache->find(folder, components.back(), false) != nullptr;
+}
+
+bool readTile(const std::string& path, std::vector<char>& bytes, std::uint64_t maxSize)
+{
+    const auto fail = [&](int code) {
+        throw Error(openErrorText(fullPath(path), errnoText(code), code));
+    };
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    if (file.get() < 0) {
+        fail(errno);
+    }
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0) {
+        fail(errno);
+    }
+    if (S_ISDIR(info.st_mode)) {
+        fail(EISDIR);
+    }
+    if (static_cast<std::uint64_t>(info.st_size) > maxSize) {
+        return false;
+    }
+    bytes.resize(static_cast<std::size_t>(info.st_size));
+    std::size_t done = 0;
+    const auto readSome = [&](char* into, std::size_t room) {
+        while (true) {
+            const ssize_t got = ::read(file.get(), into, room);
+            if (got >= 0) {
+                return static_cast<std::size_t>(got);
+            }
+            if (errno != EINTR) {
+                fail(errno);
+            }
+        }
+    };
+    while (done < bytes.size()) {
+        const std::size_t got = readSome(bytes.data() + done, bytes.size() - done);
+        if (got == 0) {
+            break;
+        }
+        done += got;
+    }
+    bytes.resize(done);
+    // A file that grew after it was measured is read to its end all the same.
+    const bool measuredAll = done == static_cast<std::size_t>(info.st_size);
+    std::vector<char> more(measuredAll ? 65536 : 0);
+    while (measuredAll) {
+        const std::size_t got = readSome(more.data(), more.size());
+        if (got == 0) {
+            break;
+        }
+        bytes.insert(bytes.end(), more.begin(), more.begin() + static_cast<std::ptrdiff_t>(got));
+        if (bytes.size() > maxSize) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace gantrel::platform

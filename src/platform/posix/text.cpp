@@ -1,0 +1,150 @@
+// Text conversions and the locale's order on POSIX. Tile files come from Western Windows
+// systems, so their 8-bit code page is Windows-1252; the program's own strings are UTF-8.
+
+#include <unicode/ucol.h>
+#include <unicode/ustring.h>
+
+#include <array>
+#include <cstdlib>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace gantrel::platform {
+namespace {
+
+// Windows-1252 for the bytes 80..9F; its five undefined bytes (81, 8D, 8F, 90, 9D) become the
+// C1 controls of the same value, as the native conversion makes them.
+constexpr std::array<char16_t, 32> kHighControls = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+void appendUtf8(std::string& out, char32_t code)
+{
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+// The collation locale as the C library would choose it; C and POSIX mean the root collation,
+// since ICU's own POSIX tailoring orders by code point and would make the order case-sensitive.
+std::string collationLocale()
+{
+    std::string name;
+    for (const char* variable : {"LC_ALL", "LC_COLLATE", "LANG"}) {
+        const char* value = std::getenv(variable);
+        if (value != nullptr && *value != '\0') {
+            name = value;
+            break;
+        }
+    }
+    name = name.substr(0, name.find_first_of(".@"));
+    return name == "C" || name == "POSIX" ? std::string() : name;
+}
+
+std::u16string utf8ToUtf16(std::string_view text)
+{
+    std::u16string out(text.size() + 1, u'\0');
+    int32_t length = 0;
+    UErrorCode status = U_ZERO_ERROR;
+    u_strFromUTF8WithSub(out.data(), static_cast<int32_t>(out.size()), &length, text.data(),
+                         static_cast<int32_t>(text.size()), 0xFFFD, nullptr, &status);
+    out.resize(U_SUCCESS(status) ? static_cast<std::size_t>(length) : 0);
+    return out;
+}
+
+}  // namespace
+
+bool codePageIsSingleByte()
+{
+    return true;
+}
+
+std::u16string codePageToUtf16(std::string_view bytes)
+{
+    std::u16string out(bytes.size(), u'\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        out[i] = b >= 0x80 && b < 0xA0 ? kHighControls[b - 0x80] : static_cast<char16_t>(b);
+    }
+    return out;
+}
+
+std::string utf16ToNarrow(std::u16string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t code = text[i];
+        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            code = 0x10000 + ((code - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        } else if (code >= 0xD800 && code <= 0xDFFF) {
+            code = 0xFFFD;
+        }
+        appendUtf8(out, code);
+    }
+    return out;
+}
+
+struct CaseInsensitiveOrder::Collator {
+    UCollator* handle = nullptr;
+    ~Collator()
+    {
+        if (handle != nullptr) {
+            ucol_close(handle);
+        }
+    }
+};
+
+CaseInsensitiveOrder::CaseInsensitiveOrder() : m_collator(std::make_unique<Collator>())
+{
+    UErrorCode status = U_ZERO_ERROR;
+    m_collator->handle = ucol_open(collationLocale().c_str(), &status);
+    if (U_FAILURE(status)) {
+        status = U_ZERO_ERROR;
+        m_collator->handle = ucol_open("", &status);
+    }
+    if (m_collator->handle != nullptr) {
+        ucol_setStrength(m_collator->handle, UCOL_SECONDARY);
+    }
+}
+
+CaseInsensitiveOrder::~CaseInsensitiveOrder() = default;
+
+std::string CaseInsensitiveOrder::sortKey(std::string_view text) const
+{
+    const std::u16string units = utf8ToUtf16(text);
+    if (m_collator->handle == nullptr) {
+        return std::string(text);
+    }
+    const auto* source = reinterpret_cast<const UChar*>(units.data());
+    const auto length = static_cast<int32_t>(units.size());
+    std::string key(units.size() * 4 + 16, '\0');
+    auto* target = reinterpret_cast<uint8_t*>(key.data());
+    int32_t needed = ucol_getSortKey(m_collator->handle, source, length, target,
+                                     static_cast<int32_t>(key.size()));
+    if (needed > static_cast<int32_t>(key.size())) {
+        key.resize(static_cast<std::size_t>(needed));
+        target = reinterpret_cast<uint8_t*>(key.data());
+        needed = ucol_getSortKey(m_collator->handle, source, length, target, needed);
+    }
+    key.resize(needed > 0 ? static_cast<std::size_t>(needed - 1) : 0);  // drop the terminator
+    return key;
+}
+
+}  // namespace gantrel::platform

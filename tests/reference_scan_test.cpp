@@ -1,0 +1,234 @@
+#include "analysis/reference_scan.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "common/error.h"
+#include "common/game_root.h"
+#include "platform/platform.h"
+#include "support/test_support.h"
+
+namespace gantrel {
+namespace {
+
+namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
+
+// The scan exactly as a one-after-the-other reader does it: the line store, every line
+// fetched, linear seen-sets. The parallel scan must agree with it in every list, line and error.
+struct SequentialScan {
+    WindowState state;
+    std::optional<std::string> error;
+
+    void run()
+    {
+        const std::string root = gameRoot(state.path);
+        platform::FileLookup lookup;
+        Lines* lists[] = {&state.objects, &state.objectFolders, &state.missingObjects,
+                          &state.splines, &state.splineFolders, &state.missingSplines};
+        const auto addIfNew = [](Lines& list, std::size_t first, const std::string& text) {
+            if (std::find(list.begin() + static_cast<std::ptrdiff_t>(first), list.end(), text) !=
+                list.end()) {
+                return false;
+            }
+            list.push_back(text);
+            return true;
+        };
+        std::size_t first[6];
+        for (int i = 0; i < 6; ++i) {
+            first[i] = lists[i]->size();
+        }
+        const std::size_t n = state.tiles.size();
+        try {
+            for (std::size_t t = 0; t < n; ++t) {
+                state.lineStore.loadTile(state.tiles[t]);
+                for (std::size_t i = 0; i < state.lineStore.lineCount(); ++i) {
+                    const std::u16string line = state.lineStore.line(i);
+                    const std::u16string_view tail =
+                        std::u16string_view(line).substr(line.size() < 4 ? 0 : line.size() - 4);
+                    const int base = tail == u".sco" ? 0 : tail == u".sli" ? 3 : -1;
+                    if (base < 0) {
+                        continue;
+                    }
+                    const std::string r = platform::utf16ToNarrow(line);
+                    if (addIfNew(*lists[base], first[base], r) && !lookup.fileExists(root + r)) {
+                        addIfNew(*lists[base + 2], first[base + 2], r);
+                    }
+                    const std::size_t slash = r.rfind('\\');
+                    addIfNew(*lists[base + 1], first[base + 1],
+                             slash == std::string::npos ? "" : r.substr(0, slash + 1));
+                }
+                state.log.push_back("Tile " + std::to_string(t + 1) + " of " + std::to_string(n) +
+                                    " verified successfully.");
+            }
+        } catch (const Error& e) {
+            error = e.what();
+        }
+    }
+};
+
+class RandomMap {
+public:
+    explicit RandomMap(unsigned seed) : m_random(seed)
+    {
+        fs::create_directories(map());
+        for (int i = 0; i < 60; ++i) {
+            const bool object = i % 4 != 0;
+            std::string folder = object ? "Sceneryobjects\\F" + std::to_string(i % 7) + "\\"
+                                        : "Splines\\S" + std::to_string(i % 3) + "\\";
+            if (i % 11 == 0) {
+                folder = "";
+            }
+            const std::string name = "r" + std::to_string(i) + (i % 13 == 0 ? "\xC3\xA4" : "") +
+                                     (object ? ".sco" : ".sli");
+            m_references.push_back(folder + name);
+            if (i % 5 != 0) {  // every fifth is missing
+                std::string onDisk = folder + name;
+                std::replace(onDisk.begin(), onDisk.end(), '\\', '/');
+                if (i % 3 == 0) {
+                    for (char& c : onDisk) {
+                        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+                    }
+                }
+                test::writeFile(root() / onDisk, "x");
+            }
+        }
+    }
+
+    fs::path root() const { return m_dir.path() / "TELV"; }
+    fs::path map() const { return root() / "maps" / "Big"; }
+
+    // Writes the tiles and returns their paths in order; `failAt` makes one tile fail.
+    Lines writeTiles(std::size_t count, std::optional<std::size_t> failAt, bool tooLong)
+    {
+        Lines paths;
+        for (std::size_t t = 0; t < count; ++t) {
+            const std::string path = (map() / ("t" + std::to_string(1000 + t) + ".map")).string();
+            paths.push_back(path);
+            if (failAt == t && !tooLong) {
+                fs::create_directory(path);
+                continue;
+            }
+            std::u16string text;
+            const int lines = std::uniform_int_distribution<int>(0, 40)(m_random);
+            for (int i = 0; i < lines; ++i) {
+                const std::string& r = m_references[std::uniform_int_distribution<std::size_t>(
+                    0, m_references.size() - 1)(m_random)];
+                std::u16string line = platform::codePageToUtf16(r);  // the bytes, widened
+                // Put the UTF-8 name back together as one character where it was written so.
+                const auto at = r.find("\xC3\xA4");
+                if (at != std::string::npos) {
+                    line.replace(at, 2, u"\u00e4");
+                }
+                text += u"[object]\r\n1.0\r\n" + line + u"\r\n";
+                if (failAt == t && i == lines / 2) {
+                    text += std::u16string(65536, u'x') + u"\r\n";
+                }
+            }
+            std::string bytes;
+            switch (t % 3) {
+                case 0:
+                    bytes = test::utf16Bytes(text, t % 2 == 0);
+                    break;
+                case 1:
+                    bytes = "\xEF\xBB\xBF" + platform::utf16ToNarrow(text);
+                    break;
+                default:
+                    bytes = platform::utf16ToNarrow(text);  // 8-bit text: ASCII, and ä as two bytes
+            }
+            test::writeFile(path, bytes);
+        }
+        return paths;
+    }
+
+private:
+    test::TempDir m_dir;
+    std::mt19937 m_random;
+    Lines m_references;
+};
+
+void expectSameState(const WindowState& actual, const WindowState& expected)
+{
+    EXPECT_EQ(actual.objects, expected.objects);
+    EXPECT_EQ(actual.objectFolders, expected.objectFolders);
+    EXPECT_EQ(actual.splines, expected.splines);
+    EXPECT_EQ(actual.splineFolders, expected.splineFolders);
+    EXPECT_EQ(actual.missingObjects, expected.missingObjects);
+    EXPECT_EQ(actual.missingSplines, expected.missingSplines);
+    EXPECT_EQ(actual.lineStore.text(), expected.lineStore.text());
+}
+
+struct Failure {
+    std::optional<std::size_t> at;
+    bool tooLong;
+};
+
+class ParallelScan : public ::testing::TestWithParam<Failure> {};
+
+TEST_P(ParallelScan, AgreesWithTheOneAfterTheOtherScan)
+{
+    const Failure failure = GetParam();
+    RandomMap map(7 + static_cast<unsigned>(failure.at.value_or(0)));
+    const Lines tiles = map.writeTiles(150, failure.at, failure.tooLong);
+
+    SequentialScan expected;
+    expected.state.path = map.map().string();
+    expected.state.tiles = tiles;
+    expected.run();
+
+    WindowState state;
+    state.path = map.map().string();
+    state.tiles = tiles;
+    test::RecordingUi ui;
+    std::optional<std::string> error;
+    try {
+        scanReferences(state, ui);
+    } catch (const Error& e) {
+        error = e.what();
+    }
+
+    EXPECT_EQ(error, expected.error);
+    EXPECT_EQ(error.has_value(), failure.at.has_value());
+    expectSameState(state, expected.state);
+    if (error) {
+        EXPECT_EQ(state.log, expected.state.log);
+        EXPECT_TRUE(ui.messages.empty());
+        EXPECT_EQ(state.path, map.map().string());
+    } else {
+        ASSERT_EQ(state.log.size(), expected.state.log.size() + 9);
+        EXPECT_TRUE(
+            std::equal(expected.state.log.begin(), expected.state.log.end(), state.log.begin()));
+        EXPECT_EQ(state.log[150 + 3], "Scenery Objects: " + std::to_string(state.objects.size()));
+        EXPECT_EQ(ui.progress.size(), 150u);
+        EXPECT_EQ(ui.progress.back(), std::make_pair(std::size_t{150}, std::size_t{150}));
+        EXPECT_EQ(state.path, (map.root() / "maps").string() + "/");
+    }
+    if (failure.at.value_or(1) > 0) {
+        // The map must have exercised both present and missing references.
+        EXPECT_FALSE(state.missingObjects.empty());
+        EXPECT_LT(state.missingObjects.size(), state.objects.size());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Failures, ParallelScan,
+                         ::testing::Values(Failure{std::nullopt, false}, Failure{0, false},
+                                           Failure{1, true}, Failure{77, false}, Failure{78, true},
+                                           Failure{149, false}, Failure{149, true}));
+
+TEST(ReferenceScan, AppendsToWhatTheListsHeldAndTreatsItAsUnseen)
+{
+    test::TempDir dir;
+    test::writeFile(dir.path() / "maps" / "M" / "a.map", "x\\a.sco\n");
+    WindowState state;
+    state.path = (dir.path() / "maps" / "M").string();
+    state.tiles = {(dir.path() / "maps" / "M" / "a.map").string()};
+    state.objects = {"x\\a.sco"};
+    test::RecordingUi ui;
+    scanReferences(state, ui);
+    EXPECT_EQ(state.objects, (Lines{"x\\a.sco", "x\\a.sco"}));
+    EXPECT_EQ(state.log[1 + 3], "Scenery Objects: 1");
+}
+
+}  // namespace
+}  // namespace gantrel

@@ -1,0 +1,163 @@
+#include "cli/scanner.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <sstream>
+
+#include "support/test_support.h"
+
+namespace gantrel {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Scan {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+Scan scan(const std::vector<std::string>& arguments)
+{
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = runScanner(arguments, out, err);
+    return {status, out.str(), err.str()};
+}
+
+class ScannerTest : public ::testing::Test {
+protected:
+    ScannerTest()
+    {
+        test::writeFile(map() / "global.cfg", "");
+        test::writeFile(map() / "ailists.cfg", "");
+        test::writeFile(m_dir.path() / "TELV" / "Sceneryobjects" / "A" / "a.sco", "");
+    }
+    fs::path map() const { return m_dir.path() / "TELV" / "maps" / "M"; }
+    std::string mapsFolder() const { return (m_dir.path() / "TELV" / "maps").string() + "/"; }
+
+    test::TempDir m_dir;
+};
+
+TEST_F(ScannerTest, PrintsTheLogAndEveryListUnderItsCaption)
+{
+    test::writeFile(map() / "t.map", "Sceneryobjects\\A\\a.sco\nSplines\\R\\r.sli\n");
+    const Scan result = scan({map().string()});
+    EXPECT_EQ(result.status, kScanMissing);
+    EXPECT_EQ(result.out,
+              "Loaded successfully from path " + map().string() +
+                  "\nThis map contains 1 tiles.\n"
+                  "Tile 1 of 1 verified successfully.\n---End of analysis.\n\n"
+                  "RESULTS (Amount of):\nScenery Objects: 1\nScenery Object Folders: 1\n"
+                  "Splines: 1\nSpline Folders: 1\nMissing Objects: 0\nMissing Splines: 1\n"
+                  "\nObject folders\nSceneryobjects\\A\\\n"
+                  "\nSpline folders\nSplines\\R\\\n"
+                  "\nObject list\nSceneryobjects\\A\\a.sco\n"
+                  "\nSpline list\nSplines\\R\\r.sli\n"
+                  "\nMissing Objects\n"
+                  "\nMissing Splines\nSplines\\R\\r.sli\n");
+    EXPECT_EQ(result.err,
+              "End of analysis. Check the Activity log and other tabs for additional info.\n");
+}
+
+TEST_F(ScannerTest, ExitsCleanWhenNothingIsMissing)
+{
+    test::writeFile(map() / "t.map", "sceneryobjects\\a\\A.sco\n");
+    EXPECT_EQ(scan({map().string()}).status, kScanClean);
+}
+
+TEST_F(ScannerTest, JsonHoldsTheWholeResult)
+{
+    test::writeFile(map() / "t.map", "Sceneryobjects\\B\\b.sco\nSceneryobjects\\A\\a.sco\n");
+    const Scan result = scan({"--json", map().string() + "/"});
+    ASSERT_EQ(result.status, kScanMissing);
+    EXPECT_EQ(result.err, "");
+    const auto json = nlohmann::json::parse(result.out);
+    EXPECT_EQ(json["path"], mapsFolder());
+    EXPECT_EQ(json["tiles"], nlohmann::json::array({map().string() + "/t.map"}));
+    EXPECT_EQ(json["objects"],
+              nlohmann::json::array({"Sceneryobjects\\A\\a.sco", "Sceneryobjects\\B\\b.sco"}));
+    EXPECT_EQ(json["objectFolders"],
+              nlohmann::json::array({"Sceneryobjects\\A\\", "Sceneryobjects\\B\\"}));
+    EXPECT_EQ(json["missingObjects"], nlohmann::json::array({"Sceneryobjects\\B\\b.sco"}));
+    EXPECT_EQ(json["splines"], nlohmann::json::array());
+    EXPECT_EQ(json["splineFolders"], nlohmann::json::array());
+    EXPECT_EQ(json["missingSplines"], nlohmann::json::array());
+    EXPECT_EQ(json["exportButtonsVisible"], true);
+    EXPECT_EQ(json["messages"], nlohmann::json::array({"End of analysis. Check the Activity log "
+                                                       "and other tabs for additional info."}));
+    EXPECT_TRUE(json["error"].is_null());
+    EXPECT_EQ(json["log"].size(), 12u);
+}
+
+TEST_F(ScannerTest, OptionsMayFollowTheFolder)
+{
+    const Scan result = scan({map().string(), "--json"});
+    EXPECT_EQ(result.status, kScanClean);
+    EXPECT_EQ(nlohmann::json::parse(result.out)["tiles"], nlohmann::json::array());
+}
+
+TEST_F(ScannerTest, AFolderThatIsNoMapFails)
+{
+    fs::remove(map() / "ailists.cfg");
+    const Scan result = scan({"--json", map().string()});
+    EXPECT_EQ(result.status, kScanFailed);
+    const auto json = nlohmann::json::parse(result.out);
+    EXPECT_EQ(
+        json["messages"],
+        nlohmann::json::array({"Invalid map folder structure. Is this really a map folder?"}));
+    EXPECT_EQ(json["path"], map().string());
+    EXPECT_EQ(json["exportButtonsVisible"], false);
+    EXPECT_EQ(scan({map().string()}).err,
+              "Invalid map folder structure. Is this really a map folder?\n");
+}
+
+TEST_F(ScannerTest, AnErrorIsShownWithTheErrorBoxsFullStop)
+{
+    fs::create_directory(map() / "bad.map");
+    const Scan result = scan({"--json", map().string()});
+    EXPECT_EQ(result.status, kScanFailed);
+    const auto json = nlohmann::json::parse(result.out);
+    EXPECT_EQ(json["error"],
+              "Cannot open file \"" + map().string() + "/bad.map\". Is a directory.");
+    EXPECT_EQ(json["exportButtonsVisible"], false);
+    EXPECT_EQ(scan({map().string()}).err,
+              "Cannot open file \"" + map().string() + "/bad.map\". Is a directory.\n");
+}
+
+TEST_F(ScannerTest, NeverWritesASettingsFile)
+{
+    test::writeFile(map() / "t.map", "Sceneryobjects\\A\\a.sco\n");
+    const auto before = std::distance(fs::recursive_directory_iterator(m_dir.path()),
+                                      fs::recursive_directory_iterator());
+    scan({map().string()});
+    const auto after = std::distance(fs::recursive_directory_iterator(m_dir.path()),
+                                     fs::recursive_directory_iterator());
+    EXPECT_EQ(before, after);
+}
+
+TEST(Scanner, WrongUsage)
+{
+    EXPECT_EQ(scan({}).status, kScanUsage);
+    EXPECT_EQ(scan({"a", "b"}).status, kScanUsage);
+    const Scan unknown = scan({"--frobnicate", "a"});
+    EXPECT_EQ(unknown.status, kScanUsage);
+    EXPECT_NE(unknown.err.find("Usage: gantrel-scan"), std::string::npos);
+    const Scan help = scan({"--help"});
+    EXPECT_EQ(help.status, kScanClean);
+    EXPECT_NE(help.out.find("Usage: gantrel-scan"), std::string::npos);
+}
+
+TEST(Scanner, TakesTheFolderAsTheChooserReturnsIt)
+{
+    const std::string cwd = fs::current_path().string();
+    EXPECT_EQ(chosenFolderPath("/a/b/"), "/a/b");
+    EXPECT_EQ(chosenFolderPath("/a/b//"), "/a/b");
+    EXPECT_EQ(chosenFolderPath("/"), "/");
+    EXPECT_EQ(chosenFolderPath("rel/x"), cwd + "/rel/x");
+    EXPECT_EQ(chosenFolderPath("."), cwd);
+}
+
+}  // namespace
+}  // namespace gantrel

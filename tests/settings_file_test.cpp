@@ -1,0 +1,116 @@
+#include "settings/settings_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "common/error.h"
+#include "platform/platform.h"
+#include "support/test_support.h"
+
+namespace gantrel {
+namespace {
+
+namespace fs = std::filesystem;
+using test::readFile;
+using test::TempDir;
+using test::writeFile;
+
+/// Sets or clears an environment variable for one test and puts the old value back.
+TEST(SettingsFile, StoredMapsFolderReadsBack)
+{
+    const TempDir dir;
+    const std::string path = (dir.path() / "gantrel.ini").string();
+    const SettingsFile settings(path);
+    EXPECT_EQ(settings.path(), path);
+    EXPECT_EQ(settings.mapsFolder(), "");
+
+    SettingsFile writer(path);
+    writer.storeMapsFolder("/games/TELV 2/maps/");
+    EXPECT_EQ(settings.mapsFolder(), "/games/TELV 2/maps/");
+    EXPECT_EQ(readFile(path), "[mapfolder]\npath=/games/TELV 2/maps/\n");
+    writer.storeMapsFolder("/other/maps/");
+    EXPECT_EQ(settings.mapsFolder(), "/other/maps/");
+}
+
+TEST(SettingsFile, StoringLeavesOtherSettingsAlone)
+{
+    const TempDir dir;
+    const fs::path path = dir.path() / "gantrel.ini";
+    writeFile(path, "; mine\r\n[window]\r\nx=1\r\n\r\n[MAPFOLDER]\r\nPath = C:\\Old\\maps\\\r\n");
+    SettingsFile(path.string()).storeMapsFolder("/new/maps/");
+    EXPECT_EQ(readFile(path),
+              "; mine\r\n[window]\r\nx=1\r\n\r\n[MAPFOLDER]\r\npath=/new/maps/\r\n");
+}
+
+TEST(SettingsFile, StoringMakesTheMissingSettingsFolder)
+{
+    const TempDir dir;
+    const fs::path path = dir.path() / "config" / "gantrel" / "gantrel.ini";
+    SettingsFile settings(path.string());
+    settings.storeMapsFolder("/maps/");
+    EXPECT_EQ(settings.mapsFolder(), "/maps/");
+}
+
+TEST(SettingsFile, FailedStoreRaisesTheUserVisibleText)
+{
+    const TempDir dir;
+    // A regular file where the settings folder should be: neither the folder nor the settings
+    // file can be made, whoever runs the test.
+    const fs::path blocker = dir.path() / "file.txt";
+    writeFile(blocker, "not a folder");
+    const std::string path = (blocker / "gantrel.ini").string();
+    SettingsFile settings(path);
+    try {
+        settings.storeMapsFolder("/maps/");
+        FAIL() << "no error raised";
+    } catch (const Error& error) {
+        EXPECT_STREQ(error.what(), ("Unable to write to " + path).c_str());
+    }
+    EXPECT_EQ(readFile(blocker), "not a folder");
+    EXPECT_EQ(settings.mapsFolder(), "");
+}
+
+TEST(SettingsLocation, FileBesideTheWritableProgramFolder)
+{
+    const std::string folder = platform::executableFolder();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_EQ(folder.back(), '/');
+    EXPECT_TRUE(fs::exists(folder + "settings_file_test"));
+    // The test runs from its build folder, which its builder can write.
+    ASSERT_TRUE(platform::folderWritable(folder));
+    EXPECT_EQ(settingsFilePath(), folder + "gantrel.ini");
+}
+
+TEST(SettingsLocation, WritableFolder)
+{
+    const TempDir dir;
+    EXPECT_TRUE(platform::folderWritable(dir.str()));
+    EXPECT_FALSE(platform::folderWritable((dir.path() / "missing").string()));
+    writeFile(dir.path() / "file.txt", "x");
+    EXPECT_FALSE(platform::folderWritable((dir.path() / "file.txt").string()));
+    EXPECT_FALSE(platform::folderWritable(""));
+}
+
+TEST(SettingsLocation, UserFolderFollowsTheBaseDirectoryRules)
+{
+    const test::ScopedEnvironment home("HOME", "/home/tester");
+    {
+        const test::ScopedEnvironment config("XDG_CONFIG_HOME", "/etc/xdg-user/");
+        EXPECT_EQ(platform::userSettingsFolder(), "/etc/xdg-user/gantrel/");
+    }
+    {
+        const test::ScopedEnvironment config("XDG_CONFIG_HOME", "relative/config");
+        EXPECT_EQ(platform::userSettingsFolder(), "/home/tester/.config/gantrel/");
+    }
+    {
+        const test::ScopedEnvironment config("XDG_CONFIG_HOME", nullptr);
+        EXPECT_EQ(platform::userSettingsFolder(), "/home/tester/.config/gantrel/");
+    }
+}
+
+}  // namespace
+}  // namespace gantrel

@@ -1,0 +1,238 @@
+#include "analysis/tile_classifier.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <set>
+
+#include "analysis/line_store.h"
+#include "common/error.h"
+#include "platform/platform.h"
+#include "support/test_support.h"
+
+namespace gantrel {
+namespace {
+
+struct Classified {
+    std::vector<std::pair<ReferenceKind, std::string>> references;
+    std::optional<std::size_t> tooLongLine;
+    bool operator==(const Classified&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Classified& c)
+{
+    for (const auto& [kind, text] : c.references) {
+        out << (kind == ReferenceKind::Object ? "O " : "S ") << text << " | ";
+    }
+    return out << "tooLong=" << (c.tooLongLine ? std::to_string(*c.tooLongLine) : "none");
+}
+
+Classified classify(std::string_view file)
+{
+    TileReferences references;
+    classifyTile(std::span<const char>(file.data(), file.size()), references);
+    Classified result{{}, references.tooLongLine};
+    for (std::size_t i = 0; i < references.size(); ++i) {
+        result.references.emplace_back(references[i].kind, std::string(references.text(i)));
+    }
+    return result;
+}
+
+// The plain model: the line store's lines, fetched one by one, the tail compared as UTF-16.
+Classified model(std::string_view file)
+{
+    std::vector<char> bytes(file.begin(), file.end());
+    LineStore store;
+    store.assignFile(bytes);
+    Classified result;
+    std::set<std::string> seen;
+    for (std::size_t i = 0; i < store.lineCount(); ++i) {
+        std::u16string line;
+        try {
+            line = store.line(i);
+        } catch (const OutOfResources&) {
+            result.tooLongLine = i;
+            break;
+        }
+        const std::u16string_view tail =
+            std::u16string_view(line).substr(line.size() < 4 ? 0 : line.size() - 4);
+        const bool object = tail == u".sco";
+        if (object || tail == u".sli") {
+            std::string text = platform::utf16ToNarrow(line);
+            if (seen.insert(text).second) {
+                result.references.emplace_back(
+                    object ? ReferenceKind::Object : ReferenceKind::Spline, text);
+            }
+        }
+    }
+    return result;
+}
+
+TEST(TileClassifier, FindsReferencesInEveryEncoding)
+{
+    const std::u16string text =
+        u"[object]\r\n0\r\nSceneryobjects\\H\u00e4user\\h1.sco\r\n1.5\r\nSplines\\Roads\\r1."
+        u"sli\r\n";
+    // The lists hold UTF-8, whatever the tile's encoding.
+    const Classified expected{{{ReferenceKind::Object, "Sceneryobjects\\H\xC3\xA4user\\h1.sco"},
+                               {ReferenceKind::Spline, "Splines\\Roads\\r1.sli"}},
+                              std::nullopt};
+    EXPECT_EQ(classify(test::utf16Bytes(text, false)), expected);
+    EXPECT_EQ(classify(test::utf16Bytes(text, true)), expected);
+    EXPECT_EQ(classify("\xEF\xBB\xBF" + platform::utf16ToNarrow(text)), expected);
+    EXPECT_EQ(
+        classify("[object]\n0\nSceneryobjects\\H\xE4user\\h1.sco\r1.5\rSplines\\Roads\\r1.sli"),
+        expected);
+}
+
+TEST(TileClassifier, OnlyExactExtensionsAreReferences)
+{
+    const Classified found = classify(
+        "a.sco \r\nb.SCO\r\nc.scox\r\nd.sli\t\r\n.sco\r\nsco\r\ne.sl\r\nf.Sli\r\n.sli\r\n");
+    const Classified expected{{{ReferenceKind::Object, ".sco"}, {ReferenceKind::Spline, ".sli"}},
+                              std::nullopt};
+    EXPECT_EQ(found, expected);
+}
+
+TEST(TileClassifier, ListsEachReferenceOnceInFirstOrderCaseSensitively)
+{
+    const Classified found = classify("x\\b.sco\nx\\a.sco\nx\\b.sco\nX\\b.sco\nx\\a.sco\n");
+    const Classified expected{{{ReferenceKind::Object, "x\\b.sco"},
+                               {ReferenceKind::Object, "x\\a.sco"},
+                               {ReferenceKind::Object, "X\\b.sco"}},
+                              std::nullopt};
+    EXPECT_EQ(found, expected);
+}
+
+TEST(TileClassifier, KeepsTheFolderOfEachReference)
+{
+    TileReferences references;
+    const std::string_view file = "Sceneryobjects\\Houses\\h1.sco\r\nloose.sco\r\n";
+    classifyTile(std::span<const char>(file.data(), file.size()), references);
+    ASSERT_EQ(references.size(), 2u);
+    EXPECT_EQ(references.folder(references[0]), "Sceneryobjects\\Houses\\");
+    EXPECT_EQ(references.folder(references[1]), "");
+    EXPECT_EQ(references[0].folderHash, hashText("Sceneryobjects\\Houses\\"));
+}
+
+TEST(TileClassifier, StopsAtTheFirstLineTooLongToFetch)
+{
+    const std::string file = "a.sco\r\n" + std::string(65536, 'x') + ".sco\r\nb.sco\r\n";
+    const Classified found = classify(file);
+    EXPECT_EQ(found, (Classified{{{ReferenceKind::Object, "a.sco"}}, 1}));
+    // 65,535 units are still fetched, and such a line can itself be a reference.
+    const std::string longest = std::string(65531, 'y') + ".sco";
+    EXPECT_EQ(classify(longest).references.size(), 1u);
+}
+
+// Random tiles built from fragments that meet every rule: marks, all break styles, zeros,
+// malformed UTF-8, surrogates, near-miss extensions and now and then a line too long to fetch.
+template <class Piece>
+Piece pick(std::mt19937& random, const std::vector<Piece>& pieces)
+{
+    return pieces[std::uniform_int_distribution<std::size_t>(0, pieces.size() - 1)(random)];
+}
+
+int upTo(std::mt19937& random, int most)
+{
+    return std::uniform_int_distribution<int>(0, most)(random);
+}
+
+std::string randomByteTile(std::mt19937& random)
+{
+    static const std::vector<std::string> fragments = {"Sceneryobjects\\Houses\\h1",
+                                                       "Splines\\r",
+                                                       "\\",
+                                                       "x",
+                                                       " ",
+                                                       "\t",
+                                                       ".sco",
+                                                       ".sli",
+                                                       ".SCO",
+                                                       ".sc",
+                                                       "o",
+                                                       "li",
+                                                       "\r",
+                                                       "\n",
+                                                       "\r\n",
+                                                       std::string("\0", 1),
+                                                       "\xE2\x80\xA8",
+                                                       "\xE2\x80",
+                                                       "\xC3\xA4",
+                                                       "\xE4",
+                                                       "\x80",
+                                                       "\xF0\x9F\x9A\x8C",
+                                                       "\xF0\x9F",
+                                                       "\xED\xA0\x80",
+                                                       "\xFF",
+                                                       "\x81",
+                                                       "\xFE",
+                                                       "[object]",
+                                                       "1.25",
+                                                       "\xC2"};
+    std::string body = upTo(random, 1) == 0 ? "\xEF\xBB\xBF" : "";
+    for (int i = upTo(random, 60); i > 0; --i) {
+        body += pick(random, fragments);
+        if (upTo(random, 300) == 0) {
+            body += std::string(static_cast<std::size_t>(65530 + upTo(random, 10)), 'L');
+        }
+    }
+    return body;
+}
+
+std::string randomUtf16Tile(std::mt19937& random)
+{
+    static const std::vector<std::u16string> fragments = {u"Splines\\Roads\\r",
+                                                          u"\\",
+                                                          u".sco",
+                                                          u".sli",
+                                                          u".sc",
+                                                          u"o",
+                                                          u"li",
+                                                          u"\r",
+                                                          u"\n",
+                                                          u"\r\n",
+                                                          u"\u2028",
+                                                          u"\u2029",
+                                                          std::u16string(1, u'\0'),
+                                                          u"\xD800",
+                                                          u"\xDC00",
+                                                          u"\U0001F68C",
+                                                          u"\u00e4",
+                                                          u"\u20ac",
+                                                          u" ",
+                                                          u"x"};
+    std::u16string body;
+    for (int i = upTo(random, 60); i > 0; --i) {
+        body += pick(random, fragments);
+        if (upTo(random, 300) == 0) {
+            body += std::u16string(static_cast<std::size_t>(65530 + upTo(random, 10)), u'L');
+        }
+    }
+    std::string file = test::utf16Bytes(body, upTo(random, 1) == 0);
+    if (upTo(random, 3) == 0) {
+        file += 'z';  // an odd last byte
+    }
+    return file;
+}
+
+TEST(TileClassifier, AgreesWithTheLineByLineModelOnRandomTiles)
+{
+    std::mt19937 random(20261208);
+    std::size_t references = 0;
+    std::size_t tooLong = 0;
+    for (int round = 0; round < 4000; ++round) {
+        const std::string file =
+            upTo(random, 2) == 0 ? randomUtf16Tile(random) : randomByteTile(random);
+        const Classified expected = model(file);
+        ASSERT_EQ(classify(file), expected) << "round " << round;
+        references += expected.references.size();
+        tooLong += expected.tooLongLine.has_value() ? 1 : 0;
+    }
+    // The rounds must have met the interesting cases, or the agreement says little.
+    EXPECT_GT(references, 500u);
+    EXPECT_GT(tooLong, 20u);
+}
+
+}  // namespace
+}  // namespace gantrel
