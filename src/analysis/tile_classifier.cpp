@@ -1,7 +1,6 @@
 #include "analysis/tile_classifier.h"
 
 #include <cstring>
-#include <functional>
 
 #include "analysis/line_store.h"
 #include "analysis/tile_decoder.h"
@@ -18,12 +17,17 @@ constexpr std::size_t kMaxLine = LineStore::kMaxFetchableLine;
 
 bool isAscii(std::string_view bytes)
 {
-    for (const char c : bytes) {
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            return false;
-        }
+    std::size_t i = 0;
+    std::uint64_t high = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes.data() + i, sizeof word);
+        high |= word;
     }
-    return true;
+    for (; i < bytes.size(); ++i) {
+        high |= static_cast<unsigned char>(bytes[i]);
+    }
+    return (high & 0x8080808080808080ULL) == 0;
 }
 
 // ---- Tiles whose line breaks are single bytes: 8-bit text and UTF-8 ----------------------
@@ -158,81 +162,477 @@ private:
 
 // ---- Tiles read as UTF-16 code units -----------------------------------------------------
 
-template <class UnitAt>
-void classifyUnits(std::size_t count, UnitAt unitAt, TileReferences& out)
-{
-    std::u16string line;
-    std::string narrowed;
-    std::size_t index = 0;
-    std::size_t start = 0;
-    const auto take = [&](std::size_t end) {
-        if (end - start > kMaxLine) {
-            out.tooLongLine = index;
-            return false;
-        }
-        ++index;
-        if (end - start >= 4 && unitAt(end - 4) == u'.') {
-            const char16_t s = unitAt(end - 3);
-            const char16_t c = unitAt(end - 2);
-            const char16_t o = unitAt(end - 1);
-            const bool object = s == u's' && c == u'c' && o == u'o';
-            const bool spline = s == u's' && c == u'l' && o == u'i';
-            if (object || spline) {
-                line.clear();
-                bool ascii = true;
-                for (std::size_t i = start; i < end; ++i) {
-                    line += unitAt(i);
-                    ascii = ascii && line.back() < 0x80;
+// Lines of code units, which come from the bytes of a UTF-16 file in either order or from the
+// text of a code page with several bytes a character.
+class UnitLines {
+public:
+    explicit UnitLines(TileReferences& out) : m_out(out) {}
+
+    template <class UnitAt, class MaskAt>
+    void classify(std::size_t count, UnitAt unitAt, MaskAt candidates)
+    {
+        std::size_t lineStart = 0;
+        std::size_t resume = 0;
+        for (std::size_t block = 0; block < count; block += 64) {
+            for (std::uint64_t mask = candidates(block, std::min<std::size_t>(64, count - block));
+                 mask != 0; mask &= mask - 1) {
+                const std::size_t q = block + static_cast<std::size_t>(__builtin_ctzll(mask));
+                if (q < resume) {
+                    continue;
                 }
-                narrowed =
-                    ascii ? std::string(line.begin(), line.end()) : platform::utf16ToNarrow(line);
-                out.add(object ? ReferenceKind::Object : ReferenceKind::Spline, narrowed);
+                const char16_t unit = unitAt(q);
+                if (unit == 0) {
+                    if (q != lineStart) {
+                        line(unitAt, lineStart, q);
+                    }
+                    return;
+                }
+                const std::size_t breakLength =
+                    unit == u'\r' && q + 1 < count && unitAt(q + 1) == u'\n' ? 2 : 1;
+                if (!line(unitAt, lineStart, q)) {
+                    return;
+                }
+                lineStart = resume = q + breakLength;
             }
         }
+        if (lineStart < count) {
+            line(unitAt, lineStart, count);
+        }
+    }
+
+private:
+    template <class UnitAt>
+    bool line(UnitAt unitAt, std::size_t begin, std::size_t end)
+    {
+        if (end - begin > kMaxLine) {
+            m_out.tooLongLine = m_index;
+            return false;
+        }
+        ++m_index;
+        if (end - begin < 4 || unitAt(end - 4) != u'.' || unitAt(end - 3) != u's') {
+            return true;
+        }
+        const char16_t c = unitAt(end - 2);
+        const char16_t o = unitAt(end - 1);
+        const bool object = c == u'c' && o == u'o';
+        if (!object && !(c == u'l' && o == u'i')) {
+            return true;
+        }
+        m_narrow.clear();
+        char16_t high = 0;
+        for (std::size_t i = begin; i < end; ++i) {
+            const char16_t unit = unitAt(i);
+            high |= unit;
+            m_narrow += static_cast<char>(unit);
+        }
+        if (high >= 0x80) {
+            m_units.clear();
+            for (std::size_t i = begin; i < end; ++i) {
+                m_units += unitAt(i);
+            }
+            m_narrow = platform::utf16ToNarrow(m_units);
+        }
+        m_out.add(object ? ReferenceKind::Object : ReferenceKind::Spline, m_narrow);
         return true;
-    };
-    for (std::size_t i = 0; i < count; ++i) {
-        const char16_t unit = unitAt(i);
-        if (unit > u'\r' && unit != 0x2028) {
-            continue;
-        }
-        if (unit == 0) {
-            count = i;
-            break;
-        }
-        if (unit != u'\r' && unit != u'\n' && unit != 0x2028) {
-            continue;
-        }
-        if (!take(i)) {
-            return;
-        }
-        if (unit == u'\r' && i + 1 < count && unitAt(i + 1) == u'\n') {
-            ++i;
-        }
-        start = i + 1;
     }
-    if (start < count) {
-        take(count);
-    }
+
+    TileReferences& m_out;
+    std::size_t m_index = 0;
+    std::string m_narrow;
+    std::u16string m_units;
+};
+
+bool isCandidateUnit(char16_t unit)
+{
+    return unit == u'\r' || unit == u'\n' || unit == 0 || unit == 0x2028;
 }
 
 void classifyUtf16(std::span<const char> text, bool bigEndian, TileReferences& out)
 {
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t high = bigEndian ? 0 : 1;
-    classifyUnits(
-        text.size() / 2,
-        [bytes, high](std::size_t i) {
-            return static_cast<char16_t>((bytes[2 * i + high] << 8) | bytes[2 * i + (1 - high)]);
-        },
-        out);
+    const auto unitAt = [bytes, high](std::size_t i) {
+        return static_cast<char16_t>((bytes[2 * i + high] << 8) | bytes[2 * i + (1 - high)]);
+    };
+    const auto candidates = [&](std::size_t first, std::size_t n) {
+        std::uint64_t mask = 0;
+        std::size_t i = 0;
+#if defined(__SSE2__)
+        // Compare eight units a vector; a big-endian file's bytes are swapped in the register.
+        const auto hits = [&](std::size_t at) {
+            __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 2 * at));
+            if (bigEndian) {
+                v = _mm_or_si128(_mm_slli_epi16(v, 8), _mm_srli_epi16(v, 8));
+            }
+            return _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, _mm_set1_epi16('\r')),
+                                             _mm_cmpeq_epi16(v, _mm_set1_epi16('\n'))),
+                                _mm_or_si128(_mm_cmpeq_epi16(v, _mm_setzero_si128()),
+                                             _mm_cmpeq_epi16(v, _mm_set1_epi16(0x2028))));
+        };
+        for (; i + 16 <= n; i += 16) {
+            const __m128i packed = _mm_packs_epi16(hits(first + i), hits(first + i + 8));
+            mask |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(packed)))
+                    << i;
+        }
+#endif
+        for (; i < n; ++i) {
+            if (isCandidateUnit(unitAt(first + i))) {
+                mask |= std::uint64_t{1} << i;
+            }
+        }
+        return mask;
+    };
+    UnitLines(out).classify(text.size() / 2, unitAt, candidates);
+}
+
+void classifyDecoded(const std::u16string& units, TileReferences& out)
+{
+    const auto unitAt = [&units](std::size_t i) { return units[i]; };
+    const auto candidates = [&](std::size_t first, std::size_t n) {
+        std::uint64_t mask = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            if (isCandidateUnit(units[first + i])) {
+                mask |= std::uint64_t{1} << i;
+            }
+        }
+        return mask;
+    };
+    UnitLines(out).classify(units.size(), unitAt, candidates);
+}
+
+// ---- The fast path: only the lines that can be references are looked at -----------------
+//
+// A reference line ends in "o" or "i" right before its break, so only breaks after such a
+// letter are examined, and the line start is found by looking back from there. Line lengths
+// are checked between the breaks that are certain (CR, LF, the end of the text); where two
+// lie further apart than a fetchable line, the tile goes the line-by-line way instead, which
+// finds the exact line that is too long.
+
+struct Masks {
+    std::uint64_t breaks = 0;  // every unit that may end a line
+    std::uint64_t hard = 0;    // CR, LF and NUL: breaks whatever follows
+    std::uint64_t nul = 0;
+    std::uint64_t tails = 0;  // "o" and "i"
+};
+
+class ByteSource {
+public:
+    ByteSource(std::span<const char> text, bool utf8)
+        : m_p(reinterpret_cast<const unsigned char*>(text.data())), m_n(text.size()), m_utf8(utf8)
+    {
+    }
+    std::size_t size() const { return m_n; }
+
+    Masks masks(std::size_t first, std::size_t count) const
+    {
+        Masks m;
+        std::size_t i = 0;
+        const unsigned char* p = m_p + first;
+#if defined(__SSE2__)
+        const __m128i e2 = _mm_set1_epi8(m_utf8 ? static_cast<char>(0xE2) : '\r');
+        for (; i + 16 <= count; i += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+            const __m128i nul = _mm_cmpeq_epi8(v, _mm_setzero_si128());
+            const __m128i hard =
+                _mm_or_si128(nul, _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\r')),
+                                               _mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))));
+            const __m128i tails = _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('o')),
+                                               _mm_cmpeq_epi8(v, _mm_set1_epi8('i')));
+            const auto bits = [&](__m128i x) {
+                return static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(x))) << i;
+            };
+            m.hard |= bits(hard);
+            m.nul |= bits(nul);
+            m.breaks |= bits(_mm_or_si128(hard, _mm_cmpeq_epi8(v, e2)));
+            m.tails |= bits(tails);
+        }
+#endif
+        for (; i < count; ++i) {
+            const unsigned c = p[i];
+            const std::uint64_t bit = std::uint64_t{1} << i;
+            if (c == '\r' || c == '\n' || c == 0) {
+                m.hard |= bit;
+                m.breaks |= bit;
+            }
+            if (c == 0) {
+                m.nul |= bit;
+            }
+            if (m_utf8 && c == 0xE2) {
+                m.breaks |= bit;
+            }
+            if (c == 'o' || c == 'i') {
+                m.tails |= bit;
+            }
+        }
+        return m;
+    }
+
+    // E2 ends a line only as the first byte of U+2028.
+    bool confirmBreak(std::size_t q) const
+    {
+        return m_p[q] != 0xE2 || (q + 2 < m_n && m_p[q + 1] == 0x80 && m_p[q + 2] == 0xA8);
+    }
+
+    std::optional<ReferenceKind> kindBefore(std::size_t end) const
+    {
+        if (end < 4) {
+            return std::nullopt;
+        }
+        const std::uint32_t tail = word(reinterpret_cast<const char*>(m_p + end - 4));
+        if (tail == kObjectTail) {
+            return ReferenceKind::Object;
+        }
+        if (tail == kSplineTail) {
+            return ReferenceKind::Spline;
+        }
+        return std::nullopt;
+    }
+
+    // In 8-bit text every break is certain; in UTF-8 a U+2028 may still lie between the last
+    // certain break and the end.
+    static constexpr bool kBreaksCertain = false;
+    std::size_t lineStart(std::size_t afterCertain, std::size_t end) const
+    {
+        if (!m_utf8) {
+            return afterCertain;
+        }
+        std::size_t start = afterCertain;
+        for (const unsigned char* e2 = m_p + afterCertain;
+             (e2 = static_cast<const unsigned char*>(
+                  std::memchr(e2, 0xE2, static_cast<std::size_t>(m_p + end - e2)))) != nullptr;
+             ++e2) {
+            const auto at = static_cast<std::size_t>(e2 - m_p);
+            if (at + 2 < end && e2[1] == 0x80 && e2[2] == 0xA8) {
+                start = at + 3;
+            }
+        }
+        return start;
+    }
+
+    std::string_view narrow(std::size_t begin, std::size_t end, std::string& buffer) const
+    {
+        const std::string_view bytes(reinterpret_cast<const char*>(m_p + begin), end - begin);
+        if (isAscii(bytes)) {
+            return bytes;
+        }
+        buffer = platform::utf16ToNarrow(m_utf8 ? decodeUtf8({bytes.data(), bytes.size()})
+                                                : platform::codePageToUtf16(bytes));
+        return buffer;
+    }
+
+private:
+    const unsigned char* m_p;
+    std::size_t m_n;
+    bool m_utf8;
+};
+
+class Utf16Source {
+public:
+    Utf16Source(std::span<const char> text, bool bigEndian)
+        : m_p(reinterpret_cast<const unsigned char*>(text.data())),
+          m_n(text.size() / 2),
+          m_high(bigEndian ? 0 : 1),
+          m_bigEndian(bigEndian)
+    {
+    }
+    std::size_t size() const { return m_n; }
+    char16_t unit(std::size_t i) const
+    {
+        return static_cast<char16_t>((m_p[2 * i + m_high] << 8) | m_p[2 * i + (1 - m_high)]);
+    }
+
+    Masks masks(std::size_t first, std::size_t count) const
+    {
+        Masks m;
+        std::size_t i = 0;
+#if defined(__SSE2__)
+        struct Hits {
+            __m128i hard, nul, breaks, tails;
+        };
+        const auto hits = [&](std::size_t at) {
+            __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(m_p + 2 * at));
+            if (m_bigEndian) {
+                v = _mm_or_si128(_mm_slli_epi16(v, 8), _mm_srli_epi16(v, 8));
+            }
+            Hits h;
+            h.nul = _mm_cmpeq_epi16(v, _mm_setzero_si128());
+            h.hard = _mm_or_si128(h.nul, _mm_or_si128(_mm_cmpeq_epi16(v, _mm_set1_epi16('\r')),
+                                                      _mm_cmpeq_epi16(v, _mm_set1_epi16('\n'))));
+            h.breaks = _mm_or_si128(h.hard, _mm_cmpeq_epi16(v, _mm_set1_epi16(0x2028)));
+            h.tails = _mm_or_si128(_mm_cmpeq_epi16(v, _mm_set1_epi16('o')),
+                                   _mm_cmpeq_epi16(v, _mm_set1_epi16('i')));
+            return h;
+        };
+        for (; i + 16 <= count; i += 16) {
+            const Hits a = hits(first + i);
+            const Hits b = hits(first + i + 8);
+            const auto bits = [&](__m128i x, __m128i y) {
+                return static_cast<std::uint64_t>(
+                           static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(x, y))))
+                       << i;
+            };
+            m.hard |= bits(a.hard, b.hard);
+            m.nul |= bits(a.nul, b.nul);
+            m.breaks |= bits(a.breaks, b.breaks);
+            m.tails |= bits(a.tails, b.tails);
+        }
+#endif
+        for (; i < count; ++i) {
+            const char16_t u = unit(first + i);
+            const std::uint64_t bit = std::uint64_t{1} << i;
+            if (u == u'\r' || u == u'\n' || u == 0) {
+                m.hard |= bit;
+                m.breaks |= bit;
+            }
+            if (u == 0) {
+                m.nul |= bit;
+            }
+            if (u == 0x2028) {
+                m.breaks |= bit;
+            }
+            if (u == u'o' || u == u'i') {
+                m.tails |= bit;
+            }
+        }
+        return m;
+    }
+
+    bool confirmBreak(std::size_t) const
+    {
+        return true;
+    }
+
+    std::optional<ReferenceKind> kindBefore(std::size_t end) const
+    {
+        if (end < 4 || unit(end - 4) != u'.' || unit(end - 3) != u's') {
+            return std::nullopt;
+        }
+        const char16_t c = unit(end - 2);
+        const char16_t o = unit(end - 1);
+        if (c == u'c' && o == u'o') {
+            return ReferenceKind::Object;
+        }
+        if (c == u'l' && o == u'i') {
+            return ReferenceKind::Spline;
+        }
+        return std::nullopt;
+    }
+
+    static constexpr bool kBreaksCertain = true;
+    std::size_t lineStart(std::size_t afterCertain, std::size_t) const
+    {
+        return afterCertain;
+    }
+
+    std::string_view narrow(std::size_t begin, std::size_t end, std::string& buffer) const
+    {
+        buffer.clear();
+        char16_t high = 0;
+        for (std::size_t i = begin; i < end; ++i) {
+            const char16_t u = unit(i);
+            high |= u;
+            buffer += static_cast<char>(u);
+        }
+        if (high >= 0x80) {
+            std::u16string units;
+            for (std::size_t i = begin; i < end; ++i) {
+                units += unit(i);
+            }
+            buffer = platform::utf16ToNarrow(units);
+        }
+        return buffer;
+    }
+
+private:
+    const unsigned char* m_p;
+    std::size_t m_n;
+    std::size_t m_high;
+    bool m_bigEndian;
+};
+
+// Returns false, having added nothing that counts, when a line may be too long to fetch.
+template <class Source>
+bool findReferences(const Source& source, TileReferences& out)
+{
+    std::string buffer;
+    std::size_t size = source.size();
+    std::size_t afterHard = 0;     // just after the last CR, LF: where a line may start
+    std::size_t afterCertain = 0;  // just after the last break known without a closer look
+    std::uint64_t carry = 0;       // the previous block ended in "o" or "i"
+    const auto add = [&](std::size_t start, std::size_t end) {
+        if (const auto kind = source.kindBefore(end)) {
+            out.add(*kind, source.narrow(source.lineStart(start, end), end, buffer));
+        }
+    };
+    const auto highest = [](std::uint64_t bits) {
+        return static_cast<std::size_t>(64 - __builtin_clzll(bits));  // one past the highest
+    };
+    for (std::size_t block = 0; block < size; block += 64) {
+        const std::size_t count = std::min<std::size_t>(64, size - block);
+        Masks m = source.masks(block, count);
+        std::uint64_t allowed = ~std::uint64_t{0};
+        const bool ends = m.nul != 0;
+        if (ends) {
+            const int zero = __builtin_ctzll(m.nul);
+            allowed = (std::uint64_t{1} << zero) - 1;
+            m.hard &= allowed | (std::uint64_t{1} << zero);
+            m.breaks &= allowed;
+            size = block + static_cast<std::size_t>(zero);
+        }
+        const std::uint64_t certain = Source::kBreaksCertain ? m.breaks : m.hard & allowed;
+        std::uint64_t candidates = m.breaks & ((m.tails << 1) | carry);
+        carry = m.tails >> 63;
+        for (; candidates != 0; candidates &= candidates - 1) {
+            const int bit = __builtin_ctzll(candidates);
+            const std::size_t q = block + static_cast<std::size_t>(bit);
+            if (source.confirmBreak(q)) {
+                const std::uint64_t before = certain & ((std::uint64_t{1} << bit) - 1);
+                add(before != 0 ? block + highest(before) : afterCertain, q);
+            }
+        }
+        if (m.hard != 0) {
+            const std::size_t first = block + static_cast<std::size_t>(__builtin_ctzll(m.hard));
+            if (first - afterHard > kMaxLine) {
+                return false;
+            }
+            afterHard = block + highest(m.hard);
+        }
+        if (certain != 0) {
+            afterCertain = block + highest(certain);
+        }
+        if (ends) {
+            break;
+        }
+    }
+    if (size > afterHard && size - afterHard > kMaxLine) {
+        return false;
+    }
+    add(afterCertain, size);  // the last line, when no break ends it
+    return true;
 }
 
 }  // namespace
 
 std::uint64_t hashText(std::string_view text)
 {
-    return std::hash<std::string_view>{}(text);
+    // Eight bytes a step with a strong final mix: references are short paths, hashed twice
+    // each (text and folder) on every tile they occur in.
+    std::uint64_t h = 0x9E3779B97F4A7C15ULL ^ text.size();
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, text.data() + i, sizeof w);
+        h = (h ^ w) * 0xFF51AFD7ED558CCDULL;
+        h ^= h >> 32;
+    }
+    if (i < text.size()) {
+        std::uint64_t w = 0;
+        std::memcpy(&w, text.data() + i, text.size() - i);
+        h = (h ^ w) * 0xFF51AFD7ED558CCDULL;
+    }
+    h ^= h >> 29;
+    h *= 0xC4CEB9FE1A85EC53ULL;
+    return h ^ (h >> 32);
 }
 
 void TileReferences::clear()
@@ -263,24 +663,21 @@ void classifyTile(std::span<const char> file, TileReferences& out)
     out.clear();
     const EncodingMark mark = detectEncoding(file);
     const std::span<const char> text = file.subspan(mark.length);
-    switch (mark.encoding) {
-        case TileEncoding::Utf16LittleEndian:
-        case TileEncoding::Utf16BigEndian:
-            classifyUtf16(text, mark.encoding == TileEncoding::Utf16BigEndian, out);
-            return;
-        case TileEncoding::Utf8:
-            ByteLines(true, out).classify(text.data(), text.size());
-            return;
-        case TileEncoding::EightBit:
-            break;
-    }
-    if (platform::codePageIsSingleByte()) {
-        ByteLines(false, out).classify(text.data(), text.size());
+    const bool bigEndian = mark.encoding == TileEncoding::Utf16BigEndian;
+    const bool utf8 = mark.encoding == TileEncoding::Utf8;
+    if (mark.encoding == TileEncoding::Utf16LittleEndian || bigEndian) {
+        if (!findReferences(Utf16Source(text, bigEndian), out)) {
+            out.clear();
+            classifyUtf16(text, bigEndian, out);
+        }
+    } else if (utf8 || platform::codePageIsSingleByte()) {
+        if (!findReferences(ByteSource(text, utf8), out)) {
+            out.clear();
+            ByteLines(utf8, out).classify(text.data(), text.size());
+        }
     } else {
         // A code page of several bytes a character: its trail bytes may look like ".sco".
-        const std::u16string units = platform::codePageToUtf16({text.data(), text.size()});
-        classifyUnits(
-            units.size(), [&units](std::size_t i) { return units[i]; }, out);
+        classifyDecoded(platform::codePageToUtf16({text.data(), text.size()}), out);
     }
 }
 

@@ -35,10 +35,9 @@ bool endsWithMap(std::string_view name)
 
 // Simple case folding, one code point at a time, as a file system that ignores case compares
 // names; invalid UTF-8 stays as its bytes.
-std::string foldName(std::string_view name)
+void foldInto(std::string& folded, std::string_view name)
 {
-    std::string folded;
-    folded.reserve(name.size());
+    folded.clear();
     for (std::size_t i = 0; i < name.size();) {
         const auto byte = static_cast<unsigned char>(name[i]);
         if (byte < 0x80) {
@@ -59,6 +58,12 @@ std::string foldName(std::string_view name)
         U8_APPEND_UNSAFE(buffer, length, lower);
         folded.append(buffer, length);
     }
+}
+
+std::string foldName(std::string_view name)
+{
+    std::string folded;
+    foldInto(folded, name);
     return folded;
 }
 
@@ -66,6 +71,15 @@ std::string errnoText(int code)
 {
     return std::error_code(code, std::generic_category()).message();
 }
+
+// Lets the folder memo be searched with a string_view, without making a string first.
+struct TextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const
+    {
+        return std::hash<std::string_view>{}(text);
+    }
+};
 
 enum class Kind : unsigned char { Missing, File, Directory, Other };
 
@@ -160,25 +174,46 @@ bool directoryExists(const std::string& path)
     return !path.empty() && kindOf(path) == Kind::Directory;
 }
 
-// Each folder's listing, read once: folded name -> the entries that fold to it.
+// The folders met so far, each listed once: a tree that follows the names as resolved, so a
+// lookup walks from node to node and hashes only the short component names.
 struct FileLookup::Cache {
+    struct Folder;
     struct Entry {
         std::string name;
         Kind kind;
+        std::unique_ptr<Folder> folder;  // made when the entry is first entered
     };
-    using Listing = std::unordered_map<std::string, std::vector<Entry>>;
-    std::unordered_map<std::string, Listing> listings;
+    struct Folder {
+        explicit Folder(std::string text) : path(std::move(text)) {}
+        std::string path;  // with a trailing separator; empty for the current folder
+        bool listed = false;
+        std::unordered_map<std::string, std::vector<Entry>> entries;  // by folded name
+    };
 
-    const Listing& listing(const std::string& folder)
+    Folder root{std::string("/")};
+    Folder current{std::string()};
+    std::unordered_map<std::string, std::unique_ptr<Folder>> aboveCurrent;  // "../", "../../"
+    // Folder texts as lookups wrote them, and what they resolved to (nullptr: not there).
+    std::unordered_map<std::string, Folder*, TextHash, std::equal_to<>> folders;
+    std::string folded;  // reused for every name looked up
+
+    Folder* resolve(std::string_view folder);
+
+    Folder& above(const std::string& path)
     {
-        const auto found = listings.find(folder);
-        if (found != listings.end()) {
-            return found->second;
+        auto& folder = aboveCurrent[path];
+        if (!folder) {
+            folder = std::make_unique<Folder>(path);
         }
-        Listing& listing = listings[folder];
-        const Directory directory(folder.empty() ? "." : folder);
+        return *folder;
+    }
+
+    static void list(Folder& folder)
+    {
+        folder.listed = true;
+        const Directory directory(folder.path.empty() ? "." : folder.path);
         if (directory.get() == nullptr) {
-            return listing;
+            return;
         }
         while (const dirent* entry = ::readdir(directory.get())) {
             const std::string_view name = entry->d_name;
@@ -191,37 +226,46 @@ struct FileLookup::Cache {
             } else if (entry->d_type == DT_DIR) {
                 kind = Kind::Directory;
             } else if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
-                kind = kindOf(folder + std::string(name));  // follow links as the system does
+                kind = kindOf(folder.path + std::string(name));  // follow links as the system does
             }
-            listing[foldName(name)].push_back(Entry{std::string(name), kind});
+            folder.entries[foldName(name)].push_back(Entry{std::string(name), kind, nullptr});
         }
-        return listing;
     }
 
     // The entry of the folder that a name means: the name itself when it is there, else the
     // first entry of the wanted kind that matches it without regard to case.
-    const Entry* find(const std::string& folder, std::string_view name, bool wantDirectory)
+    Entry* find(Folder& folder, std::string_view name, bool wantDirectory)
     {
-        const Listing& entries = listing(folder);
-        const auto found = entries.find(foldName(name));
-        if (found == entries.end()) {
+        if (!folder.listed) {
+            list(folder);
+        }
+        foldInto(folded, name);
+        const auto found = folder.entries.find(folded);
+        if (found == folder.entries.end()) {
             return nullptr;
         }
         const auto wanted = [&](const Entry& e) {
             return wantDirectory ? e.kind == Kind::Directory
                                  : e.kind == Kind::File || e.kind == Kind::Other;
         };
-        for (const Entry& entry : found->second) {
-            if (entry.name == name && wanted(entry)) {
-                return &entry;
-            }
-        }
-        for (const Entry& entry : found->second) {
+        Entry* candidate = nullptr;
+        for (Entry& entry : found->second) {
             if (wanted(entry)) {
-                return &entry;
+                if (entry.name == name) {
+                    return &entry;
+                }
+                candidate = candidate != nullptr ? candidate : &entry;
             }
         }
-        return nullptr;
+        return candidate;
+    }
+
+    static Folder& enter(const Folder& parent, Entry& entry)
+    {
+        if (!entry.folder) {
+            entry.folder = std::make_unique<Folder>(parent.path + entry.name + "/");
+        }
+        return *entry.folder;
     }
 };
 
@@ -231,10 +275,30 @@ FileLookup::~FileLookup() = default;
 
 bool FileLookup::fileExists(std::string_view path)
 {
+    // Most lookups of a scan name a file in a folder that an earlier lookup has resolved
+    // already: the folder part of the text is resolved once and remembered as written.
+    const std::size_t cut = path.find_last_of("/\\");
+    const std::string_view name = cut == std::string_view::npos ? path : path.substr(cut + 1);
+    if (name.empty() || name == "." || name == "..") {
+        return false;
+    }
+    const std::string_view folderText = path.substr(0, path.size() - name.size());
+    const auto known = m_cache->folders.find(folderText);
+    Cache::Folder* folder = nullptr;
+    if (known != m_cache->folders.end()) {
+        folder = known->second;
+    } else {
+        folder = m_cache->resolve(folderText);
+        m_cache->folders.emplace(std::string(folderText), folder);
+    }
+    return folder != nullptr && m_cache->find(*folder, name, false) != nullptr;
+}
+
+FileLookup::Cache::Folder* FileLookup::Cache::resolve(std::string_view path)
+{
     // Components are resolved lexically first, as the native path rules do: empty and "."
     // components vanish, ".." removes the name before it, even a name that does not exist.
     const bool absolute = !path.empty() && (path[0] == '/' || path[0] == '\\');
-    const bool folderForm = !path.empty() && (path.back() == '/' || path.back() == '\\');
     std::vector<std::string_view> components;
     for (std::size_t start = 0; start <= path.size();) {
         const std::size_t end = std::min(path.find_first_of("/\\", start), path.size());
@@ -250,25 +314,22 @@ bool FileLookup::fileExists(std::string_view path)
         }
         start = end + 1;
     }
-    if (components.empty() || folderForm || components.back() == "..") {
-        return false;
-    }
-    // An absolute path starts at the root, a relative one at the current folder (the empty
-    // folder text).
-    std::string folder = absolute ? "/" : "";
-    for (std::size_t i = 0; i + 1 < components.size(); ++i) {
-        if (components[i] == "..") {
-            folder += "../";
+    // An absolute path starts at the root, a relative one at the current folder.
+    Folder* folder = absolute ? &root : &current;
+    std::string above;  // the "../" at the start of a relative path
+    for (const std::string_view component : components) {
+        if (component == "..") {
+            above += "../";
+            folder = &this->above(above);
             continue;
         }
-        const Cache::Entry* entry = m_cache->find(folder, components[i], true);
+        Entry* entry = find(*folder, component, true);
         if (entry == nullptr) {
-            return false;
+            return nullptr;
         }
-        folder += entry->name;
-        folder += '/';
+        folder = &enter(*folder, *entry);
     }
-    return m_cache->find(folder, components.back(), false) != nullptr;
+    return folder;
 }
 
 bool readTile(const std::string& path, std::vector<char>& bytes, std::uint64_t maxSize)
