@@ -1,0 +1,8 @@
+[description]
+terraced house, two floors
+
+[mesh]
+model\main.mesh
+
+[collision_mesh]
+model\collision.mesh

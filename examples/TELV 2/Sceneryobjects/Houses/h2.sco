@@ -1,0 +1,8 @@
+[description]
+terraced house, three floors
+
+[mesh]
+model\main.mesh
+
+[collision_mesh]
+model\collision.mesh

@@ -1,0 +1,8 @@
+[description]
+stop sign
+
+[mesh]
+model\main.mesh
+
+[collision_mesh]
+model\collision.mesh

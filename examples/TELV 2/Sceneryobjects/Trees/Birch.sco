@@ -1,0 +1,8 @@
+[description]
+birch, young
+
+[mesh]
+model\main.mesh
+
+[collision_mesh]
+model\collision.mesh

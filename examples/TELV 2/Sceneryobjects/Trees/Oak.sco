@@ -1,0 +1,8 @@
+[description]
+oak, mature
+
+[mesh]
+model\main.mesh
+
+[collision_mesh]
+model\collision.mesh
