@@ -144,6 +144,7 @@ TEST(Scanner, WrongUsage)
     const Scan unknown = scan({"--frobnicate", "a"});
     EXPECT_EQ(unknown.status, kScanUsage);
     EXPECT_NE(unknown.err.find("Usage: gantrel-scan"), std::string::npos);
+    EXPECT_EQ(scan({"--", "--json"}).err.find("Usage"), std::string::npos);  // a folder "--json"
     const Scan help = scan({"--help"});
     EXPECT_EQ(help.status, kScanClean);
     EXPECT_NE(help.out.find("Usage: gantrel-scan"), std::string::npos);

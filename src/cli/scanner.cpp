@@ -115,23 +115,24 @@ std::string chosenFolderPath(const std::string& argument)
 int runScanner(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err)
 {
     bool json = false;
+    bool optionsEnded = false;  // after "--" every argument is a folder, even "-x"
     std::vector<std::string> folders;
     for (const std::string& argument : arguments) {
-        if (argument == "--help" || argument == "-h") {
+        if (optionsEnded || argument.empty() || argument[0] != '-' || argument == "-") {
+            folders.push_back(argument);
+        } else if (argument == "--") {
+            optionsEnded = true;
+        } else if (argument == "--help" || argument == "-h") {
             out << kUsage;
             return kScanClean;
-        }
-        if (argument == "--version") {
+        } else if (argument == "--version") {
             out << "gantrel-scan 3.1.0.0\n";
             return kScanClean;
-        }
-        if (argument == "--json") {
+        } else if (argument == "--json") {
             json = true;
-        } else if (argument.size() > 1 && argument[0] == '-' && argument != "--") {
+        } else {
             err << "gantrel-scan: unknown option " << argument << "\n" << kUsage;
             return kScanUsage;
-        } else if (argument != "--") {
-            folders.push_back(argument);
         }
     }
     if (folders.size() != 1) {
