@@ -635,24 +635,41 @@ std::uint64_t hashText(std::string_view text)
     return h ^ (h >> 32);
 }
 
-void TileReferences::clear()
+bool ReportedReferences::firstTime(std::string_view text, std::uint64_t hash)
+{
+    const auto matches = [&](std::size_t i) {
+        return std::string_view(m_text).substr(m_spans[i].first, m_spans[i].second) == text;
+    };
+    if (m_index.find(hash, matches) >= 0) {
+        return false;
+    }
+    m_index.insert(hash, m_spans.size());
+    m_spans.emplace_back(m_text.size(), text.size());
+    m_text.append(text);
+    return true;
+}
+
+void TileReferences::clear(ReportedReferences& reported)
 {
     tooLongLine.reset();
     m_text.clear();
     m_references.clear();
-    m_index.clear();
+    m_reported = &reported;
+}
+
+void TileReferences::detach()
+{
+    m_reported = nullptr;
 }
 
 void TileReferences::add(ReferenceKind kind, std::string_view text)
 {
     const std::uint64_t hash = hashText(text);
-    const auto matches = [&](std::size_t i) { return this->text(i) == text; };
-    if (m_index.find(hash, matches) >= 0) {
+    if (!m_reported->firstTime(text, hash)) {
         return;
     }
     const std::size_t slash = text.rfind('\\');
     const std::size_t folderLength = slash == std::string_view::npos ? 0 : slash + 1;
-    m_index.insert(hash, m_references.size());
     m_references.push_back(Reference{kind, hash, hashText(text.substr(0, folderLength)),
                                      m_text.size(), text.size(), folderLength});
     m_text.append(text);
@@ -660,25 +677,35 @@ void TileReferences::add(ReferenceKind kind, std::string_view text)
 
 void classifyTile(std::span<const char> file, TileReferences& out)
 {
-    out.clear();
+    ReportedReferences reported;
+    classifyTile(file, out, reported);
+}
+
+void classifyTile(std::span<const char> file, TileReferences& out, ReportedReferences& reported)
+{
+    out.clear(reported);
     const EncodingMark mark = detectEncoding(file);
     const std::span<const char> text = file.subspan(mark.length);
     const bool bigEndian = mark.encoding == TileEncoding::Utf16BigEndian;
     const bool utf8 = mark.encoding == TileEncoding::Utf8;
+    // A tile whose lines may be too long goes the line-by-line way, which lists every
+    // reference of the tile afresh: the quick pass may have stopped anywhere.
+    ReportedReferences tileOnly;
     if (mark.encoding == TileEncoding::Utf16LittleEndian || bigEndian) {
         if (!findReferences(Utf16Source(text, bigEndian), out)) {
-            out.clear();
+            out.clear(tileOnly);
             classifyUtf16(text, bigEndian, out);
         }
     } else if (utf8 || platform::codePageIsSingleByte()) {
         if (!findReferences(ByteSource(text, utf8), out)) {
-            out.clear();
+            out.clear(tileOnly);
             ByteLines(utf8, out).classify(text.data(), text.size());
         }
     } else {
         // A code page of several bytes a character: its trail bytes may look like ".sco".
         classifyDecoded(platform::codePageToUtf16({text.data(), text.size()}), out);
     }
+    out.detach();
 }
 
 }  // namespace gantrel

@@ -14,6 +14,21 @@ namespace gantrel {
 
 enum class ReferenceKind : std::uint8_t { Object, Spline };
 
+/// The references one reader has reported on any of its tiles so far. A reader takes its tiles
+/// in the tile list's order, so a reference it reported on an earlier tile can be left out of
+/// a later one: the scan meets it first on that earlier tile. This keeps the scan's in-order
+/// merge down to a handful of occurrences of each reference instead of one per tile.
+class ReportedReferences {
+public:
+    /// Records the text and returns true when it had not been reported before.
+    bool firstTime(std::string_view text, std::uint64_t hash);
+
+private:
+    std::string m_text;
+    std::vector<std::pair<std::size_t, std::size_t>> m_spans;  // offset and length in m_text
+    HashIndex m_index;
+};
+
 /// The references of one tile, in the order of their first occurrence in the tile, each once,
 /// already converted to the program's 8-bit strings. Reused from tile to tile, so that a scan
 /// allocates nothing per tile once the buffers have grown.
@@ -28,9 +43,12 @@ public:
         std::size_t folderLength;  // the folder: the text up to and including its last backslash
     };
 
-    void clear();
-    /// Adds a reference unless the tile already had the same text.
+    /// Empties the list; from now on a reference is added only when `reported` has not had it.
+    void clear(ReportedReferences& reported);
+    /// Adds a reference unless it was reported before; only between clear() and detach().
     void add(ReferenceKind kind, std::string_view text);
+    /// Forgets the set of reported references, which may end before the list does.
+    void detach();
 
     std::size_t size() const { return m_references.size(); }
     const Reference& operator[](std::size_t i) const { return m_references[i]; }
@@ -51,7 +69,7 @@ public:
 private:
     std::string m_text;
     std::vector<Reference> m_references;
-    HashIndex m_index;  // over m_references, for the tile's own seen-set
+    ReportedReferences* m_reported = nullptr;
 };
 
 /// The hash the seen-sets use for a reference's 8-bit text.
@@ -60,7 +78,11 @@ std::uint64_t hashText(std::string_view text);
 /// Classifies every line of a tile file (the whole file, mark included): a line whose last four
 /// UTF-16 code units are exactly ".sco" is an object reference, ".sli" a spline reference; the
 /// lines are those the line store yields for the same bytes. Stops at the first line that is too
-/// long to fetch. Works on the raw bytes; only reference lines are converted.
+/// long to fetch. Works on the raw bytes; only reference lines are converted. References that
+/// `reported` already holds are left out; the others are recorded there.
+void classifyTile(std::span<const char> file, TileReferences& out, ReportedReferences& reported);
+
+/// The same for a tile on its own: every reference of the tile is listed once.
 void classifyTile(std::span<const char> file, TileReferences& out);
 
 }  // namespace gantrel

@@ -30,6 +30,9 @@ TilePipeline::~TilePipeline()
 
 void TilePipeline::work()
 {
+    // This worker's tiles come in ascending order, so what it reported on one of them need not
+    // be reported again on a later one.
+    ReportedReferences reported;
     while (true) {
         const std::size_t index = m_next.fetch_add(1);
         if (index >= m_tiles.size()) {
@@ -43,7 +46,7 @@ void TilePipeline::work()
                 return;
             }
         }
-        load(index, slot.tile);
+        load(index, slot.tile, reported);
         {
             const std::lock_guard lock(m_mutex);
             slot.ready = true;
@@ -52,13 +55,13 @@ void TilePipeline::work()
     }
 }
 
-void TilePipeline::load(std::size_t index, Tile& tile) const
+void TilePipeline::load(std::size_t index, Tile& tile, ReportedReferences& reported) const
 {
     tile.error = nullptr;
-    tile.references.clear();
+    tile.references.clear(reported);
     try {
         readTileFile(m_tiles[index], tile.file);
-        classifyTile(tile.file, tile.references);
+        classifyTile(tile.file, tile.references, reported);
     } catch (...) {
         tile.error = std::current_exception();
     }

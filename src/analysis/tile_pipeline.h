@@ -43,7 +43,7 @@ private:
     };
 
     void work();
-    void load(std::size_t index, Tile& tile) const;
+    void load(std::size_t index, Tile& tile, ReportedReferences& reported) const;
 
     const std::vector<std::string>& m_tiles;
     std::vector<Slot> m_slots;
