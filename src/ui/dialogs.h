@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+#include <string>
+
+#include "common/window_state.h"
+
+namespace gantrel::ui {
+
+/// Every modal box and chooser the window opens, behind one seam: the program uses QtDialogs,
+/// the tests a scripted implementation whose answers are set before the click, so that no test
+/// ever blocks on a modal dialog.
+class Dialogs : public gantrel::UserInterface {
+public:
+    /// The map folder chooser. `title` is the instruction text above the tree, `root` the top
+    /// of the tree as text ("\" or "/": the root folder of the current drive, the file-system
+    /// root where paths have no drives; empty: the whole file system). `folder` is the start
+    /// folder on entry. Returns true when the user chose a folder: `folder` then holds its path,
+    /// without a trailing separator except for a root. Returns false on cancel: `folder` then
+    /// holds the start folder, or the empty string when that was not an existing directory.
+    virtual bool chooseMapFolder(const QString& title, const QString& root,
+                                 std::string& folder) = 0;
+};
+
+}  // namespace gantrel::ui

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/window_state.h"
+#include "scan_progress.h"
+
+class QPlainTextEdit;
+
+namespace Ui {
+class MainWindow;
+}
+
+namespace gantrel::ui {
+
+class Dialogs;
+
+/// Where the window keeps its settings and how it times a scan; the defaults serve the program.
+struct MainWindowSetup {
+    /// The settings file (gantrel.ini) the map folder choice reads and a completed scan writes.
+    std::string settingsPath;
+    /// Times a run for the progress dialog.
+    ScanProgress::Clock clock = &ScanProgress::now;
+};
+
+/// The program's one window. It owns the window state and renders it: the path field, the
+/// activity log, the six result lists, the tile list, the line store and the export buttons.
+/// Its buttons start the operations on that state; an exception that escapes one is shown in
+/// the error box, and the window stays usable. Every control carries its component name as its
+/// object name.
+class MainWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    /// `dialogs` must outlive the window. An empty settingsPath means the program's settings
+    /// file (settingsFilePath()).
+    explicit MainWindow(Dialogs& dialogs, MainWindowSetup setup = {}, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    const WindowState& state() const { return m_state; }
+
+private:
+    // A memo and the list it shows, with the entries it last rendered.
+    struct ListView {
+        const std::vector<std::string>* entries;
+        QPlainTextEdit* memo;
+        std::vector<std::string> shown;
+    };
+
+    void applyDesign();
+    void connectButtons();
+
+    /// Runs a button's operation once no other runs; an escaping exception goes to the error
+    /// box. The window is rendered afterwards in every case.
+    void runOperation(const std::function<void()>& operation);
+    void chooseAndAnalyse();
+    void copyToClipboard(QPlainTextEdit& memo);
+
+    /// Shows the model as it stands: only what changed since the last render is set again.
+    void render();
+
+    Dialogs& m_dialogs;
+    MainWindowSetup m_setup;
+    std::unique_ptr<Ui::MainWindow> m_ui;
+    WindowState m_state;
+    std::vector<ListView> m_lists;
+    std::vector<std::string> m_shownTiles;
+    std::u16string m_shownLineStore;
+    std::size_t m_shownLogScrolls = 0;
+    bool m_busy = false;
+};
+
+}  // namespace gantrel::ui

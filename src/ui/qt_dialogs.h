@@ -1,0 +1,18 @@
+#pragma once
+
+#include "dialogs.h"
+
+namespace gantrel::ui {
+
+/// The program's own boxes: modal, centred on the screen, captioned with the application
+/// title, one OK button. The map folder chooser is chooseMapFolder of map_folder_chooser.h.
+class QtDialogs final : public Dialogs {
+public:
+    /// The message box: no icon.
+    void showMessage(const std::string& text) override;
+    /// The error box: the stop icon and errorBoxText(message), so callers pass the raw message.
+    void showError(const std::string& message) override;
+    bool chooseMapFolder(const QString& title, const QString& root, std::string& folder) override;
+};
+
+}  // namespace gantrel::ui

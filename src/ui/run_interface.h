@@ -1,0 +1,32 @@
+#pragma once
+
+#include <functional>
+
+#include "common/window_state.h"
+
+namespace gantrel::ui {
+
+class Dialogs;
+class ScanProgress;
+
+/// The user interface an analysis run talks to while the window runs it. Before any box opens
+/// the window renders the model as it stands, so that the box is seen over the current lists;
+/// the progress dialog closes first. Tile progress goes to the progress dialog, then on to the
+/// dialogs.
+class RunInterface final : public gantrel::UserInterface {
+public:
+    RunInterface(Dialogs& dialogs, ScanProgress& progress, std::function<void()> render);
+
+    void showMessage(const std::string& text) override;
+    void showError(const std::string& message) override;
+    void tileScanned(std::size_t done, std::size_t total) override;
+
+private:
+    void prepareForBox();
+
+    Dialogs& m_dialogs;
+    ScanProgress& m_progress;
+    std::function<void()> m_render;
+};
+
+}  // namespace gantrel::ui

@@ -1,0 +1,47 @@
+#include "scan_progress.h"
+
+#include <gtest/gtest.h>
+
+#include <QProgressDialog>
+#include <QWidget>
+
+namespace gantrel::ui {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(ScanProgressTest, ShowsTileOfTotalFromTheDelayOnUntilClosed)
+{
+    QWidget owner;
+    std::chrono::steady_clock::time_point now{};
+    ScanProgress progress(&owner, [&] { return now; });
+
+    now += ScanProgress::kDelay - 1ms;
+    progress.tileScanned(1, 5);
+    EXPECT_EQ(owner.findChild<QProgressDialog*>(), nullptr);
+
+    now += 1ms;
+    progress.tileScanned(2, 5);
+    const auto* dialog = owner.findChild<QProgressDialog*>(QStringLiteral("progress"));
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->labelText(), QStringLiteral("Tile 2 of 5"));
+    EXPECT_EQ(dialog->value(), 2);
+    EXPECT_EQ(dialog->maximum(), 5);
+    EXPECT_TRUE(dialog->isModal());
+
+    progress.tileScanned(5, 5);
+    EXPECT_EQ(dialog->labelText(), QStringLiteral("Tile 5 of 5"));
+    EXPECT_TRUE(dialog->isVisible()) << "stays at the maximum until closed";
+    progress.close();
+    EXPECT_EQ(owner.findChild<QProgressDialog*>(), nullptr);
+
+    // Counts beyond the bar's int range are scaled onto it.
+    const std::size_t total = std::size_t{1} << 40;
+    progress.tileScanned(total / 2, total);
+    dialog = owner.findChild<QProgressDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_NEAR(static_cast<double>(dialog->value()) / dialog->maximum(), 0.5, 1e-6);
+}
+
+}  // namespace
+}  // namespace gantrel::ui

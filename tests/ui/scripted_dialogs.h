@@ -1,0 +1,38 @@
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "dialogs.h"
+
+namespace gantrel::ui::test {
+
+/// Dialogs whose answers are set before the click: nothing modal ever opens.
+class ScriptedDialogs final : public Dialogs {
+public:
+    struct ChooserCall {
+        QString title;
+        QString root;
+        std::string startFolder;
+    };
+
+    void showMessage(const std::string& text) override;
+    void showError(const std::string& message) override;
+    void tileScanned(std::size_t done, std::size_t total) override;
+    /// Takes the next answer: a folder is chosen, nullopt (or no answer left) cancels.
+    bool chooseMapFolder(const QString& title, const QString& root, std::string& folder) override;
+
+    std::deque<std::optional<std::string>> chooserAnswers;
+    /// Runs when a box opens, before it is recorded, so a test can look at the window then.
+    std::function<void()> onBox;
+    std::function<void(std::size_t, std::size_t)> onTile;
+
+    std::vector<ChooserCall> chooserCalls;
+    std::vector<std::string> messages;
+    std::vector<std::string> errors;
+};
+
+}  // namespace gantrel::ui::test
