@@ -277,8 +277,9 @@ public:
         std::random_device random;
         for (int attempt = 0; attempt < 16 && m_fd.get() < 0; ++attempt) {
             // A short stem keeps the name within the file system's limit for long names.
-            const auto name = "." + target.filename().string().substr(0, 64) + "." +
-                              std::to_string(random() % 1000000) + ".tmp";
+            std::string name = ".";
+            name.append(target.filename().string(), 0, 64);
+            name.append(".").append(std::to_string(random() % 1000000)).append(".tmp");
             m_path = target.parent_path() / name;
             // 0666 leaves the user's umask to decide, as for any new file.
             m_fd.reset(::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
