@@ -30,6 +30,17 @@ bool isAscii(std::string_view bytes)
     return (high & 0x8080808080808080ULL) == 0;
 }
 
+// A reference line that is not plain ASCII, as the program's 8-bit string.
+std::string narrowBytes(std::string_view bytes, bool utf8)
+{
+    if (!utf8) {
+        return platform::codePageToNarrow(bytes);
+    }
+    const std::span<const char> text(bytes.data(), bytes.size());
+    return isWellFormedUtf8(text) ? platform::utf8ToNarrow(bytes)
+                                  : platform::utf16ToNarrow(decodeUtf8(text));
+}
+
 // ---- Tiles whose line breaks are single bytes: 8-bit text and UTF-8 ----------------------
 
 // The bytes that may end a line: CR, LF, NUL (the end of the text) and, in UTF-8, the first
@@ -149,8 +160,7 @@ private:
         if (isAscii(bytes)) {
             return bytes;
         }
-        m_converted = platform::utf16ToNarrow(m_utf8 ? decodeUtf8({begin, length})
-                                                     : platform::codePageToUtf16(bytes));
+        m_converted = narrowBytes(bytes, m_utf8);
         return m_converted;
     }
 
@@ -415,8 +425,7 @@ public:
         if (isAscii(bytes)) {
             return bytes;
         }
-        buffer = platform::utf16ToNarrow(m_utf8 ? decodeUtf8({bytes.data(), bytes.size()})
-                                                : platform::codePageToUtf16(bytes));
+        buffer = narrowBytes(bytes, m_utf8);
         return buffer;
     }
 
@@ -626,8 +635,15 @@ std::uint64_t hashText(std::string_view text)
         h ^= h >> 32;
     }
     if (i < text.size()) {
+        // The last eight bytes, overlapping the words before; shorter texts byte by byte.
         std::uint64_t w = 0;
-        std::memcpy(&w, text.data() + i, text.size() - i);
+        if (text.size() >= 8) {
+            std::memcpy(&w, text.data() + text.size() - 8, sizeof w);
+        } else {
+            for (; i < text.size(); ++i) {
+                w = (w << 8) | static_cast<unsigned char>(text[i]);
+            }
+        }
         h = (h ^ w) * 0xFF51AFD7ED558CCDULL;
     }
     h ^= h >> 29;

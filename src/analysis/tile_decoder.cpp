@@ -113,6 +113,33 @@ std::u16string decodeUtf8(std::span<const char> text)
     return out;
 }
 
+bool isWellFormedUtf8(std::span<const char> text)
+{
+    const std::size_t n = text.size();
+    const auto continuation = [&](std::size_t i, unsigned low = 0x80, unsigned high = 0xBF) {
+        return i < n && byteAt(text, i) >= low && byteAt(text, i) <= high;
+    };
+    for (std::size_t i = 0; i < n;) {
+        const unsigned b0 = byteAt(text, i);
+        if (b0 < 0x80) {
+            ++i;
+        } else if (b0 >= 0xC2 && b0 <= 0xDF && continuation(i + 1)) {
+            i += 2;
+        } else if (b0 >= 0xE0 && b0 <= 0xEF &&
+                   continuation(i + 1, b0 == 0xE0 ? 0xA0 : 0x80, b0 == 0xED ? 0x9F : 0xBF) &&
+                   continuation(i + 2)) {
+            i += 3;
+        } else if (b0 >= 0xF0 && b0 <= 0xF4 &&
+                   continuation(i + 1, b0 == 0xF0 ? 0x90 : 0x80, b0 == 0xF4 ? 0x8F : 0xBF) &&
+                   continuation(i + 2) && continuation(i + 3)) {
+            i += 4;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::u16string decodeTileText(std::span<const char> text, TileEncoding encoding)
 {
     switch (encoding) {

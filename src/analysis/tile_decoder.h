@@ -30,6 +30,9 @@ std::u16string decodeTileText(std::span<const char> text, TileEncoding encoding)
 /// subparts, as the Unicode standard recommends).
 std::u16string decodeUtf8(std::span<const char> text);
 
+/// True when the bytes are well-formed UTF-8: decodeUtf8 would replace nothing.
+bool isWellFormedUtf8(std::span<const char> text);
+
 /// The store's content for decoded text: cut at the first U+0000, then every CR LF, lone CR,
 /// lone LF and U+2028 made one CR LF.
 std::u16string unifyLineBreaks(std::u16string_view text);

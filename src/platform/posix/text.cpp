@@ -83,6 +83,22 @@ std::u16string codePageToUtf16(std::string_view bytes)
     return out;
 }
 
+std::string codePageToNarrow(std::string_view bytes)
+{
+    std::string out;
+    out.reserve(bytes.size() * 2);
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        appendUtf8(out, b >= 0x80 && b < 0xA0 ? kHighControls[b - 0x80] : char32_t{b});
+    }
+    return out;
+}
+
+std::string utf8ToNarrow(std::string_view text)
+{
+    return std::string(text);  // the program's strings are UTF-8 already
+}
+
 std::string utf16ToNarrow(std::u16string_view text)
 {
     std::string out;
