@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "common/error.h"
 #include "support/test_support.h"
@@ -98,11 +99,12 @@ TEST(AnalysisRun, TheWorkedExample)
     EXPECT_EQ(state.splineFolders, Lines{"Splines\\Roads\\"});
     EXPECT_EQ(state.missingObjects, Lines{"Sceneryobjects\\Trees\\t.sco"});
     EXPECT_EQ(state.missingSplines, Lines{});
-    EXPECT_EQ(state.tiles, (Lines{map + "/tile_0_0.map", map + "/tile_0_1.map"}));
+    EXPECT_EQ(state.tiles,
+              (Lines{test::joinPath(map, "tile_0_0.map"), test::joinPath(map, "tile_0_1.map")}));
     EXPECT_EQ(state.tileCaption, "Tiles: 2");
     EXPECT_EQ(ui.messages, Lines{kEndMessage});
     EXPECT_TRUE(ui.errors.empty());
-    const std::string mapsFolder = (telv.root() / "maps").string() + "/";
+    const std::string mapsFolder = test::joinPath((telv.root() / "maps").string(), "");
     EXPECT_EQ(state.path, mapsFolder);
     EXPECT_EQ(store.stored, Lines{mapsFolder});
     EXPECT_TRUE(state.exportButtonsVisible);
@@ -186,7 +188,7 @@ TEST(AnalysisRun, TheTileListIsSortedWithoutRegardToCase)
     test::RecordingUi ui;
     RecordingStore store;
     runAnalysis(telv.mapText(), state, ui, store);
-    const std::string m = telv.mapText() + "/";
+    const std::string m = test::joinPath(telv.mapText(), "");
     EXPECT_EQ(state.tiles, (Lines{m + "A.map", m + "a2.Map", m + "b.map", m + "c.MAP"}));
 }
 
@@ -207,7 +209,7 @@ TEST(AnalysisRun, SecondRunKeepsNothingOfTheFirst)
     EXPECT_TRUE(state.splines.empty());
     EXPECT_TRUE(state.splineFolders.empty());
     EXPECT_TRUE(state.missingSplines.empty());
-    EXPECT_EQ(state.tiles, Lines{second.mapText() + "/b.map"});
+    EXPECT_EQ(state.tiles, Lines{test::joinPath(second.mapText(), "b.map")});
     EXPECT_EQ(state.log.front(), "Loaded successfully from path " + second.mapText());
 }
 
@@ -235,7 +237,12 @@ TEST(AnalysisRun, WildcardsInReferencesAreLiteral)
 {
     Installation telv;
     telv.install("Sceneryobjects/a.sco");
-    telv.install("Sceneryobjects/star*.sco");
+    Lines expected{"Sceneryobjects\\*.sco", "Sceneryobjects\\?.sco"};
+    if (test::isWindows()) {
+        expected.push_back("Sceneryobjects\\star*.sco");  // no Windows file name holds "*"
+    } else {
+        telv.install("Sceneryobjects/star*.sco");
+    }
     telv.tile("a.map", "Sceneryobjects\\*.sco\nSceneryobjects\\?.sco\nSceneryobjects\\star*.sco\n");
     WindowState state;
     test::RecordingUi ui;
@@ -243,7 +250,7 @@ TEST(AnalysisRun, WildcardsInReferencesAreLiteral)
     runAnalysis(telv.mapText(), state, ui, store);
     Lines missing = state.missingObjects;
     std::sort(missing.begin(), missing.end());
-    EXPECT_EQ(missing, (Lines{"Sceneryobjects\\*.sco", "Sceneryobjects\\?.sco"}));
+    EXPECT_EQ(missing, expected);
 }
 
 TEST(AnalysisRun, AFolderIsNoFileAndAMissingOneIsListedTwice)
@@ -285,12 +292,13 @@ TEST(AnalysisRun, AFolderNamedLikeATileEndsTheRunWithTheOpenError)
     WindowState state;
     test::RecordingUi ui;
     RecordingStore store;
-    const std::string bad = telv.mapText() + "/b.map";
+    const std::string bad = test::joinPath(telv.mapText(), "b.map");
     try {
         runAnalysis(telv.mapText(), state, ui, store);
         FAIL() << "the run must fail";
     } catch (const Error& error) {
-        EXPECT_EQ(std::string(error.what()), "Cannot open file \"" + bad + "\". Is a directory");
+        EXPECT_EQ(std::string(error.what()),
+                  "Cannot open file \"" + bad + "\". " + test::folderAsFileText());
     }
     EXPECT_EQ(state.log,
               (Lines{"Loaded successfully from path " + telv.mapText(),
@@ -339,7 +347,7 @@ TEST(AnalysisRun, ASettingsFileThatCannotBeWrittenFailsOnlyAfterTheRunCompleted)
     EXPECT_TRUE(state.exportButtonsVisible);
     EXPECT_EQ(state.logScrolls, 1u);
     EXPECT_EQ(state.objects, (Lines{"Sceneryobjects\\a.sco", "Sceneryobjects\\b.sco"}));
-    EXPECT_EQ(state.path, (telv.root() / "maps").string() + "/");
+    EXPECT_EQ(state.path, test::joinPath((telv.root() / "maps").string(), ""));
 }
 
 TEST(AnalysisRun, WithoutGameRootReferencesAreLookedUpBelowTheCurrentFolder)
@@ -358,6 +366,44 @@ TEST(AnalysisRun, WithoutGameRootReferencesAreLookedUpBelowTheCurrentFolder)
     // GameRoot is empty, so the reference is looked up below the current folder (maps/).
     EXPECT_EQ(state.missingObjects, Lines{"Sceneryobjects\\a.sco"});
 }
+
+#ifdef _WIN32
+TEST(AnalysisRun, AMapDirectlyBelowADriveRootHasTheRootAsGameRoot)
+{
+    // D:\Demo gives GameRoot D:\ and stores D:\; the drive of the temporary folder serves.
+    const fs::path drive = fs::temp_directory_path().root_path();
+    std::optional<test::TempDir> map;
+    try {
+        map.emplace(drive);
+    } catch (const std::exception&) {
+        GTEST_SKIP() << "the root of " << drive.string() << " cannot be written";
+    }
+    const std::string folder = map->str();
+    ASSERT_EQ(folder.rfind('\\'), 2u) << folder;  // C:\gantrel-test-…
+    test::writeFile(map->path() / "global.cfg", "");
+    test::writeFile(map->path() / "ailists.cfg", "");
+    test::writeFile(map->path() / "a.map",
+                    "Sceneryobjects\\present.sco\nSceneryobjects\\gone.sco\n");
+    test::TempDir objects(drive);  // "<drive>\gantrel-test-…\" plays the installation's folder
+    test::writeFile(objects.path() / "Sceneryobjects" / "present.sco", "x");
+    const std::string objectsName = objects.path().filename().string();
+    test::writeFile(map->path() / "b.map", objectsName + "\\Sceneryobjects\\present.sco\n");
+    WindowState state;
+    test::RecordingUi ui;
+    RecordingStore store;
+
+    EXPECT_EQ(runAnalysis(folder, state, ui, store), RunEnd::Completed);
+
+    const std::string root = folder.substr(0, 3);
+    EXPECT_EQ(store.stored, Lines{root});
+    EXPECT_EQ(state.path, root);
+    EXPECT_EQ(state.tiles, (Lines{folder + "\\a.map", folder + "\\b.map"}));
+    // References are looked up below the drive root itself.
+    EXPECT_EQ(state.missingObjects,
+              (Lines{"Sceneryobjects\\gone.sco", "Sceneryobjects\\present.sco"}));
+    EXPECT_EQ(state.objects.size(), 3u);
+}
+#endif
 
 }  // namespace
 }  // namespace gantrel

@@ -31,7 +31,7 @@ Scan scan(const std::vector<std::string>& arguments)
 
 std::string sampleMap(const char* name)
 {
-    return (test::examplesFolder() / "TELV 2" / "maps" / name).string();
+    return test::textOf(test::examplesFolder() / "TELV 2" / "maps" / name);
 }
 
 Lines lower(Lines lines)
@@ -70,6 +70,7 @@ TEST(SampleMap, ListsWhatTheDemoMapUsesAndMisses)
               (Lines{"Scenery Objects: 13", "Scenery Object Folders: 10", "Splines: 6",
                      "Spline Folders: 4", "Missing Objects: 3", "Missing Splines: 2"}));
 
+    // JSON text is UTF-8 on every platform.
     expectSortedList(
         json["objectFolders"],
         {"", "Sceneryobjects\\", "Sceneryobjects\\Fences\\", "Sceneryobjects\\H\xC3\xA4user\\",

@@ -41,5 +41,33 @@ TEST(MapsFolder, CutsAfterTheLastSeparator)
     EXPECT_EQ(mapsFolderOf("Demo"), "");
 }
 
+#ifdef _WIN32
+TEST(GameRoot, DriveLetterPaths)
+{
+    EXPECT_EQ(gameRoot("C:\\Games\\TELV 2\\maps\\Demo"), "C:\\Games\\TELV 2\\");
+    EXPECT_EQ(gameRoot("C:\\Games\\TELV 2\\maps\\"), "C:\\Games\\TELV 2\\");
+    EXPECT_EQ(mapsFolderOf("C:\\Games\\TELV 2\\maps\\Demo"), "C:\\Games\\TELV 2\\maps\\");
+    // Forward slashes are separators too.
+    EXPECT_EQ(gameRoot("C:/Games/TELV 2/maps/Demo"), "C:/Games/TELV 2/");
+}
+
+TEST(GameRoot, AMapBelowADriveRootHasTheRootAsGameRootAndMapsFolder)
+{
+    EXPECT_EQ(gameRoot("D:\\Demo"), "D:\\");
+    EXPECT_EQ(mapsFolderOf("D:\\Demo"), "D:\\");
+    EXPECT_EQ(gameRoot("D:\\maps\\Demo"), "D:\\");
+    EXPECT_EQ(gameRoot("D:\\"), "D:\\");
+    // A path relative to a drive's current folder has no separator to cut at.
+    EXPECT_EQ(gameRoot("D:Demo"), "");
+}
+
+TEST(GameRoot, NetworkSharesStopAtTheShare)
+{
+    EXPECT_EQ(gameRoot("\\\\server\\share\\TELV\\maps\\Demo"), "\\\\server\\share\\TELV\\");
+    EXPECT_EQ(gameRoot("\\\\server\\share\\maps\\Demo"), "\\\\server\\share\\");
+    EXPECT_EQ(gameRoot("\\\\server\\share\\Demo"), "\\\\server\\share\\");
+}
+#endif
+
 }  // namespace
 }  // namespace gantrel

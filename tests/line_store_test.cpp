@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "common/error.h"
+#include "platform/platform.h"
 #include "support/test_support.h"
 
 namespace gantrel {
@@ -186,7 +189,7 @@ TEST(LineStore, LoadTileReadsAFileAndKeepsItsContentOnFailure)
         FAIL() << "a missing tile must fail";
     } catch (const Error& error) {
         EXPECT_EQ(std::string(error.what()),
-                  "Cannot open file \"" + missing + "\". No such file or directory");
+                  "Cannot open file \"" + missing + "\". " + test::missingFileText());
     }
     EXPECT_EQ(store.text(), u"a.sco\r\nb.sli\r\n");
 }
@@ -201,9 +204,58 @@ TEST(LineStore, AFolderNamedLikeATileFailsWithTheOpenError)
         store.loadTile(path);
         FAIL() << "a folder must not load";
     } catch (const Error& error) {
-        EXPECT_EQ(std::string(error.what()), "Cannot open file \"" + path + "\". Is a directory");
+        EXPECT_EQ(std::string(error.what()),
+                  "Cannot open file \"" + path + "\". " + test::folderAsFileText());
     }
 }
+
+TEST(LineStore, TheOpenErrorNamesTheFullPath)
+{
+    test::TempDir dir;
+    std::filesystem::create_directories(dir.path() / "maps" / "Demo");
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path() / "maps");
+    std::string message;
+    try {
+        LineStore().loadTile(test::joinPath("Demo", "gone.map"));
+    } catch (const Error& error) {
+        message = error.what();
+    }
+    std::filesystem::current_path(previous);
+    EXPECT_EQ(message, "Cannot open file \"" +
+                           test::joinPath(test::joinPath(dir.str(), "maps"), "Demo") +
+                           platform::separator() + "gone.map\". " + test::missingFileText());
+}
+
+#ifdef _WIN32
+TEST(LineStore, ATileHeldOpenForWritingFailsWithTheSharingViolation)
+{
+    test::TempDir dir;
+    const std::filesystem::path tile = dir.path() / "held.map";
+    test::writeFile(tile, "a.sco\r\n");
+    LineStore store(u"before");
+    {
+        std::ofstream writer(tile, std::ios::binary | std::ios::app);
+        ASSERT_TRUE(writer.is_open());
+        try {
+            store.loadTile(tile.string());
+            FAIL() << "a tile held open for writing must not load";
+        } catch (const Error& error) {
+            // ERROR_SHARING_VIOLATION, in the system's words with their line break.
+            const std::string text = test::systemErrorText(32);
+            ASSERT_FALSE(text.empty());
+            EXPECT_EQ(text.back(), '\n');
+            EXPECT_EQ(std::string(error.what()),
+                      "Cannot open file \"" + tile.string() + "\". " + text);
+        }
+    }
+    EXPECT_EQ(store.text(), u"before");
+    // Once the writer has closed it, the tile loads; a reader that only reads does not stop it.
+    std::ifstream reader(tile, std::ios::binary);
+    store.loadTile(tile.string());
+    EXPECT_EQ(store.text(), u"a.sco\r\n");
+}
+#endif
 
 }  // namespace
 }  // namespace gantrel

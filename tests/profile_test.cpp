@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
+
+#ifndef _WIN32
 #include <signal.h>
 #include <sys/resource.h>
+#endif
 
 #include <filesystem>
 #include <string>
@@ -14,6 +17,7 @@ namespace {
 namespace fs = std::filesystem;
 using platform::readProfileString;
 using platform::writeProfileString;
+using test::narrow;
 using test::readFile;
 using test::TempDir;
 using test::writeFile;
@@ -104,14 +108,16 @@ TEST_F(ProfileTest, WindowsWrittenFileIsRead)
 {
     // CR LF lines and Windows-1252 text: E9 is e acute, 80 the euro sign.
     file("[mapfolder]\r\npath=C:\\Spiele\\Caf\xE9 \x80\\maps\\\r\n");
-    EXPECT_EQ(read(), "C:\\Spiele\\Caf\xC3\xA9 \xE2\x82\xAC\\maps\\");
+    EXPECT_EQ(read(), narrow(u"C:\\Spiele\\Caf\u00e9 \u20ac\\maps\\"));
 }
 
+#ifndef _WIN32  // how the native reader takes a UTF-8 mark depends on the Windows version
 TEST_F(ProfileTest, Utf8ValuesAndMarkAreKept)
 {
     file("\xEF\xBB\xBF[mapfolder]\npath=/Caf\xC3\xA9/\n");
     EXPECT_EQ(read(), "/Caf\xC3\xA9/");
 }
+#endif
 
 TEST_F(ProfileTest, LongValueIsCutAtACharacterBoundary)
 {
@@ -119,14 +125,16 @@ TEST_F(ProfileTest, LongValueIsCutAtACharacterBoundary)
     file("[mapfolder]\npath=" + ascii + "\n");
     EXPECT_EQ(read(), ascii.substr(0, kLimit));
 
-    // 2,046 bytes, then a two-byte character that would end at byte 2,048.
-    const std::string split = std::string(2046, 'a') + "\xC3\xA9" + "zzz";
-    file("[mapfolder]\npath=" + split + "\n");
-    EXPECT_EQ(read(), std::string(2046, 'a'));
+    if (!test::isWindows()) {  // the ANSI code page has a byte a character
+        // 2,046 bytes, then a two-byte character that would end at byte 2,048.
+        const std::string split = std::string(2046, 'a') + "\xC3\xA9" + "zzz";
+        file("[mapfolder]\npath=" + split + "\n");
+        EXPECT_EQ(read(), std::string(2046, 'a'));
 
-    const std::string fits = std::string(2045, 'a') + "\xC3\xA9" + "zzz";
-    file("[mapfolder]\npath=" + fits + "\n");
-    EXPECT_EQ(read(), fits.substr(0, kLimit));
+        const std::string fits = std::string(2045, 'a') + "\xC3\xA9" + "zzz";
+        file("[mapfolder]\npath=" + fits + "\n");
+        EXPECT_EQ(read(), fits.substr(0, kLimit));
+    }
 
     file("[mapfolder]\npath=abc\n");
     EXPECT_EQ(readProfileString(m_file.string(), "mapfolder", "path", 0), "");
@@ -137,7 +145,9 @@ TEST_F(ProfileTest, LongValueIsCutAtACharacterBoundary)
 TEST_F(ProfileTest, NewFileHoldsHeaderAndKey)
 {
     ASSERT_TRUE(write("/home/me/TELV 2/maps/"));
-    EXPECT_EQ(content(), "[mapfolder]\npath=/home/me/TELV 2/maps/\n");
+    const std::string_view lineBreak = test::newProfileLineBreak();
+    EXPECT_EQ(content(), "[mapfolder]" + std::string(lineBreak) + "path=/home/me/TELV 2/maps/" +
+                             std::string(lineBreak));
     EXPECT_EQ(read(), "/home/me/TELV 2/maps/");
     EXPECT_EQ(entriesInFolder(), 1u);
 }
@@ -149,23 +159,28 @@ TEST_F(ProfileTest, ReplacingAKeyLeavesEveryOtherByteAlone)
     file(before + "[MapFolder]\nkeep=1\n  PATH = \"/old/\"  \nkeep=2\n" + after);
 
     ASSERT_TRUE(write("/new/"));
-    EXPECT_EQ(content(), before + "[MapFolder]\nkeep=1\npath=/new/\nkeep=2\n" + after);
+    if (!test::isWindows()) {  // the native writer lays the file out in its own way
+        EXPECT_EQ(content(), before + "[MapFolder]\nkeep=1\npath=/new/\nkeep=2\n" + after);
+    }
     EXPECT_EQ(read(), "/new/");
     EXPECT_EQ(read("window"), "/not/this/");
     EXPECT_EQ(read("other", "key"), "value");
+    EXPECT_EQ(read("MapFolder", "keep"), "1");
 }
 
 TEST_F(ProfileTest, RepeatedWritesReadBackTheLastValue)
 {
     ASSERT_TRUE(write("/one/"));
-    ASSERT_TRUE(write("/Caf\xC3\xA9 two/"));
-    EXPECT_EQ(read(), "/Caf\xC3\xA9 two/");
+    ASSERT_TRUE(write(narrow(u"/Caf\u00e9 two/")));
+    EXPECT_EQ(read(), narrow(u"/Caf\u00e9 two/"));
     ASSERT_TRUE(write(""));
     EXPECT_EQ(read(), "");
-    EXPECT_EQ(content(), "[mapfolder]\npath=\n");
+    const std::string lineBreak(test::newProfileLineBreak());
+    EXPECT_EQ(content(), "[mapfolder]" + lineBreak + "path=" + lineBreak);
     EXPECT_EQ(entriesInFolder(), 1u);
 }
 
+#ifndef _WIN32  // the native writer lays the file out in its own way
 TEST_F(ProfileTest, MissingKeyGoesAfterTheSectionsLastFilledLine)
 {
     file("[mapfolder]\nother=1\n; note\n\n\n[next]\na=b\n");
@@ -176,18 +191,22 @@ TEST_F(ProfileTest, MissingKeyGoesAfterTheSectionsLastFilledLine)
     ASSERT_TRUE(write("/x/"));
     EXPECT_EQ(content(), "[mapfolder]\npath=/x/\n");
 }
+#endif
 
 TEST_F(ProfileTest, MissingSectionIsAppended)
 {
-    file("[other]\na=b");
-    ASSERT_TRUE(write("/x/"));
-    EXPECT_EQ(content(), "[other]\na=b\n[mapfolder]\npath=/x/\n");
-
-    file("[other]\na=b\n");
-    ASSERT_TRUE(write("/x/"));
-    EXPECT_EQ(content(), "[other]\na=b\n[mapfolder]\npath=/x/\n");
+    for (const char* before : {"[other]\na=b", "[other]\na=b\n"}) {
+        file(before);
+        ASSERT_TRUE(write("/x/"));
+        if (!test::isWindows()) {  // the native writer lays the file out in its own way
+            EXPECT_EQ(content(), "[other]\na=b\n[mapfolder]\npath=/x/\n");
+        }
+        EXPECT_EQ(read(), "/x/");
+        EXPECT_EQ(read("other", "a"), "b");
+    }
 }
 
+#ifndef _WIN32  // the native writer lays the file out in its own way
 TEST_F(ProfileTest, NewLinesUseTheFilesLineEnding)
 {
     file("[other]\r\na=b\r\n");
@@ -210,7 +229,9 @@ TEST_F(ProfileTest, WindowsWrittenFileIsUpdatedInPlace)
     ASSERT_TRUE(write("/maps/"));
     EXPECT_EQ(content(), "[mapfolder]\r\npath=/maps/\r\n[window]\r\nname=\xE9t\xE9\r\n");
 }
+#endif
 
+#ifndef _WIN32  // permissions and symbolic links: what the POSIX writer keeps of a file
 TEST_F(ProfileTest, PermissionsAreKept)
 {
     file("[mapfolder]\npath=/x/\n");
@@ -229,6 +250,7 @@ TEST_F(ProfileTest, SymbolicLinkKeepsPointingAtTheWrittenFile)
     EXPECT_TRUE(fs::is_symlink(m_file));
     EXPECT_EQ(readFile(real), "[mapfolder]\npath=/y/\n");
 }
+#endif
 
 TEST_F(ProfileTest, UnwritablePlaceFailsWithoutLeavingFiles)
 {
@@ -245,6 +267,7 @@ TEST_F(ProfileTest, UnwritablePlaceFailsWithoutLeavingFiles)
     EXPECT_EQ(entriesInFolder(), 2u);
 }
 
+#ifndef _WIN32  // a file-size limit is a POSIX resource limit
 TEST_F(ProfileTest, FailedWriteKeepsTheOldFileWhole)
 {
     const std::string old = "[mapfolder]\npath=/old/\n";
@@ -263,6 +286,33 @@ TEST_F(ProfileTest, FailedWriteKeepsTheOldFileWhole)
     EXPECT_FALSE(written);
     EXPECT_EQ(content(), old);
     EXPECT_EQ(entriesInFolder(), 1u);
+}
+#endif
+
+TEST_F(ProfileTest, ARelativeFileNameIsFoundInTheCurrentFolder)
+{
+    // Not in the system's own folder, where the native routines look for a bare name.
+    const fs::path previous = fs::current_path();
+    fs::current_path(m_dir.path());
+    const bool written = writeProfileString("gantrel.ini", "mapfolder", "path", "/rel/");
+    const std::string value = readProfileString("gantrel.ini", "mapfolder", "path", kLimit);
+    fs::current_path(previous);
+    ASSERT_TRUE(written);
+    EXPECT_EQ(value, "/rel/");
+    EXPECT_EQ(read(), "/rel/");
+}
+
+TEST_F(ProfileTest, EightBitValuesRoundTrip)
+{
+    const std::string value = narrow(u"C:\\Spiele\\Caf\u00e9 \u20ac\\\u00c4\\maps\\");
+    ASSERT_TRUE(write(value));
+    EXPECT_EQ(read(), value);
+    ASSERT_TRUE(write(value, "other"));
+    EXPECT_EQ(read("other"), value);
+    // On Windows the file holds the ANSI code page's bytes, as every ANSI program writes them.
+    if (test::isWindows()) {
+        EXPECT_NE(content().find("path=C:\\Spiele\\Caf\xE9 \x80\\\xC4\\maps\\"), std::string::npos);
+    }
 }
 
 }  // namespace

@@ -14,6 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
+using platform::codePageToUtf16;
 
 // The scan exactly as a one-after-the-other reader does it: the line store, every line
 // fetched, linear seen-sets. The parallel scan must agree with it in every list, line and error.
@@ -80,18 +81,20 @@ public:
             if (i % 11 == 0) {
                 folder = "";
             }
-            const std::string name = "r" + std::to_string(i) + (i % 13 == 0 ? "\xC3\xA4" : "") +
-                                     (object ? ".sco" : ".sli");
-            m_references.push_back(folder + name);
+            const std::u16string number = codePageToUtf16(std::to_string(i));
+            const std::u16string reference = codePageToUtf16(folder) + u"r" + number +
+                                             (i % 13 == 0 ? u"\u00e4" : u"") +
+                                             (object ? u".sco" : u".sli");
+            m_references.push_back(reference);
             if (i % 5 != 0) {  // every fifth is missing
-                std::string onDisk = folder + name;
+                std::string onDisk = test::narrow(reference);
                 std::replace(onDisk.begin(), onDisk.end(), '\\', '/');
                 if (i % 3 == 0) {
                     for (char& c : onDisk) {
                         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
                     }
                 }
-                test::writeFile(root() / onDisk, "x");
+                test::writeFile(root() / test::pathOf(onDisk), "x");
             }
         }
     }
@@ -113,14 +116,9 @@ public:
             std::u16string text;
             const int lines = std::uniform_int_distribution<int>(0, 40)(m_random);
             for (int i = 0; i < lines; ++i) {
-                const std::string& r = m_references[std::uniform_int_distribution<std::size_t>(
-                    0, m_references.size() - 1)(m_random)];
-                std::u16string line = platform::codePageToUtf16(r);  // the bytes, widened
-                // Put the UTF-8 name back together as one character where it was written so.
-                const auto at = r.find("\xC3\xA4");
-                if (at != std::string::npos) {
-                    line.replace(at, 2, u"\u00e4");
-                }
+                const std::u16string& line =
+                    m_references[std::uniform_int_distribution<std::size_t>(
+                        0, m_references.size() - 1)(m_random)];
                 text += u"[object]\r\n1.0\r\n" + line + u"\r\n";
                 if (failAt == t && i == lines / 2) {
                     text += std::u16string(65536, u'x') + u"\r\n";
@@ -132,10 +130,11 @@ public:
                     bytes = test::utf16Bytes(text, t % 2 == 0);
                     break;
                 case 1:
-                    bytes = "\xEF\xBB\xBF" + platform::utf16ToNarrow(text);
+                    bytes = "\xEF\xBB\xBF" + test::utf8Bytes(text);
                     break;
                 default:
-                    bytes = platform::utf16ToNarrow(text);  // 8-bit text: ASCII, and ä as two bytes
+                    // 8-bit text: ä as two bytes on POSIX, as one of the ANSI code page on Windows
+                    bytes = platform::utf16ToNarrow(text);
             }
             test::writeFile(path, bytes);
         }
@@ -145,7 +144,7 @@ public:
 private:
     test::TempDir m_dir;
     std::mt19937 m_random;
-    Lines m_references;
+    std::vector<std::u16string> m_references;
 };
 
 void expectSameState(const WindowState& actual, const WindowState& expected)
@@ -202,7 +201,7 @@ TEST_P(ParallelScan, AgreesWithTheOneAfterTheOtherScan)
         EXPECT_EQ(state.log[150 + 3], "Scenery Objects: " + std::to_string(state.objects.size()));
         EXPECT_EQ(ui.progress.size(), 150u);
         EXPECT_EQ(ui.progress.back(), std::make_pair(std::size_t{150}, std::size_t{150}));
-        EXPECT_EQ(state.path, (map.root() / "maps").string() + "/");
+        EXPECT_EQ(state.path, test::joinPath((map.root() / "maps").string(), ""));
     }
     if (failure.at.value_or(1) > 0) {
         // The map must have exercised both present and missing references.

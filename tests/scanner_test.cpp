@@ -5,6 +5,7 @@
 
 #include <sstream>
 
+#include "platform/platform.h"
 #include "support/test_support.h"
 
 namespace gantrel {
@@ -35,7 +36,11 @@ protected:
         test::writeFile(m_dir.path() / "TELV" / "Sceneryobjects" / "A" / "a.sco", "");
     }
     fs::path map() const { return m_dir.path() / "TELV" / "maps" / "M"; }
-    std::string mapsFolder() const { return (m_dir.path() / "TELV" / "maps").string() + "/"; }
+    std::string mapsFolder() const
+    {
+        return test::joinPath((m_dir.path() / "TELV" / "maps").string(), "");
+    }
+    std::string tile(std::string_view name) const { return test::joinPath(map().string(), name); }
 
     test::TempDir m_dir;
 };
@@ -70,12 +75,12 @@ TEST_F(ScannerTest, ExitsCleanWhenNothingIsMissing)
 TEST_F(ScannerTest, JsonHoldsTheWholeResult)
 {
     test::writeFile(map() / "t.map", "Sceneryobjects\\B\\b.sco\nSceneryobjects\\A\\a.sco\n");
-    const Scan result = scan({"--json", map().string() + "/"});
+    const Scan result = scan({"--json", map().string() + platform::separator()});
     ASSERT_EQ(result.status, kScanMissing);
     EXPECT_EQ(result.err, "");
     const auto json = nlohmann::json::parse(result.out);
     EXPECT_EQ(json["path"], mapsFolder());
-    EXPECT_EQ(json["tiles"], nlohmann::json::array({map().string() + "/t.map"}));
+    EXPECT_EQ(json["tiles"], nlohmann::json::array({tile("t.map")}));
     EXPECT_EQ(json["objects"],
               nlohmann::json::array({"Sceneryobjects\\A\\a.sco", "Sceneryobjects\\B\\b.sco"}));
     EXPECT_EQ(json["objectFolders"],
@@ -118,12 +123,17 @@ TEST_F(ScannerTest, AnErrorIsShownWithTheErrorBoxsFullStop)
     fs::create_directory(map() / "bad.map");
     const Scan result = scan({"--json", map().string()});
     EXPECT_EQ(result.status, kScanFailed);
+    const std::string reason = test::folderAsFileText();
+    // The error box adds its full stop after a letter, not after the line break that ends the
+    // system's text on Windows.
+    const std::string shown =
+        "Cannot open file \"" + tile("bad.map") + "\". " + reason + (test::isWindows() ? "" : ".");
+    ASSERT_FALSE(reason.empty());
+    EXPECT_EQ(reason.back() == '\n', test::isWindows());
     const auto json = nlohmann::json::parse(result.out);
-    EXPECT_EQ(json["error"],
-              "Cannot open file \"" + map().string() + "/bad.map\". Is a directory.");
+    EXPECT_EQ(json["error"], shown);
     EXPECT_EQ(json["exportButtonsVisible"], false);
-    EXPECT_EQ(scan({map().string()}).err,
-              "Cannot open file \"" + map().string() + "/bad.map\". Is a directory.\n");
+    EXPECT_EQ(scan({map().string()}).err, shown + "\n");
 }
 
 TEST_F(ScannerTest, NeverWritesASettingsFile)
@@ -150,6 +160,21 @@ TEST(Scanner, WrongUsage)
     EXPECT_NE(help.out.find("Usage: gantrel-scan"), std::string::npos);
 }
 
+#ifdef _WIN32
+TEST(Scanner, TakesTheFolderAsTheChooserReturnsIt)
+{
+    const std::string cwd = fs::current_path().string();
+    EXPECT_EQ(chosenFolderPath("C:\\a\\b\\"), "C:\\a\\b");
+    EXPECT_EQ(chosenFolderPath("C:\\a\\b\\\\"), "C:\\a\\b");
+    EXPECT_EQ(chosenFolderPath("C:/a/b/"), "C:\\a\\b");
+    // The root of a drive keeps its separator, as the chooser returns E:\.
+    EXPECT_EQ(chosenFolderPath("E:\\"), "E:\\");
+    EXPECT_EQ(chosenFolderPath("E:/"), "E:\\");
+    EXPECT_EQ(chosenFolderPath("rel\\x"), cwd + "\\rel\\x");
+    EXPECT_EQ(chosenFolderPath("rel/x/"), cwd + "\\rel\\x");
+    EXPECT_EQ(chosenFolderPath("."), cwd);
+}
+#else
 TEST(Scanner, TakesTheFolderAsTheChooserReturnsIt)
 {
     const std::string cwd = fs::current_path().string();
@@ -159,6 +184,7 @@ TEST(Scanner, TakesTheFolderAsTheChooserReturnsIt)
     EXPECT_EQ(chosenFolderPath("rel/x"), cwd + "/rel/x");
     EXPECT_EQ(chosenFolderPath("."), cwd);
 }
+#endif
 
 }  // namespace
 }  // namespace gantrel

@@ -70,13 +70,15 @@ TEST(StartFolderCandidates, WithoutHomeOnlyTheRootRemains)
 
 class StartFolderTest : public ::testing::Test {
 protected:
-    fs::path home() const { return m_dir.path() / "h\xC3\xB6me"; }
+    fs::path home() const { return m_dir.path() / test::pathOf(test::narrow(u"h\u00f6me")); }
     fs::path data() const { return m_dir.path() / "data"; }
     SettingsFile settings() const { return SettingsFile((m_dir.path() / "gantrel.ini").string()); }
 
     TempDir m_dir;
-    test::ScopedEnvironment m_home{"HOME", home().c_str()};
-    test::ScopedEnvironment m_data{"XDG_DATA_HOME", data().c_str()};
+    const std::string m_homeText = test::textOf(home());
+    const std::string m_dataText = test::textOf(data());
+    test::ScopedEnvironment m_home{"HOME", m_homeText.c_str()};
+    test::ScopedEnvironment m_data{"XDG_DATA_HOME", m_dataText.c_str()};
 };
 
 TEST_F(StartFolderTest, StoredMapsFolderIsReturnedUntested)
@@ -88,6 +90,7 @@ TEST_F(StartFolderTest, StoredMapsFolderIsReturnedUntested)
     EXPECT_EQ(startFolder(stored), "/gone/TELV 2/maps/");
 }
 
+#ifndef _WIN32  // the places below the home folder serve where the system has no shell folders
 TEST_F(StartFolderTest, FirstExistingPlaceWins)
 {
     const fs::path wine32 = home() / ".wine/drive_c/Program Files (x86)/kornweil/Telv/maps";
@@ -115,6 +118,90 @@ TEST_F(StartFolderTest, RootWhenNothingIsInstalled)
     writeFile(m_dir.path() / "gantrel.ini", "[mapfolder]\npath=\n");
     EXPECT_EQ(startFolder(settings()), "/");
 }
+#endif
+
+#ifdef _WIN32
+TEST(SpecialFolders, AreTheShellsFoldersWithATrailingSeparator)
+{
+    for (const int id : {kProgramFilesFolder, kFontsFolder}) {
+        const std::string folder = getSpecialFolder(id);
+        ASSERT_GT(folder.size(), 3u) << id;
+        EXPECT_EQ(folder.back(), '\\');
+        EXPECT_NE(folder[folder.size() - 2], '\\');
+        EXPECT_TRUE(fs::is_directory(folder)) << folder;
+        EXPECT_EQ(folder.substr(1, 2), ":\\") << folder;  // on a drive
+    }
+    EXPECT_EQ(getSpecialFolder(0xFE), "");  // no such folder: no separator either
+}
+
+// The six places computed from the shell's folders; made one by one in the programs folder,
+// which a test can write below Wine (elsewhere the test is skipped).
+class ShellStartFolderTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_candidates = startFolderCandidates(getSpecialFolder(kProgramFilesFolder),
+                                             getSpecialFolder(kFontsFolder));
+        ASSERT_EQ(m_candidates.size(), 6u);
+        for (std::size_t i = 0; i + 1 < m_candidates.size(); ++i) {
+            if (fs::exists(m_candidates[i])) {
+                GTEST_SKIP() << "the simulator is installed at " << m_candidates[i];
+            }
+        }
+    }
+    void TearDown() override
+    {
+        std::error_code ignored;
+        for (const fs::path& made : m_made) {
+            fs::remove_all(made, ignored);
+        }
+    }
+    // Makes a candidate folder; its topmost new folder is removed again after the test.
+    bool make(std::size_t index)
+    {
+        fs::path path = m_candidates[index];
+        fs::path top = path;
+        while (top.has_parent_path() && !fs::exists(top.parent_path())) {
+            top = top.parent_path();
+        }
+        std::error_code error;
+        fs::create_directories(path, error);
+        if (error) {
+            return false;
+        }
+        m_made.push_back(top);
+        return true;
+    }
+    SettingsFile settings() const { return SettingsFile((m_dir.path() / "gantrel.ini").string()); }
+
+    TempDir m_dir;
+    Candidates m_candidates;
+    std::vector<fs::path> m_made;
+};
+
+TEST_F(ShellStartFolderTest, NothingInstalledGivesTheSystemDrivesRoot)
+{
+    const std::string fonts = getSpecialFolder(kFontsFolder);
+    EXPECT_EQ(m_candidates.back(), fonts.substr(0, 3));
+    EXPECT_EQ(m_candidates.front(),
+              getSpecialFolder(kProgramFilesFolder) + "Steam\\steamapps\\common\\TELV 2\\maps");
+    EXPECT_EQ(startFolder(settings()), fonts.substr(0, 3));
+}
+
+TEST_F(ShellStartFolderTest, TheFirstExistingPlaceWins)
+{
+    if (!make(2)) {
+        GTEST_SKIP() << "the programs folder cannot be written";
+    }
+    EXPECT_EQ(startFolder(settings()), m_candidates[2]);
+    ASSERT_TRUE(make(0));
+    EXPECT_EQ(startFolder(settings()), m_candidates[0]);
+    // A stored maps folder comes before every place.
+    SettingsFile stored = settings();
+    stored.storeMapsFolder("D:\\Gone\\maps\\");
+    EXPECT_EQ(startFolder(stored), "D:\\Gone\\maps\\");
+}
+#endif
 
 }  // namespace
 }  // namespace gantrel

@@ -1,18 +1,216 @@
 #include "support/test_support.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <fstream>
 #include <random>
 #include <stdexcept>
+#include <system_error>
+
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
+
+#include "platform/platform.h"
 
 namespace gantrel::test {
 
-TempDir::TempDir()
+#if defined(GANTREL_TEST_SCAN)
+namespace {
+const bool kProgramsKnown = [] {
+    setenv("GANTREL_SCAN", GANTREL_TEST_SCAN, 0);
+    setenv("GANTREL_EXAMPLES", GANTREL_TEST_EXAMPLES, 0);
+#if defined(GANTREL_TEST_COPY)
+    setenv("GANTREL_COPY", GANTREL_TEST_COPY, 0);
+#endif
+    return true;
+}();
+}  // namespace
+#endif
+
+// ---- Where the platforms differ ------------------------------------------------------------
+
+#ifdef _WIN32
+
+bool isWindows()
+{
+    return true;
+}
+
+std::filesystem::path pathOf(std::string_view programText)
+{
+    const std::u16string units = platform::codePageToUtf16(programText);
+    return std::wstring(units.begin(), units.end());
+}
+
+std::string textOf(const std::filesystem::path& path)
+{
+    const std::wstring& wide = path.native();
+    return platform::utf16ToNarrow(
+        std::u16string_view(reinterpret_cast<const char16_t*>(wide.data()), wide.size()));
+}
+
+std::string systemErrorText(int code)
+{
+    wchar_t* buffer = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
+        nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
+    if (buffer == nullptr) {
+        return {};
+    }
+    const std::u16string text(reinterpret_cast<const char16_t*>(buffer), length);
+    ::LocalFree(buffer);
+    return platform::utf16ToNarrow(text);
+}
+
+std::string missingFileText()
+{
+    return systemErrorText(ERROR_FILE_NOT_FOUND);
+}
+
+std::string folderAsFileText()
+{
+    // A folder cannot be opened as a file: the system refuses the access.
+    return systemErrorText(ERROR_ACCESS_DENIED);
+}
+
+std::string programFileName(std::string_view name)
+{
+    return std::string(name) + ".exe";
+}
+
+std::string_view newProfileLineBreak()
+{
+    return "\r\n";
+}
+
+namespace {
+
+void setEnvironment(const char* name, const char* value)
+{
+    // An empty value removes the variable.
+    _putenv_s(name, value != nullptr ? value : "");
+}
+
+}  // namespace
+
+#else
+
+bool isWindows()
+{
+    return false;
+}
+
+std::filesystem::path pathOf(std::string_view programText)
+{
+    return std::string(programText);
+}
+
+std::string textOf(const std::filesystem::path& path)
+{
+    return path.string();
+}
+
+std::string systemErrorText(int code)
+{
+    return std::error_code(code, std::generic_category()).message();
+}
+
+std::string missingFileText()
+{
+    return systemErrorText(ENOENT);
+}
+
+std::string folderAsFileText()
+{
+    return systemErrorText(EISDIR);
+}
+
+std::string programFileName(std::string_view name)
+{
+    return std::string(name);
+}
+
+std::string_view newProfileLineBreak()
+{
+    return "\n";
+}
+
+namespace {
+
+void setEnvironment(const char* name, const char* value)
+{
+    if (value != nullptr) {
+        setenv(name, value, 1);
+    } else {
+        unsetenv(name);
+    }
+}
+
+}  // namespace
+
+#endif
+
+std::string joinPath(std::string_view folder, std::string_view name)
+{
+    std::string path(folder);
+    path += platform::separator();
+    path += name;
+    return path;
+}
+
+std::string narrow(std::u16string_view text)
+{
+    return platform::utf16ToNarrow(text);
+}
+
+std::string utf8Bytes(std::u16string_view text)
+{
+    std::string bytes;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t code = text[i];
+        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            code = 0x10000 + ((code - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        } else if (code >= 0xD800 && code <= 0xDFFF) {
+            code = 0xFFFD;
+        }
+        if (code < 0x80) {
+            bytes += static_cast<char>(code);
+        } else if (code < 0x800) {
+            bytes += static_cast<char>(0xC0 | (code >> 6));
+            bytes += static_cast<char>(0x80 | (code & 0x3F));
+        } else if (code < 0x10000) {
+            bytes += static_cast<char>(0xE0 | (code >> 12));
+            bytes += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            bytes += static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+            bytes += static_cast<char>(0xF0 | (code >> 18));
+            bytes += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+            bytes += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            bytes += static_cast<char>(0x80 | (code & 0x3F));
+        }
+    }
+    return bytes;
+}
+
+// ---- Fixtures -------------------------------------------------------------------------------
+
+TempDir::TempDir() : TempDir(std::filesystem::temp_directory_path()) {}
+
+TempDir::TempDir(const std::filesystem::path& parent)
 {
     std::random_device device;
-    const auto base = std::filesystem::temp_directory_path();
     for (int attempt = 0; attempt < 100; ++attempt) {
-        auto candidate = base / ("gantrel-test-" + std::to_string(device()));
+        auto candidate = parent / ("gantrel-test-" + std::to_string(device()));
         if (std::filesystem::create_directory(candidate)) {
             m_path = candidate;
             return;
@@ -74,26 +272,19 @@ ScopedEnvironment::ScopedEnvironment(const char* name, const char* value) : m_na
     if (const char* old = std::getenv(name)) {
         m_old = old;
     }
-    if (value != nullptr) {
-        setenv(name, value, 1);
-    } else {
-        unsetenv(name);
-    }
+    setEnvironment(name, value);
 }
 
 ScopedEnvironment::~ScopedEnvironment()
 {
-    if (m_old) {
-        setenv(m_name, m_old->c_str(), 1);
-    } else {
-        unsetenv(m_name);
-    }
+    setEnvironment(m_name, m_old ? m_old->c_str() : nullptr);
 }
 
 std::filesystem::path examplesFolder()
 {
     if (const char* fromBuild = std::getenv("GANTREL_EXAMPLES")) {
-        return fromBuild;
+        // Absolute in the system's own form: under Wine the build's "/…" lies on the current drive.
+        return std::filesystem::absolute(fromBuild);
     }
     return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "examples";
 }

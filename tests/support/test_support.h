@@ -10,17 +10,55 @@
 
 namespace gantrel::test {
 
-/// A fresh folder below the system's temporary folder, removed with everything in it.
+// ---- Where the platforms differ ------------------------------------------------------------
+// The same tests run on POSIX and on Windows; they ask these instead of testing the platform
+// themselves, where the expected result really depends on it.
+
+/// True in the Windows build.
+bool isWindows();
+
+/// The folder and the name joined by the separator that the program puts into paths.
+std::string joinPath(std::string_view folder, std::string_view name);
+
+/// The program's 8-bit text for a UTF-16 text: UTF-8 on POSIX, the ANSI code page on Windows.
+std::string narrow(std::u16string_view text);
+
+/// The file system path that the program's 8-bit path text names, and the reverse: what the
+/// program would write for a path made by the test.
+std::filesystem::path pathOf(std::string_view programText);
+std::string textOf(const std::filesystem::path& path);
+
+/// UTF-8 bytes of a text, as a tile with a UTF-8 mark holds them, whatever the platform.
+std::string utf8Bytes(std::u16string_view text);
+
+/// The system's own words, as the open error quotes them, for a tile that does not exist and
+/// for a folder opened as a tile.
+std::string missingFileText();
+std::string folderAsFileText();
+/// The system's own words for an error number of the platform (errno, or GetLastError()).
+std::string systemErrorText(int code);
+
+/// The name of a program as it lies on disk ("name", or "name.exe" on Windows).
+std::string programFileName(std::string_view name);
+
+/// What the settings writer ends the lines of a new settings file with.
+std::string_view newProfileLineBreak();
+
+// ---- Fixtures -------------------------------------------------------------------------------
+
+/// A fresh folder below the system's temporary folder (or below `parent`), removed with
+/// everything in it.
 class TempDir {
 public:
     TempDir();
+    explicit TempDir(const std::filesystem::path& parent);
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
     const std::filesystem::path& path() const { return m_path; }
     /// The folder as the program's 8-bit path text.
-    std::string str() const { return m_path.string(); }
+    std::string str() const { return textOf(m_path); }
 
 private:
     std::filesystem::path m_path;
@@ -49,7 +87,8 @@ public:
     std::vector<std::pair<std::size_t, std::size_t>> progress;
 };
 
-/// Sets (or, with nullptr, removes) an environment variable for its lifetime.
+/// Sets (or, with nullptr, removes) an environment variable for its lifetime. Windows keeps no
+/// empty variables: there the empty value removes it too.
 class ScopedEnvironment {
 public:
     ScopedEnvironment(const char* name, const char* value);

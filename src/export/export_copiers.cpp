@@ -1,0 +1,98 @@
+#include "export/export_copiers.h"
+
+#include <algorithm>
+
+#include "common/game_root.h"
+#include "export/export_entry.h"
+#include "platform/copy.h"
+
+namespace gantrel {
+
+std::size_t CopierRun::running() const
+{
+    return static_cast<std::size_t>(std::count_if(m_copiers.begin(), m_copiers.end(),
+                                                  [](const Copier& c) { return !c.ended; }));
+}
+
+bool CopierRun::poll()
+{
+    if (m_finished) {
+        return true;
+    }
+    bool running = false;
+    for (Copier& copier : m_copiers) {
+        if (copier.ended) {
+            continue;
+        }
+        if (!copier.process->poll()) {
+            running = true;
+            continue;
+        }
+        copier.ended = true;
+        if (!copier.process->succeeded()) {
+            m_failures.push_back(
+                {copier.index, {copier.entry, copierReason(copier.process->failure())}});
+        }
+    }
+    if (running) {
+        return false;
+    }
+    m_finished = true;
+    if (m_failures.empty()) {
+        m_ui->showMessage(std::string(exportEndMessage(m_list)));
+        return true;
+    }
+    std::stable_sort(m_failures.begin(), m_failures.end(),
+                     [](const Failure& a, const Failure& b) { return a.index < b.index; });
+    std::vector<FolderFailure> folders;
+    folders.reserve(m_failures.size());
+    for (const Failure& failure : m_failures) {
+        folders.push_back(failure.folder);
+    }
+    m_ui->showMessage(failureReport(folders));
+    return true;
+}
+
+CopierRun startCopiers(const WindowState& state, ExportList which, ExportUi& ui,
+                       const std::string& copier)
+{
+    ui.showMessage(std::string(exportNotice(ExportVariant::CommandCopy, which)));
+    const std::string root = gameRoot(state.path);
+    const std::optional<std::string> destination = ui.chooseDestination();
+    CopierRun run;
+    if (!destination) {
+        return run;
+    }
+    run.m_ui = &ui;
+    run.m_list = which;
+    run.m_finished = false;
+
+    const std::vector<std::string>& entries =
+        which == ExportList::ObjectFolders ? state.objectFolders : state.splineFolders;
+    for (std::size_t index = 0; index < entries.size(); ++index) {
+        const std::string& entry = entries[index];
+        if (entry.empty() || isTopFolder(which, entry)) {
+            continue;
+        }
+        if (!isSafeEntry(entry)) {
+            run.m_failures.push_back({index, {entry, unsafeEntryReason()}});
+            continue;
+        }
+        const std::string target = targetOf(*destination, entry);
+        if (!staysInside(*destination, target)) {
+            run.m_failures.push_back({index, {entry, outsideDestinationReason(target)}});
+            continue;
+        }
+        const std::optional<std::string> source = platform::resolveFolder(root + entry);
+        if (source && sameFolder(*source, target)) {
+            continue;  // the destination is the installation: the folder is already there
+        }
+        const platform::CopierCommand command{copierSourceOf(root, entry), target, *destination,
+                                              xcopyParameters(root, *destination, entry)};
+        run.m_copiers.push_back({index, entry, platform::startCopier(command, copier)});
+    }
+    run.poll();
+    return run;
+}
+
+}  // namespace gantrel

@@ -1,0 +1,74 @@
+#include "export/export_shell_copy.h"
+
+#include <vector>
+
+#include "common/game_root.h"
+#include "export/export_entry.h"
+#include "export/export_texts.h"
+#include "platform/copy.h"
+
+namespace gantrel {
+namespace {
+
+const std::vector<std::string>& folderList(const WindowState& state, ExportList which)
+{
+    return which == ExportList::ObjectFolders ? state.objectFolders : state.splineFolders;
+}
+
+}  // namespace
+
+void copyUsedFolders(const WindowState& state, ExportList which, ExportUi& ui)
+{
+    ui.showMessage(std::string(exportNotice(ExportVariant::ShellCopy, which)));
+    const std::string root = gameRoot(state.path);
+    const std::optional<std::string> destination = ui.chooseDestination();
+    if (!destination) {
+        return;
+    }
+
+    std::vector<FolderFailure> failures;
+    CopyProgress before;  // the folders copied so far
+    for (const std::string& entry : folderList(state, which)) {
+        if (entry.empty()) {
+            continue;
+        }
+        if (!isSafeEntry(entry)) {
+            failures.push_back({entry, unsafeEntryReason()});
+            continue;
+        }
+        const std::string source = root + entry;
+        const std::optional<std::string> folder = platform::resolveFolder(source);
+        if (!folder) {
+            failures.push_back({entry, missingFolderReason(source)});
+            continue;
+        }
+        const std::string target = targetOf(*destination, entry);
+        if (!staysInside(*destination, target)) {
+            failures.push_back({entry, outsideDestinationReason(target)});
+            continue;
+        }
+        if (sameFolder(*folder, target)) {
+            continue;  // the destination is the installation: the folder is already there
+        }
+        CopyProgress done = before;
+        const auto progress = [&](const CopyProgress& now) {
+            done = CopyProgress{before.files + now.files, before.bytes + now.bytes, now.folder};
+            ui.copyProgress(done);
+        };
+        const std::vector<platform::CopyFailure> problems =
+            platform::copyFolder({*folder, target, *destination, false}, progress);
+        before = done;
+        if (!problems.empty()) {
+            std::vector<std::string> texts;
+            texts.reserve(problems.size());
+            for (const platform::CopyFailure& problem : problems) {
+                texts.push_back(copyFailureText(problem));
+            }
+            failures.push_back({entry, summaryOf(texts)});
+        }
+    }
+    ui.showMessage(failures.empty() ? std::string(exportEndMessage(which))
+                                    : failureReport(failures));
+}
+
+}  // namespace gantrel

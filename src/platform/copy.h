@@ -1,0 +1,105 @@
+#pragma once
+
+// The folder export's part of the seam to the operating system: finding a folder as the native
+// file system finds it, copying one folder tree, and starting one command-line copier without
+// waiting for it. CMake picks the POSIX or the Win32 implementation.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace gantrel::platform {
+
+/// How far a copy has come: files and bytes copied so far, and the target folder being filled.
+struct CopyProgress {
+    std::uint64_t files = 0;
+    std::uint64_t bytes = 0;
+    std::string folder;
+};
+
+using CopyProgressFn = std::function<void(const CopyProgress&)>;
+
+/// The step of a folder copy that went wrong.
+enum class CopyStep {
+    ListFolder,          // a source folder could not be listed
+    ReadFile,            // a source file could not be opened or read
+    MakeFolder,          // a target folder could not be made (a file is in the way, no rights)
+    WriteFile,           // a target file could not be made or written (no rights, disk full)
+    OutsideDestination,  // a target path leads out of the destination (a symbolic link)
+    ShellOperation,      // the shell's own copy reported an error (platforms that have one)
+};
+
+/// One thing a folder copy could not do: the path concerned and the system's words for why.
+struct CopyFailure {
+    CopyStep step;
+    std::string path;
+    std::string reason;
+};
+
+/// The folder a path names, found as the native file system finds names: each component without
+/// regard to case (the exact spelling first, else the first entry that matches), "\" and "/"
+/// both taken as separators, "." and ".." resolved lexically. Returns the path with the names as
+/// they are on disk, without a trailing separator; nullopt when no such folder exists.
+std::optional<std::string> resolveFolder(const std::string& path);
+
+/// One folder copy: the folder `source` (an existing folder, as resolveFolder gives it) with
+/// everything in it into the folder `target`, which lies lexically below `boundary`.
+struct FolderCopy {
+    std::string source;
+    std::string target;
+    /// Nothing is written anywhere but below this folder's real path: a symbolic link in the
+    /// target tree that leads elsewhere is not followed, and what lies behind it is reported.
+    std::string boundary;
+    /// Subfolders that hold no file, at any depth, are not made (the top target folder is).
+    bool skipEmptyFolders = false;
+};
+
+/// Copies a folder tree. The boundary is made with its parents when missing; the folders from
+/// it down to the target are made one at a time and each is checked to lie below the boundary.
+/// Existing files are overwritten without asking; a file is never copied onto itself, and a
+/// target or boundary folder met inside the source is not entered, so a destination inside the
+/// source neither recurses nor changes a source file. What fails is skipped and the copy goes
+/// on. Returns the failures, none when everything was copied. `progress` is called after each
+/// file. On Windows this is the shell's file operation (SHFileOperationA), which shows its own
+/// progress and reports one ShellOperation failure for a non-zero result or an aborted copy.
+std::vector<CopyFailure> copyFolder(const FolderCopy& copy, const CopyProgressFn& progress);
+
+/// One started copier process, watched without blocking.
+class CopierProcess {
+public:
+    virtual ~CopierProcess() = default;
+    /// Looks at the process without waiting (reading what it wrote to its error stream so far);
+    /// true once it has ended. Ending is seen once: later calls return true and change nothing.
+    virtual bool poll() = 0;
+    /// After poll() returned true: true when the copier ended with success.
+    virtual bool succeeded() const = 0;
+    /// After poll() returned true and succeeded() is false: what the copier said went wrong
+    /// (the lines of its error stream), or how it ended when it said nothing.
+    virtual std::string failure() const = 0;
+};
+
+/// What one copier is asked to do, in the two forms the platforms need.
+struct CopierCommand {
+    std::string source;       // the source folder, as it stands (not resolved)
+    std::string target;       // the target folder, with the platform's separators
+    std::string destination;  // the chosen destination: nothing is written outside it
+    std::string parameters;   // the whole parameter text of the system's own copier
+};
+
+/// Starts one copier for a folder and returns at once; the copier runs in parallel with the
+/// program and with other copiers. Where the system has a command-line copier (Windows) it is
+/// started as "xCopy" with `command.parameters` through the shell's "open" launcher; elsewhere
+/// the program `copier` is started directly (no shell) with the arguments "--within",
+/// destination, "--", source and target, its standard input and output on the null device and
+/// its error stream captured.
+/// A copier that cannot be started gives a process that has already ended with the reason.
+std::unique_ptr<CopierProcess> startCopier(const CopierCommand& command, const std::string& copier);
+
+/// The program's own copier beside the running executable ("gantrel-copy"), or the bare name,
+/// looked up on the search path, when the executable's folder is unknown. Not used on Windows.
+std::string bundledCopier();
+
+}  // namespace gantrel::platform

@@ -1,0 +1,226 @@
+// The file system on Windows. The native calls find names the way the maps expect (without
+// regard to case, "\" and "/" both separators), so nothing here imitates them: the POSIX side
+// is the one that has to.
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/error.h"
+#include "platform/platform.h"
+#include "platform/win32/windows_api.h"
+
+namespace gantrel::platform {
+namespace {
+
+bool endsWithMap(std::string_view name)
+{
+    if (name.size() < 4) {
+        return false;
+    }
+    const std::string_view tail = name.substr(name.size() - 4);
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    return tail[0] == '.' && lower(tail[1]) == 'm' && lower(tail[2]) == 'a' &&
+           lower(tail[3]) == 'p';
+}
+
+bool isDirectory(DWORD attributes)
+{
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::wstring toWide(std::string_view text)
+{
+    const std::u16string units = codePageToUtf16(text);
+    return std::wstring(units.begin(), units.end());
+}
+
+std::string toNarrow(std::wstring_view text)
+{
+    return utf16ToNarrow(
+        std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
+}
+
+// GetFullPathNameW's answer; the path itself when the system cannot make it absolute.
+std::wstring fullPathWide(const std::wstring& path)
+{
+    DWORD size = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    while (size != 0) {
+        std::wstring buffer(size, L'\0');
+        const DWORD length = ::GetFullPathNameW(path.c_str(), size, buffer.data(), nullptr);
+        if (length < size) {
+            buffer.resize(length);
+            return length == 0 ? path : buffer;
+        }
+        size = length;  // the path changed meanwhile (the current folder): ask again
+    }
+    return path;
+}
+
+// The system's own words for an error code, exactly as FormatMessageW gives them, line break
+// at the end included; empty when the system has no text for the code.
+std::string systemText(DWORD code)
+{
+    wchar_t* buffer = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
+        nullptr, code, 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
+    if (buffer == nullptr) {
+        return {};
+    }
+    const std::string text = toNarrow(std::wstring_view(buffer, length));
+    ::LocalFree(buffer);
+    return text;
+}
+
+[[noreturn]] void failToOpen(const std::wstring& path, DWORD code)
+{
+    throw Error(
+        openErrorText(toNarrow(fullPathWide(path)), systemText(code), static_cast<int>(code)));
+}
+
+class FileSearch {
+public:
+    FileSearch(const std::string& pattern, WIN32_FIND_DATAA& found)
+        : m_handle(::FindFirstFileA(pattern.c_str(), &found))
+    {
+    }
+    ~FileSearch()
+    {
+        if (valid()) {
+            ::FindClose(m_handle);
+        }
+    }
+    FileSearch(const FileSearch&) = delete;
+    FileSearch& operator=(const FileSearch&) = delete;
+
+    bool valid() const { return m_handle != INVALID_HANDLE_VALUE; }
+    bool next(WIN32_FIND_DATAA& found) const { return ::FindNextFileA(m_handle, &found) != 0; }
+
+private:
+    HANDLE m_handle;
+};
+
+}  // namespace
+
+char separator()
+{
+    return '\\';
+}
+
+bool isSeparator(char c)
+{
+    return c == '\\' || c == '/';
+}
+
+bool hasDrives()
+{
+    return true;
+}
+
+std::string fullPath(const std::string& path)
+{
+    if (path.empty()) {
+        return path;
+    }
+    DWORD size = ::GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    while (size != 0) {
+        std::string buffer(size, '\0');
+        const DWORD length = ::GetFullPathNameA(path.c_str(), size, buffer.data(), nullptr);
+        if (length < size) {
+            buffer.resize(length);
+            return length == 0 ? path : buffer;
+        }
+        size = length;
+    }
+    return path;
+}
+
+std::vector<std::string> findTiles(const std::string& folder)
+{
+    std::vector<std::string> names;
+    if (folder.empty()) {
+        return names;
+    }
+    // A drive root ("D:\") already ends in its separator.
+    const std::string pattern =
+        folder + (isSeparator(folder.back()) ? "" : std::string(1, separator())) + "*.map";
+    WIN32_FIND_DATAA found{};
+    const FileSearch search(pattern, found);
+    if (!search.valid()) {
+        return names;
+    }
+    do {
+        // The pattern also matches 8.3 short names ("LONGNA~1.MAP" of "long name.mapx"), but
+        // the entry's name is its long name: only those that end in ".map" are tiles.
+        if (endsWithMap(found.cFileName)) {
+            names.emplace_back(found.cFileName);
+        }
+    } while (search.next(found));
+    return names;
+}
+
+bool directoryExists(const std::string& path)
+{
+    return !path.empty() && isDirectory(::GetFileAttributesA(path.c_str()));
+}
+
+// Nothing to keep between lookups: the system answers each one itself.
+struct FileLookup::Cache {};
+
+FileLookup::FileLookup() : m_cache(std::make_unique<Cache>()) {}
+
+FileLookup::~FileLookup() = default;
+
+bool FileLookup::fileExists(std::string_view path)
+{
+    // A path that ends in a separator names a folder. "*" and "?" are not valid in a file
+    // name, so the system refuses a path that holds them instead of matching a pattern.
+    if (path.empty() || isSeparator(path.back())) {
+        return false;
+    }
+    const std::string text(path);
+    const DWORD attributes = ::GetFileAttributesA(text.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !isDirectory(attributes);
+}
+
+bool readTile(const std::string& path, std::vector<char>& bytes, std::uint64_t maxSize)
+{
+    // Other programs may read the tile meanwhile but not write it; a program that holds it
+    // open for writing already makes the open fail with a sharing violation. A folder fails
+    // to open as a file, with the system's "access denied".
+    const std::wstring widePath = toWide(path);
+    const win32::Handle file(::CreateFileW(widePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
+        failToOpen(widePath, ::GetLastError());
+    }
+    LARGE_INTEGER size{};
+    if (::GetFileSizeEx(file.get(), &size) == 0) {
+        failToOpen(widePath, ::GetLastError());
+    }
+    if (static_cast<std::uint64_t>(size.QuadPart) > maxSize) {
+        return false;
+    }
+    // Nobody can write the file while this handle is open, so its size holds: one read
+    // takes all of it (a second only for a file beyond what one read can carry).
+    bytes.resize(static_cast<std::size_t>(size.QuadPart));
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const auto room = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, MAXDWORD));
+        DWORD got = 0;
+        if (::ReadFile(file.get(), bytes.data() + done, room, &got, nullptr) == 0) {
+            failToOpen(widePath, ::GetLastError());
+        }
+        if (got == 0) {
+            break;
+        }
+        done += got;
+    }
+    bytes.resize(done);
+    return true;
+}
+
+}  // namespace gantrel::platform

@@ -1,0 +1,246 @@
+#include "export/copier.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <sstream>
+
+#include "support/test_support.h"
+
+// The program runs where the system has no command-line copier of its own.
+#ifndef _WIN32
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+extern char** environ;
+#endif
+
+namespace gantrel {
+namespace {
+
+namespace fs = std::filesystem;
+
+#ifndef _WIN32
+using Tree = std::map<std::string, std::string>;
+
+Tree tree(const fs::path& folder)
+{
+    Tree entries;
+    if (!fs::exists(folder)) {
+        return entries;
+    }
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        const std::string relative = entry.path().lexically_relative(folder).string();
+        if (entry.is_directory()) {
+            entries[relative + "/"] = "";
+        } else {
+            entries[relative] = test::readFile(entry.path());
+        }
+    }
+    return entries;
+}
+
+struct Ended {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs the built gantrel-copy with the arguments and waits for it, its streams kept in files.
+Ended runCopierProgram(const fs::path& scratch, std::vector<std::string> arguments)
+{
+    const char* program = std::getenv("GANTREL_COPY");
+    if (program == nullptr) {
+        ADD_FAILURE() << "GANTREL_COPY names no copier";
+        return {};
+    }
+    arguments.insert(arguments.begin(), program);
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
+    const std::string out = (scratch / "stdout").string();
+    const std::string err = (scratch / "stderr").string();
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, program, &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+        ADD_FAILURE() << "cannot start " << program;
+        return {};
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, test::readFile(out), test::readFile(err)};
+}
+
+class Copier : public ::testing::Test {
+protected:
+    Copier()
+    {
+        test::writeFile(source() / "house.sco", "house");
+        test::writeFile(source() / "Model" / "house.o3d", std::string(300, 'm'));
+        test::writeFile(source() / "Texture" / "night" / "Ärger.jpg", "jpg");
+        fs::create_directories(source() / "empty" / "deeper");
+        fs::create_directories(scratch());
+    }
+    fs::path source() const { return m_dir.path() / "TELV 2" / "Sceneryobjects" / "KW Houses"; }
+    fs::path target() const { return m_dir.path() / "package" / "Sceneryobjects" / "KW Houses"; }
+    fs::path scratch() const { return m_dir.path() / "scratch"; }
+    // The source tree as the copier leaves it: without the empty folders.
+    Tree expected() const
+    {
+        Tree files = tree(source());
+        files.erase("empty/");
+        files.erase("empty/deeper/");
+        return files;
+    }
+    Ended run(std::vector<std::string> arguments) const
+    {
+        return runCopierProgram(scratch(), std::move(arguments));
+    }
+
+    test::TempDir m_dir;
+};
+
+TEST_F(Copier, CopiesSubfoldersExceptEmptyOnesAndMakesTheTarget)
+{
+    const Tree before = tree(source());
+    const std::string spelled = (m_dir.path() / "telv 2").string() + "\\SCENERYOBJECTS\\kw houses";
+    const Ended ended = run({"--", spelled, target().string()});
+    EXPECT_EQ(ended.status, kCopyDone);
+    EXPECT_EQ(ended.err, "");
+    EXPECT_EQ(ended.out, "");
+    EXPECT_EQ(tree(target()), expected());
+    EXPECT_EQ(tree(source()), before);
+}
+
+TEST_F(Copier, OverwritesWithoutAsking)
+{
+    test::writeFile(target() / "house.sco", "an older and longer house");
+    test::writeFile(target() / "mine.txt", "kept");
+    EXPECT_EQ(run({source().string(), target().string()}).status, kCopyDone);
+    Tree files = expected();
+    files["mine.txt"] = "kept";
+    EXPECT_EQ(tree(target()), files);
+}
+
+TEST_F(Copier, AMissingSourceIsSaidAndFails)
+{
+    const std::string gone = (m_dir.path() / "TELV 2").string() + "\\Sceneryobjects\\Gone";
+    const Ended ended = run({"--", gone, target().string()});
+    EXPECT_EQ(ended.status, kCopyFailed);
+    EXPECT_EQ(ended.err, "gantrel-copy: no such folder \"" + gone + "\"\n");
+    EXPECT_FALSE(fs::exists(target()));
+}
+
+TEST_F(Copier, WhatCannotBeWrittenIsSaidAndTheRestIsCopied)
+{
+    test::writeFile(target() / "Model", "a file where a folder must go");
+    const Ended ended = run({source().string(), target().string()});
+    EXPECT_EQ(ended.status, kCopyFailed);
+    EXPECT_EQ(ended.err, "gantrel-copy: cannot make the folder \"" + (target() / "Model").string() +
+                             "\": Not a directory\n");
+    EXPECT_EQ(test::readFile(target() / "house.sco"), "house");
+    EXPECT_EQ(test::readFile(target() / "Texture" / "night" / "Ärger.jpg"), "jpg");
+}
+
+TEST_F(Copier, NothingIsWrittenOutsideTheFolderItIsKeptWithin)
+{
+    const fs::path outside = m_dir.path() / "outside";
+    fs::create_directories(outside);
+    fs::create_directories(m_dir.path() / "package");
+    fs::create_directory_symlink(outside, m_dir.path() / "package" / "Sceneryobjects");
+    const Ended ended = run(
+        {"--within", (m_dir.path() / "package").string(), source().string(), target().string()});
+    EXPECT_EQ(ended.status, kCopyFailed);
+    EXPECT_EQ(ended.err, "gantrel-copy: \"" +
+                             (m_dir.path() / "package" / "Sceneryobjects").string() +
+                             "\" leads out of the destination folder\n");
+    EXPECT_EQ(tree(outside), Tree{});
+
+    const Ended beside =
+        run({"--within", target().string(), source().string(), (m_dir.path() / "beside").string()});
+    EXPECT_EQ(beside.status, kCopyFailed);
+    EXPECT_FALSE(fs::exists(m_dir.path() / "beside"));
+}
+
+TEST_F(Copier, ATargetInsideTheSourceIsNeverCopiedIntoItself)
+{
+    const Tree before = tree(source());
+    const Tree wanted = expected();
+    const fs::path package = source() / "package";
+    const Ended ended = run({"--within", package.string(), source().string(),
+                             (package / "Sceneryobjects" / "KW Houses").string()});
+    EXPECT_EQ(ended.status, kCopyDone) << ended.err;
+    EXPECT_EQ(tree(package / "Sceneryobjects" / "KW Houses"), wanted);
+    Tree after = tree(source());
+    for (auto it = after.begin(); it != after.end();) {
+        it = it->first.starts_with("package/") ? after.erase(it) : std::next(it);
+    }
+    EXPECT_EQ(after, before);
+
+    EXPECT_EQ(run({source().string(), source().string()}).status, kCopyDone);
+    EXPECT_EQ(test::readFile(source() / "house.sco"), "house");
+}
+
+TEST_F(Copier, HelpAndVersion)
+{
+    const Ended help = run({"--help"});
+    EXPECT_EQ(help.status, kCopyDone);
+    EXPECT_TRUE(help.out.starts_with("Usage: gantrel-copy [--within FOLDER] [--] SOURCE TARGET\n"));
+    const Ended version = run({"--version"});
+    EXPECT_EQ(version.status, kCopyDone);
+    EXPECT_EQ(version.out, "gantrel-copy 3.1.0.0\n");
+}
+#endif  // _WIN32
+
+TEST(CopierUsage, WrongUsageIsSaidWithTheUsage)
+{
+    const std::vector<std::vector<std::string>> wrong = {{},
+                                                         {"one"},
+                                                         {"one", "two", "three"},
+                                                         {"--bogus", "a", "b"},
+                                                         {"a", "b", "--within"},
+                                                         {"", "b"},
+                                                         {"--within", "", "a", "b"}};
+    for (const auto& arguments : wrong) {
+        std::ostringstream out;
+        std::ostringstream err;
+        EXPECT_EQ(runCopier(arguments, out, err), kCopyUsage);
+        EXPECT_EQ(out.str(), "");
+        EXPECT_TRUE(err.str().starts_with("gantrel-copy: ")) << err.str();
+        EXPECT_NE(err.str().find("Usage: gantrel-copy"), std::string::npos);
+    }
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(runCopier({"--bogus"}, out, err), kCopyUsage);
+    EXPECT_TRUE(err.str().starts_with("gantrel-copy: unknown option --bogus\n"));
+}
+
+#ifndef _WIN32
+TEST(CopierUsage, OperandsAfterTheMarkerMayLookLikeOptions)
+{
+    const test::TempDir dir;
+    test::writeFile(dir.path() / "-source" / "a.sco", "a");
+    const fs::path current = fs::current_path();
+    fs::current_path(dir.path());
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = runCopier({"--", "-source", "--help"}, out, err);
+    fs::current_path(current);
+    EXPECT_EQ(status, kCopyDone) << err.str();
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(test::readFile(dir.path() / "--help" / "a.sco"), "a");
+}
+#endif  // _WIN32
+
+}  // namespace
+}  // namespace gantrel

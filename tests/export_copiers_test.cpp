@@ -1,0 +1,324 @@
+#include "export/export_copiers.h"
+
+#include <gtest/gtest.h>
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <sys/wait.h>
+#endif
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#include "support/test_support.h"
+
+namespace gantrel {
+namespace {
+
+namespace fs = std::filesystem;
+using Tree = std::map<std::string, std::string>;
+
+Tree tree(const fs::path& folder)
+{
+    Tree entries;
+    if (!fs::exists(folder)) {
+        return entries;
+    }
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        const std::string relative = entry.path().lexically_relative(folder).string();
+        if (entry.is_directory()) {
+            entries[relative + "/"] = "";
+        } else {
+            entries[relative] = test::readFile(entry.path());
+        }
+    }
+    return entries;
+}
+
+class RecordingExportUi : public ExportUi {
+public:
+    void showMessage(const std::string& text) override { messages.push_back(text); }
+    void showError(const std::string& message) override { errors.push_back(message); }
+    std::optional<std::string> chooseDestination() override
+    {
+        ++dialogs;
+        return destination;
+    }
+
+    std::optional<std::string> destination;
+    std::vector<std::string> messages;
+    std::vector<std::string> errors;
+    int dialogs = 0;
+};
+
+// The copier built with the tests, handed over by the build.
+std::string copierProgram()
+{
+    const char* program = std::getenv("GANTREL_COPY");
+    return program != nullptr ? program : "";
+}
+
+#ifndef _WIN32
+// Blocks until some child process has ended, without reaping it: the run reaps its own.
+void waitForAChild()
+{
+    siginfo_t info{};
+    ::waitid(P_ALL, 0, &info, WEXITED | WNOWAIT);
+}
+
+void finish(CopierRun& run)
+{
+    while (!run.poll()) {
+        waitForAChild();
+    }
+}
+#endif
+
+const std::string kObjectNotice(exportNotice(ExportVariant::CommandCopy,
+                                             ExportList::ObjectFolders));
+const std::string kObjectsDone(exportEndMessage(ExportList::ObjectFolders));
+
+class CommandCopy : public ::testing::Test {
+protected:
+    CommandCopy()
+    {
+        test::writeFile(game() / "Sceneryobjects" / "loose.sco", "loose");
+        test::writeFile(game() / "Sceneryobjects" / "KW Houses" / "house.sco", "house");
+        test::writeFile(game() / "Sceneryobjects" / "KW Houses" / "model" / "house.o3d", "3d");
+        fs::create_directories(game() / "Sceneryobjects" / "KW Houses" / "unused");
+        test::writeFile(game() / "Sceneryobjects" / "Bäume" / "eiche.sco", "oak");
+        test::writeFile(game() / "Sceneryobjects" / "Signs" / "stop.sco", "stop");
+        test::writeFile(game() / "Splines" / "Roads" / "road.sli", "road");
+        test::writeFile(game() / "Splines" / "loose.sli", "loose");
+        fs::create_directories(package());
+        state.path = (game() / "maps").string() + "/";
+        ui.destination = package().string();
+    }
+    void SetUp() override
+    {
+#ifndef _WIN32
+        ASSERT_FALSE(copier.empty()) << "GANTREL_COPY names no copier";
+#endif
+    }
+
+    fs::path game() const
+    {
+        return m_dir.path() / "TELV 2";
+    }
+    fs::path package() const
+    {
+        return m_dir.path() / "package";
+    }
+    Tree copied(const std::string& folder) const
+    {
+        return tree(package() / folder);
+    }
+    Tree installed(const std::string& folder) const
+    {
+        return tree(game() / folder);
+    }
+
+    test::TempDir m_dir;
+    WindowState state;
+    RecordingExportUi ui;
+    std::string copier = copierProgram();
+};
+
+TEST_F(CommandCopy, CancellingShowsTheNoticeAlone)
+{
+    state.objectFolders = {"Sceneryobjects\\Bäume\\"};
+    ui.destination.reset();
+    CopierRun run = startCopiers(state, ExportList::ObjectFolders, ui, copier);
+    EXPECT_TRUE(run.finished());
+    EXPECT_TRUE(run.poll());
+    EXPECT_EQ(run.started(), 0u);
+    EXPECT_EQ(ui.messages, std::vector<std::string>{kObjectNotice});
+    EXPECT_EQ(ui.dialogs, 1);
+    EXPECT_EQ(tree(package()), Tree{});
+}
+
+TEST_F(CommandCopy, NothingToCopyEndsAtOnceWithSuccess)
+{
+    for (const std::vector<std::string>& list :
+         {std::vector<std::string>{}, std::vector<std::string>{""},
+          std::vector<std::string>{"", "Sceneryobjects\\"}}) {
+        state.objectFolders = list;
+        ui.messages.clear();
+        const CopierRun run = startCopiers(state, ExportList::ObjectFolders, ui, copier);
+        EXPECT_TRUE(run.finished());
+        EXPECT_EQ(run.started(), 0u);
+        EXPECT_EQ(ui.messages, (std::vector<std::string>{kObjectNotice, kObjectsDone}));
+    }
+    EXPECT_EQ(tree(package()), Tree{});
+}
+
+#ifndef _WIN32  // the program's own copier runs where the system has none
+TEST_F(CommandCopy, EachFolderIsCopiedByItsOwnCopierSkippingTheTopFolder)
+{
+    state.objectFolders = {"", "Sceneryobjects\\", "Sceneryobjects\\Bäume\\",
+                           "sceneryobjects\\kw houses\\"};
+    CopierRun run = startCopiers(state, ExportList::ObjectFolders, ui, copier);
+    EXPECT_EQ(run.started(), 2u);
+    finish(run);
+
+    EXPECT_EQ(ui.messages, (std::vector<std::string>{kObjectNotice, kObjectsDone}));
+    EXPECT_EQ(copied("Sceneryobjects/Bäume"), installed("Sceneryobjects/Bäume"));
+    Tree houses = installed("Sceneryobjects/KW Houses");
+    houses.erase("unused/");  // the copier leaves empty folders out
+    EXPECT_EQ(copied("sceneryobjects/kw houses"), houses);
+    EXPECT_FALSE(fs::exists(package() / "Sceneryobjects" / "loose.sco"));
+    EXPECT_TRUE(run.poll());
+    EXPECT_EQ(ui.messages.size(), 2u);  // the end is shown once
+}
+
+TEST_F(CommandCopy, SplineFoldersSkipTheirTopFolderAndHaveTheirOwnTexts)
+{
+    state.splineFolders = {"Splines\\", "Splines\\Roads\\"};
+    CopierRun run = startCopiers(state, ExportList::SplineFolders, ui, copier);
+    EXPECT_EQ(run.started(), 1u);
+    finish(run);
+    EXPECT_EQ(ui.messages,
+              (std::vector<std::string>{
+                  "Notice: this function is merely a helper. I will also copy original splines "
+                  "made by KW to the destination folder if they were used in your map, but it is "
+                  "not needed to include them in your map package.",
+                  "Used Spline folders copied successfully."}));
+    EXPECT_EQ(copied("Splines"), (Tree{{"Roads/", ""}, {"Roads/road.sli", "road"}}));
+}
+
+// Three copiers held at a gate each: a script that waits until the test lets its folder go.
+TEST_F(CommandCopy, ThreeCopiersRunAtOnceAndTheEndComesAfterTheLast)
+{
+    const fs::path gates = m_dir.path() / "gates";
+    fs::create_directories(gates);
+    for (const char* name : {"Bäume", "KW Houses", "Signs"}) {
+        ASSERT_EQ(::mkfifo((gates / name).c_str(), 0600), 0);
+    }
+    const fs::path script = m_dir.path() / "gated-copy";
+    test::writeFile(script,
+                    "#!/bin/sh\nfor target; do :; done\n"
+                    "read go < '" +
+                        gates.string() +
+                        "'/\"$(basename \"$target\")\"\n"
+                        "exec '" +
+                        copier + "' \"$@\"\n");
+    fs::permissions(script, fs::perms::owner_all);
+    const auto open = [&](const char* name) {
+        std::ofstream gate(gates / name);  // waits until that copier is at its gate
+        gate << "go\n";
+    };
+
+    state.objectFolders = {"Sceneryobjects\\Bäume\\", "Sceneryobjects\\KW Houses\\",
+                           "Sceneryobjects\\Signs\\"};
+    CopierRun run = startCopiers(state, ExportList::ObjectFolders, ui, script.string());
+    EXPECT_EQ(run.started(), 3u);
+    EXPECT_FALSE(run.poll());
+    EXPECT_EQ(run.running(), 3u);
+
+    open("Signs");
+    while (run.running() > 2) {
+        waitForAChild();
+        EXPECT_FALSE(run.poll());
+    }
+    open("Bäume");
+    while (run.running() > 1) {
+        waitForAChild();
+        EXPECT_FALSE(run.poll());
+    }
+    EXPECT_EQ(ui.messages, std::vector<std::string>{kObjectNotice});
+    EXPECT_EQ(copied("Sceneryobjects/Signs"), installed("Sceneryobjects/Signs"));
+    EXPECT_FALSE(fs::exists(package() / "Sceneryobjects" / "KW Houses"));
+
+    open("KW Houses");
+    finish(run);
+    EXPECT_EQ(ui.messages, (std::vector<std::string>{kObjectNotice, kObjectsDone}));
+    EXPECT_EQ(copied("Sceneryobjects/KW Houses/model"),
+              installed("Sceneryobjects/KW Houses/model"));
+}
+
+TEST_F(CommandCopy, FailedCopiesAreReportedInListOrderAfterAllEnded)
+{
+    test::writeFile(package() / "Sceneryobjects" / "KW Houses", "a file where a folder must go");
+    state.objectFolders = {"..\\outside\\", "Sceneryobjects\\Bäume\\", "Sceneryobjects\\Gone\\",
+                           "Sceneryobjects\\KW Houses\\", "Sceneryobjects\\Signs\\"};
+    CopierRun run = startCopiers(state, ExportList::ObjectFolders, ui, copier);
+    EXPECT_EQ(run.started(), 4u);
+    finish(run);
+
+    const std::string houses = package().string() + "/Sceneryobjects/KW Houses";
+    EXPECT_EQ(ui.messages.back(),
+              "These folders could not be copied:\n"
+              "..\\outside\\: " +
+                  unsafeEntryReason() +
+                  "\n"
+                  "Sceneryobjects\\Gone\\: no such folder \"" +
+                  game().string() +
+                  "/Sceneryobjects\\Gone\"\n"
+                  "Sceneryobjects\\KW Houses\\: cannot make the folder \"" +
+                  houses + "\": Not a directory");
+    EXPECT_EQ(copied("Sceneryobjects/Bäume"), installed("Sceneryobjects/Bäume"));
+    EXPECT_EQ(copied("Sceneryobjects/Signs"), installed("Sceneryobjects/Signs"));
+    EXPECT_FALSE(fs::exists(m_dir.path() / "outside"));
+}
+
+TEST_F(CommandCopy, ACopierThatCannotStartIsReported)
+{
+    state.objectFolders = {"Sceneryobjects\\Bäume\\"};
+    CopierRun run = startCopiers(state, ExportList::ObjectFolders, ui,
+                                 (m_dir.path() / "no-such-copier").string());
+    finish(run);
+    EXPECT_EQ(ui.messages.back(),
+              "These folders could not be copied:\nSceneryobjects\\Bäume\\: "
+              "the copier could not be started: No such file or directory");
+}
+
+TEST_F(CommandCopy, ALinkInTheDestinationThatLeadsOutStartsNoCopier)
+{
+    fs::create_directories(m_dir.path() / "outside");
+    fs::create_directory_symlink(m_dir.path() / "outside", package() / "Sceneryobjects");
+    state.objectFolders = {"Sceneryobjects\\Bäume\\"};
+    CopierRun run = startCopiers(state, ExportList::ObjectFolders, ui, copier);
+    EXPECT_EQ(run.started(), 0u);
+    EXPECT_TRUE(run.finished());
+    EXPECT_EQ(ui.messages.back(),
+              "These folders could not be copied:\nSceneryobjects\\Bäume\\: \"" +
+                  package().string() +
+                  "/Sceneryobjects/Bäume/\" leads out of the destination folder");
+    EXPECT_EQ(tree(m_dir.path() / "outside"), Tree{});
+}
+
+TEST_F(CommandCopy, TheInstallationStaysAsItWas)
+{
+    const Tree before = tree(game());
+    state.objectFolders = {"Sceneryobjects\\Bäume\\", "Sceneryobjects\\KW Houses\\"};
+
+    ui.destination = game().string();  // the folders are already there
+    CopierRun same = startCopiers(state, ExportList::ObjectFolders, ui, copier);
+    EXPECT_EQ(same.started(), 0u);
+    EXPECT_EQ(ui.messages.back(), kObjectsDone);
+    EXPECT_EQ(tree(game()), before);
+
+    const fs::path inside = game() / "Sceneryobjects" / "KW Houses" / "package";
+    ui.destination = inside.string();
+    CopierRun run = startCopiers(state, ExportList::ObjectFolders, ui, copier);
+    EXPECT_EQ(run.started(), 2u);
+    finish(run);
+    EXPECT_EQ(ui.messages.back(), kObjectsDone);
+    Tree houses = tree(game() / "Sceneryobjects" / "KW Houses");
+    houses.erase("unused/");
+    for (auto it = houses.begin(); it != houses.end();) {
+        it = it->first.starts_with("package/") ? houses.erase(it) : std::next(it);
+    }
+    EXPECT_EQ(tree(inside / "Sceneryobjects" / "KW Houses"), houses);
+    Tree after = tree(game());
+    for (auto it = after.begin(); it != after.end();) {
+        it = it->first.starts_with("Sceneryobjects/KW Houses/package") ? after.erase(it)
+                                                                       : std::next(it);
+    }
+    EXPECT_EQ(after, before);
+}
+#endif  // _WIN32
+
+}  // namespace
+}  // namespace gantrel

@@ -1,0 +1,249 @@
+// The POSIX copy: on Windows the shell's file operation copies, with its own dialogs.
+#ifndef _WIN32
+
+#include "platform/copy.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <map>
+
+#include "support/test_support.h"
+
+namespace gantrel {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::CopyFailure;
+using platform::CopyStep;
+using platform::FolderCopy;
+
+// Every folder (as "name/") and file (with its content) below a folder, by relative path.
+std::map<std::string, std::string> tree(const fs::path& folder)
+{
+    std::map<std::string, std::string> entries;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        const std::string relative = entry.path().lexically_relative(folder).string();
+        if (entry.is_directory()) {
+            entries[relative + "/"] = "";
+        } else {
+            entries[relative] = test::readFile(entry.path());
+        }
+    }
+    return entries;
+}
+
+std::vector<CopyFailure> copy(const fs::path& source, const fs::path& target,
+                              const fs::path& boundary, bool skipEmpty = false)
+{
+    return platform::copyFolder({source.string(), target.string(), boundary.string(), skipEmpty},
+                                {});
+}
+
+class ResolveFolder : public ::testing::Test {
+protected:
+    ResolveFolder()
+    {
+        fs::create_directories(m_dir.path() / "Sceneryobjects" / "KW Houses");
+        fs::create_directories(m_dir.path() / "Sceneryobjects" / "Übergänge");
+        test::writeFile(m_dir.path() / "Sceneryobjects" / "trees", "a file, not a folder");
+    }
+    std::string root() const { return m_dir.str(); }
+
+    test::TempDir m_dir;
+};
+
+TEST_F(ResolveFolder, NamesAreFoundWithoutRegardToCase)
+{
+    EXPECT_EQ(platform::resolveFolder(root() + "/sceneryobjects\\kw houses\\"),
+              root() + "/Sceneryobjects/KW Houses");
+    EXPECT_EQ(platform::resolveFolder(root() + "/SCENERYOBJECTS/üBERGÄNGE"),
+              root() + "/Sceneryobjects/Übergänge");
+    EXPECT_EQ(platform::resolveFolder(root() + "\\Sceneryobjects\\.\\KW Houses\\..\\KW HOUSES"),
+              root() + "/Sceneryobjects/KW Houses");
+}
+
+TEST_F(ResolveFolder, ExactSpellingWinsOverAnotherCase)
+{
+    fs::create_directories(m_dir.path() / "Sceneryobjects" / "kw houses");
+    EXPECT_EQ(platform::resolveFolder(root() + "/Sceneryobjects/kw houses"),
+              root() + "/Sceneryobjects/kw houses");
+    EXPECT_EQ(platform::resolveFolder(root() + "/Sceneryobjects/KW Houses"),
+              root() + "/Sceneryobjects/KW Houses");
+}
+
+TEST_F(ResolveFolder, FilesAndMissingNamesAreNoFolders)
+{
+    EXPECT_EQ(platform::resolveFolder(root() + "/Sceneryobjects/Trees\\"), std::nullopt);
+    EXPECT_EQ(platform::resolveFolder(root() + "/Sceneryobjects/Gone\\"), std::nullopt);
+    EXPECT_EQ(platform::resolveFolder(root() + "/Missing/KW Houses"), std::nullopt);
+    EXPECT_EQ(platform::resolveFolder(""), std::nullopt);
+    EXPECT_EQ(platform::resolveFolder("/"), "/");
+}
+
+class CopyFolder : public ::testing::Test {
+protected:
+    CopyFolder()
+    {
+        test::writeFile(source() / "house.sco", "house");
+        test::writeFile(source() / "model" / "house.o3d", std::string(300000, 'm'));
+        test::writeFile(source() / "texture" / "Ärger.jpg", "jpg");
+        fs::create_directories(source() / "empty" / "deeper");
+    }
+    fs::path source() const { return m_dir.path() / "game" / "Sceneryobjects" / "Houses"; }
+    fs::path destination() const { return m_dir.path() / "package"; }
+    fs::path target() const { return destination() / "Sceneryobjects" / "Houses"; }
+
+    test::TempDir m_dir;
+};
+
+TEST_F(CopyFolder, CopiesTheWholeTreeAndReportsProgress)
+{
+    std::vector<platform::CopyProgress> progress;
+    const auto failures =
+        platform::copyFolder({source().string(), target().string(), destination().string(), false},
+                             [&](const platform::CopyProgress& done) { progress.push_back(done); });
+
+    EXPECT_TRUE(failures.empty());
+    EXPECT_EQ(tree(target()), tree(source()));
+    ASSERT_EQ(progress.size(), 3u);
+    EXPECT_EQ(progress.back().files, 3u);
+    EXPECT_EQ(progress.back().bytes, 300000u + 5u + 3u);
+    EXPECT_EQ(progress.front().files, 1u);
+}
+
+TEST_F(CopyFolder, SkipsEmptyFoldersWhenAsked)
+{
+    fs::create_directories(destination());
+    EXPECT_TRUE(copy(source(), target(), target(), true).empty());
+    auto expected = tree(source());
+    expected.erase("empty/");
+    expected.erase("empty/deeper/");
+    EXPECT_EQ(tree(target()), expected);
+
+    // An empty source still gives its target folder.
+    fs::create_directories(m_dir.path() / "hollow" / "inner");
+    EXPECT_TRUE(
+        copy(m_dir.path() / "hollow", destination() / "hollow", destination(), true).empty());
+    EXPECT_EQ(tree(destination() / "hollow"), (std::map<std::string, std::string>{}));
+}
+
+TEST_F(CopyFolder, OverwritesWhatIsThereAndKeepsTheRest)
+{
+    test::writeFile(target() / "house.sco", "an older house that was much longer");
+    test::writeFile(target() / "notes.txt", "mine");
+    EXPECT_TRUE(copy(source(), target(), destination()).empty());
+    EXPECT_EQ(test::readFile(target() / "house.sco"), "house");
+    EXPECT_EQ(test::readFile(target() / "notes.txt"), "mine");
+    EXPECT_EQ(test::readFile(target() / "model" / "house.o3d"), std::string(300000, 'm'));
+}
+
+TEST_F(CopyFolder, AFileWhereAFolderMustGoFailsThatFolderOnly)
+{
+    test::writeFile(target() / "model", "in the way");
+    const auto failures = copy(source(), target(), destination());
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0].step, CopyStep::MakeFolder);
+    EXPECT_EQ(failures[0].path, (target() / "model").string());
+    EXPECT_EQ(failures[0].reason, "Not a directory");
+    EXPECT_EQ(test::readFile(target() / "house.sco"), "house");
+    EXPECT_EQ(test::readFile(target() / "texture" / "Ärger.jpg"), "jpg");
+}
+
+TEST_F(CopyFolder, AFullDiskIsAWriteFailure)
+{
+    fs::create_directories(target());
+    fs::create_symlink("/dev/full", target() / "house.sco");
+    const auto failures = copy(source(), target(), "/");
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0].step, CopyStep::WriteFile);
+    EXPECT_EQ(failures[0].reason, "No space left on device");
+    EXPECT_EQ(test::readFile(target() / "model" / "house.o3d"), std::string(300000, 'm'));
+}
+
+TEST_F(CopyFolder, SourceEntriesThatAreNoFilesAreReported)
+{
+    ASSERT_EQ(::mkfifo((source() / "pipe").c_str(), 0600), 0);
+    fs::create_symlink(m_dir.path() / "nowhere", source() / "dangling.sco");
+    const auto failures = copy(source(), target(), destination());
+    ASSERT_EQ(failures.size(), 2u);
+    EXPECT_EQ(failures[0].step, CopyStep::ReadFile);
+    EXPECT_EQ(failures[0].path, (source() / "dangling.sco").string());
+    EXPECT_EQ(failures[1].path, (source() / "pipe").string());
+    EXPECT_EQ(test::readFile(target() / "house.sco"), "house");
+}
+
+TEST_F(CopyFolder, LinksInTheDestinationNeverLeadOut)
+{
+    const fs::path outside = m_dir.path() / "outside";
+    fs::create_directories(outside);
+    test::writeFile(outside / "victim.jpg", "precious");
+    fs::create_directories(target());
+    fs::create_directory_symlink(outside, target() / "model");
+    fs::create_symlink(outside / "victim.jpg", target() / "house.sco");
+
+    const auto failures = copy(source(), target(), destination());
+    ASSERT_EQ(failures.size(), 2u);
+    EXPECT_EQ(failures[0].step, CopyStep::OutsideDestination);
+    EXPECT_EQ(failures[0].path, (target() / "house.sco").string());
+    EXPECT_EQ(failures[1].step, CopyStep::OutsideDestination);
+    EXPECT_EQ(failures[1].path, (target() / "model").string());
+    EXPECT_EQ(tree(outside), (std::map<std::string, std::string>{{"victim.jpg", "precious"}}));
+    EXPECT_EQ(test::readFile(target() / "texture" / "Ärger.jpg"), "jpg");
+
+    // A link to the destination's own folders is followed.
+    fs::create_directories(destination() / "shared");
+    fs::create_directory_symlink(destination() / "shared", target() / "texture2");
+    test::writeFile(source() / "texture2" / "x.jpg", "x");
+    copy(source(), target(), destination());
+    EXPECT_EQ(test::readFile(destination() / "shared" / "x.jpg"), "x");
+}
+
+TEST_F(CopyFolder, ATargetOutsideTheBoundaryIsRefused)
+{
+    const auto failures = copy(source(), m_dir.path() / "elsewhere", destination());
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0].step, CopyStep::OutsideDestination);
+    EXPECT_FALSE(fs::exists(m_dir.path() / "elsewhere"));
+}
+
+TEST_F(CopyFolder, ADestinationInsideTheSourceIsNotCopiedIntoItself)
+{
+    const auto before = tree(source());
+    const fs::path inside = source() / "package";
+    const auto failures = copy(source(), inside / "Houses", inside);
+    EXPECT_TRUE(failures.empty());
+    auto after = tree(source());
+    auto copied = tree(inside / "Houses");
+    EXPECT_EQ(copied, before);
+    for (auto it = after.begin(); it != after.end();) {
+        it = it->first.starts_with("package/") ? after.erase(it) : std::next(it);
+    }
+    EXPECT_EQ(after, before);
+}
+
+TEST_F(CopyFolder, AFileIsNeverCopiedOntoItself)
+{
+    EXPECT_TRUE(copy(source(), source(), source()).empty());
+    EXPECT_EQ(test::readFile(source() / "house.sco"), "house");
+
+    // A hard link in the target is the source file itself.
+    fs::create_directories(target());
+    fs::create_hard_link(source() / "house.sco", target() / "house.sco");
+    EXPECT_TRUE(copy(source(), target(), destination()).empty());
+    EXPECT_EQ(test::readFile(source() / "house.sco"), "house");
+}
+
+TEST_F(CopyFolder, ALinkLoopInTheSourceEndsTheWalk)
+{
+    fs::create_directory_symlink(source(), source() / "model" / "back");
+    EXPECT_TRUE(copy(source(), target(), destination()).empty());
+    EXPECT_EQ(test::readFile(target() / "model" / "house.o3d"), std::string(300000, 'm'));
+    EXPECT_FALSE(fs::exists(target() / "model" / "back"));
+}
+
+}  // namespace
+}  // namespace gantrel
+
+#endif  // _WIN32

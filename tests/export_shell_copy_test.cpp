@@ -1,0 +1,278 @@
+#include "export/export_shell_copy.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+#include "export/export_texts.h"
+#include "support/test_support.h"
+
+namespace gantrel {
+namespace {
+
+namespace fs = std::filesystem;
+using Tree = std::map<std::string, std::string>;
+
+Tree tree(const fs::path& folder)
+{
+    Tree entries;
+    if (!fs::exists(folder)) {
+        return entries;
+    }
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        const std::string relative = entry.path().lexically_relative(folder).string();
+        if (entry.is_directory()) {
+            entries[relative + "/"] = "";
+        } else {
+            entries[relative] = test::readFile(entry.path());
+        }
+    }
+    return entries;
+}
+
+class RecordingExportUi : public ExportUi {
+public:
+    void showMessage(const std::string& text) override { messages.push_back(text); }
+    void showError(const std::string& message) override { errors.push_back(message); }
+    std::optional<std::string> chooseDestination() override
+    {
+        ++dialogs;
+        messagesBeforeDialog = messages.size();
+        return destination;
+    }
+    void copyProgress(const CopyProgress& done) override { progress.push_back(done); }
+
+    std::optional<std::string> destination;
+    std::vector<std::string> messages;
+    std::vector<std::string> errors;
+    std::vector<CopyProgress> progress;
+    int dialogs = 0;
+    std::size_t messagesBeforeDialog = 0;
+};
+
+const std::string kObjectNotice(exportNotice(ExportVariant::ShellCopy, ExportList::ObjectFolders));
+const std::string kObjectsDone(exportEndMessage(ExportList::ObjectFolders));
+
+// A made-up installation "TELV 2" with objects and splines, after an analysis of maps/Demo,
+// and a package folder to copy into.
+class ShellCopy : public ::testing::Test {
+protected:
+    ShellCopy()
+    {
+        test::writeFile(game() / "maps" / "Demo" / "global.cfg", "[map]\n");
+        test::writeFile(game() / "Sceneryobjects" / "loose.sco", "loose");
+        test::writeFile(game() / "Sceneryobjects" / "KW Houses" / "house.sco", "house");
+        test::writeFile(game() / "Sceneryobjects" / "KW Houses" / "model" / "house.o3d", "3d");
+        fs::create_directories(game() / "Sceneryobjects" / "KW Houses" / "unused");
+        test::writeFile(game() / "Sceneryobjects" / "Bäume" / "eiche.sco", "oak");
+        test::writeFile(game() / "Splines" / "Roads" / "road.sli", "road");
+        fs::create_directories(package());
+        state.path = (game() / "maps").string() + "/";
+        ui.destination = package().string();
+    }
+    fs::path game() const { return m_dir.path() / "TELV 2"; }
+    fs::path package() const { return m_dir.path() / "package"; }
+
+    test::TempDir m_dir;
+    WindowState state;
+    RecordingExportUi ui;
+};
+
+TEST_F(ShellCopy, CancellingShowsTheNoticeAlone)
+{
+    state.objectFolders = {"Sceneryobjects\\KW Houses\\"};
+    ui.destination.reset();
+    copyUsedFolders(state, ExportList::ObjectFolders, ui);
+    EXPECT_EQ(ui.messages, std::vector<std::string>{kObjectNotice});
+    EXPECT_EQ(ui.dialogs, 1);
+    EXPECT_EQ(tree(package()), Tree{});
+}
+
+TEST_F(ShellCopy, NothingToCopyStillEndsWithSuccess)
+{
+    for (const std::vector<std::string>& list :
+         {std::vector<std::string>{}, std::vector<std::string>{""}}) {
+        state.objectFolders = list;
+        ui.messages.clear();
+        copyUsedFolders(state, ExportList::ObjectFolders, ui);
+        EXPECT_EQ(ui.messages, (std::vector<std::string>{kObjectNotice, kObjectsDone}));
+        EXPECT_EQ(tree(package()), Tree{});
+    }
+}
+
+// The copies below are the POSIX copy's; on Windows the shell copies, with its own dialogs.
+#ifndef _WIN32
+// The entries of a tree below one of its folders, relative to it.
+Tree below(const Tree& whole, const std::string& prefix)
+{
+    Tree part;
+    for (const auto& [path, content] : whole) {
+        if (path.starts_with(prefix) && path != prefix) {
+            part[path.substr(prefix.size())] = content;
+        }
+    }
+    return part;
+}
+
+TEST_F(ShellCopy, CopiesEachFolderKeepingItsPathBelowTheInstallation)
+{
+    state.objectFolders = {"", "Sceneryobjects\\Bäume\\", "Sceneryobjects\\KW Houses\\"};
+    const Tree before = tree(game());
+    copyUsedFolders(state, ExportList::ObjectFolders, ui);
+
+    EXPECT_EQ(ui.messages, (std::vector<std::string>{kObjectNotice, kObjectsDone}));
+    EXPECT_EQ(ui.messagesBeforeDialog, 1u);
+    Tree expected;
+    expected["Sceneryobjects/"] = "";
+    expected["Sceneryobjects/Bäume/"] = "";
+    expected["Sceneryobjects/KW Houses/"] = "";
+    for (const auto& [path, content] : below(before, "Sceneryobjects/Bäume/")) {
+        expected["Sceneryobjects/Bäume/" + path] = content;
+    }
+    for (const auto& [path, content] : below(before, "Sceneryobjects/KW Houses/")) {
+        expected["Sceneryobjects/KW Houses/" + path] = content;
+    }
+    EXPECT_EQ(tree(package()), expected);
+    EXPECT_EQ(tree(game()), before);
+    ASSERT_FALSE(ui.progress.empty());
+    EXPECT_EQ(ui.progress.back().files, 3u);
+    EXPECT_EQ(ui.progress.back().bytes, 3u + 5u + 2u);
+    EXPECT_TRUE(ui.errors.empty());
+}
+
+TEST_F(ShellCopy, SplineFoldersHaveTheirOwnTexts)
+{
+    state.splineFolders = {"Splines\\Roads\\"};
+    copyUsedFolders(state, ExportList::SplineFolders, ui);
+    EXPECT_EQ(ui.messages,
+              (std::vector<std::string>{
+                  std::string(exportNotice(ExportVariant::ShellCopy, ExportList::SplineFolders)),
+                  "Used Spline folders copied successfully."}));
+    EXPECT_EQ(test::readFile(package() / "Splines" / "Roads" / "road.sli"), "road");
+}
+
+TEST_F(ShellCopy, FoldersAreFoundWithoutRegardToCaseAndKeepTheEntrysSpelling)
+{
+    state.objectFolders = {"sceneryobjects\\kw houses\\"};
+    copyUsedFolders(state, ExportList::ObjectFolders, ui);
+    EXPECT_EQ(ui.messages.back(), kObjectsDone);
+    EXPECT_EQ(test::readFile(package() / "sceneryobjects" / "kw houses" / "house.sco"), "house");
+}
+
+TEST_F(ShellCopy, TheTopFolderEntryCopiesTheWholeTopFolder)
+{
+    state.objectFolders = {"Sceneryobjects\\"};
+    copyUsedFolders(state, ExportList::ObjectFolders, ui);
+    EXPECT_EQ(ui.messages.back(), kObjectsDone);
+    EXPECT_EQ(tree(package() / "Sceneryobjects"), tree(game() / "Sceneryobjects"));
+}
+
+TEST_F(ShellCopy, ASecondRunOverwritesWithoutAsking)
+{
+    state.objectFolders = {"Sceneryobjects\\KW Houses\\"};
+    copyUsedFolders(state, ExportList::ObjectFolders, ui);
+    test::writeFile(package() / "Sceneryobjects" / "KW Houses" / "house.sco", "edited");
+    copyUsedFolders(state, ExportList::ObjectFolders, ui);
+    EXPECT_EQ(ui.messages,
+              (std::vector<std::string>{kObjectNotice, kObjectsDone, kObjectNotice, kObjectsDone}));
+    EXPECT_EQ(test::readFile(package() / "Sceneryobjects" / "KW Houses" / "house.sco"), "house");
+}
+
+TEST_F(ShellCopy, AMissingSourceIsReportedAndTheOthersAreCopied)
+{
+    state.objectFolders = {"Sceneryobjects\\Bäume\\", "Sceneryobjects\\Gone\\",
+                           "Sceneryobjects\\KW Houses\\"};
+    copyUsedFolders(state, ExportList::ObjectFolders, ui);
+    EXPECT_EQ(ui.messages.back(),
+              "These folders could not be copied:\n"
+              "Sceneryobjects\\Gone\\: no such folder \"" +
+                  game().string() + "/Sceneryobjects\\Gone\\\"");
+    EXPECT_EQ(test::readFile(package() / "Sceneryobjects" / "Bäume" / "eiche.sco"), "oak");
+    EXPECT_EQ(test::readFile(package() / "Sceneryobjects" / "KW Houses" / "house.sco"), "house");
+}
+
+TEST_F(ShellCopy, ATargetThatCannotBeWrittenIsReported)
+{
+    test::writeFile(package() / "Sceneryobjects" / "KW Houses" / "model", "a file in the way");
+    state.objectFolders = {"Sceneryobjects\\Bäume\\", "Sceneryobjects\\KW Houses\\"};
+    copyUsedFolders(state, ExportList::ObjectFolders, ui);
+    const fs::path blocked = package() / "Sceneryobjects" / "KW Houses" / "model";
+    EXPECT_EQ(ui.messages.back(),
+              "These folders could not be copied:\n"
+              "Sceneryobjects\\KW Houses\\: cannot make the folder \"" +
+                  blocked.string() + "\": Not a directory");
+    EXPECT_EQ(test::readFile(package() / "Sceneryobjects" / "KW Houses" / "house.sco"), "house");
+    EXPECT_EQ(test::readFile(package() / "Sceneryobjects" / "Bäume" / "eiche.sco"), "oak");
+}
+
+TEST_F(ShellCopy, EntriesThatLeadOutAreNeverCopied)
+{
+    test::writeFile(m_dir.path() / "secret" / "key.txt", "key");
+    state.objectFolders = {"..\\secret\\", (m_dir.path() / "secret").string() + "/",
+                           "Sceneryobjects\\..\\..\\secret\\", "Sceneryobjects\\Bäume\\"};
+    ui.destination = (package() / "inner").string();
+    const Tree before = tree(m_dir.path());
+    copyUsedFolders(state, ExportList::ObjectFolders, ui);
+
+    const std::string refused = ": " + unsafeEntryReason();
+    EXPECT_EQ(ui.messages.back(), "These folders could not be copied:\n..\\secret\\" + refused +
+                                      "\n" + state.objectFolders[1] + refused +
+                                      "\nSceneryobjects\\..\\..\\secret\\" + refused);
+    Tree after = tree(m_dir.path());
+    EXPECT_EQ(below(after, "package/inner/"), (Tree{{"Sceneryobjects/", ""},
+                                                    {"Sceneryobjects/Bäume/", ""},
+                                                    {"Sceneryobjects/Bäume/eiche.sco", "oak"}}));
+    for (auto it = after.begin(); it != after.end();) {
+        it = it->first.starts_with("package/inner") ? after.erase(it) : std::next(it);
+    }
+    EXPECT_EQ(after, before);
+}
+
+TEST_F(ShellCopy, ALinkInTheDestinationThatLeadsOutIsNotFollowed)
+{
+    const fs::path outside = m_dir.path() / "outside";
+    fs::create_directories(outside);
+    fs::create_directory_symlink(outside, package() / "Sceneryobjects");
+    state.objectFolders = {"Sceneryobjects\\KW Houses\\"};
+    copyUsedFolders(state, ExportList::ObjectFolders, ui);
+    const std::string target = package().string() + "/Sceneryobjects/KW Houses/";
+    EXPECT_EQ(ui.messages.back(),
+              "These folders could not be copied:\nSceneryobjects\\KW Houses\\: "
+              "\"" +
+                  target + "\" leads out of the destination folder");
+    EXPECT_EQ(tree(outside), Tree{});
+}
+
+TEST_F(ShellCopy, TheInstallationAsDestinationChangesNothing)
+{
+    state.objectFolders = {"Sceneryobjects\\", "Sceneryobjects\\KW Houses\\"};
+    ui.destination = game().string();
+    const Tree before = tree(game());
+    copyUsedFolders(state, ExportList::ObjectFolders, ui);
+    EXPECT_EQ(ui.messages.back(), kObjectsDone);
+    EXPECT_EQ(tree(game()), before);
+}
+
+TEST_F(ShellCopy, ADestinationInsideASourceFolderIsNotCopiedIntoItself)
+{
+    state.objectFolders = {"Sceneryobjects\\", "Sceneryobjects\\KW Houses\\"};
+    const fs::path inside = game() / "Sceneryobjects" / "KW Houses" / "package";
+    ui.destination = inside.string();
+    const Tree before = tree(game());
+    copyUsedFolders(state, ExportList::ObjectFolders, ui);
+
+    EXPECT_EQ(ui.messages.back(), kObjectsDone);
+    Tree after = tree(game());
+    const std::string made = "Sceneryobjects/KW Houses/package/";
+    const Tree copied = below(after, made);
+    EXPECT_EQ(below(copied, "Sceneryobjects/"), below(before, "Sceneryobjects/"));
+    for (auto it = after.begin(); it != after.end();) {
+        it = it->first.starts_with(made) ? after.erase(it) : std::next(it);
+    }
+    EXPECT_EQ(after, before);
+}
+#endif  // _WIN32
+
+}  // namespace
+}  // namespace gantrel
