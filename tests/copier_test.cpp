@@ -24,24 +24,8 @@ namespace {
 namespace fs = std::filesystem;
 
 #ifndef _WIN32
-using Tree = std::map<std::string, std::string>;
-
-Tree tree(const fs::path& folder)
-{
-    Tree entries;
-    if (!fs::exists(folder)) {
-        return entries;
-    }
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        const std::string relative = entry.path().lexically_relative(folder).string();
-        if (entry.is_directory()) {
-            entries[relative + "/"] = "";
-        } else {
-            entries[relative] = test::readFile(entry.path());
-        }
-    }
-    return entries;
-}
+using test::Tree;
+using test::tree;
 
 struct Ended {
     int status = -1;

@@ -19,20 +19,7 @@ using platform::CopyFailure;
 using platform::CopyStep;
 using platform::FolderCopy;
 
-// Every folder (as "name/") and file (with its content) below a folder, by relative path.
-std::map<std::string, std::string> tree(const fs::path& folder)
-{
-    std::map<std::string, std::string> entries;
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        const std::string relative = entry.path().lexically_relative(folder).string();
-        if (entry.is_directory()) {
-            entries[relative + "/"] = "";
-        } else {
-            entries[relative] = test::readFile(entry.path());
-        }
-    }
-    return entries;
-}
+using test::tree;
 
 std::vector<CopyFailure> copy(const fs::path& source, const fs::path& target,
                               const fs::path& boundary, bool skipEmpty = false)

@@ -249,6 +249,23 @@ std::string readFile(const std::filesystem::path& file)
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+Tree tree(const std::filesystem::path& folder)
+{
+    Tree entries;
+    if (!std::filesystem::exists(folder)) {
+        return entries;
+    }
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        const std::string relative = entry.path().lexically_relative(folder).string();
+        if (entry.is_directory()) {
+            entries[relative + "/"] = "";
+        } else {
+            entries[relative] = readFile(entry.path());
+        }
+    }
+    return entries;
+}
+
 std::string utf16Bytes(std::u16string_view text, bool bigEndian, bool withMark)
 {
     std::string bytes;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -68,6 +69,11 @@ private:
 void writeFile(const std::filesystem::path& file, std::string_view bytes);
 /// The whole content of a file.
 std::string readFile(const std::filesystem::path& file);
+
+/// Every folder (as "name/") and file (with its content) below a folder, by relative path;
+/// empty when the folder does not exist. Two trees compare equal when they hold the same.
+using Tree = std::map<std::string, std::string>;
+Tree tree(const std::filesystem::path& folder);
 
 /// Text as UTF-16 bytes, little- or big-endian, with or without the byte-order mark.
 std::string utf16Bytes(std::u16string_view text, bool bigEndian, bool withMark = true);

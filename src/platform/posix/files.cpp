@@ -6,8 +6,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <unicode/uchar.h>
-#include <unicode/utf8.h>
 
 #include <cerrno>
 #include <filesystem>
@@ -18,6 +16,7 @@
 
 #include "common/error.h"
 #include "platform/platform.h"
+#include "platform/posix/fold_name.h"
 
 namespace gantrel::platform {
 namespace {
@@ -31,40 +30,6 @@ bool endsWithMap(std::string_view name)
     const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
     return tail[0] == '.' && lower(tail[1]) == 'm' && lower(tail[2]) == 'a' &&
            lower(tail[3]) == 'p';
-}
-
-// Simple case folding, one code point at a time, as a file system that ignores case compares
-// names; invalid UTF-8 stays as its bytes.
-void foldInto(std::string& folded, std::string_view name)
-{
-    folded.clear();
-    for (std::size_t i = 0; i < name.size();) {
-        const auto byte = static_cast<unsigned char>(name[i]);
-        if (byte < 0x80) {
-            folded += byte >= 'A' && byte <= 'Z' ? static_cast<char>(byte + 32) : name[i];
-            ++i;
-            continue;
-        }
-        const std::size_t start = i;
-        UChar32 code = 0;
-        U8_NEXT(name.data(), i, name.size(), code);
-        if (code < 0) {
-            folded.append(name.substr(start, i - start));
-            continue;
-        }
-        const UChar32 lower = u_foldCase(code, U_FOLD_CASE_DEFAULT);
-        char buffer[4];
-        std::size_t length = 0;
-        U8_APPEND_UNSAFE(buffer, length, lower);
-        folded.append(buffer, length);
-    }
-}
-
-std::string foldName(std::string_view name)
-{
-    std::string folded;
-    foldInto(folded, name);
-    return folded;
 }
 
 std::string errnoText(int code)
