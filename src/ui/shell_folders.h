@@ -1,0 +1,122 @@
+#pragma once
+
+// The destination folder dialog's item routines that need no window: the browse flags, the
+// caption tables and their lookup by language, pretty case and the path line's shortening.
+
+#include <QChar>
+#include <QFlags>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace gantrel::ui {
+
+// ---- Browse flags ----------------------------------------------------------------------------
+
+/// Which items may be confirmed; each gives the base browse flag.
+enum class BrowseFor {
+    bfAll,             // 0
+    bfOnlyAncestors,   // 0x0008: file-system ancestors only
+    bfOnlyComputers,   // 0x1000: computers only
+    bfOnlyDomains,     // 0x0002: nothing below the domain level
+    bfOnlyFileSystem,  // 0x0001: file-system folders only
+    bfOnlyPrinters,    // 0x2000: printers only
+};
+
+/// The browse options, each one bit of the set in this order (set bit 0 to 9).
+enum BrowseInfoFlag : unsigned {
+    bfShowPath = 1u << 0,             // 0x0004: the path line under the instruction text
+    bfEditBox = 1u << 1,              // 0x0010: an edit box for a typed folder name
+    bfIncludefiles = 1u << 2,         // 0x4000: files too
+    bfIncludeURLs = 1u << 3,          // 0x0080: addresses too
+    bfNewDialogStyle = 1u << 4,       // 0x0040: the modern, resizable dialog
+    bfUsageHint = 1u << 5,            // 0x0100: usage hint
+    bfHideNewFolderButton = 1u << 6,  // 0x0200: no new-folder button
+    bfDontBrowseShortcuts = 1u << 7,  // 0x0400: a link to a folder is not followed
+    bfHideMappedDrives = 1u << 8,     // 0x8000: shareable resources
+    bfValidate = 1u << 9,             // 0x0020: typed names are validated
+};
+Q_DECLARE_FLAGS(BrowseInfoFlagSet, BrowseInfoFlag)
+Q_DECLARE_OPERATORS_FOR_FLAGS(BrowseInfoFlagSet)
+
+/// What the dialog does beyond the browser's own options.
+enum ExtraFlag : unsigned {
+    efAutoExpandTree = 1u << 0,  // a folder the user clicks opens its branch
+    efUsePrettyCase = 1u << 1,   // reported paths are given pretty case
+};
+Q_DECLARE_FLAGS(ExtraFlagSet, ExtraFlag)
+Q_DECLARE_OPERATORS_FOR_FLAGS(ExtraFlagSet)
+
+/// The flag word sent to the browser: the base flag of `browseFor` or-ed with the flag of every
+/// element of `flags`. With the dialog's defaults (bfOnlyFileSystem; bfShowPath and
+/// bfNewDialogStyle) it is 0x0045.
+std::uint32_t browseFlags(BrowseFor browseFor, BrowseInfoFlagSet flags);
+
+/// Whether OK may confirm the selection: with bfOnlyFileSystem exactly when it has a path, with
+/// bfOnlyAncestors when it is also a file-system ancestor, with any other value always.
+bool okEnabled(BrowseFor browseFor, bool hasPath, bool fileSystemAncestor);
+
+// ---- Captions ----------------------------------------------------------------------------------
+
+/// One language=text entry of a caption list. The language is "Default" or a language key.
+struct CaptionEntry {
+    QString language;
+    QString text;
+
+    bool operator==(const CaptionEntry&) const = default;
+};
+/// An ordered list of captions, as LabelCaptions, NewFolderCaptions and Titles hold them.
+using CaptionList = std::vector<CaptionEntry>;
+
+/// The language keys of the running system, as four upper-case hexadecimal digits ("0409" and
+/// "0009" for US English); both empty when the language is unknown.
+struct LanguageKeys {
+    QString language;  // the language identifier
+    QString primary;   // its primary language: the identifier's low 10 bits
+};
+
+/// The keys of a language identifier (0x0407 gives "0407" and "0007").
+LanguageKeys languageKeysFor(std::uint16_t languageId);
+
+/// The language identifier of a locale name or language tag ("de_CH" and "de-CH" give 0x0807;
+/// "de" without a country gives its primary language 0x0007); nullopt for a language that has
+/// none, such as the C locale.
+std::optional<std::uint16_t> languageIdOf(const QString& locale);
+
+/// The keys of the user interface language (the first of the system's user interface
+/// languages, or the system locale when it names none); empty keys when it has no identifier.
+LanguageKeys systemLanguageKeys();
+
+/// The text for the language: the entry named like the language key, else like the primary key,
+/// else "Default", else the first entry; names compare without regard to case. An empty list
+/// gives the empty text; an empty key matches no entry.
+QString lookUpCaption(const CaptionList& captions, const LanguageKeys& keys);
+
+/// The 36 entries of the instruction text: "Default" ("Current folder:") and the keys of the
+/// languages that have a text of their own.
+CaptionList defaultLabelCaptions();
+/// The 36 entries of the new-folder caption: "Default" ("New folder") and the same keys.
+CaptionList defaultNewFolderCaptions();
+
+// ---- Path texts --------------------------------------------------------------------------------
+
+/// True where the file system matches names without regard to case, so that a pretty-cased
+/// path names the same folder.
+bool fileNamesIgnoreCase();
+
+/// The text with a capital at its start and after every separator (space and
+/// .,;-+*/?=()&!\<>:_"{|}[]%) and small letters elsewhere, then its extension (from the last
+/// full stop after the last backslash, colon or `separator`) in small letters: C:\my MAPS\pack.Old
+/// gives C:\My Maps\Pack.old. A text containing ":/" (an address) is returned unchanged.
+QString prettyCase(const QString& text, QChar separator);
+
+/// The text shortened to fit, path folder by path folder: C:\a\b\c\name is tried as
+/// C:\...\b\c\name, C:\...\c\name, C:\...\name, ...\name and name (with `separator` as the path
+/// separator) until `fits` accepts one; the last of them when none fits.
+QString shortenPath(const QString& text, QChar separator,
+                    const std::function<bool(const QString&)>& fits);
+
+}  // namespace gantrel::ui
