@@ -9,7 +9,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
@@ -22,6 +21,7 @@
 #include "platform/copy.h"
 #include "platform/platform.h"
 #include "platform/posix/fold_name.h"
+#include "platform/posix/handles.h"
 
 extern char** environ;
 
@@ -40,49 +40,6 @@ bool isDirectory(const std::string& path)
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd = -1) : m_fd(fd) {}
-    ~FileDescriptor() { reset(); }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return m_fd; }
-    void reset(int fd = -1)
-    {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-        m_fd = fd;
-    }
-    int release() { return std::exchange(m_fd, -1); }
-    /// Closes the descriptor, returning the errno of a failed close (a late write error), or 0.
-    int close()
-    {
-        const int fd = std::exchange(m_fd, -1);
-        return fd >= 0 && ::close(fd) != 0 ? errno : 0;
-    }
-
-private:
-    int m_fd;
-};
-
-class Directory {
-public:
-    explicit Directory(const std::string& path) : m_dir(::opendir(path.c_str())) {}
-    ~Directory()
-    {
-        if (m_dir != nullptr) {
-            ::closedir(m_dir);
-        }
-    }
-    Directory(const Directory&) = delete;
-    Directory& operator=(const Directory&) = delete;
-    DIR* get() const { return m_dir; }
-
-private:
-    DIR* m_dir;
-};
 
 // The names in a folder, "." and ".." left out, sorted so that copies run in a steady order.
 // Returns false with errno set when the folder cannot be listed.

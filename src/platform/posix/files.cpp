@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-
 #include <cerrno>
 #include <filesystem>
 #include <string>
@@ -17,20 +16,11 @@
 #include "common/error.h"
 #include "platform/platform.h"
 #include "platform/posix/fold_name.h"
+#include "platform/posix/handles.h"
+#include "platform/tile_name.h"
 
 namespace gantrel::platform {
 namespace {
-
-bool endsWithMap(std::string_view name)
-{
-    if (name.size() < 4) {
-        return false;
-    }
-    const std::string_view tail = name.substr(name.size() - 4);
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    return tail[0] == '.' && lower(tail[1]) == 'm' && lower(tail[2]) == 'a' &&
-           lower(tail[3]) == 'p';
-}
 
 std::string errnoText(int code)
 {
@@ -59,40 +49,6 @@ Kind kindOf(const std::string& path)
     }
     return S_ISREG(info.st_mode) ? Kind::File : Kind::Other;
 }
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor()
-    {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
-class Directory {
-public:
-    explicit Directory(const std::string& path) : m_dir(::opendir(path.c_str())) {}
-    ~Directory()
-    {
-        if (m_dir != nullptr) {
-            ::closedir(m_dir);
-        }
-    }
-    Directory(const Directory&) = delete;
-    Directory& operator=(const Directory&) = delete;
-    DIR* get() const { return m_dir; }
-
-private:
-    DIR* m_dir;
-};
 
 }  // namespace
 
@@ -127,7 +83,7 @@ std::vector<std::string> findTiles(const std::string& folder)
     }
     while (const dirent* entry = ::readdir(directory.get())) {
         const std::string_view name = entry->d_name;
-        if (endsWithMap(name)) {
+        if (isTileName(name)) {
             names.emplace_back(name);
         }
     }

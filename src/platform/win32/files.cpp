@@ -10,21 +10,11 @@
 
 #include "common/error.h"
 #include "platform/platform.h"
+#include "platform/tile_name.h"
 #include "platform/win32/windows_api.h"
 
 namespace gantrel::platform {
 namespace {
-
-bool endsWithMap(std::string_view name)
-{
-    if (name.size() < 4) {
-        return false;
-    }
-    const std::string_view tail = name.substr(name.size() - 4);
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    return tail[0] == '.' && lower(tail[1]) == 'm' && lower(tail[2]) == 'a' &&
-           lower(tail[3]) == 'p';
-}
 
 bool isDirectory(DWORD attributes)
 {
@@ -155,7 +145,7 @@ std::vector<std::string> findTiles(const std::string& folder)
     do {
         // The pattern also matches 8.3 short names ("LONGNA~1.MAP" of "long name.mapx"), but
         // the entry's name is its long name: only those that end in ".map" are tiles.
-        if (endsWithMap(found.cFileName)) {
+        if (isTileName(found.cFileName)) {
             names.emplace_back(found.cFileName);
         }
     } while (search.next(found));
