@@ -1,6 +1,7 @@
 #include "analysis/seen_set.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace gantrel {
 
@@ -33,6 +34,57 @@ void HashIndex::grow()
         if (slot.position != 0) {
             std::size_t i = slot.hash & mask;
             while (m_slots[i].position != 0) {
+                i = (i + 1) & mask;
+            }
+            m_slots[i] = slot;
+        }
+    }
+}
+
+bool TextSet::holds(const Slot& slot, std::string_view text) const
+{
+    const char* stored = m_texts.data() + slot.where - 1;
+    std::uint32_t length = 0;
+    std::memcpy(&length, stored, sizeof length);
+    return length == text.size() && std::memcmp(stored + sizeof length, text.data(), length) == 0;
+}
+
+bool TextSet::insert(std::string_view text, std::uint64_t hash)
+{
+    if (!m_slots.empty()) {
+        const std::size_t mask = m_slots.size() - 1;
+        for (std::size_t i = hash & mask; m_slots[i].where != 0; i = (i + 1) & mask) {
+            if (m_slots[i].hash == hash && holds(m_slots[i], text)) {
+                return false;
+            }
+        }
+    }
+    if (2 * (m_size + 1) > m_slots.size()) {
+        grow();
+    }
+    const std::size_t mask = m_slots.size() - 1;
+    std::size_t i = hash & mask;
+    while (m_slots[i].where != 0) {
+        i = (i + 1) & mask;
+    }
+    m_slots[i] = Slot{hash, m_texts.size() + 1};
+    // A line is shorter than 2 GiB, so its length fits.
+    const auto length = static_cast<std::uint32_t>(text.size());
+    m_texts.append(reinterpret_cast<const char*>(&length), sizeof length);
+    m_texts.append(text);
+    ++m_size;
+    return true;
+}
+
+void TextSet::grow()
+{
+    std::vector<Slot> old(std::max<std::size_t>(64, 2 * m_slots.size()), Slot{0, 0});
+    old.swap(m_slots);
+    const std::size_t mask = m_slots.size() - 1;
+    for (const Slot& slot : old) {
+        if (slot.where != 0) {
+            std::size_t i = slot.hash & mask;
+            while (m_slots[i].where != 0) {
                 i = (i + 1) & mask;
             }
             m_slots[i] = slot;

@@ -48,6 +48,47 @@ private:
     std::size_t m_size = 0;
 };
 
+/// A set of texts under their hashes. Readers meet millions of reference occurrences against a
+/// set of some hundred thousand texts: the set is kept dense (a slot of 16 bytes, each text
+/// once in one arena) so that it stays in the shared cache, and a lookup's two reads, the slot
+/// and the text, can be fetched ahead of time (prefetchSlot, then prefetchText).
+class TextSet {
+public:
+    /// Adds the text, whose hash is given; true when the set did not hold it yet.
+    bool insert(std::string_view text, std::uint64_t hash);
+    /// Starts fetching the slot where a lookup of the hash begins; a hint, it changes nothing.
+    void prefetchSlot(std::uint64_t hash) const
+    {
+        if (!m_slots.empty()) {
+            __builtin_prefetch(&m_slots[hash & (m_slots.size() - 1)]);
+        }
+    }
+    /// Starts fetching the text that the slot of the hash names, best after prefetchSlot().
+    void prefetchText(std::uint64_t hash) const
+    {
+        if (!m_slots.empty()) {
+            const Slot& slot = m_slots[hash & (m_slots.size() - 1)];
+            if (slot.where != 0) {
+                __builtin_prefetch(m_texts.data() + slot.where - 1);
+            }
+        }
+    }
+    std::size_t size() const { return m_size; }
+
+private:
+    struct Slot {
+        std::uint64_t hash;
+        std::size_t where;  // the text's place in m_texts + 1; 0 marks a free slot
+    };
+
+    bool holds(const Slot& slot, std::string_view text) const;
+    void grow();
+
+    std::vector<Slot> m_slots;
+    std::string m_texts;  // each text as its length (4 bytes) and its bytes
+    std::size_t m_size = 0;
+};
+
 /// A seen-set over one result list: membership is exact, case-sensitive equality of the 8-bit
 /// text, and every text that is new is appended to the list. Entries that the list held before
 /// the set was made are not members.

@@ -651,20 +651,6 @@ std::uint64_t hashText(std::string_view text)
     return h ^ (h >> 32);
 }
 
-bool ReportedReferences::firstTime(std::string_view text, std::uint64_t hash)
-{
-    const auto matches = [&](std::size_t i) {
-        return std::string_view(m_text).substr(m_spans[i].first, m_spans[i].second) == text;
-    };
-    if (m_index.find(hash, matches) >= 0) {
-        return false;
-    }
-    m_index.insert(hash, m_spans.size());
-    m_spans.emplace_back(m_text.size(), text.size());
-    m_text.append(text);
-    return true;
-}
-
 void TileReferences::clear(ReportedReferences& reported)
 {
     tooLongLine.reset();
@@ -673,22 +659,39 @@ void TileReferences::clear(ReportedReferences& reported)
     m_reported = &reported;
 }
 
-void TileReferences::detach()
-{
-    m_reported = nullptr;
-}
-
 void TileReferences::add(ReferenceKind kind, std::string_view text)
 {
-    const std::uint64_t hash = hashText(text);
-    if (!m_reported->firstTime(text, hash)) {
-        return;
-    }
-    const std::size_t slash = text.rfind('\\');
-    const std::size_t folderLength = slash == std::string_view::npos ? 0 : slash + 1;
-    m_references.push_back(Reference{kind, hash, hashText(text.substr(0, folderLength)),
-                                     m_text.size(), text.size(), folderLength});
+    m_references.push_back(Reference{kind, hashText(text), 0, m_text.size(), text.size(), 0});
     m_text.append(text);
+}
+
+void TileReferences::finish()
+{
+    // The set of reported references is larger than the nearer caches: a lookup's slot is
+    // fetched a few references ahead, and its text, found through the slot, half as many, so
+    // that the misses of several lookups overlap.
+    constexpr std::size_t kAhead = 16;
+    const std::size_t count = m_references.size();
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i + kAhead < count) {
+            m_reported->prefetchSlot(m_references[i + kAhead].hash);
+        }
+        if (i + kAhead / 2 < count) {
+            m_reported->prefetchText(m_references[i + kAhead / 2].hash);
+        }
+        Reference reference = m_references[i];
+        const std::string_view referenceText = text(reference);
+        if (!m_reported->firstTime(referenceText, reference.hash)) {
+            continue;
+        }
+        const std::size_t slash = referenceText.rfind('\\');
+        reference.folderLength = slash == std::string_view::npos ? 0 : slash + 1;
+        reference.folderHash = hashText(referenceText.substr(0, reference.folderLength));
+        m_references[kept++] = reference;
+    }
+    m_references.resize(kept);
+    m_reported = nullptr;
 }
 
 void classifyTile(std::span<const char> file, TileReferences& out)
@@ -721,7 +724,7 @@ void classifyTile(std::span<const char> file, TileReferences& out, ReportedRefer
         // A code page of several bytes a character: its trail bytes may look like ".sco".
         classifyDecoded(platform::codePageToUtf16({text.data(), text.size()}), out);
     }
-    out.detach();
+    out.finish();
 }
 
 }  // namespace gantrel

@@ -21,12 +21,13 @@ enum class ReferenceKind : std::uint8_t { Object, Spline };
 class ReportedReferences {
 public:
     /// Records the text and returns true when it had not been reported before.
-    bool firstTime(std::string_view text, std::uint64_t hash);
+    bool firstTime(std::string_view text, std::uint64_t hash) { return m_texts.insert(text, hash); }
+    /// Start fetching what firstTime() of the hash will read: the slot first, later the text.
+    void prefetchSlot(std::uint64_t hash) const { m_texts.prefetchSlot(hash); }
+    void prefetchText(std::uint64_t hash) const { m_texts.prefetchText(hash); }
 
 private:
-    std::string m_text;
-    std::vector<std::pair<std::size_t, std::size_t>> m_spans;  // offset and length in m_text
-    HashIndex m_index;
+    TextSet m_texts;
 };
 
 /// The references of one tile, in the order of their first occurrence in the tile, each once,
@@ -37,18 +38,20 @@ public:
     struct Reference {
         ReferenceKind kind;
         std::uint64_t hash;        // hashText() of the text
-        std::uint64_t folderHash;  // hashText() of the folder
+        std::uint64_t folderHash;  // hashText() of the folder (set by finish())
         std::size_t offset;
         std::size_t length;
         std::size_t folderLength;  // the folder: the text up to and including its last backslash
+                                   // (set by finish())
     };
 
-    /// Empties the list; from now on a reference is added only when `reported` has not had it.
+    /// Empties the list; the references added from now on are checked against `reported`.
     void clear(ReportedReferences& reported);
-    /// Adds a reference unless it was reported before; only between clear() and detach().
+    /// Adds an occurrence of a reference; only between clear() and finish().
     void add(ReferenceKind kind, std::string_view text);
-    /// Forgets the set of reported references, which may end before the list does.
-    void detach();
+    /// Keeps the first occurrence of each reference that `reported` has not had, records those
+    /// there, and forgets `reported`, which may end before the list does.
+    void finish();
 
     std::size_t size() const { return m_references.size(); }
     const Reference& operator[](std::size_t i) const { return m_references[i]; }
