@@ -34,6 +34,14 @@ public:
             .addIfNew(references.folder(reference), reference.folderHash);
     }
 
+    /// Starts fetching what add() of the reference will read first.
+    void prefetch(const TileReferences::Reference& reference) const
+    {
+        const bool object = reference.kind == ReferenceKind::Object;
+        (object ? objects : splines).prefetch(reference.hash);
+        (object ? objectFolders : splineFolders).prefetch(reference.folderHash);
+    }
+
     SeenSet objects, objectFolders, splines, splineFolders, missingObjects, missingSplines;
 
 private:
@@ -64,7 +72,13 @@ void scanReferences(WindowState& state, UserInterface& ui)
                 std::rethrow_exception(tile.error);
             }
             state.lineStore.assignFile(tile.file);
-            for (std::size_t i = 0; i < tile.references.size(); ++i) {
+            // The seen-sets outgrow the caches on a large map: fetch a few references ahead.
+            constexpr std::size_t kAhead = 8;
+            const std::size_t references = tile.references.size();
+            for (std::size_t i = 0; i < references; ++i) {
+                if (i + kAhead < references) {
+                    sets.prefetch(tile.references[i + kAhead]);
+                }
                 sets.add(tile.references, tile.references[i]);
             }
             const bool tooLong = tile.references.tooLongLine.has_value();

@@ -7,47 +7,6 @@
 
 namespace gantrel {
 
-/// An open-addressing index from hashes to positions in a sequence the caller owns. It stores
-/// no keys: the caller's `matches(position)` decides equality, so one index serves both the
-/// per-tile reference set and the scan's seen-sets.
-class HashIndex {
-public:
-    void clear();
-    std::size_t size() const { return m_size; }
-
-    /// The position whose entry matches, or -1 when none does.
-    template <class Matches>
-    std::int64_t find(std::uint64_t hash, Matches&& matches) const
-    {
-        if (m_slots.empty()) {
-            return -1;
-        }
-        const std::size_t mask = m_slots.size() - 1;
-        for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-            const Slot& slot = m_slots[i];
-            if (slot.position == 0) {
-                return -1;
-            }
-            if (slot.hash == hash && matches(slot.position - 1)) {
-                return static_cast<std::int64_t>(slot.position - 1);
-            }
-        }
-    }
-
-    /// Records a position under a hash; the caller has made sure no entry matches yet.
-    void insert(std::uint64_t hash, std::size_t position);
-
-private:
-    struct Slot {
-        std::uint64_t hash;
-        std::size_t position;  // position + 1; 0 marks a free slot
-    };
-    void grow();
-
-    std::vector<Slot> m_slots;
-    std::size_t m_size = 0;
-};
-
 /// A set of texts under their hashes. Readers meet millions of reference occurrences against a
 /// set of some hundred thousand texts: the set is kept dense (a slot of 16 bytes, each text
 /// once in one arena) so that it stays in the shared cache, and a lookup's two reads, the slot
@@ -98,13 +57,15 @@ public:
 
     /// Appends the text to the list and returns true when the set did not hold it yet.
     bool addIfNew(std::string_view text, std::uint64_t hash);
+    /// Starts fetching what addIfNew() of the hash will read.
+    void prefetch(std::uint64_t hash) const { m_texts.prefetchSlot(hash); }
     /// The number of entries this set has added.
     std::size_t added() const { return m_list.size() - m_first; }
 
 private:
     std::vector<std::string>& m_list;
     std::size_t m_first;
-    HashIndex m_index;
+    TextSet m_texts;
 };
 
 }  // namespace gantrel
