@@ -18,6 +18,7 @@
 #include "dialogs.h"
 #include "qt_text.h"
 #include "run_interface.h"
+#include "scan_progress.h"
 #include "settings/settings_file.h"
 #include "settings/start_folder.h"
 #include "ui_main_window.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "common/window_state.h"
-#include "scan_progress.h"
+#include "delayed_progress.h"
 
 class QPlainTextEdit;
 
@@ -24,8 +24,8 @@ class Dialogs;
 struct MainWindowSetup {
     /// The settings file (gantrel.ini) the map folder choice reads and a completed scan writes.
     std::string settingsPath;
-    /// Times a run for the progress dialog.
-    ScanProgress::Clock clock = &ScanProgress::now;
+    /// Times an analysis or a folder copy for its progress dialog.
+    DelayedProgress::Clock clock = &DelayedProgress::now;
 };
 
 /// The program's one window. It owns the window state and renders it: the path field, the

@@ -75,7 +75,7 @@ protected:
     SampleMap sample;
     ScriptedDialogs dialogs;
     std::chrono::steady_clock::time_point now{};
-    ScanProgress::Clock clock = [this] { return now; };
+    DelayedProgress::Clock clock = [this] { return now; };
 
 private:
     std::unique_ptr<MainWindow> m_window;
