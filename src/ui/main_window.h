@@ -25,7 +25,8 @@ class Dialogs;
 class ExportInterface;
 class FolderDialog;
 
-/// Where the window keeps its settings and how it times a scan; the defaults serve the program.
+/// Where the window keeps its settings, how it times a long operation and which copier it
+/// starts; the defaults serve the program.
 struct MainWindowSetup {
     /// The settings file (gantrel.ini) the map folder choice reads and a completed scan writes.
     std::string settingsPath;
