@@ -8,6 +8,8 @@
 
 namespace gantrel::ui {
 
+class FolderDialog;
+
 /// Every modal box and chooser the window opens, behind one seam: the program uses QtDialogs,
 /// the tests a scripted implementation whose answers are set before the click, so that no test
 /// ever blocks on a modal dialog.
@@ -21,6 +23,9 @@ public:
     /// holds the start folder, or the empty string when that was not an existing directory.
     virtual bool chooseMapFolder(const QString& title, const QString& root,
                                  std::string& folder) = 0;
+    /// Runs the destination folder dialog as it stands (its execute()). Returns true when the
+    /// user confirmed a folder: the dialog's folder() then holds it; false on cancel.
+    virtual bool executeFolderDialog(FolderDialog& dialog) = 0;
 };
 
 }  // namespace gantrel::ui

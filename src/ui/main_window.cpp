@@ -9,15 +9,24 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTextCursor>
+#include <QTimer>
 
+#include <chrono>
 #include <exception>
+#include <iterator>
+#include <tuple>
 #include <utility>
 
 #include "analysis/analysis_run.h"
 #include "app_info.h"
 #include "dialogs.h"
+#include "export/export_copiers.h"
+#include "export/export_shell_copy.h"
+#include "export_interface.h"
+#include "folder_dialog.h"
 #include "qt_text.h"
 #include "run_interface.h"
+#include "scan_progress.h"
 #include "settings/settings_file.h"
 #include "settings/start_folder.h"
 #include "ui_main_window.h"
@@ -31,6 +40,9 @@ constexpr int kClientHeight = 411;
 // The designed position on the screen.
 constexpr int kDesignedLeft = 516;
 constexpr int kDesignedTop = 70;
+
+// How often the copiers of the command-line exports are looked at while they run.
+constexpr std::chrono::milliseconds kCopierPollInterval{150};
 
 // The seven captions fit the tab control's width only with the narrow tab padding of the
 // design; the style's own padding would push the last tabs behind scroll buttons.
@@ -71,15 +83,27 @@ void styleMemo(QPlainTextEdit& memo, int fontPixels)
 
 }  // namespace
 
+struct MainWindow::CopierExport {
+    std::unique_ptr<ExportInterface> ui;
+    CopierRun run;
+};
+
 MainWindow::MainWindow(Dialogs& dialogs, MainWindowSetup setup, QWidget* parent)
     : QWidget(parent),
       m_dialogs(dialogs),
       m_setup(std::move(setup)),
-      m_ui(std::make_unique<Ui::MainWindow>())
+      m_ui(std::make_unique<Ui::MainWindow>()),
+      m_folderDialog(new FolderDialog(this)),
+      m_copierTimer(new QTimer(this))
 {
     if (m_setup.settingsPath.empty()) {
         m_setup.settingsPath = settingsFilePath();
     }
+    if (m_setup.copier.empty()) {
+        m_setup.copier = platform::bundledCopier();
+    }
+    m_folderDialog->setObjectName(QStringLiteral("FolderDialog1"));
+    m_copierTimer->setInterval(kCopierPollInterval);
     m_ui->setupUi(this);
     applyDesign();
     m_lists = {
@@ -143,6 +167,22 @@ void MainWindow::connectButtons()
         connect(button, &QPushButton::clicked, this,
                 [this, memo = memo] { runOperation([this, memo] { copyToClipboard(*memo); }); });
     }
+
+    const std::tuple<QPushButton*, ExportList, ExportVariant> exports[] = {
+        {m_ui->scof_copy, ExportList::ObjectFolders, ExportVariant::ShellCopy},
+        {m_ui->slif_copy, ExportList::SplineFolders, ExportVariant::ShellCopy},
+        {m_ui->Button10, ExportList::ObjectFolders, ExportVariant::CommandCopy},
+        {m_ui->Button11, ExportList::SplineFolders, ExportVariant::CommandCopy},
+    };
+    for (const auto& [button, list, variant] : exports) {
+        connect(button, &QPushButton::clicked, this, [this, list = list, variant = variant] {
+            runOperation([this, list, variant] { exportFolders(list, variant); });
+        });
+    }
+    // While a box of another operation is open the tick does nothing: an export's end waits
+    // until that box is closed instead of opening over it.
+    connect(m_copierTimer, &QTimer::timeout, this,
+            [this] { runOperation([this] { pollCopierExports(); }); });
 }
 
 void MainWindow::runOperation(const std::function<void()>& operation)
@@ -174,6 +214,35 @@ void MainWindow::chooseAndAnalyse()
     ScanProgress progress(this, m_setup.clock);
     RunInterface ui(m_dialogs, progress, [this] { render(); });
     runAnalysis(folder, m_state, ui, settings);
+}
+
+void MainWindow::exportFolders(ExportList list, ExportVariant variant)
+{
+    auto ui = std::make_unique<ExportInterface>(m_dialogs, *m_folderDialog, this, m_setup.clock,
+                                                [this] { render(); });
+    if (variant == ExportVariant::ShellCopy) {
+        copyUsedFolders(m_state, list, *ui);
+        return;
+    }
+    CopierRun run = startCopiers(m_state, list, *ui, m_setup.copier);
+    if (run.finished()) {
+        return;
+    }
+    m_copierExports.push_back({std::move(ui), std::move(run)});
+    if (!m_copierTimer->isActive()) {
+        m_copierTimer->start();
+    }
+}
+
+void MainWindow::pollCopierExports()
+{
+    // An export whose end message threw has finished all the same: the next tick drops it.
+    for (auto it = m_copierExports.begin(); it != m_copierExports.end();) {
+        it = it->run.poll() ? m_copierExports.erase(it) : std::next(it);
+    }
+    if (m_copierExports.empty()) {
+        m_copierTimer->stop();
+    }
 }
 
 void MainWindow::copyToClipboard(QPlainTextEdit& memo)

@@ -8,9 +8,12 @@
 #include <vector>
 
 #include "common/window_state.h"
-#include "scan_progress.h"
+#include "delayed_progress.h"
+#include "export/export_texts.h"
+#include "export/export_ui.h"
 
 class QPlainTextEdit;
+class QTimer;
 
 namespace Ui {
 class MainWindow;
@@ -19,13 +22,19 @@ class MainWindow;
 namespace gantrel::ui {
 
 class Dialogs;
+class ExportInterface;
+class FolderDialog;
 
-/// Where the window keeps its settings and how it times a scan; the defaults serve the program.
+/// Where the window keeps its settings, how it times a long operation and which copier it
+/// starts; the defaults serve the program.
 struct MainWindowSetup {
     /// The settings file (gantrel.ini) the map folder choice reads and a completed scan writes.
     std::string settingsPath;
-    /// Times a run for the progress dialog.
-    ScanProgress::Clock clock = &ScanProgress::now;
+    /// Times an analysis or a folder copy for its progress dialog.
+    DelayedProgress::Clock clock = &DelayedProgress::now;
+    /// The program's own copier for the command-line export; empty means the one installed
+    /// beside the program.
+    std::string copier{};
 };
 
 /// The program's one window. It owns the window state and renders it: the path field, the
@@ -33,6 +42,11 @@ struct MainWindowSetup {
 /// Its buttons start the operations on that state; an exception that escapes one is shown in
 /// the error box, and the window stays usable. Every control carries its component name as its
 /// object name.
+///
+/// The four export buttons share one destination folder dialog, FolderDialog1, so that every
+/// export opens at the last confirmed destination. A copier export goes on after its button's
+/// operation has returned: the window watches its copiers while it takes input, and the export
+/// shows its end when the last of them has ended; any number of them may be under way at once.
 class MainWindow : public QWidget {
     Q_OBJECT
 
@@ -59,6 +73,10 @@ private:
     /// box. The window is rendered afterwards in every case.
     void runOperation(const std::function<void()>& operation);
     void chooseAndAnalyse();
+    void exportFolders(ExportList list, ExportVariant variant);
+    /// Looks at every unfinished copier export without waiting; those that have ended have
+    /// shown their end and are dropped.
+    void pollCopierExports();
     void copyToClipboard(QPlainTextEdit& memo);
 
     /// Shows the model as it stands: only what changed since the last render is set again.
@@ -73,6 +91,12 @@ private:
     std::u16string m_shownLineStore;
     std::size_t m_shownLogScrolls = 0;
     bool m_busy = false;
+
+    // A copier export under way, with the interface that shows its end: it lives as long.
+    struct CopierExport;
+    FolderDialog* m_folderDialog;  // FolderDialog1
+    QTimer* m_copierTimer;
+    std::vector<CopierExport> m_copierExports;
 };
 
 }  // namespace gantrel::ui

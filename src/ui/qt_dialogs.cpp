@@ -4,6 +4,7 @@
 
 #include "app_info.h"
 #include "common/error.h"
+#include "folder_dialog.h"
 #include "map_folder_chooser.h"
 #include "qt_text.h"
 
@@ -34,6 +35,11 @@ void QtDialogs::showError(const std::string& message)
 bool QtDialogs::chooseMapFolder(const QString& title, const QString& root, std::string& folder)
 {
     return gantrel::ui::chooseMapFolder(title, root, folder);
+}
+
+bool QtDialogs::executeFolderDialog(FolderDialog& dialog)
+{
+    return dialog.execute();
 }
 
 }  // namespace gantrel::ui

@@ -13,6 +13,7 @@ public:
     /// The error box: the stop icon and errorBoxText(message), so callers pass the raw message.
     void showError(const std::string& message) override;
     bool chooseMapFolder(const QString& title, const QString& root, std::string& folder) override;
+    bool executeFolderDialog(FolderDialog& dialog) override;
 };
 
 }  // namespace gantrel::ui

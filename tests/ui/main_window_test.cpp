@@ -1,22 +1,34 @@
 #include "main_window.h"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include <QApplication>
 #include <QClipboard>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTest>
+#include <QTimer>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
 #include <utility>
 
+#include "export/export_texts.h"
+#include "folder_dialog.h"
 #include "sample_map.h"
 #include "scripted_dialogs.h"
 #include "support/test_support.h"
@@ -34,7 +46,7 @@ protected:
     {
         if (!m_window) {
             m_window = std::make_unique<MainWindow>(
-                dialogs, MainWindowSetup{(folder.path() / "gantrel.ini").string(), clock});
+                dialogs, MainWindowSetup{(folder.path() / "gantrel.ini").string(), clock, copier});
         }
         return *m_window;
     }
@@ -75,7 +87,11 @@ protected:
     SampleMap sample;
     ScriptedDialogs dialogs;
     std::chrono::steady_clock::time_point now{};
-    ScanProgress::Clock clock = [this] { return now; };
+    // Every look at the clock finds `tick` gone.
+    std::chrono::milliseconds tick{0};
+    DelayedProgress::Clock clock = [this] { return now += tick; };
+    // The copier built with the tests, handed over by the build.
+    std::string copier = std::getenv("GANTREL_COPY") != nullptr ? std::getenv("GANTREL_COPY") : "";
 
 private:
     std::unique_ptr<MainWindow> m_window;
@@ -274,6 +290,303 @@ TEST_F(MainWindowTest, ProgressDialogAppearsOnlyForASlowRun)
     choose(map);
     EXPECT_EQ(text("scanlog"), slowLog);
 }
+
+// ---- The export buttons ----------------------------------------------------------------------
+
+namespace fs = std::filesystem;
+using gantrel::test::Tree;
+using gantrel::test::tree;
+
+const std::string kObjectNotice(exportNotice(ExportVariant::ShellCopy, ExportList::ObjectFolders));
+const std::string kObjectsDone(exportEndMessage(ExportList::ObjectFolders));
+const std::string kSplineNotice(exportNotice(ExportVariant::CommandCopy,
+                                             ExportList::SplineFolders));
+const std::string kSplinesDone(exportEndMessage(ExportList::SplineFolders));
+
+// A copy of the sample installation, analysed in the window through its map Demo. The map uses
+// the object folder list
+//   "", "Sceneryobjects\", Fences, Häuser, Houses, houses, Houses\Old, Signs, trees, Trees
+// and the spline folders Bridges, paths, Rails and Roads; Fences and Bridges are not installed.
+class ExportButtonsTest : public MainWindowTest {
+protected:
+    ExportButtonsTest()
+    {
+        fs::create_directories(game.parent_path());
+        fs::copy(gantrel::test::examplesFolder() / "TELV 2", game, fs::copy_options::recursive);
+    }
+    void SetUp() override { ASSERT_FALSE(copier.empty()) << "GANTREL_COPY names no copier"; }
+
+    // The installation with every folder the map uses, so that every folder can be copied.
+    void completeInstallation() const
+    {
+        gantrel::test::writeFile(game / "Sceneryobjects/Fences/fence_wood.sco", "fence");
+        gantrel::test::writeFile(game / "Splines/Bridges/bridge_steel.sli", "bridge");
+    }
+    void analyse()
+    {
+        choose(game / "maps" / "Demo");
+        ASSERT_TRUE(dialogs.errors.empty()) << dialogs.errors.front();
+        ASSERT_TRUE(exportShown());
+        dialogs.messages.clear();
+    }
+    // Clicks the export button with the destination dialog answering `destination`, or
+    // cancelled with nullopt.
+    void exportTo(const char* button, const std::optional<fs::path>& destination)
+    {
+        dialogs.destinationAnswers.push_back(destination ? std::optional(destination->string())
+                                                         : std::nullopt);
+        find<QPushButton>(button)->click();
+    }
+    // Lets the window run, watching its copiers, until `count` boxes have been shown since the
+    // analysis.
+    bool waitForBoxes(std::size_t count)
+    {
+        return QTest::qWaitFor(
+            [&] { return dialogs.messages.size() + dialogs.errors.size() >= count; }, 20000);
+    }
+    // What copying each (source, target) pair of folders below the installation's top folder
+    // makes below the same top folder of the package.
+    Tree copyOf(const fs::path& top,
+                const std::vector<std::pair<std::string, std::string>>& folders) const
+    {
+        Tree expected;
+        for (const auto& [source, target] : folders) {
+            expected[target + "/"] = "";
+            for (const auto& [path, content] : tree(game / top / source)) {
+                expected[target + "/" + path] = content;
+            }
+        }
+        return expected;
+    }
+    // Every spline folder the map uses, copied as the list spells it ("paths").
+    Tree splinesCopied() const
+    {
+        return copyOf(
+            "Splines",
+            {{"Bridges", "Bridges"}, {"Paths", "paths"}, {"Rails", "Rails"}, {"Roads", "Roads"}});
+    }
+    std::string missing(const std::string& entry) const
+    {
+        return missingFolderReason(gantrel::test::textOf(game) + "/" + entry);
+    }
+
+    fs::path game = folder.path() / "copy" / "TELV 2";
+    fs::path package = folder.path() / "package";
+};
+
+TEST_F(ExportButtonsTest, ShellCopyCopiesEveryEntryAsTheListSpellsIt)
+{
+    completeInstallation();
+    analyse();
+    const Tree installation = tree(game);
+
+    exportTo("scof_copy", package);
+    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{kObjectNotice, kObjectsDone}));
+    // The top-folder entry copies the whole top folder; the entries spelt in lower case make
+    // folders of their own, as the list names them.
+    Tree objects = tree(game / "Sceneryobjects");
+    objects.merge(copyOf("Sceneryobjects", {{"Houses", "houses"}, {"Trees", "trees"}}));
+    EXPECT_EQ(tree(package / "Sceneryobjects"), objects);
+
+    exportTo("slif_copy", package);
+    EXPECT_EQ(dialogs.messages.back(), kSplinesDone);
+    EXPECT_EQ(tree(package / "Splines"), splinesCopied());
+    EXPECT_EQ(tree(game), installation);
+    EXPECT_TRUE(dialogs.errors.empty());
+}
+
+TEST_F(ExportButtonsTest, ShellCopyShowsFilesBytesAndTheFolderInItsProgress)
+{
+    completeInstallation();
+    analyse();
+    tick = 1s;  // the copy is slow: its progress dialog appears at its first file
+    QStringList seen;
+    // Runs whenever the copy lets the window repaint, and records what the dialog shows.
+    QTimer watcher;
+    watcher.setInterval(0);
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        if (const auto* progress =
+                qobject_cast<QProgressDialog*>(QApplication::activeModalWidget())) {
+            seen.append(progress->labelText());
+        }
+    });
+    watcher.start();
+    dialogs.onBox = [&] { EXPECT_EQ(QApplication::activeModalWidget(), nullptr); };
+
+    exportTo("slif_copy", package);
+
+    EXPECT_EQ(dialogs.messages.back(), kSplinesDone);
+    qulonglong files = 0;
+    qulonglong bytes = 0;
+    for (const auto& [path, content] : tree(package / "Splines")) {
+        files += path.ends_with('/') ? 0 : 1;
+        bytes += content.size();
+    }
+    ASSERT_FALSE(seen.isEmpty());
+    const QLocale locale;
+    EXPECT_TRUE(seen.back().startsWith(
+        QStringLiteral("Files copied: %1\nBytes copied: %2\nCopying into: %3")
+            .arg(locale.toString(files), locale.toString(bytes),
+                 QString::fromStdString((package / "Splines").string()))))
+        << seen.back().toStdString();
+}
+TEST_F(ExportButtonsTest, CancelShowsTheNoticeAloneAndCopiesNothing)
+{
+    analyse();
+    exportTo("scof_copy", std::nullopt);
+    exportTo("Button11", std::nullopt);
+    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{kObjectNotice, kSplineNotice}));
+    EXPECT_EQ(dialogs.destinationCalls.size(), 2U);
+    EXPECT_FALSE(fs::exists(package));
+}
+
+TEST_F(ExportButtonsTest, OneDestinationDialogServesAllFourButtons)
+{
+    completeInstallation();
+    analyse();
+    exportTo("scof_copy", package / "first");
+    exportTo("Button10", std::nullopt);
+    exportTo("slif_copy", package / "second");
+    exportTo("Button11", std::nullopt);
+
+    const auto* shared = window().findChild<FolderDialog*>(QStringLiteral("FolderDialog1"));
+    ASSERT_NE(shared, nullptr);
+    ASSERT_EQ(dialogs.destinationCalls.size(), 4U);
+    // Each opening starts at the destination confirmed last, whichever button confirmed it.
+    const std::string first = (package / "first").string();
+    const std::string second = (package / "second").string();
+    const std::vector<std::string> preselected{"", first, first, second};
+    for (std::size_t call = 0; call < 4; ++call) {
+        EXPECT_EQ(dialogs.destinationCalls[call].first, shared) << call;
+        EXPECT_EQ(dialogs.destinationCalls[call].second, preselected[call]) << call;
+    }
+    EXPECT_TRUE(fs::exists(package / "first" / "Sceneryobjects"));
+    EXPECT_TRUE(fs::exists(package / "second" / "Splines"));
+}
+
+TEST_F(ExportButtonsTest, FoldersThatFailedAreNamedInsteadOfTheSuccess)
+{
+    // Fences is not installed; Signs vanishes after the analysis.
+    analyse();
+    fs::remove_all(game / "Sceneryobjects" / "Signs");
+    const std::string report =
+        failureReport({{"Sceneryobjects\\Fences\\", missing("Sceneryobjects\\Fences\\")},
+                       {"Sceneryobjects\\Signs\\", missing("Sceneryobjects\\Signs\\")}});
+
+    exportTo("scof_copy", package / "shell");
+    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{kObjectNotice, report}));
+    EXPECT_EQ(tree(package / "shell" / "Sceneryobjects" / "Houses"),
+              tree(game / "Sceneryobjects" / "Houses"));
+
+    exportTo("Button10", package / "copiers");
+    ASSERT_TRUE(waitForBoxes(4));
+    // The copier words its own reasons; the report names the two folders, in list order.
+    const std::string& copierReport = dialogs.messages.back();
+    EXPECT_EQ(
+        copierReport.rfind("These folders could not be copied:\nSceneryobjects\\Fences\\: ", 0), 0U)
+        << copierReport;
+    EXPECT_NE(copierReport.find("\nSceneryobjects\\Signs\\: "), std::string::npos) << copierReport;
+    EXPECT_EQ(std::count(copierReport.begin(), copierReport.end(), '\n'), 2);
+    EXPECT_EQ(tree(package / "copiers" / "Sceneryobjects" / "Houses"),
+              tree(game / "Sceneryobjects" / "Houses"));
+}
+
+TEST_F(ExportButtonsTest, AnErrorInAnExportGoesToTheErrorBox)
+{
+    completeInstallation();
+    analyse();
+    // The end message of each export throws, as a failing box would: the shell copy's (box 2),
+    // and the copier export's that comes later (box 5, after the error box and the notice).
+    int boxes = 0;
+    dialogs.onBox = [&] {
+        ++boxes;
+        if (boxes == 2 || boxes == 5) {
+            throw std::runtime_error("box " + std::to_string(boxes) + " failed");
+        }
+    };
+    exportTo("slif_copy", package);
+    EXPECT_EQ(dialogs.errors, std::vector<std::string>{"box 2 failed"});
+
+    exportTo("Button11", package);
+    ASSERT_TRUE(waitForBoxes(4));
+    EXPECT_EQ(dialogs.errors, (std::vector<std::string>{"box 2 failed", "box 5 failed"}));
+    EXPECT_EQ(dialogs.messages,
+              (std::vector<std::string>{
+                  std::string(exportNotice(ExportVariant::ShellCopy, ExportList::SplineFolders)),
+                  kSplineNotice}));
+
+    // The window goes on taking input.
+    find<QPushButton>("Button7")->click();
+    EXPECT_EQ(dialogs.messages.size(), 3U);
+}
+
+#ifndef _WIN32  // a copier held at a gate: a named pipe it reads before it starts
+TEST_F(ExportButtonsTest, CopierExportsSkipTheTopFolderAndRunWhileTheWindowTakesInput)
+{
+    // The spline copiers wait at a gate named after their folder until the test opens it;
+    // the object copiers find no gate and copy at once. Each export ends when its own last
+    // copier has.
+    const fs::path gates = folder.path() / "gates";
+    fs::create_directories(gates);
+    for (const char* name : {"Bridges", "paths", "Rails", "Roads"}) {
+        ASSERT_EQ(::mkfifo((gates / name).c_str(), 0600), 0);
+    }
+    const fs::path script = folder.path() / "gated-copy";
+    gantrel::test::writeFile(script,
+                             "#!/bin/sh\nfor target; do :; done\n"
+                             "gate='" +
+                                 gates.string() +
+                                 "'/\"$(basename \"$target\")\"\n"
+                                 "if [ -p \"$gate\" ]; then read go < \"$gate\"; fi\n"
+                                 "exec '" +
+                                 copier + "' \"$@\"\n");
+    fs::permissions(script, fs::perms::owner_all);
+    copier = script.string();
+    // Lets the copier at the gate go; false when none came to it in time.
+    const auto open = [&](const char* name) {
+        return QTest::qWaitFor([&] {
+            const int gate = ::open((gates / name).c_str(), O_WRONLY | O_NONBLOCK);
+            if (gate < 0) {
+                return false;  // no copier reads it yet
+            }
+            const bool sent = ::write(gate, "go\n", 3) == 3;
+            ::close(gate);
+            return sent;
+        });
+    };
+    completeInstallation();
+    analyse();
+
+    exportTo("Button11", package);
+    exportTo("Button10", package);
+    ASSERT_TRUE(waitForBoxes(3));
+    EXPECT_EQ(dialogs.messages,
+              (std::vector<std::string>{kSplineNotice, kObjectNotice, kObjectsDone}));
+    // No bench.sco: "Sceneryobjects\" is left out, its subfolders are copied.
+    EXPECT_EQ(tree(package / "Sceneryobjects"),
+              copyOf("Sceneryobjects", {{"Fences", "Fences"},
+                                        {"H\xC3\xA4user", "H\xC3\xA4user"},
+                                        {"Houses", "Houses"},
+                                        {"Houses", "houses"},
+                                        {"Signs", "Signs"},
+                                        {"Trees", "trees"},
+                                        {"Trees", "Trees"}}));
+    find<QPushButton>("Button7")->click();
+    EXPECT_EQ(dialogs.messages.size(), 4U);
+
+    for (const char* name : {"Bridges", "paths", "Rails"}) {
+        ASSERT_TRUE(open(name)) << name;
+    }
+    const Tree rails = tree(game / "Splines" / "Rails");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return tree(package / "Splines" / "Rails") == rails; }));
+    EXPECT_EQ(dialogs.messages.size(), 4U) << "the Roads copier has not ended yet";
+
+    ASSERT_TRUE(open("Roads"));
+    ASSERT_TRUE(waitForBoxes(5));
+    EXPECT_EQ(dialogs.messages.back(), kSplinesDone);
+    EXPECT_EQ(tree(package / "Splines"), splinesCopied());
+}
+#endif
 
 }  // namespace
 }  // namespace gantrel::ui::test

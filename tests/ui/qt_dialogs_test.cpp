@@ -6,7 +6,13 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTest>
 #include <QTimer>
+
+#include "folder_browser.h"
+#include "folder_dialog.h"
+#include "qt_text.h"
+#include "support/test_support.h"
 
 namespace gantrel::ui {
 namespace {
@@ -59,6 +65,31 @@ TEST(QtDialogsTest, ErrorBoxShowsTheStopIconAndTheFullStopRule)
     closeNextBox(seen);
     dialogs.showError("Cannot open file \"x.map\". Is a directory\n");
     EXPECT_EQ(seen.text, QStringLiteral("Cannot open file \"x.map\". Is a directory\n"));
+}
+
+TEST(QtDialogsTest, FolderDialogRunsModallyAndReportsTheConfirmedFolder)
+{
+    const gantrel::test::TempDir destination;
+    const QString wanted = toQString(destination.str());
+    QtDialogs dialogs;
+    FolderDialog dialog(nullptr, languageKeysFor(0x0409));
+    bool confirm = true;
+    dialog.setOnInitialized([&] {
+        FolderBrowser& window = *dialog.window();
+        if (!confirm) {
+            window.reject();
+            return;
+        }
+        window.selectFolder(wanted);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return window.selectedFolder() == wanted; }));
+        window.accept();
+    });
+
+    EXPECT_TRUE(dialogs.executeFolderDialog(dialog));
+    EXPECT_EQ(dialog.folder(), destination.str());
+    confirm = false;
+    EXPECT_FALSE(dialogs.executeFolderDialog(dialog));
+    EXPECT_EQ(dialog.folder(), destination.str());
 }
 
 }  // namespace

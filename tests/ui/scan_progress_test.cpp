@@ -16,7 +16,7 @@ TEST(ScanProgressTest, ShowsTileOfTotalFromTheDelayOnUntilClosed)
     std::chrono::steady_clock::time_point now{};
     ScanProgress progress(&owner, [&] { return now; });
 
-    now += ScanProgress::kDelay - 1ms;
+    now += DelayedProgress::kDelay - 1ms;
     progress.tileScanned(1, 5);
     EXPECT_EQ(owner.findChild<QProgressDialog*>(), nullptr);
 

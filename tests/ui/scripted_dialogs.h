@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "dialogs.h"
@@ -24,13 +25,19 @@ public:
     void tileScanned(std::size_t done, std::size_t total) override;
     /// Takes the next answer: a folder is chosen, nullopt (or no answer left) cancels.
     bool chooseMapFolder(const QString& title, const QString& root, std::string& folder) override;
+    /// Takes the next destination answer as chooseMapFolder takes its: a chosen folder is set
+    /// as the dialog's folder, as a confirmed dialog leaves it.
+    bool executeFolderDialog(FolderDialog& dialog) override;
 
     std::deque<std::optional<std::string>> chooserAnswers;
+    std::deque<std::optional<std::string>> destinationAnswers;
     /// Runs when a box opens, before it is recorded, so a test can look at the window then.
     std::function<void()> onBox;
     std::function<void(std::size_t, std::size_t)> onTile;
 
     std::vector<ChooserCall> chooserCalls;
+    /// The destination dialogs run, each with the folder it would have opened at.
+    std::vector<std::pair<const FolderDialog*, std::string>> destinationCalls;
     std::vector<std::string> messages;
     std::vector<std::string> errors;
 };

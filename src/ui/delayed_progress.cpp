@@ -1,0 +1,53 @@
+#include "delayed_progress.h"
+
+#include <QCoreApplication>
+#include <QProgressDialog>
+
+#include <utility>
+
+#include "app_info.h"
+
+namespace gantrel::ui {
+
+std::chrono::steady_clock::time_point DelayedProgress::now()
+{
+    return std::chrono::steady_clock::now();
+}
+
+DelayedProgress::DelayedProgress(QWidget* owner, Clock clock)
+    : m_owner(owner), m_clock(std::move(clock)), m_start(m_clock())
+{
+}
+
+DelayedProgress::~DelayedProgress() = default;
+
+void DelayedProgress::update(const QString& text, int value, int maximum)
+{
+    if (!m_dialog) {
+        if (m_clock() - m_start < kDelay) {
+            return;
+        }
+        m_dialog = std::make_unique<QProgressDialog>(m_owner);
+        m_dialog->setObjectName(QStringLiteral("progress"));
+        m_dialog->setWindowTitle(QString::fromLatin1(kApplicationTitle));
+        m_dialog->setWindowModality(Qt::ApplicationModal);
+        m_dialog->setCancelButton(nullptr);
+        // Stays at the maximum until closed instead of vanishing there.
+        m_dialog->setAutoClose(false);
+        m_dialog->setAutoReset(false);
+        m_dialog->setMinimumDuration(0);
+        m_dialog->setMinimumWidth(260);
+        m_dialog->show();
+    }
+    m_dialog->setMaximum(maximum);
+    m_dialog->setLabelText(text);
+    m_dialog->setValue(value);
+    QCoreApplication::processEvents();
+}
+
+void DelayedProgress::close()
+{
+    m_dialog.reset();
+}
+
+}  // namespace gantrel::ui

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+
+class QProgressDialog;
+class QWidget;
+
+namespace gantrel::ui {
+
+/// The progress dialog of a long operation on the window's thread: once half a second has passed
+/// since the operation started, a modal dialog shows a text over a bar, and every update lets
+/// the windows repaint. A short operation shows nothing. The dialog has no cancel button: the
+/// operations it shows always run to their end.
+class DelayedProgress {
+public:
+    using Clock = std::function<std::chrono::steady_clock::time_point()>;
+
+    /// How long an operation goes on before the dialog appears.
+    static constexpr std::chrono::milliseconds kDelay{500};
+
+    /// The real clock.
+    static std::chrono::steady_clock::time_point now();
+
+    /// Starts timing the operation now (by `clock`); the dialog, once shown, is modal over
+    /// `owner`.
+    DelayedProgress(QWidget* owner, Clock clock);
+    ~DelayedProgress();
+    DelayedProgress(const DelayedProgress&) = delete;
+    DelayedProgress& operator=(const DelayedProgress&) = delete;
+
+    /// Shows or updates the dialog when the delay has passed: `text` over a bar at `value` of
+    /// `maximum` (a busy bar when `maximum` is 0); then processes pending events so that the
+    /// windows repaint. Input cannot reach the main window meanwhile: the dialog is
+    /// application-modal.
+    void update(const QString& text, int value, int maximum);
+
+    /// Closes the dialog, if shown; a later update may show it again.
+    void close();
+
+private:
+    QWidget* m_owner;
+    Clock m_clock;
+    std::chrono::steady_clock::time_point m_start;
+    std::unique_ptr<QProgressDialog> m_dialog;
+};
+
+}  // namespace gantrel::ui
