@@ -6,7 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -27,9 +29,7 @@ std::string errnoText(int code)
     return std::error_code(code, std::generic_category()).message();
 }
 
-// Lets the folder memo be searched with a string_view, without making a string first. A hash
-// of its own also keeps the standard library from searching a small table (up to 20 names, as
-// most folders of an installation are) by comparing every key, a cache miss each.
+// Lets the folder memo be searched with a string_view, without making a string first.
 struct TextHash {
     using is_transparent = void;
     std::size_t operator()(std::string_view text) const
@@ -98,11 +98,16 @@ bool directoryExists(const std::string& path)
 }
 
 // The folders met so far, each listed once: a tree that follows the names as resolved, so a
-// lookup walks from node to node and hashes only the short component names.
+// lookup walks from node to node and compares only the short component names. A folder keeps
+// its names in one block and its entries sorted by folded name, so that finding a name reads a
+// few neighbouring cache lines instead of a chain of small allocations.
 struct FileLookup::Cache {
     struct Folder;
     struct Entry {
-        std::string name;
+        std::size_t name;    // where the name starts in the folder's block of names
+        std::size_t folded;  // where the folded name starts there
+        std::uint32_t nameLength;
+        std::uint32_t foldedLength;
         Kind kind;
         std::unique_ptr<Folder> folder;  // made when the entry is first entered
     };
@@ -110,8 +115,17 @@ struct FileLookup::Cache {
         explicit Folder(std::string text) : path(std::move(text)) {}
         std::string path;  // with a trailing separator; empty for the current folder
         bool listed = false;
-        std::unordered_map<std::string, std::vector<Entry>, TextHash, std::equal_to<>>
-            entries;  // by folded name
+        std::string names;
+        std::vector<Entry> entries;  // by folded name; names folded alike in listing order
+
+        std::string_view name(const Entry& entry) const
+        {
+            return std::string_view(names).substr(entry.name, entry.nameLength);
+        }
+        std::string_view folded(const Entry& entry) const
+        {
+            return std::string_view(names).substr(entry.folded, entry.foldedLength);
+        }
     };
 
     Folder root{std::string("/")};
@@ -132,7 +146,7 @@ struct FileLookup::Cache {
         return *folder;
     }
 
-    static void list(Folder& folder)
+    void list(Folder& folder)
     {
         folder.listed = true;
         const Directory directory(folder.path.empty() ? "." : folder.path);
@@ -152,8 +166,16 @@ struct FileLookup::Cache {
             } else if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
                 kind = kindOf(folder.path + std::string(name));  // follow links as the system does
             }
-            folder.entries[foldName(name)].push_back(Entry{std::string(name), kind, nullptr});
+            foldInto(folded, name);
+            const std::size_t at = folder.names.size();
+            folder.names.append(name).append(folded);
+            folder.entries.push_back(
+                Entry{at, at + name.size(), static_cast<std::uint32_t>(name.size()),
+                      static_cast<std::uint32_t>(folded.size()), kind, nullptr});
         }
+        std::stable_sort(
+            folder.entries.begin(), folder.entries.end(),
+            [&](const Entry& a, const Entry& b) { return folder.folded(a) < folder.folded(b); });
     }
 
     // The entry of the folder that a name means: the name itself when it is there, else the
@@ -164,21 +186,20 @@ struct FileLookup::Cache {
             list(folder);
         }
         foldInto(folded, name);
-        const auto found = folder.entries.find(folded);
-        if (found == folder.entries.end()) {
-            return nullptr;
-        }
+        const auto first = std::lower_bound(
+            folder.entries.begin(), folder.entries.end(), std::string_view(folded),
+            [&](const Entry& entry, std::string_view key) { return folder.folded(entry) < key; });
         const auto wanted = [&](const Entry& e) {
             return wantDirectory ? e.kind == Kind::Directory
                                  : e.kind == Kind::File || e.kind == Kind::Other;
         };
         Entry* candidate = nullptr;
-        for (Entry& entry : found->second) {
-            if (wanted(entry)) {
-                if (entry.name == name) {
-                    return &entry;
+        for (auto it = first; it != folder.entries.end() && folder.folded(*it) == folded; ++it) {
+            if (wanted(*it)) {
+                if (folder.name(*it) == name) {
+                    return &*it;
                 }
-                candidate = candidate != nullptr ? candidate : &entry;
+                candidate = candidate != nullptr ? candidate : &*it;
             }
         }
         return candidate;
@@ -187,7 +208,8 @@ struct FileLookup::Cache {
     static Folder& enter(const Folder& parent, Entry& entry)
     {
         if (!entry.folder) {
-            entry.folder = std::make_unique<Folder>(parent.path + entry.name + "/");
+            entry.folder =
+                std::make_unique<Folder>(parent.path + std::string(parent.name(entry)) + "/");
         }
         return *entry.folder;
     }
