@@ -9,60 +9,24 @@
 
 #include "support/test_support.h"
 
-// The program runs where the system has no command-line copier of its own.
-#ifndef _WIN32
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
-extern char** environ;
-#endif
-
 namespace gantrel {
 namespace {
 
 namespace fs = std::filesystem;
 
-#ifndef _WIN32
+using test::Ended;
 using test::Tree;
 using test::tree;
 
-struct Ended {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-// Runs the built gantrel-copy with the arguments and waits for it, its streams kept in files.
-Ended runCopierProgram(const fs::path& scratch, std::vector<std::string> arguments)
+// Runs the built gantrel-copy with the arguments and waits for it.
+Ended runCopierProgram(const fs::path& scratch, const std::vector<std::string>& arguments)
 {
     const char* program = std::getenv("GANTREL_COPY");
     if (program == nullptr) {
         ADD_FAILURE() << "GANTREL_COPY names no copier";
         return {};
     }
-    arguments.insert(arguments.begin(), program);
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) {
-        argv.push_back(argument.data());
-    }
-    argv.push_back(nullptr);
-    const std::string out = (scratch / "stdout").string();
-    const std::string err = (scratch / "stderr").string();
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, program, &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-        ADD_FAILURE() << "cannot start " << program;
-        return {};
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, test::readFile(out), test::readFile(err)};
+    return test::runProgram(program, arguments, scratch);
 }
 
 class Copier : public ::testing::Test {
@@ -86,9 +50,9 @@ protected:
         files.erase("empty/deeper/");
         return files;
     }
-    Ended run(std::vector<std::string> arguments) const
+    Ended run(const std::vector<std::string>& arguments) const
     {
-        return runCopierProgram(scratch(), std::move(arguments));
+        return runCopierProgram(scratch(), arguments);
     }
 
     test::TempDir m_dir;
@@ -97,7 +61,8 @@ protected:
 TEST_F(Copier, CopiesSubfoldersExceptEmptyOnesAndMakesTheTarget)
 {
     const Tree before = tree(source());
-    const std::string spelled = (m_dir.path() / "telv 2").string() + "\\SCENERYOBJECTS\\kw houses";
+    const std::string spelled =
+        test::textOf(m_dir.path() / "telv 2") + "\\SCENERYOBJECTS\\kw houses";
     const Ended ended = run({"--", spelled, target().string()});
     EXPECT_EQ(ended.status, kCopyDone);
     EXPECT_EQ(ended.err, "");
@@ -130,13 +95,30 @@ TEST_F(Copier, WhatCannotBeWrittenIsSaidAndTheRestIsCopied)
     test::writeFile(target() / "Model", "a file where a folder must go");
     const Ended ended = run({source().string(), target().string()});
     EXPECT_EQ(ended.status, kCopyFailed);
-    EXPECT_EQ(ended.err, "gantrel-copy: cannot make the folder \"" + (target() / "Model").string() +
-                             "\": Not a directory\n");
+    // The shell copies on Windows and says nothing itself: the file it left out is found
+    // missing afterwards.
+    EXPECT_EQ(ended.err, test::isWindows()
+                             ? "gantrel-copy: cannot write \"" +
+                                   (target() / "Model" / "house.o3d").string() +
+                                   "\": the shell's copy did not write it\n"
+                             : "gantrel-copy: cannot make the folder \"" +
+                                   (target() / "Model").string() + "\": Not a directory\n");
     EXPECT_EQ(test::readFile(target() / "house.sco"), "house");
     EXPECT_EQ(test::readFile(target() / "Texture" / "night" / "Ärger.jpg"), "jpg");
 }
 
 TEST_F(Copier, NothingIsWrittenOutsideTheFolderItIsKeptWithin)
+{
+    const Ended beside =
+        run({"--within", target().string(), source().string(), (m_dir.path() / "beside").string()});
+    EXPECT_EQ(beside.status, kCopyFailed);
+    EXPECT_EQ(beside.err, "gantrel-copy: \"" + (m_dir.path() / "beside").string() +
+                              "\" leads out of the destination folder\n");
+    EXPECT_FALSE(fs::exists(m_dir.path() / "beside"));
+}
+
+#ifndef _WIN32  // making symbolic links on Windows takes a privilege that tests do not have
+TEST_F(Copier, NothingIsWrittenThroughALinkThatLeadsOut)
 {
     const fs::path outside = m_dir.path() / "outside";
     fs::create_directories(outside);
@@ -149,22 +131,26 @@ TEST_F(Copier, NothingIsWrittenOutsideTheFolderItIsKeptWithin)
                              (m_dir.path() / "package" / "Sceneryobjects").string() +
                              "\" leads out of the destination folder\n");
     EXPECT_EQ(tree(outside), Tree{});
-
-    const Ended beside =
-        run({"--within", target().string(), source().string(), (m_dir.path() / "beside").string()});
-    EXPECT_EQ(beside.status, kCopyFailed);
-    EXPECT_FALSE(fs::exists(m_dir.path() / "beside"));
 }
+#endif
 
 TEST_F(Copier, ATargetInsideTheSourceIsNeverCopiedIntoItself)
 {
     const Tree before = tree(source());
     const Tree wanted = expected();
     const fs::path package = source() / "package";
-    const Ended ended = run({"--within", package.string(), source().string(),
-                             (package / "Sceneryobjects" / "KW Houses").string()});
-    EXPECT_EQ(ended.status, kCopyDone) << ended.err;
-    EXPECT_EQ(tree(package / "Sceneryobjects" / "KW Houses"), wanted);
+    const fs::path inside = package / "Sceneryobjects" / "KW Houses";
+    const Ended ended = run({"--within", package.string(), source().string(), inside.string()});
+    if (test::isWindows()) {
+        // The shell's copy cannot leave its own target out, so it is not started at all.
+        EXPECT_EQ(ended.status, kCopyFailed);
+        EXPECT_EQ(ended.err, "gantrel-copy: the copy to \"" + inside.string() +
+                                 "\" failed: the target folder lies inside the source folder\n");
+        EXPECT_EQ(tree(source()), before);
+    } else {
+        EXPECT_EQ(ended.status, kCopyDone) << ended.err;
+        EXPECT_EQ(tree(inside), wanted);
+    }
     Tree after = tree(source());
     for (auto it = after.begin(); it != after.end();) {
         it = it->first.starts_with("package/") ? after.erase(it) : std::next(it);
@@ -184,8 +170,6 @@ TEST_F(Copier, HelpAndVersion)
     EXPECT_EQ(version.status, kCopyDone);
     EXPECT_EQ(version.out, "gantrel-copy 3.1.0.0\n");
 }
-#endif  // _WIN32
-
 TEST(CopierUsage, WrongUsageIsSaidWithTheUsage)
 {
     const std::vector<std::vector<std::string>> wrong = {{},
@@ -209,7 +193,6 @@ TEST(CopierUsage, WrongUsageIsSaidWithTheUsage)
     EXPECT_TRUE(err.str().starts_with("gantrel-copy: unknown option --bogus\n"));
 }
 
-#ifndef _WIN32
 TEST(CopierUsage, OperandsAfterTheMarkerMayLookLikeOptions)
 {
     const test::TempDir dir;
@@ -224,7 +207,6 @@ TEST(CopierUsage, OperandsAfterTheMarkerMayLookLikeOptions)
     EXPECT_EQ(out.str(), "");
     EXPECT_EQ(test::readFile(dir.path() / "--help" / "a.sco"), "a");
 }
-#endif  // _WIN32
 
 }  // namespace
 }  // namespace gantrel

@@ -96,6 +96,27 @@ TEST_F(ScannerTest, JsonHoldsTheWholeResult)
     EXPECT_EQ(json["log"].size(), 12u);
 }
 
+// JSON is UTF-8 whatever the program's 8-bit text is: the ANSI code page on Windows.
+TEST_F(ScannerTest, JsonIsUtf8BeyondAscii)
+{
+    const fs::path folder = m_dir.path() / "TELV" / "maps" / u"Kärnten";
+    test::writeFile(folder / "global.cfg", "");
+    test::writeFile(folder / "ailists.cfg", "");
+    test::writeFile(folder / "t.map", "Sceneryobjects\\\xC4\\a.sco\n");  // Windows-1252 text
+    const auto utf8 = [](const fs::path& path) {
+        const std::u8string text = path.u8string();
+        return std::string(text.begin(), text.end());
+    };
+
+    const Scan result = scan({"--json", test::textOf(folder)});
+    ASSERT_EQ(result.status, kScanMissing) << result.out;
+    const auto json = nlohmann::json::parse(result.out);
+    EXPECT_EQ(json["path"], test::joinPath(utf8(m_dir.path() / "TELV" / "maps"), ""));
+    EXPECT_EQ(json["tiles"], nlohmann::json::array({utf8(folder / "t.map")}));
+    EXPECT_EQ(json["objects"], nlohmann::json::array({"Sceneryobjects\\\xC3\x84\\a.sco"}));
+    EXPECT_EQ(json["log"][0], "Loaded successfully from path " + utf8(folder));
+}
+
 TEST_F(ScannerTest, OptionsMayFollowTheFolder)
 {
     const Scan result = scan({map().string(), "--json"});

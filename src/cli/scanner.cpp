@@ -1,11 +1,11 @@
 #include "cli/scanner.h"
 
-#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <ostream>
 
 #include "analysis/analysis_run.h"
 #include "common/error.h"
+#include "platform/platform.h"
 
 namespace gantrel {
 namespace {
@@ -78,18 +78,30 @@ void printText(const WindowState& state, std::ostream& out)
     }
 }
 
+// JSON is UTF-8, and the program's strings are in the system's 8-bit code page.
+std::vector<std::string> utf8(const std::vector<std::string>& texts)
+{
+    std::vector<std::string> converted;
+    converted.reserve(texts.size());
+    for (const std::string& text : texts) {
+        converted.push_back(platform::narrowToUtf8(text));
+    }
+    return converted;
+}
+
 void printJson(const WindowState& state, const ConsoleUi& ui, std::ostream& out)
 {
     nlohmann::ordered_json result;
-    result["path"] = state.path;
-    result["log"] = state.log;
-    result["tiles"] = state.tiles;
+    result["path"] = platform::narrowToUtf8(state.path);
+    result["log"] = utf8(state.log);
+    result["tiles"] = utf8(state.tiles);
     for (const Section& section : kSections) {
-        result[section.key] = state.*section.list;
+        result[section.key] = utf8(state.*section.list);
     }
     result["exportButtonsVisible"] = state.exportButtonsVisible;
-    result["messages"] = ui.messages;
-    result["error"] = ui.error ? nlohmann::ordered_json(*ui.error) : nlohmann::ordered_json();
+    result["messages"] = utf8(ui.messages);
+    result["error"] = ui.error ? nlohmann::ordered_json(platform::narrowToUtf8(*ui.error))
+                               : nlohmann::ordered_json();
     // Paths on disk need not be valid UTF-8: such bytes are replaced rather than refused.
     out << result.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
 }
@@ -98,15 +110,11 @@ void printJson(const WindowState& state, const ConsoleUi& ui, std::ostream& out)
 
 std::string chosenFolderPath(const std::string& argument)
 {
-    std::error_code error;
-    std::filesystem::path path = std::filesystem::absolute(argument, error);
-    if (error) {
-        path = argument;
-    }
-    std::string text = path.lexically_normal().string();
-    const std::string root = path.root_path().string();
-    while (text.size() > root.size() && text.size() > 1 &&
-           (text.back() == '/' || text.back() == std::filesystem::path::preferred_separator)) {
+    // The system's own full-path routine: the argument is in the program's 8-bit text, which
+    // the standard library reads in another encoding on Windows.
+    std::string text = platform::fullPath(argument);
+    // A root keeps its separator: "/", and "E:\" as the chooser returns it.
+    while (text.size() > 1 && platform::isSeparator(text.back()) && text[text.size() - 2] != ':') {
         text.pop_back();
     }
     return text;

@@ -78,11 +78,21 @@ bool staysInside(const std::string& destination, const std::string& target)
     return !relative.empty() && *relative.begin() != "..";
 }
 
+// The folder a path names, without a trailing separator: with one, the library's identity test
+// on Windows does not find the folder and calls two names of it different.
+fs::path folderOf(const std::string& path)
+{
+    const fs::path folder(path);
+    return folder.has_filename() ? folder : folder.parent_path();
+}
+
 bool sameFolder(const std::string& first, const std::string& second)
 {
     std::error_code error;
-    return fs::is_directory(first, error) && fs::is_directory(second, error) &&
-           fs::equivalent(first, second, error) && !error;
+    const fs::path a = folderOf(first);
+    const fs::path b = folderOf(second);
+    return fs::is_directory(a, error) && fs::is_directory(b, error) &&
+           fs::equivalent(a, b, error) && !error;
 }
 
 }  // namespace gantrel

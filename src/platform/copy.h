@@ -64,7 +64,9 @@ struct FolderCopy {
 /// source neither recurses nor changes a source file. What fails is skipped and the copy goes
 /// on. Returns the failures, none when everything was copied. `progress` is called after each
 /// file. On Windows this is the shell's file operation (SHFileOperationA), which shows its own
-/// progress and reports one ShellOperation failure for a non-zero result or an aborted copy.
+/// progress (`progress` is called once, after it) and reports one ShellOperation failure for a
+/// non-zero result or an aborted copy; a target inside the source is refused as a
+/// ShellOperation failure, and each file the shell left out is a WriteFile failure.
 std::vector<CopyFailure> copyFolder(const FolderCopy& copy, const CopyProgressFn& progress);
 
 /// One started copier process, watched without blocking.
@@ -95,11 +97,13 @@ struct CopierCommand {
 /// the program `copier` is started directly (no shell) with the arguments "--within",
 /// destination, "--", source and target, its standard input and output on the null device and
 /// its error stream captured.
-/// A copier that cannot be started gives a process that has already ended with the reason.
+/// A copier that cannot be started gives a process that has already ended with the reason; so
+/// does, on Windows, a target inside its own source, for which xcopy is not started.
 std::unique_ptr<CopierProcess> startCopier(const CopierCommand& command, const std::string& copier);
 
-/// The program's own copier beside the running executable ("gantrel-copy"), or the bare name,
-/// looked up on the search path, when the executable's folder is unknown. Not used on Windows.
+/// The program's own copier beside the running executable ("gantrel-copy", "gantrel-copy.exe"
+/// on Windows), or the bare name, looked up on the search path, when the executable's folder is
+/// unknown. Windows starts xcopy instead.
 std::string bundledCopier();
 
 }  // namespace gantrel::platform

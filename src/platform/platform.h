@@ -77,6 +77,10 @@ std::string codePageToNarrow(std::string_view bytes);
 /// The program's 8-bit string for well-formed UTF-8 text.
 std::string utf8ToNarrow(std::string_view text);
 
+/// UTF-8 for one of the program's 8-bit strings, for text that leaves the program as UTF-8
+/// (JSON); never fails. On POSIX the strings are UTF-8 already.
+std::string narrowToUtf8(std::string_view text);
+
 /// The case-insensitive order of the user's locale, used for the tile list and the result lists.
 class CaseInsensitiveOrder {
 public:

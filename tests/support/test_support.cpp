@@ -1,5 +1,6 @@
 #include "support/test_support.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
@@ -15,6 +16,12 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+#else
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+extern char** environ;
 #endif
 
 #include "platform/platform.h"
@@ -91,12 +98,87 @@ std::string_view newProfileLineBreak()
     return "\r\n";
 }
 
+bool underWine()
+{
+    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
 namespace {
 
 void setEnvironment(const char* name, const char* value)
 {
     // An empty value removes the variable.
     _putenv_s(name, value != nullptr ? value : "");
+}
+
+// A command line that the C runtime splits back into the same arguments.
+std::wstring quoted(const std::wstring& argument)
+{
+    std::wstring text = L"\"";
+    std::size_t backslashes = 0;
+    for (const wchar_t c : argument) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        text.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+        backslashes = 0;
+        text += c;
+    }
+    text.append(backslashes * 2, L'\\');
+    return text + L"\"";
+}
+
+HANDLE inheritableFile(const std::filesystem::path& file)
+{
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    return ::CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+int startAndWait(const std::string& program, const std::vector<std::string>& arguments,
+                 const std::filesystem::path& out, const std::filesystem::path& err)
+{
+    // The build names programs from the root of the current drive ("/work/…" under Wine).
+    std::wstring commandLine = quoted(std::filesystem::absolute(pathOf(program)).wstring());
+    for (const std::string& argument : arguments) {
+        commandLine += L" " + quoted(pathOf(argument).wstring());
+    }
+    const HANDLE outFile = inheritableFile(out);
+    const HANDLE errFile = inheritableFile(err);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = nullptr;
+    startup.hStdOutput = outFile;
+    startup.hStdError = errFile;
+    PROCESS_INFORMATION process{};
+    const bool started = ::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0,
+                                          nullptr, nullptr, &startup, &process) != 0;
+    ::CloseHandle(outFile);
+    ::CloseHandle(errFile);
+    if (!started) {
+        return -1;
+    }
+    ::WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 0;
+    const bool known = ::GetExitCodeProcess(process.hProcess, &code) != 0;
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    return known ? static_cast<int>(code) : -1;
+}
+
+// The program writes its streams in text mode: "\r\n" where it wrote "\n".
+std::string lineBreaksAsWritten(std::string text)
+{
+    std::string plain;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' || i + 1 >= text.size() || text[i + 1] != '\n') {
+            plain += text[i];
+        }
+    }
+    return plain;
 }
 
 }  // namespace
@@ -143,6 +225,11 @@ std::string_view newProfileLineBreak()
     return "\n";
 }
 
+bool underWine()
+{
+    return false;
+}
+
 namespace {
 
 void setEnvironment(const char* name, const char* value)
@@ -154,9 +241,47 @@ void setEnvironment(const char* name, const char* value)
     }
 }
 
+int startAndWait(const std::string& program, std::vector<std::string> arguments,
+                 const std::filesystem::path& out, const std::filesystem::path& err)
+{
+    arguments.insert(arguments.begin(), program);
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+        return -1;
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string lineBreaksAsWritten(std::string text)
+{
+    return text;
+}
+
 }  // namespace
 
 #endif
+
+Ended runProgram(const std::string& program, const std::vector<std::string>& arguments,
+                 const std::filesystem::path& scratch)
+{
+    const std::filesystem::path out = scratch / "stdout";
+    const std::filesystem::path err = scratch / "stderr";
+    const int status = startAndWait(program, arguments, out, err);
+    return {status, lineBreaksAsWritten(readFile(out)), lineBreaksAsWritten(readFile(err))};
+}
 
 std::string joinPath(std::string_view folder, std::string_view name)
 {
@@ -256,7 +381,8 @@ Tree tree(const std::filesystem::path& folder)
         return entries;
     }
     for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
-        const std::string relative = entry.path().lexically_relative(folder).string();
+        std::string relative = textOf(entry.path().lexically_relative(folder));
+        std::replace(relative.begin(), relative.end(), '\\', '/');
         if (entry.is_directory()) {
             entries[relative + "/"] = "";
         } else {

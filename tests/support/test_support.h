@@ -45,6 +45,23 @@ std::string programFileName(std::string_view name);
 /// What the settings writer ends the lines of a new settings file with.
 std::string_view newProfileLineBreak();
 
+/// True when the Windows build runs under Wine, whose own programs (xcopy) fall short of
+/// Windows' in places; false everywhere else.
+bool underWine();
+
+/// How a program started by a test ended: its exit status (-1 when it could not be started or
+/// did not exit), and what it wrote to its output and error streams, line breaks as "\n".
+struct Ended {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+/// Runs a program with the arguments, without a shell, and waits for it; its streams are kept
+/// in files below `scratch`.
+Ended runProgram(const std::string& program, const std::vector<std::string>& arguments,
+                 const std::filesystem::path& scratch);
+
 // ---- Fixtures -------------------------------------------------------------------------------
 
 /// A fresh folder below the system's temporary folder (or below `parent`), removed with
@@ -70,7 +87,8 @@ void writeFile(const std::filesystem::path& file, std::string_view bytes);
 /// The whole content of a file.
 std::string readFile(const std::filesystem::path& file);
 
-/// Every folder (as "name/") and file (with its content) below a folder, by relative path;
+/// Every folder (as "name/") and file (with its content) below a folder, by relative path with
+/// "/" between its names whatever the platform;
 /// empty when the folder does not exist. Two trees compare equal when they hold the same.
 using Tree = std::map<std::string, std::string>;
 Tree tree(const std::filesystem::path& folder);

@@ -21,77 +21,11 @@ bool isDirectory(DWORD attributes)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-std::wstring toWide(std::string_view text)
-{
-    const std::u16string units = codePageToUtf16(text);
-    return std::wstring(units.begin(), units.end());
-}
-
-std::string toNarrow(std::wstring_view text)
-{
-    return utf16ToNarrow(
-        std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
-}
-
-// GetFullPathNameW's answer; the path itself when the system cannot make it absolute.
-std::wstring fullPathWide(const std::wstring& path)
-{
-    DWORD size = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    while (size != 0) {
-        std::wstring buffer(size, L'\0');
-        const DWORD length = ::GetFullPathNameW(path.c_str(), size, buffer.data(), nullptr);
-        if (length < size) {
-            buffer.resize(length);
-            return length == 0 ? path : buffer;
-        }
-        size = length;  // the path changed meanwhile (the current folder): ask again
-    }
-    return path;
-}
-
-// The system's own words for an error code, exactly as FormatMessageW gives them, line break
-// at the end included; empty when the system has no text for the code.
-std::string systemText(DWORD code)
-{
-    wchar_t* buffer = nullptr;
-    const DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
-        nullptr, code, 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
-    if (buffer == nullptr) {
-        return {};
-    }
-    const std::string text = toNarrow(std::wstring_view(buffer, length));
-    ::LocalFree(buffer);
-    return text;
-}
-
 [[noreturn]] void failToOpen(const std::wstring& path, DWORD code)
 {
-    throw Error(
-        openErrorText(toNarrow(fullPathWide(path)), systemText(code), static_cast<int>(code)));
+    throw Error(openErrorText(win32::toNarrow(win32::fullPathWide(path)), win32::systemText(code),
+                              static_cast<int>(code)));
 }
-
-class FileSearch {
-public:
-    FileSearch(const std::string& pattern, WIN32_FIND_DATAA& found)
-        : m_handle(::FindFirstFileA(pattern.c_str(), &found))
-    {
-    }
-    ~FileSearch()
-    {
-        if (valid()) {
-            ::FindClose(m_handle);
-        }
-    }
-    FileSearch(const FileSearch&) = delete;
-    FileSearch& operator=(const FileSearch&) = delete;
-
-    bool valid() const { return m_handle != INVALID_HANDLE_VALUE; }
-    bool next(WIN32_FIND_DATAA& found) const { return ::FindNextFileA(m_handle, &found) != 0; }
-
-private:
-    HANDLE m_handle;
-};
 
 }  // namespace
 
@@ -138,7 +72,7 @@ std::vector<std::string> findTiles(const std::string& folder)
     const std::string pattern =
         folder + (isSeparator(folder.back()) ? "" : std::string(1, separator())) + "*.map";
     WIN32_FIND_DATAA found{};
-    const FileSearch search(pattern, found);
+    const win32::Search search(::FindFirstFileA(pattern.c_str(), &found));
     if (!search.valid()) {
         return names;
     }
@@ -148,7 +82,7 @@ std::vector<std::string> findTiles(const std::string& folder)
         if (isTileName(found.cFileName)) {
             names.emplace_back(found.cFileName);
         }
-    } while (search.next(found));
+    } while (::FindNextFileA(search.get(), &found) != 0);
     return names;
 }
 
@@ -181,7 +115,7 @@ bool readTile(const std::string& path, std::vector<char>& bytes, std::uint64_t m
     // Other programs may read the tile meanwhile but not write it; a program that holds it
     // open for writing already makes the open fail with a sharing violation. A folder fails
     // to open as a file, with the system's "access denied".
-    const std::wstring widePath = toWide(path);
+    const std::wstring widePath = win32::toWide(path);
     const win32::Handle file(::CreateFileW(widePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) {

@@ -1,0 +1,390 @@
+// Folder copies on Windows: the file system finds names without regard to case itself, the
+// shell's file operation copies a folder tree, and the system's xcopy runs through the shell's
+// launcher. Around the shell's copy stand the checks it lacks: nothing is written outside the
+// destination, a folder is never copied into itself, and every file is looked for afterwards,
+// so that a file the shell left out is reported instead of passing as copied.
+
+// windows.h first: the shell's header builds on it.
+#include "platform/win32/windows_api.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/copy.h"
+#include "platform/platform.h"
+
+namespace gantrel::platform {
+namespace {
+
+// The request record's flags without FOF_FILESONLY: answer yes to every confirmation and make
+// missing folders without asking. FOF_FILESONLY acts only on a source with a wildcard, which a
+// resolved folder never holds, so Windows copies the same without it; Wine applies it to the
+// subfolders of the copy as well and would leave them out.
+constexpr FILEOP_FLAGS kShellCopyFlags = FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR;
+
+// Show command 5: the copier's console window is shown as it is.
+constexpr int kShowCopier = SW_SHOW;
+
+bool isDirectory(DWORD attributes)
+{
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// The length of a path's root: "C:\", "\\server\share\", nothing for a relative path.
+std::size_t rootLength(std::wstring_view path)
+{
+    if (path.size() >= 3 && path[1] == L':' && path[2] == L'\\') {
+        return 3;
+    }
+    if (path.starts_with(L"\\\\")) {
+        const std::size_t server = path.find(L'\\', 2);
+        const std::size_t share = server == std::wstring_view::npos ? std::wstring_view::npos
+                                                                    : path.find(L'\\', server + 1);
+        return share == std::wstring_view::npos ? path.size() : share + 1;
+    }
+    return 0;
+}
+
+// The full path of a folder without a trailing separator, except for a root.
+std::wstring folderPath(const std::string& path)
+{
+    std::wstring full = win32::fullPathWide(win32::toWide(path));
+    while (full.size() > std::max<std::size_t>(rootLength(full), 1) && full.back() == L'\\') {
+        full.pop_back();
+    }
+    return full;
+}
+
+bool sameName(std::wstring_view a, std::wstring_view b)
+{
+    return a.size() == b.size() &&
+           ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
+                                  static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+// True when `path` lies strictly below `folder`, names compared as the file system does.
+bool liesBelow(std::wstring_view path, std::wstring_view folder)
+{
+    const bool rooted = folder.ends_with(L'\\');
+    return path.size() > folder.size() + (rooted ? 0 : 1) &&
+           sameName(path.substr(0, folder.size()), folder) &&
+           (rooted || path[folder.size()] == L'\\');
+}
+
+std::string withoutLineBreak(std::string text)
+{
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) {
+        text.pop_back();
+    }
+    return text;
+}
+
+constexpr std::string_view kDestinationInSource = "the target folder lies inside the source folder";
+
+// The shell's result in words. Its own codes of the old shell (0x71 to 0x88 and a few more)
+// overlap the system's error codes and are not the system's errors, so they are read first.
+std::string shellResultText(int result)
+{
+    struct Known {
+        int code;
+        std::string_view text;
+    };
+    static constexpr Known kShellCodes[] = {
+        {0x71, "the source and the target are the same file"},
+        {0x75, "the copy was cancelled"},
+        {0x76, kDestinationInSource},
+        {0x78, "the source cannot be read"},
+        {0x79, "the path is too deep"},
+        {0x7C, "the path is not valid"},
+        {0x402, "the path is not valid"},
+        {0x10000, "the target cannot be written"},
+    };
+    for (const Known& known : kShellCodes) {
+        if (known.code == result) {
+            return std::string(known.text);
+        }
+    }
+    if (result > 0x88 || result < 0x71) {
+        if (std::string text = withoutLineBreak(win32::systemText(static_cast<DWORD>(result)));
+            !text.empty()) {
+            return text;
+        }
+    }
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%X", static_cast<unsigned>(result));
+    return std::string("the shell's copy failed with code ") + code;
+}
+
+// What a source tree holds, walked before the shell copies it: each file with its size, to be
+// looked for in the target afterwards, and the folders that hold no file at any depth, deepest
+// first.
+struct SourceTree {
+    struct File {
+        std::wstring relative;
+        std::uint64_t size;
+    };
+    std::vector<File> files;
+    std::vector<std::wstring> emptyFolders;
+    std::vector<CopyFailure> failures;
+};
+
+// Walks one folder; true when it holds a file at any depth.
+bool walk(const std::wstring& folder, const std::wstring& relative, SourceTree& tree)
+{
+    WIN32_FIND_DATAW found{};
+    const win32::Search search(::FindFirstFileW((folder + L"\\*").c_str(), &found));
+    if (!search.valid()) {
+        tree.failures.push_back({CopyStep::ListFolder, win32::toNarrow(folder),
+                                 withoutLineBreak(win32::systemText(::GetLastError()))});
+        return true;  // whatever it holds, it is not known to be empty
+    }
+    bool holdsFile = false;
+    do {
+        const std::wstring_view name = found.cFileName;
+        if (name == L"." || name == L"..") {
+            continue;
+        }
+        const std::wstring path =
+            relative.empty() ? std::wstring(name) : relative + L'\\' + std::wstring(name);
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            tree.files.push_back(
+                {path, (std::uint64_t{found.nFileSizeHigh} << 32) | found.nFileSizeLow});
+            holdsFile = true;
+        } else if ((found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+            holdsFile = true;  // a junction may lead back up the tree: its content is the shell's
+        } else if (walk(folder + L'\\' + std::wstring(name), path, tree)) {
+            holdsFile = true;
+        } else {
+            tree.emptyFolders.push_back(path);
+        }
+    } while (::FindNextFileW(search.get(), &found) != 0);
+    return holdsFile;
+}
+
+// The first folder from below the boundary down to the target that is a link or a junction:
+// the shell would write through it to wherever it leads.
+std::optional<std::wstring> linkOnTheWay(const std::wstring& boundary, const std::wstring& target)
+{
+    for (std::size_t end = boundary.size() + 1; end <= target.size(); ++end) {
+        if (end == target.size() || target[end] == L'\\') {
+            const std::wstring folder = target.substr(0, end);
+            const DWORD attributes = ::GetFileAttributesW(folder.c_str());
+            if (attributes == INVALID_FILE_ATTRIBUTES) {
+                return std::nullopt;  // the rest is made by the copy
+            }
+            if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+                return folder;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+// The shell's copy of one folder's content into the target, as the request record has it.
+int shellCopy(const std::wstring& source, const std::wstring& target, bool& aborted)
+{
+    // Each list ends in two NULs: the string's own and one more.
+    std::string from = win32::toNarrow(source);
+    std::string to = win32::toNarrow(target);
+    for (std::string* path : {&from, &to}) {
+        if (!path->ends_with('\\')) {
+            *path += '\\';
+        }
+        path->push_back('\0');
+    }
+    SHFILEOPSTRUCTA request{};
+    request.hwnd = nullptr;
+    request.wFunc = FO_COPY;
+    request.pFrom = from.c_str();
+    request.pTo = to.c_str();
+    request.fFlags = kShellCopyFlags;
+    const int result = ::SHFileOperationA(&request);
+    aborted = request.fAnyOperationsAborted != FALSE;
+    return result;
+}
+
+// A copier that could not be started: it has ended, with the reason.
+class UnstartedCopier final : public CopierProcess {
+public:
+    explicit UnstartedCopier(std::string reason) : m_reason(std::move(reason)) {}
+    bool poll() override { return true; }
+    bool succeeded() const override { return false; }
+    std::string failure() const override { return m_reason; }
+
+private:
+    std::string m_reason;
+};
+
+// A started xcopy, watched through its process handle. It writes to a console of its own,
+// which nobody reads: its exit code is all it tells.
+class ShellCopier final : public CopierProcess {
+public:
+    explicit ShellCopier(HANDLE process) : m_process(process) {}
+
+    bool poll() override
+    {
+        if (m_ended) {
+            return true;
+        }
+        if (::WaitForSingleObject(m_process.get(), 0) != WAIT_OBJECT_0) {
+            return false;
+        }
+        m_ended = true;
+        if (::GetExitCodeProcess(m_process.get(), &m_exitCode) == 0) {
+            m_exitCode = STILL_ACTIVE;  // the code is lost: no success can be claimed
+        }
+        return true;
+    }
+
+    bool succeeded() const override { return m_ended && m_exitCode == 0; }
+
+    std::string failure() const override
+    {
+        return "the copier ended with exit code " + std::to_string(m_exitCode);
+    }
+
+private:
+    win32::Handle m_process;
+    bool m_ended = false;
+    DWORD m_exitCode = 0;
+};
+
+}  // namespace
+
+std::optional<std::string> resolveFolder(const std::string& path)
+{
+    // A wildcard would make a pattern of the search below, and no folder name holds one.
+    if (path.empty() || path.find_first_of("*?") != std::string::npos) {
+        return std::nullopt;
+    }
+    const std::wstring full = folderPath(path);
+    if (!isDirectory(::GetFileAttributesW(full.c_str()))) {
+        return std::nullopt;
+    }
+    // The system found the folder whatever the case of its names; the search tells each name
+    // as it is on disk.
+    std::size_t start = rootLength(full);
+    std::wstring spelled = full.substr(0, start);
+    while (start < full.size()) {
+        const std::size_t end = std::min(full.find(L'\\', start), full.size());
+        WIN32_FIND_DATAW found{};
+        const win32::Search search(::FindFirstFileW(full.substr(0, end).c_str(), &found));
+        spelled += search.valid() ? std::wstring(found.cFileName) : full.substr(start, end - start);
+        if (end < full.size()) {
+            spelled += L'\\';
+        }
+        start = end + 1;
+    }
+    return win32::toNarrow(spelled);
+}
+
+std::vector<CopyFailure> copyFolder(const FolderCopy& copy, const CopyProgressFn& progress)
+{
+    const std::wstring source = folderPath(copy.source);
+    const std::wstring target = folderPath(copy.target);
+    const std::wstring boundary = folderPath(copy.boundary);
+    if (!sameName(target, boundary) && !liesBelow(target, boundary)) {
+        return {{CopyStep::OutsideDestination, copy.target, {}}};
+    }
+    if (sameName(target, source)) {
+        return {};  // every file is already where it would go
+    }
+    if (liesBelow(target, source)) {
+        // The shell would copy the copy again, ever deeper, into the installation.
+        return {{CopyStep::ShellOperation, copy.target, std::string(kDestinationInSource)}};
+    }
+    if (const auto link = linkOnTheWay(boundary, target)) {
+        return {{CopyStep::OutsideDestination, win32::toNarrow(*link), {}}};
+    }
+
+    SourceTree tree;
+    walk(source, {}, tree);
+    if (!tree.failures.empty() && tree.failures.front().path == win32::toNarrow(source)) {
+        return std::move(tree.failures);  // the source itself cannot be read: nothing to copy
+    }
+    std::vector<bool> existedBefore;
+    for (const std::wstring& folder : tree.emptyFolders) {
+        existedBefore.push_back(
+            isDirectory(::GetFileAttributesW((target + L'\\' + folder).c_str())));
+    }
+
+    std::vector<CopyFailure> failures = std::move(tree.failures);
+    bool aborted = false;
+    if (const int result = shellCopy(source, target, aborted); result != 0 || aborted) {
+        failures.push_back({CopyStep::ShellOperation, copy.target,
+                            result != 0 ? shellResultText(result) : "the copy was cancelled"});
+        return failures;
+    }
+
+    CopyProgress done{0, 0, copy.target};
+    for (const SourceTree::File& file : tree.files) {
+        const std::wstring copied = target + L'\\' + file.relative;
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        if (::GetFileAttributesExW(copied.c_str(), GetFileExInfoStandard, &data) == 0 ||
+            isDirectory(data.dwFileAttributes) ||
+            ((std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow) != file.size) {
+            failures.push_back({CopyStep::WriteFile, win32::toNarrow(copied),
+                                "the shell's copy did not write it"});
+            continue;
+        }
+        ++done.files;
+        done.bytes += file.size;
+    }
+    if (copy.skipEmptyFolders) {
+        // The shell copies empty folders too; those it made are taken away again (a folder
+        // that is not empty stays, whatever the request).
+        for (std::size_t i = 0; i < tree.emptyFolders.size(); ++i) {
+            if (!existedBefore[i]) {
+                ::RemoveDirectoryW((target + L'\\' + tree.emptyFolders[i]).c_str());
+            }
+        }
+    }
+    if (progress && done.files > 0) {
+        progress(done);
+    }
+    return failures;
+}
+
+std::unique_ptr<CopierProcess> startCopier(const CopierCommand& command,
+                                           const std::string& /*copier*/)
+{
+    if (liesBelow(folderPath(command.target), folderPath(command.source))) {
+        // xcopy would copy its own copy again, or refuse; the installation stays as it is.
+        return std::make_unique<UnstartedCopier>(std::string(kDestinationInSource));
+    }
+    SHELLEXECUTEINFOA launch{};
+    launch.cbSize = sizeof launch;
+    // The process handle to watch it by; no message box of the shell's own when it fails,
+    // since the export reports that itself.
+    launch.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    launch.hwnd = nullptr;
+    launch.lpVerb = "open";
+    launch.lpFile = "xCopy";
+    launch.lpParameters = command.parameters.c_str();
+    launch.lpDirectory = nullptr;
+    launch.nShow = kShowCopier;
+    if (::ShellExecuteExA(&launch) == 0) {
+        return std::make_unique<UnstartedCopier>(
+            "the copier could not be started: " +
+            withoutLineBreak(win32::systemText(::GetLastError())));
+    }
+    if (launch.hProcess == nullptr) {
+        return std::make_unique<UnstartedCopier>("the copier started without a process to watch");
+    }
+    return std::make_unique<ShellCopier>(launch.hProcess);
+}
+
+std::string bundledCopier()
+{
+    const std::string folder = executableFolder();
+    return folder.empty() ? std::string("gantrel-copy.exe") : folder + "gantrel-copy.exe";
+}
+
+}  // namespace gantrel::platform
