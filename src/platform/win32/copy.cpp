@@ -37,6 +37,11 @@ bool isDirectory(DWORD attributes)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+std::uint64_t fileSize(DWORD high, DWORD low)
+{
+    return (std::uint64_t{high} << 32) | low;
+}
+
 // The length of a path's root: "C:\", "\\server\share\", nothing for a relative path.
 std::size_t rootLength(std::wstring_view path)
 {
@@ -154,8 +159,7 @@ bool walk(const std::wstring& folder, const std::wstring& relative, SourceTree& 
         const std::wstring path =
             relative.empty() ? std::wstring(name) : relative + L'\\' + std::wstring(name);
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-            tree.files.push_back(
-                {path, (std::uint64_t{found.nFileSizeHigh} << 32) | found.nFileSizeLow});
+            tree.files.push_back({path, fileSize(found.nFileSizeHigh, found.nFileSizeLow)});
             holdsFile = true;
         } else if ((found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
             holdsFile = true;  // a junction may lead back up the tree: its content is the shell's
@@ -166,6 +170,36 @@ bool walk(const std::wstring& folder, const std::wstring& relative, SourceTree& 
         }
     } while (::FindNextFileW(search.get(), &found) != 0);
     return holdsFile;
+}
+
+// A source tree looked for below the target after a copy: what of it is there, and the files
+// that are missing there or differ in size, by their paths below the target in the order of
+// their names. Folders are not looked for: a folder without files is no loss to a map.
+struct CopyCheck {
+    std::uint64_t files = 0;
+    std::uint64_t bytes = 0;
+    std::vector<std::wstring> leftOut;
+};
+
+CopyCheck checkCopy(const SourceTree& tree, const std::wstring& target)
+{
+    CopyCheck check;
+    for (const SourceTree::File& file : tree.files) {
+        std::wstring copied = target + L'\\' + file.relative;
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        if (::GetFileAttributesExW(copied.c_str(), GetFileExInfoStandard, &data) == 0 ||
+            isDirectory(data.dwFileAttributes) ||
+            fileSize(data.nFileSizeHigh, data.nFileSizeLow) != file.size) {
+            check.leftOut.push_back(std::move(copied));
+            continue;
+        }
+        ++check.files;
+        check.bytes += file.size;
+    }
+    // Each file system lists in an order of its own; sorted, a report names the same file first
+    // on all of them.
+    std::sort(check.leftOut.begin(), check.leftOut.end());
+    return check;
 }
 
 // The first folder from below the boundary down to the target that is a link or a junction:
@@ -323,19 +357,10 @@ std::vector<CopyFailure> copyFolder(const FolderCopy& copy, const CopyProgressFn
         return failures;
     }
 
-    CopyProgress done{0, 0, copy.target};
-    for (const SourceTree::File& file : tree.files) {
-        const std::wstring copied = target + L'\\' + file.relative;
-        WIN32_FILE_ATTRIBUTE_DATA data{};
-        if (::GetFileAttributesExW(copied.c_str(), GetFileExInfoStandard, &data) == 0 ||
-            isDirectory(data.dwFileAttributes) ||
-            ((std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow) != file.size) {
-            failures.push_back({CopyStep::WriteFile, win32::toNarrow(copied),
-                                "the shell's copy did not write it"});
-            continue;
-        }
-        ++done.files;
-        done.bytes += file.size;
+    const CopyCheck check = checkCopy(tree, target);
+    for (const std::wstring& file : check.leftOut) {
+        failures.push_back(
+            {CopyStep::WriteFile, win32::toNarrow(file), "the shell's copy did not write it"});
     }
     if (copy.skipEmptyFolders) {
         // The shell copies empty folders too; those it made are taken away again (a folder
@@ -346,8 +371,8 @@ std::vector<CopyFailure> copyFolder(const FolderCopy& copy, const CopyProgressFn
             }
         }
     }
-    if (progress && done.files > 0) {
-        progress(done);
+    if (progress && check.files > 0) {
+        progress({check.files, check.bytes, copy.target});
     }
     return failures;
 }
