@@ -1,8 +1,8 @@
 // Folder copies on Windows: the file system finds names without regard to case itself, the
 // shell's file operation copies a folder tree, and the system's xcopy runs through the shell's
-// launcher. Around the shell's copy stand the checks it lacks: nothing is written outside the
-// destination, a folder is never copied into itself, and every file is looked for afterwards,
-// so that a file the shell left out is reported instead of passing as copied.
+// launcher. Around both stand the checks they lack: nothing is written outside the destination,
+// a folder is never copied into itself, and every file is looked for afterwards, so that a file
+// the shell or xcopy left out is reported instead of passing as copied.
 
 // windows.h first: the shell's header builds on it.
 #include "platform/win32/windows_api.h"
@@ -127,9 +127,9 @@ std::string shellResultText(int result)
     return std::string("the shell's copy failed with code ") + code;
 }
 
-// What a source tree holds, walked before the shell copies it: each file with its size, to be
-// looked for in the target afterwards, and the folders that hold no file at any depth, deepest
-// first.
+// What a source tree holds, walked before the shell copies it or after xcopy has: each file
+// with its size, to be looked for in the target, and the folders that hold no file at any
+// depth, deepest first.
 struct SourceTree {
     struct File {
         std::wstring relative;
@@ -257,10 +257,15 @@ private:
 };
 
 // A started xcopy, watched through its process handle. It writes to a console of its own,
-// which nobody reads: its exit code is all it tells.
+// which nobody reads: its exit code is all it tells, and an exit code of 0 is not enough
+// (Wine's xcopy does not know /J, copies the folder's own files only and still exits with 0).
+// So once it has ended with 0, every file of the source is looked for in the target.
 class ShellCopier final : public CopierProcess {
 public:
-    explicit ShellCopier(HANDLE process) : m_process(process) {}
+    ShellCopier(HANDLE process, std::wstring source, std::wstring target)
+        : m_process(process), m_source(std::move(source)), m_target(std::move(target))
+    {
+    }
 
     bool poll() override
     {
@@ -271,23 +276,44 @@ public:
             return false;
         }
         m_ended = true;
-        if (::GetExitCodeProcess(m_process.get(), &m_exitCode) == 0) {
-            m_exitCode = STILL_ACTIVE;  // the code is lost: no success can be claimed
+        DWORD exitCode = 0;
+        if (::GetExitCodeProcess(m_process.get(), &exitCode) == 0) {
+            exitCode = STILL_ACTIVE;  // the code is lost: no success can be claimed
         }
+        m_failure = exitCode == 0 ? missingFromTarget()
+                                  : "the copier ended with exit code " + std::to_string(exitCode);
         return true;
     }
 
-    bool succeeded() const override { return m_ended && m_exitCode == 0; }
+    bool succeeded() const override { return m_ended && m_failure.empty(); }
 
-    std::string failure() const override
-    {
-        return "the copier ended with exit code " + std::to_string(m_exitCode);
-    }
+    std::string failure() const override { return m_failure; }
 
 private:
+    // What the copy lacks, one problem a line; empty when every file is in the target.
+    std::string missingFromTarget() const
+    {
+        SourceTree tree;
+        walk(m_source, {}, tree);
+        std::string lines;
+        const auto add = [&lines](const std::string& problem) {
+            lines += (lines.empty() ? "" : "\n") + problem;
+        };
+        for (const CopyFailure& failure : tree.failures) {
+            add("cannot read the folder \"" + failure.path +
+                "\" to check the copy: " + failure.reason);
+        }
+        for (const std::wstring& file : checkCopy(tree, m_target).leftOut) {
+            add("the copier did not copy \"" + win32::toNarrow(file) + "\"");
+        }
+        return lines;
+    }
+
     win32::Handle m_process;
+    std::wstring m_source;
+    std::wstring m_target;
     bool m_ended = false;
-    DWORD m_exitCode = 0;
+    std::string m_failure;  // empty for a copier that ended with success
 };
 
 }  // namespace
@@ -403,7 +429,8 @@ std::unique_ptr<CopierProcess> startCopier(const CopierCommand& command,
     if (launch.hProcess == nullptr) {
         return std::make_unique<UnstartedCopier>("the copier started without a process to watch");
     }
-    return std::make_unique<ShellCopier>(launch.hProcess);
+    return std::make_unique<ShellCopier>(launch.hProcess, folderPath(command.source),
+                                         folderPath(command.target));
 }
 
 std::string bundledCopier()
