@@ -1,8 +1,8 @@
 // Folder copies on Windows: the file system finds names without regard to case itself, the
 // shell's file operation copies a folder tree, and the system's xcopy runs through the shell's
-// launcher. Around the shell's copy stand the checks it lacks: nothing is written outside the
-// destination, a folder is never copied into itself, and every file is looked for afterwards,
-// so that a file the shell left out is reported instead of passing as copied.
+// launcher. Around both stand the checks they lack: nothing is written outside the destination,
+// a folder is never copied into itself, and every file is looked for afterwards, so that a file
+// the shell or xcopy left out is reported instead of passing as copied.
 
 // windows.h first: the shell's header builds on it.
 #include "platform/win32/windows_api.h"
@@ -35,6 +35,11 @@ constexpr int kShowCopier = SW_SHOW;
 bool isDirectory(DWORD attributes)
 {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::uint64_t fileSize(DWORD high, DWORD low)
+{
+    return (std::uint64_t{high} << 32) | low;
 }
 
 // The length of a path's root: "C:\", "\\server\share\", nothing for a relative path.
@@ -122,9 +127,9 @@ std::string shellResultText(int result)
     return std::string("the shell's copy failed with code ") + code;
 }
 
-// What a source tree holds, walked before the shell copies it: each file with its size, to be
-// looked for in the target afterwards, and the folders that hold no file at any depth, deepest
-// first.
+// What a source tree holds, walked before the shell copies it or after xcopy has: each file
+// with its size, to be looked for in the target, and the folders that hold no file at any
+// depth, deepest first.
 struct SourceTree {
     struct File {
         std::wstring relative;
@@ -154,8 +159,7 @@ bool walk(const std::wstring& folder, const std::wstring& relative, SourceTree& 
         const std::wstring path =
             relative.empty() ? std::wstring(name) : relative + L'\\' + std::wstring(name);
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-            tree.files.push_back(
-                {path, (std::uint64_t{found.nFileSizeHigh} << 32) | found.nFileSizeLow});
+            tree.files.push_back({path, fileSize(found.nFileSizeHigh, found.nFileSizeLow)});
             holdsFile = true;
         } else if ((found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
             holdsFile = true;  // a junction may lead back up the tree: its content is the shell's
@@ -166,6 +170,36 @@ bool walk(const std::wstring& folder, const std::wstring& relative, SourceTree& 
         }
     } while (::FindNextFileW(search.get(), &found) != 0);
     return holdsFile;
+}
+
+// A source tree looked for below the target after a copy: what of it is there, and the files
+// that are missing there or differ in size, by their paths below the target in the order of
+// their names. Folders are not looked for: a folder without files is no loss to a map.
+struct CopyCheck {
+    std::uint64_t files = 0;
+    std::uint64_t bytes = 0;
+    std::vector<std::wstring> leftOut;
+};
+
+CopyCheck checkCopy(const SourceTree& tree, const std::wstring& target)
+{
+    CopyCheck check;
+    for (const SourceTree::File& file : tree.files) {
+        std::wstring copied = target + L'\\' + file.relative;
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        if (::GetFileAttributesExW(copied.c_str(), GetFileExInfoStandard, &data) == 0 ||
+            isDirectory(data.dwFileAttributes) ||
+            fileSize(data.nFileSizeHigh, data.nFileSizeLow) != file.size) {
+            check.leftOut.push_back(std::move(copied));
+            continue;
+        }
+        ++check.files;
+        check.bytes += file.size;
+    }
+    // Each file system lists in an order of its own; sorted, a report names the same file first
+    // on all of them.
+    std::sort(check.leftOut.begin(), check.leftOut.end());
+    return check;
 }
 
 // The first folder from below the boundary down to the target that is a link or a junction:
@@ -223,10 +257,15 @@ private:
 };
 
 // A started xcopy, watched through its process handle. It writes to a console of its own,
-// which nobody reads: its exit code is all it tells.
+// which nobody reads: its exit code is all it tells, and an exit code of 0 is not enough
+// (Wine's xcopy does not know /J, copies the folder's own files only and still exits with 0).
+// So once it has ended with 0, every file of the source is looked for in the target.
 class ShellCopier final : public CopierProcess {
 public:
-    explicit ShellCopier(HANDLE process) : m_process(process) {}
+    ShellCopier(HANDLE process, std::wstring source, std::wstring target)
+        : m_process(process), m_source(std::move(source)), m_target(std::move(target))
+    {
+    }
 
     bool poll() override
     {
@@ -237,23 +276,44 @@ public:
             return false;
         }
         m_ended = true;
-        if (::GetExitCodeProcess(m_process.get(), &m_exitCode) == 0) {
-            m_exitCode = STILL_ACTIVE;  // the code is lost: no success can be claimed
+        DWORD exitCode = 0;
+        if (::GetExitCodeProcess(m_process.get(), &exitCode) == 0) {
+            exitCode = STILL_ACTIVE;  // the code is lost: no success can be claimed
         }
+        m_failure = exitCode == 0 ? missingFromTarget()
+                                  : "the copier ended with exit code " + std::to_string(exitCode);
         return true;
     }
 
-    bool succeeded() const override { return m_ended && m_exitCode == 0; }
+    bool succeeded() const override { return m_ended && m_failure.empty(); }
 
-    std::string failure() const override
-    {
-        return "the copier ended with exit code " + std::to_string(m_exitCode);
-    }
+    std::string failure() const override { return m_failure; }
 
 private:
+    // What the copy lacks, one problem a line; empty when every file is in the target.
+    std::string missingFromTarget() const
+    {
+        SourceTree tree;
+        walk(m_source, {}, tree);
+        std::string lines;
+        const auto add = [&lines](const std::string& problem) {
+            lines += (lines.empty() ? "" : "\n") + problem;
+        };
+        for (const CopyFailure& failure : tree.failures) {
+            add("cannot read the folder \"" + failure.path +
+                "\" to check the copy: " + failure.reason);
+        }
+        for (const std::wstring& file : checkCopy(tree, m_target).leftOut) {
+            add("the copier did not copy \"" + win32::toNarrow(file) + "\"");
+        }
+        return lines;
+    }
+
     win32::Handle m_process;
+    std::wstring m_source;
+    std::wstring m_target;
     bool m_ended = false;
-    DWORD m_exitCode = 0;
+    std::string m_failure;  // empty for a copier that ended with success
 };
 
 }  // namespace
@@ -323,19 +383,10 @@ std::vector<CopyFailure> copyFolder(const FolderCopy& copy, const CopyProgressFn
         return failures;
     }
 
-    CopyProgress done{0, 0, copy.target};
-    for (const SourceTree::File& file : tree.files) {
-        const std::wstring copied = target + L'\\' + file.relative;
-        WIN32_FILE_ATTRIBUTE_DATA data{};
-        if (::GetFileAttributesExW(copied.c_str(), GetFileExInfoStandard, &data) == 0 ||
-            isDirectory(data.dwFileAttributes) ||
-            ((std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow) != file.size) {
-            failures.push_back({CopyStep::WriteFile, win32::toNarrow(copied),
-                                "the shell's copy did not write it"});
-            continue;
-        }
-        ++done.files;
-        done.bytes += file.size;
+    const CopyCheck check = checkCopy(tree, target);
+    for (const std::wstring& file : check.leftOut) {
+        failures.push_back(
+            {CopyStep::WriteFile, win32::toNarrow(file), "the shell's copy did not write it"});
     }
     if (copy.skipEmptyFolders) {
         // The shell copies empty folders too; those it made are taken away again (a folder
@@ -346,8 +397,8 @@ std::vector<CopyFailure> copyFolder(const FolderCopy& copy, const CopyProgressFn
             }
         }
     }
-    if (progress && done.files > 0) {
-        progress(done);
+    if (progress && check.files > 0) {
+        progress({check.files, check.bytes, copy.target});
     }
     return failures;
 }
@@ -378,7 +429,8 @@ std::unique_ptr<CopierProcess> startCopier(const CopierCommand& command,
     if (launch.hProcess == nullptr) {
         return std::make_unique<UnstartedCopier>("the copier started without a process to watch");
     }
-    return std::make_unique<ShellCopier>(launch.hProcess);
+    return std::make_unique<ShellCopier>(launch.hProcess, folderPath(command.source),
+                                         folderPath(command.target));
 }
 
 std::string bundledCopier()
