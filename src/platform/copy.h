@@ -79,7 +79,9 @@ public:
     /// After poll() returned true: true when the copier ended with success.
     virtual bool succeeded() const = 0;
     /// After poll() returned true and succeeded() is false: what the copier said went wrong
-    /// (the lines of its error stream), or how it ended when it said nothing.
+    /// (the lines of its error stream), or how it ended when it said nothing. A copier whose
+    /// own words cannot be read (xcopy) and that ended with success is checked file by file
+    /// first: the files that did not arrive are its failure.
     virtual std::string failure() const = 0;
 };
 
