@@ -202,6 +202,8 @@ TEST(Scanner, TakesTheFolderAsTheChooserReturnsIt)
     EXPECT_EQ(chosenFolderPath("/a/b/"), "/a/b");
     EXPECT_EQ(chosenFolderPath("/a/b//"), "/a/b");
     EXPECT_EQ(chosenFolderPath("/"), "/");
+    // A colon is an ordinary character of a name here, not a drive's.
+    EXPECT_EQ(chosenFolderPath("/a/b:/"), "/a/b:");
     EXPECT_EQ(chosenFolderPath("rel/x"), cwd + "/rel/x");
     EXPECT_EQ(chosenFolderPath("."), cwd);
 }

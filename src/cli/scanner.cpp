@@ -113,8 +113,11 @@ std::string chosenFolderPath(const std::string& argument)
     // The system's own full-path routine: the argument is in the program's 8-bit text, which
     // the standard library reads in another encoding on Windows.
     std::string text = platform::fullPath(argument);
-    // A root keeps its separator: "/", and "E:\" as the chooser returns it.
-    while (text.size() > 1 && platform::isSeparator(text.back()) && text[text.size() - 2] != ':') {
+    // A root keeps its separator: "/", and a drive's root "E:\" as the chooser returns it.
+    const auto isRoot = [&] {
+        return text.size() == 1 || (platform::hasDrives() && text.size() == 3 && text[1] == ':');
+    };
+    while (!text.empty() && !isRoot() && platform::isSeparator(text.back())) {
         text.pop_back();
     }
     return text;
