@@ -23,8 +23,13 @@ DelayedProgress::~DelayedProgress() = default;
 
 void DelayedProgress::update(const QString& text, int value, int maximum)
 {
+    const auto now = m_clock();
+    if (m_dialog && now - m_shown < kRepaintInterval) {
+        return;
+    }
+    m_shown = now;
     if (!m_dialog) {
-        if (m_clock() - m_start < kDelay) {
+        if (now - m_start < kDelay) {
             return;
         }
         m_dialog = std::make_unique<QProgressDialog>(m_owner);
@@ -48,6 +53,12 @@ void DelayedProgress::update(const QString& text, int value, int maximum)
 void DelayedProgress::close()
 {
     m_dialog.reset();
+}
+
+void DelayedProgress::restart()
+{
+    close();
+    m_start = m_clock();
 }
 
 }  // namespace gantrel::ui

@@ -21,6 +21,8 @@ public:
 
     /// How long an operation goes on before the dialog appears.
     static constexpr std::chrono::milliseconds kDelay{500};
+    /// How often at most the shown dialog takes a new text and lets the windows repaint.
+    static constexpr std::chrono::milliseconds kRepaintInterval{50};
 
     /// The real clock.
     static std::chrono::steady_clock::time_point now();
@@ -34,17 +36,22 @@ public:
 
     /// Shows or updates the dialog when the delay has passed: `text` over a bar at `value` of
     /// `maximum` (a busy bar when `maximum` is 0); then processes pending events so that the
-    /// windows repaint. Input cannot reach the main window meanwhile: the dialog is
-    /// application-modal.
+    /// windows repaint. Updates that come quicker than kRepaintInterval after the last one
+    /// shown are passed over, so that a copy of many small files is not slowed by repainting. Input
+    /// cannot reach the main window meanwhile: the dialog is application-modal.
     void update(const QString& text, int value, int maximum);
 
     /// Closes the dialog, if shown; a later update may show it again.
     void close();
+    /// Closes the dialog and starts timing anew: the work that follows waiting for the user is
+    /// timed on its own.
+    void restart();
 
 private:
     QWidget* m_owner;
     Clock m_clock;
     std::chrono::steady_clock::time_point m_start;
+    std::chrono::steady_clock::time_point m_shown;  // when the dialog last took an update
     std::unique_ptr<QProgressDialog> m_dialog;
 };
 

@@ -50,6 +50,8 @@ std::optional<std::string> ExportInterface::chooseDestination()
     if (!m_dialogs.executeFolderDialog(m_destination)) {
         return std::nullopt;
     }
+    // The copy starts now: the time the user took over the notice and the dialog is not its.
+    m_progress.restart();
     return m_destination.folder();
 }
 

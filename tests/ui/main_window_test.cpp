@@ -430,6 +430,28 @@ TEST_F(ExportButtonsTest, ShellCopyShowsFilesBytesAndTheFolderInItsProgress)
                  QString::fromStdString((package / "Splines").string()))))
         << seen.back().toStdString();
 }
+TEST_F(ExportButtonsTest, AQuickCopyShowsNoProgressHoweverLongTheUserRead)
+{
+    completeInstallation();
+    analyse();
+    // The user takes ten seconds over the notice; the copy itself takes no time.
+    dialogs.onBox = [&] { now += 10s; };
+    bool progressShown = false;
+    QTimer watcher;
+    watcher.setInterval(0);
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        progressShown =
+            progressShown || qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+    });
+    watcher.start();
+
+    exportTo("slif_copy", package);
+
+    EXPECT_EQ(dialogs.messages.back(), kSplinesDone);
+    EXPECT_EQ(tree(package / "Splines"), splinesCopied());
+    EXPECT_FALSE(progressShown);
+}
+
 TEST_F(ExportButtonsTest, CancelShowsTheNoticeAloneAndCopiesNothing)
 {
     analyse();

@@ -29,6 +29,10 @@ TEST(ScanProgressTest, ShowsTileOfTotalFromTheDelayOnUntilClosed)
     EXPECT_EQ(dialog->maximum(), 5);
     EXPECT_TRUE(dialog->isModal());
 
+    // An update right after the last one shown is passed over; a later one is shown.
+    progress.tileScanned(3, 5);
+    EXPECT_EQ(dialog->labelText(), QStringLiteral("Tile 2 of 5"));
+    now += DelayedProgress::kRepaintInterval;
     progress.tileScanned(5, 5);
     EXPECT_EQ(dialog->labelText(), QStringLiteral("Tile 5 of 5"));
     EXPECT_TRUE(dialog->isVisible()) << "stays at the maximum until closed";
