@@ -235,5 +235,29 @@ TEST(TileClassifier, AgreesWithTheLineByLineModelOnRandomTiles)
     EXPECT_GT(tooLong, 20u);
 }
 
+TEST(ReportedReferences, LeavesOutWhatAnEarlierTileReported)
+{
+    const auto classify = [](std::string_view file, ReportedReferences& reported) {
+        TileReferences references;
+        classifyTile(std::span<const char>(file.data(), file.size()), references, reported);
+        std::vector<std::string> texts;
+        for (std::size_t i = 0; i < references.size(); ++i) {
+            texts.emplace_back(references.text(i));
+        }
+        return texts;
+    };
+    ReportedReferences reported;
+    EXPECT_EQ(classify("a\\1.sco\r\nb\\2.sli\r\na\\1.sco\r\n", reported),
+              (std::vector<std::string>{"a\\1.sco", "b\\2.sli"}));
+    EXPECT_EQ(classify("b\\2.sli\r\nc\\3.sco\r\na\\1.sco\r\nc\\3.sco\r\n", reported),
+              (std::vector<std::string>{"c\\3.sco"}));
+    // A tile that stops at a line too long to fetch reports nothing to later tiles: the scan
+    // ends at that tile, and its references are listed from its own lines alone.
+    const std::string tooLong = "d\\4.sco\r\n" + std::string(70000, 'x') + "\r\ne\\5.sco\r\n";
+    EXPECT_EQ(classify(tooLong, reported), (std::vector<std::string>{"d\\4.sco"}));
+    EXPECT_EQ(classify("e\\5.sco\r\nd\\4.sco\r\n", reported),
+              (std::vector<std::string>{"e\\5.sco", "d\\4.sco"}));
+}
+
 }  // namespace
 }  // namespace gantrel
