@@ -32,11 +32,6 @@ constexpr FILEOP_FLAGS kShellCopyFlags = FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR
 // Show command 5: the copier's console window is shown as it is.
 constexpr int kShowCopier = SW_SHOW;
 
-bool isDirectory(DWORD attributes)
-{
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
 std::uint64_t fileSize(DWORD high, DWORD low)
 {
     return (std::uint64_t{high} << 32) | low;
@@ -188,7 +183,7 @@ CopyCheck checkCopy(const SourceTree& tree, const std::wstring& target)
         std::wstring copied = target + L'\\' + file.relative;
         WIN32_FILE_ATTRIBUTE_DATA data{};
         if (::GetFileAttributesExW(copied.c_str(), GetFileExInfoStandard, &data) == 0 ||
-            isDirectory(data.dwFileAttributes) ||
+            win32::isDirectory(data.dwFileAttributes) ||
             fileSize(data.nFileSizeHigh, data.nFileSizeLow) != file.size) {
             check.leftOut.push_back(std::move(copied));
             continue;
@@ -325,7 +320,7 @@ std::optional<std::string> resolveFolder(const std::string& path)
         return std::nullopt;
     }
     const std::wstring full = folderPath(path);
-    if (!isDirectory(::GetFileAttributesW(full.c_str()))) {
+    if (!win32::isDirectory(::GetFileAttributesW(full.c_str()))) {
         return std::nullopt;
     }
     // The system found the folder whatever the case of its names; the search tells each name
@@ -372,7 +367,7 @@ std::vector<CopyFailure> copyFolder(const FolderCopy& copy, const CopyProgressFn
     std::vector<bool> existedBefore;
     for (const std::wstring& folder : tree.emptyFolders) {
         existedBefore.push_back(
-            isDirectory(::GetFileAttributesW((target + L'\\' + folder).c_str())));
+            win32::isDirectory(::GetFileAttributesW((target + L'\\' + folder).c_str())));
     }
 
     std::vector<CopyFailure> failures = std::move(tree.failures);
