@@ -201,6 +201,28 @@ TEST_F(CommandCopy, EachFolderIsCopiedByItsOwnCopierSkippingTheTopFolder)
     EXPECT_EQ(ui.messages.size(), 2u);  // the end is shown once
 }
 
+#ifdef _WIN32  // hidden and system files are Windows' own
+TEST_F(CommandCopy, HiddenAndSystemFilesAreNotRequiredOfTheCopier)
+{
+    // xcopy without /H leaves hidden and system files out, and the folders holding nothing
+    // else with them: a folder is no less copied for the desktop.ini or Thumbs.db that Windows
+    // left in it. Wine's xcopy copies the folder's own hidden files all the same, but not the
+    // subfolder, whose only file must then not be missed either.
+    const fs::path trees = game() / "Sceneryobjects" / test::pathOf(kTrees);
+    test::writeFile(trees / "desktop.ini", "[.ShellClassInfo]");
+    test::hideFile(trees / "desktop.ini", true);
+    test::writeFile(trees / "texture" / "Thumbs.db", "thumbnails");
+    test::hideFile(trees / "texture" / "Thumbs.db", false);
+    state.objectFolders = {"Sceneryobjects\\" + kTrees + "\\"};
+    CopierRun run = startCopiers(state, ExportList::ObjectFolders, ui, copier);
+    EXPECT_EQ(run.started(), 1u);
+    finish(run);
+    EXPECT_EQ(ui.messages, (std::vector<std::string>{kObjectNotice, kObjectsDone}));
+    EXPECT_EQ(test::readFile(package() / "Sceneryobjects" / test::pathOf(kTrees) / "eiche.sco"),
+              "oak");
+}
+#endif
+
 TEST_F(CommandCopy, SplineFoldersSkipTheirTopFolderAndHaveTheirOwnTexts)
 {
     state.splineFolders = {"Splines\\", "Splines\\Roads\\"};

@@ -116,6 +116,25 @@ TEST_F(CopyFolder, CopiesTheWholeTreeAndReportsProgress)
     EXPECT_EQ(progress.back().folder.find(target().string()), 0u);
 }
 
+#ifdef _WIN32  // hidden and system files are Windows' own
+TEST_F(CopyFolder, HiddenAndSystemFilesAreCopiedAndCountedToo)
+{
+    // The shell copies them, unlike xcopy without /H, so its copy is checked for them as well.
+    test::writeFile(source() / "texture" / "Thumbs.db", "thumbnails");
+    test::hideFile(source() / "texture" / "Thumbs.db", true);
+    std::vector<platform::CopyProgress> progress;
+    const auto failures =
+        platform::copyFolder({source().string(), target().string(), destination().string(), false},
+                             [&](const platform::CopyProgress& done) { progress.push_back(done); });
+
+    EXPECT_TRUE(failures.empty());
+    EXPECT_EQ(tree(target()), tree(source()));
+    ASSERT_EQ(progress.size(), 1u);
+    EXPECT_EQ(progress.back().files, 4u);
+    EXPECT_EQ(progress.back().bytes, 300000u + 5u + 3u + 10u);
+}
+#endif
+
 TEST_F(CopyFolder, SkipsEmptyFoldersWhenAsked)
 {
     fs::create_directories(target() / "empty");  // there before: it stays

@@ -104,6 +104,14 @@ bool underWine()
     return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
+void hideFile(const std::filesystem::path& file, bool system)
+{
+    const DWORD attributes = FILE_ATTRIBUTE_HIDDEN | (system ? FILE_ATTRIBUTE_SYSTEM : 0);
+    if (::SetFileAttributesW(file.c_str(), attributes) == 0) {
+        throw std::runtime_error("cannot hide " + file.string());
+    }
+}
+
 namespace {
 
 void setEnvironment(const char* name, const char* value)

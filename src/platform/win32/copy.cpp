@@ -135,8 +135,15 @@ struct SourceTree {
     std::vector<CopyFailure> failures;
 };
 
-// Walks one folder; true when it holds a file at any depth.
-bool walk(const std::wstring& folder, const std::wstring& relative, SourceTree& tree)
+// The attributes of the source files a copy leaves out, and so are not looked for after it:
+// the shell copies every file; xcopy without /H copies no hidden and no system file (the
+// desktop.ini or Thumbs.db that Explorer leaves in a texture folder).
+constexpr DWORD kShellLeavesOut = 0;
+constexpr DWORD kXcopyLeavesOut = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+
+// Walks one folder, leaving out the files with any of the attributes `leftOut`; true when it
+// holds a file at any depth.
+bool walk(const std::wstring& folder, const std::wstring& relative, DWORD leftOut, SourceTree& tree)
 {
     WIN32_FIND_DATAW found{};
     const win32::Search search(::FindFirstFileW((folder + L"\\*").c_str(), &found));
@@ -154,11 +161,13 @@ bool walk(const std::wstring& folder, const std::wstring& relative, SourceTree& 
         const std::wstring path =
             relative.empty() ? std::wstring(name) : relative + L'\\' + std::wstring(name);
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-            tree.files.push_back({path, fileSize(found.nFileSizeHigh, found.nFileSizeLow)});
+            if ((found.dwFileAttributes & leftOut) == 0) {
+                tree.files.push_back({path, fileSize(found.nFileSizeHigh, found.nFileSizeLow)});
+            }
             holdsFile = true;
         } else if ((found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
             holdsFile = true;  // a junction may lead back up the tree: its content is the shell's
-        } else if (walk(folder + L'\\' + std::wstring(name), path, tree)) {
+        } else if (walk(folder + L'\\' + std::wstring(name), path, leftOut, tree)) {
             holdsFile = true;
         } else {
             tree.emptyFolders.push_back(path);
@@ -289,7 +298,7 @@ private:
     std::string missingFromTarget() const
     {
         SourceTree tree;
-        walk(m_source, {}, tree);
+        walk(m_source, {}, kXcopyLeavesOut, tree);
         std::string lines;
         const auto add = [&lines](const std::string& problem) {
             lines += (lines.empty() ? "" : "\n") + problem;
@@ -360,7 +369,7 @@ std::vector<CopyFailure> copyFolder(const FolderCopy& copy, const CopyProgressFn
     }
 
     SourceTree tree;
-    walk(source, {}, tree);
+    walk(source, {}, kShellLeavesOut, tree);
     if (!tree.failures.empty() && tree.failures.front().path == win32::toNarrow(source)) {
         return std::move(tree.failures);  // the source itself cannot be read: nothing to copy
     }
