@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -19,6 +21,7 @@
 
 #include "platform/copy.h"
 #include "platform/platform.h"
+#include "platform/win32/xcopy.h"
 
 namespace gantrel::platform {
 namespace {
@@ -284,8 +287,7 @@ public:
         if (::GetExitCodeProcess(m_process.get(), &exitCode) == 0) {
             exitCode = STILL_ACTIVE;  // the code is lost: no success can be claimed
         }
-        m_failure = exitCode == 0 ? missingFromTarget()
-                                  : "the copier ended with exit code " + std::to_string(exitCode);
+        m_failure = win32::xcopyFailure(exitCode, [this] { return missingFromTarget(); });
         return true;
     }
 
@@ -321,6 +323,42 @@ private:
 };
 
 }  // namespace
+
+namespace win32 {
+
+std::string xcopyFailure(std::uint32_t exitCode, const std::function<std::string()>& checkCopy)
+{
+    if (exitCode == 0) {
+        return checkCopy();
+    }
+    constexpr std::uint32_t kNoFilesFound = 1;
+    struct Known {
+        std::uint32_t code;
+        std::string_view text;
+    };
+    static constexpr Known kXcopyCodes[] = {
+        {kNoFilesFound, "no files were found to copy"},
+        {2, "the copy was stopped with Ctrl+C"},
+        {4,
+         "initialisation error (not enough memory or disk space, or an invalid drive name "
+         "or syntax)"},
+        {5, "a disk write error"},
+    };
+    std::string reason = "the copier ended with exit code " + std::to_string(exitCode);
+    const auto* known = std::find_if(std::begin(kXcopyCodes), std::end(kXcopyCodes),
+                                     [exitCode](const Known& k) { return k.code == exitCode; });
+    if (known != std::end(kXcopyCodes)) {
+        reason += ": " + std::string(known->text);
+    }
+    if (exitCode != kNoFilesFound) {
+        return reason;
+    }
+    // Nothing to copy is no failure when nothing is missing from the copy either.
+    const std::string missing = checkCopy();
+    return missing.empty() ? missing : reason + "\n" + missing;
+}
+
+}  // namespace win32
 
 std::optional<std::string> resolveFolder(const std::string& path)
 {
