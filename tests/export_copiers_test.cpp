@@ -340,21 +340,29 @@ TEST_F(CommandCopy, ACopierThatCannotStartIsReported)
                                       "the copier could not be started: No such file or directory");
 }
 
+#endif
+
 TEST_F(CommandCopy, ALinkInTheDestinationThatLeadsOutStartsNoCopier)
 {
     fs::create_directories(m_dir.path() / "outside");
-    fs::create_directory_symlink(m_dir.path() / "outside", package() / "Sceneryobjects");
+    if (!test::makeFolderLink(m_dir.path() / "outside", package() / "Sceneryobjects")) {
+        ASSERT_TRUE(test::underWine()) << "cannot make a folder link";
+        GTEST_SKIP() << "Wine makes neither junctions nor symbolic links";
+    }
     state.objectFolders = {"Sceneryobjects\\" + kTrees + "\\"};
     CopierRun run = startCopiers(state, ExportList::ObjectFolders, ui, copier);
     EXPECT_EQ(run.started(), 0u);
     EXPECT_TRUE(run.finished());
+    // The copier on POSIX names the target it refuses; Windows names the junction, as its shell
+    // export does.
+    const std::string refused = test::isWindows()
+                                    ? (package() / "Sceneryobjects").string()
+                                    : package().string() + "/Sceneryobjects/" + kTrees + "/";
     EXPECT_EQ(ui.messages.back(), "These folders could not be copied:\nSceneryobjects\\" + kTrees +
-                                      "\\: \"" + package().string() + "/Sceneryobjects/" + kTrees +
-                                      "/\" leads out of the destination folder");
+                                      "\\: \"" + refused +
+                                      "\" leads out of the destination folder");
     EXPECT_EQ(tree(m_dir.path() / "outside"), Tree{});
 }
-
-#endif
 
 TEST_F(CommandCopy, TheInstallationStaysAsItWas)
 {

@@ -19,6 +19,7 @@
 #include <utility>
 #include <vector>
 
+#include "export/export_texts.h"
 #include "platform/copy.h"
 #include "platform/platform.h"
 #include "platform/win32/xcopy.h"
@@ -210,7 +211,7 @@ CopyCheck checkCopy(const SourceTree& tree, const std::wstring& target)
 }
 
 // The first folder from below the boundary down to the target that is a link or a junction:
-// the shell would write through it to wherever it leads.
+// the shell or xcopy would write through it to wherever it leads.
 std::optional<std::wstring> linkOnTheWay(const std::wstring& boundary, const std::wstring& target)
 {
     for (std::size_t end = boundary.size() + 1; end <= target.size(); ++end) {
@@ -448,9 +449,15 @@ std::vector<CopyFailure> copyFolder(const FolderCopy& copy, const CopyProgressFn
 std::unique_ptr<CopierProcess> startCopier(const CopierCommand& command,
                                            const std::string& /*copier*/)
 {
-    if (liesBelow(folderPath(command.target), folderPath(command.source))) {
+    const std::wstring source = folderPath(command.source);
+    const std::wstring target = folderPath(command.target);
+    if (liesBelow(target, source)) {
         // xcopy would copy its own copy again, or refuse; the installation stays as it is.
         return std::make_unique<UnstartedCopier>(std::string(kDestinationInSource));
+    }
+    if (const auto link = linkOnTheWay(folderPath(command.destination), target)) {
+        // xcopy would write through it to wherever it leads: the same refusal as the shell's.
+        return std::make_unique<UnstartedCopier>(outsideDestinationReason(win32::toNarrow(*link)));
     }
     SHELLEXECUTEINFOA launch{};
     launch.cbSize = sizeof launch;
@@ -471,8 +478,7 @@ std::unique_ptr<CopierProcess> startCopier(const CopierCommand& command,
     if (launch.hProcess == nullptr) {
         return std::make_unique<UnstartedCopier>("the copier started without a process to watch");
     }
-    return std::make_unique<ShellCopier>(launch.hProcess, folderPath(command.source),
-                                         folderPath(command.target));
+    return std::make_unique<ShellCopier>(launch.hProcess, source, target);
 }
 
 std::string bundledCopier()
