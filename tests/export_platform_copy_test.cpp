@@ -13,6 +13,9 @@
 
 #include "platform/platform.h"
 #include "support/test_support.h"
+#ifdef _WIN32
+#include "platform/win32/xcopy.h"
+#endif
 
 namespace gantrel {
 namespace {
@@ -115,6 +118,25 @@ TEST_F(CopyFolder, CopiesTheWholeTreeAndReportsProgress)
     EXPECT_EQ(progress.back().bytes, 300000u + 5u + 3u);
     EXPECT_EQ(progress.back().folder.find(target().string()), 0u);
 }
+
+#ifdef _WIN32  // hidden and system files are Windows' own
+TEST_F(CopyFolder, HiddenAndSystemFilesAreCopiedAndCountedToo)
+{
+    // The shell copies them, unlike xcopy without /H, so its copy is checked for them as well.
+    test::writeFile(source() / "texture" / "Thumbs.db", "thumbnails");
+    test::hideFile(source() / "texture" / "Thumbs.db", true);
+    std::vector<platform::CopyProgress> progress;
+    const auto failures =
+        platform::copyFolder({source().string(), target().string(), destination().string(), false},
+                             [&](const platform::CopyProgress& done) { progress.push_back(done); });
+
+    EXPECT_TRUE(failures.empty());
+    EXPECT_EQ(tree(target()), tree(source()));
+    ASSERT_EQ(progress.size(), 1u);
+    EXPECT_EQ(progress.back().files, 4u);
+    EXPECT_EQ(progress.back().bytes, 300000u + 5u + 3u + 10u);
+}
+#endif
 
 TEST_F(CopyFolder, SkipsEmptyFoldersWhenAsked)
 {
@@ -283,6 +305,53 @@ TEST_F(CopyFolder, ALinkLoopInTheSourceEndsTheWalk)
 }
 
 #endif  // _WIN32
+
+#ifdef _WIN32  // xcopy is Windows' own
+// The look at the target after xcopy, made up: what it finds missing, and how often it looked.
+class XcopyEnd : public ::testing::Test {
+protected:
+    std::function<std::string()> check(std::string missing)
+    {
+        return [this, missing] {
+            ++looks;
+            return missing;
+        };
+    }
+    int looks = 0;
+};
+
+TEST_F(XcopyEnd, SuccessIsWhatTheLookAtTheTargetFinds)
+{
+    EXPECT_EQ(platform::win32::xcopyFailure(0, check("")), "");
+    EXPECT_EQ(platform::win32::xcopyFailure(0, check("the copier did not copy \"a.sco\"")),
+              "the copier did not copy \"a.sco\"");
+    EXPECT_EQ(looks, 2);
+}
+
+TEST_F(XcopyEnd, NoFilesFoundIsSuccessWhenNothingIsMissing)
+{
+    EXPECT_EQ(platform::win32::xcopyFailure(1, check("")), "");
+    EXPECT_EQ(platform::win32::xcopyFailure(1, check("the copier did not copy \"a.sco\"")),
+              "the copier ended with exit code 1: no files were found to copy\n"
+              "the copier did not copy \"a.sco\"");
+    EXPECT_EQ(looks, 2);
+}
+
+TEST_F(XcopyEnd, OtherCodesAreFailuresInWordsWithTheCode)
+{
+    const std::string ended = "the copier ended with exit code ";
+    EXPECT_EQ(platform::win32::xcopyFailure(2, check("")),
+              ended + "2: the copy was stopped with Ctrl+C");
+    EXPECT_EQ(platform::win32::xcopyFailure(4, check("")),
+              ended +
+                  "4: initialisation error (not enough memory or disk space, or an invalid drive "
+                  "name or syntax)");
+    EXPECT_EQ(platform::win32::xcopyFailure(5, check("")), ended + "5: a disk write error");
+    EXPECT_EQ(platform::win32::xcopyFailure(3, check("")), ended + "3");
+    EXPECT_EQ(platform::win32::xcopyFailure(259, check("")), ended + "259");
+    EXPECT_EQ(looks, 0);  // a failed copy is not looked at
+}
+#endif
 
 }  // namespace
 }  // namespace gantrel

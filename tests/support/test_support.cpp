@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <stdexcept>
 #include <system_error>
@@ -16,6 +17,7 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+#include <winioctl.h>
 #else
 #include <fcntl.h>
 #include <spawn.h>
@@ -102,6 +104,54 @@ bool underWine()
 {
     const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
     return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+void hideFile(const std::filesystem::path& file, bool system)
+{
+    const DWORD attributes = FILE_ATTRIBUTE_HIDDEN | (system ? FILE_ATTRIBUTE_SYSTEM : 0);
+    if (::SetFileAttributesW(file.c_str(), attributes) == 0) {
+        throw std::runtime_error("cannot hide " + file.string());
+    }
+}
+
+bool makeFolderLink(const std::filesystem::path& target, const std::filesystem::path& link)
+{
+    if (::CreateDirectoryW(link.c_str(), nullptr) == 0) {
+        return false;
+    }
+    // A junction is a folder with a mount point's reparse data: the tag, the data's length,
+    // the offsets and lengths in bytes of the name the system follows and of the name it
+    // shows, and both names, each ending in a NUL.
+    const std::wstring shown = std::filesystem::absolute(target).wstring();
+    const std::wstring followed = L"\\??\\" + shown;
+    const auto bytes = [](std::size_t units) { return static_cast<WORD>(units * sizeof(WCHAR)); };
+    std::vector<WORD> data = {LOWORD(IO_REPARSE_TAG_MOUNT_POINT),
+                              HIWORD(IO_REPARSE_TAG_MOUNT_POINT),
+                              bytes(4 + followed.size() + 1 + shown.size() + 1),
+                              0,
+                              0,
+                              bytes(followed.size()),
+                              bytes(followed.size() + 1),
+                              bytes(shown.size())};
+    data.insert(data.end(), followed.begin(), followed.end());
+    data.push_back(0);
+    data.insert(data.end(), shown.begin(), shown.end());
+    data.push_back(0);
+
+    bool made = false;
+    if (const HANDLE folder =
+            ::CreateFileW(link.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                          FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        folder != INVALID_HANDLE_VALUE) {
+        const std::unique_ptr<void, decltype(&::CloseHandle)> closes(folder, &::CloseHandle);
+        DWORD returned = 0;
+        made = ::DeviceIoControl(folder, FSCTL_SET_REPARSE_POINT, data.data(), bytes(data.size()),
+                                 nullptr, 0, &returned, nullptr) != 0;
+    }
+    if (!made) {
+        ::RemoveDirectoryW(link.c_str());
+    }
+    return made;
 }
 
 namespace {
@@ -228,6 +278,13 @@ std::string_view newProfileLineBreak()
 bool underWine()
 {
     return false;
+}
+
+bool makeFolderLink(const std::filesystem::path& target, const std::filesystem::path& link)
+{
+    std::error_code error;
+    std::filesystem::create_directory_symlink(target, link, error);
+    return !error;
 }
 
 namespace {

@@ -49,6 +49,17 @@ std::string_view newProfileLineBreak();
 /// Windows' in places; false everywhere else.
 bool underWine();
 
+#ifdef _WIN32
+/// Gives a file the hidden attribute, and the system attribute too when `system`, as Windows
+/// gives them to the desktop.ini and Thumbs.db it leaves in folders. POSIX has neither.
+void hideFile(const std::filesystem::path& file, bool system);
+#endif
+
+/// Makes `link` a new folder that leads to the folder `target`: a symbolic link on POSIX, a
+/// junction on Windows (which takes no privilege, unlike a symbolic link there). False when the
+/// system makes neither: Wine does not.
+bool makeFolderLink(const std::filesystem::path& target, const std::filesystem::path& link);
+
 /// How a program started by a test ended: its exit status (-1 when it could not be started or
 /// did not exit), and what it wrote to its output and error streams, line breaks as "\n".
 struct Ended {

@@ -12,13 +12,17 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "export/export_texts.h"
 #include "platform/copy.h"
 #include "platform/platform.h"
+#include "platform/win32/xcopy.h"
 
 namespace gantrel::platform {
 namespace {
@@ -31,11 +35,6 @@ constexpr FILEOP_FLAGS kShellCopyFlags = FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR
 
 // Show command 5: the copier's console window is shown as it is.
 constexpr int kShowCopier = SW_SHOW;
-
-bool isDirectory(DWORD attributes)
-{
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
 
 std::uint64_t fileSize(DWORD high, DWORD low)
 {
@@ -140,8 +139,15 @@ struct SourceTree {
     std::vector<CopyFailure> failures;
 };
 
-// Walks one folder; true when it holds a file at any depth.
-bool walk(const std::wstring& folder, const std::wstring& relative, SourceTree& tree)
+// The attributes of the source files a copy leaves out, and so are not looked for after it:
+// the shell copies every file; xcopy without /H copies no hidden and no system file (the
+// desktop.ini or Thumbs.db that Explorer leaves in a texture folder).
+constexpr DWORD kShellLeavesOut = 0;
+constexpr DWORD kXcopyLeavesOut = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+
+// Walks one folder, leaving out the files with any of the attributes `leftOut`; true when it
+// holds a file at any depth.
+bool walk(const std::wstring& folder, const std::wstring& relative, DWORD leftOut, SourceTree& tree)
 {
     WIN32_FIND_DATAW found{};
     const win32::Search search(::FindFirstFileW((folder + L"\\*").c_str(), &found));
@@ -159,11 +165,13 @@ bool walk(const std::wstring& folder, const std::wstring& relative, SourceTree& 
         const std::wstring path =
             relative.empty() ? std::wstring(name) : relative + L'\\' + std::wstring(name);
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-            tree.files.push_back({path, fileSize(found.nFileSizeHigh, found.nFileSizeLow)});
+            if ((found.dwFileAttributes & leftOut) == 0) {
+                tree.files.push_back({path, fileSize(found.nFileSizeHigh, found.nFileSizeLow)});
+            }
             holdsFile = true;
         } else if ((found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
             holdsFile = true;  // a junction may lead back up the tree: its content is the shell's
-        } else if (walk(folder + L'\\' + std::wstring(name), path, tree)) {
+        } else if (walk(folder + L'\\' + std::wstring(name), path, leftOut, tree)) {
             holdsFile = true;
         } else {
             tree.emptyFolders.push_back(path);
@@ -188,7 +196,7 @@ CopyCheck checkCopy(const SourceTree& tree, const std::wstring& target)
         std::wstring copied = target + L'\\' + file.relative;
         WIN32_FILE_ATTRIBUTE_DATA data{};
         if (::GetFileAttributesExW(copied.c_str(), GetFileExInfoStandard, &data) == 0 ||
-            isDirectory(data.dwFileAttributes) ||
+            win32::isDirectory(data.dwFileAttributes) ||
             fileSize(data.nFileSizeHigh, data.nFileSizeLow) != file.size) {
             check.leftOut.push_back(std::move(copied));
             continue;
@@ -203,7 +211,7 @@ CopyCheck checkCopy(const SourceTree& tree, const std::wstring& target)
 }
 
 // The first folder from below the boundary down to the target that is a link or a junction:
-// the shell would write through it to wherever it leads.
+// the shell or xcopy would write through it to wherever it leads.
 std::optional<std::wstring> linkOnTheWay(const std::wstring& boundary, const std::wstring& target)
 {
     for (std::size_t end = boundary.size() + 1; end <= target.size(); ++end) {
@@ -280,8 +288,7 @@ public:
         if (::GetExitCodeProcess(m_process.get(), &exitCode) == 0) {
             exitCode = STILL_ACTIVE;  // the code is lost: no success can be claimed
         }
-        m_failure = exitCode == 0 ? missingFromTarget()
-                                  : "the copier ended with exit code " + std::to_string(exitCode);
+        m_failure = win32::xcopyFailure(exitCode, [this] { return missingFromTarget(); });
         return true;
     }
 
@@ -294,7 +301,7 @@ private:
     std::string missingFromTarget() const
     {
         SourceTree tree;
-        walk(m_source, {}, tree);
+        walk(m_source, {}, kXcopyLeavesOut, tree);
         std::string lines;
         const auto add = [&lines](const std::string& problem) {
             lines += (lines.empty() ? "" : "\n") + problem;
@@ -318,6 +325,42 @@ private:
 
 }  // namespace
 
+namespace win32 {
+
+std::string xcopyFailure(std::uint32_t exitCode, const std::function<std::string()>& checkCopy)
+{
+    if (exitCode == 0) {
+        return checkCopy();
+    }
+    constexpr std::uint32_t kNoFilesFound = 1;
+    struct Known {
+        std::uint32_t code;
+        std::string_view text;
+    };
+    static constexpr Known kXcopyCodes[] = {
+        {kNoFilesFound, "no files were found to copy"},
+        {2, "the copy was stopped with Ctrl+C"},
+        {4,
+         "initialisation error (not enough memory or disk space, or an invalid drive name "
+         "or syntax)"},
+        {5, "a disk write error"},
+    };
+    std::string reason = "the copier ended with exit code " + std::to_string(exitCode);
+    const auto* known = std::find_if(std::begin(kXcopyCodes), std::end(kXcopyCodes),
+                                     [exitCode](const Known& k) { return k.code == exitCode; });
+    if (known != std::end(kXcopyCodes)) {
+        reason += ": " + std::string(known->text);
+    }
+    if (exitCode != kNoFilesFound) {
+        return reason;
+    }
+    // Nothing to copy is no failure when nothing is missing from the copy either.
+    const std::string missing = checkCopy();
+    return missing.empty() ? missing : reason + "\n" + missing;
+}
+
+}  // namespace win32
+
 std::optional<std::string> resolveFolder(const std::string& path)
 {
     // A wildcard would make a pattern of the search below, and no folder name holds one.
@@ -325,7 +368,7 @@ std::optional<std::string> resolveFolder(const std::string& path)
         return std::nullopt;
     }
     const std::wstring full = folderPath(path);
-    if (!isDirectory(::GetFileAttributesW(full.c_str()))) {
+    if (!win32::isDirectory(::GetFileAttributesW(full.c_str()))) {
         return std::nullopt;
     }
     // The system found the folder whatever the case of its names; the search tells each name
@@ -365,14 +408,14 @@ std::vector<CopyFailure> copyFolder(const FolderCopy& copy, const CopyProgressFn
     }
 
     SourceTree tree;
-    walk(source, {}, tree);
+    walk(source, {}, kShellLeavesOut, tree);
     if (!tree.failures.empty() && tree.failures.front().path == win32::toNarrow(source)) {
         return std::move(tree.failures);  // the source itself cannot be read: nothing to copy
     }
     std::vector<bool> existedBefore;
     for (const std::wstring& folder : tree.emptyFolders) {
         existedBefore.push_back(
-            isDirectory(::GetFileAttributesW((target + L'\\' + folder).c_str())));
+            win32::isDirectory(::GetFileAttributesW((target + L'\\' + folder).c_str())));
     }
 
     std::vector<CopyFailure> failures = std::move(tree.failures);
@@ -406,9 +449,15 @@ std::vector<CopyFailure> copyFolder(const FolderCopy& copy, const CopyProgressFn
 std::unique_ptr<CopierProcess> startCopier(const CopierCommand& command,
                                            const std::string& /*copier*/)
 {
-    if (liesBelow(folderPath(command.target), folderPath(command.source))) {
+    const std::wstring source = folderPath(command.source);
+    const std::wstring target = folderPath(command.target);
+    if (liesBelow(target, source)) {
         // xcopy would copy its own copy again, or refuse; the installation stays as it is.
         return std::make_unique<UnstartedCopier>(std::string(kDestinationInSource));
+    }
+    if (const auto link = linkOnTheWay(folderPath(command.destination), target)) {
+        // xcopy would write through it to wherever it leads: the same refusal as the shell's.
+        return std::make_unique<UnstartedCopier>(outsideDestinationReason(win32::toNarrow(*link)));
     }
     SHELLEXECUTEINFOA launch{};
     launch.cbSize = sizeof launch;
@@ -429,8 +478,7 @@ std::unique_ptr<CopierProcess> startCopier(const CopierCommand& command,
     if (launch.hProcess == nullptr) {
         return std::make_unique<UnstartedCopier>("the copier started without a process to watch");
     }
-    return std::make_unique<ShellCopier>(launch.hProcess, folderPath(command.source),
-                                         folderPath(command.target));
+    return std::make_unique<ShellCopier>(launch.hProcess, source, target);
 }
 
 std::string bundledCopier()

@@ -16,11 +16,6 @@
 namespace gantrel::platform {
 namespace {
 
-bool isDirectory(DWORD attributes)
-{
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
 [[noreturn]] void failToOpen(const std::wstring& path, DWORD code)
 {
     throw Error(openErrorText(win32::toNarrow(win32::fullPathWide(path)), win32::systemText(code),
@@ -46,20 +41,7 @@ bool hasDrives()
 
 std::string fullPath(const std::string& path)
 {
-    if (path.empty()) {
-        return path;
-    }
-    DWORD size = ::GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
-    while (size != 0) {
-        std::string buffer(size, '\0');
-        const DWORD length = ::GetFullPathNameA(path.c_str(), size, buffer.data(), nullptr);
-        if (length < size) {
-            buffer.resize(length);
-            return length == 0 ? path : buffer;
-        }
-        size = length;
-    }
-    return path;
+    return win32::toNarrow(win32::fullPathWide(win32::toWide(path)));
 }
 
 std::vector<std::string> findTiles(const std::string& folder)
@@ -88,7 +70,7 @@ std::vector<std::string> findTiles(const std::string& folder)
 
 bool directoryExists(const std::string& path)
 {
-    return !path.empty() && isDirectory(::GetFileAttributesA(path.c_str()));
+    return !path.empty() && win32::isDirectory(::GetFileAttributesA(path.c_str()));
 }
 
 // Nothing to keep between lookups: the system answers each one itself.
@@ -107,7 +89,7 @@ bool FileLookup::fileExists(std::string_view path)
     }
     const std::string text(path);
     const DWORD attributes = ::GetFileAttributesA(text.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !isDirectory(attributes);
+    return attributes != INVALID_FILE_ATTRIBUTES && !win32::isDirectory(attributes);
 }
 
 bool readTile(const std::string& path, std::vector<char>& bytes, std::uint64_t maxSize)

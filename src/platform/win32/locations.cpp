@@ -15,11 +15,6 @@ namespace {
 // The longest path the system handles, in bytes of the ANSI code page.
 constexpr std::size_t kLongestPath = 32767 * 2;
 
-bool isDirectory(DWORD attributes)
-{
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
 std::string withoutTrailingSeparators(std::string path)
 {
     while (!path.empty() && isSeparator(path.back())) {
@@ -72,7 +67,7 @@ std::string userSettingsFolder()
 
 bool folderWritable(const std::string& folder)
 {
-    if (folder.empty() || !isDirectory(::GetFileAttributesA(folder.c_str()))) {
+    if (folder.empty() || !win32::isDirectory(::GetFileAttributesA(folder.c_str()))) {
         return false;
     }
     // A folder's read-only attribute says nothing about creating files in it, and its access

@@ -31,6 +31,11 @@ std::wstring fullPathWide(const std::wstring& path)
     return path;
 }
 
+bool isDirectory(DWORD attributes)
+{
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 std::string systemText(DWORD code)
 {
     wchar_t* buffer = nullptr;

@@ -58,6 +58,10 @@ std::string toNarrow(std::wstring_view text);
 /// GetFullPathNameW's answer; the path itself when the system cannot make it absolute.
 std::wstring fullPathWide(const std::wstring& path);
 
+/// True for the attributes of a folder; false for a file and for INVALID_FILE_ATTRIBUTES (no
+/// such entry).
+bool isDirectory(DWORD attributes);
+
 /// The system's own words for an error code, exactly as FormatMessageW gives them, line break
 /// at the end included; empty when the system has no text for the code.
 std::string systemText(DWORD code);
