@@ -22,6 +22,7 @@
 #include "platform/platform.h"
 #include "platform/posix/fold_name.h"
 #include "platform/posix/handles.h"
+#include "platform/unstarted_copier.h"
 
 extern char** environ;
 
@@ -405,18 +406,6 @@ private:
     std::vector<Identity> m_avoid;       // the boundary and the target: never walked into
     std::vector<Identity> m_ancestors;   // the source folders being walked, against link loops
     std::vector<std::string> m_pending;  // target folders made with their first file
-};
-
-// A copier that could not be started: it has ended, with the reason.
-class UnstartedCopier final : public CopierProcess {
-public:
-    explicit UnstartedCopier(std::string reason) : m_reason(std::move(reason)) {}
-    bool poll() override { return true; }
-    bool succeeded() const override { return false; }
-    std::string failure() const override { return m_reason; }
-
-private:
-    std::string m_reason;
 };
 
 // A copier process; its error stream arrives through a pipe read without blocking, so that a
