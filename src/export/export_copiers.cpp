@@ -21,21 +21,19 @@ bool CopierRun::poll()
     }
     bool running = false;
     for (Copier& copier : m_copiers) {
-        if (copier.ended) {
-            continue;
-        }
-        if (!copier.process->poll()) {
-            running = true;
-            continue;
-        }
-        copier.ended = true;
+        copier.ended = copier.ended || copier.process->poll();
+        running = running || !copier.ended;
+    }
+    if (running) {
+        return false;
+    }
+    // Asked only now: the copiers of nested folders write the same files, and a copier that
+    // checks its copy must not see another one's files half-written.
+    for (const Copier& copier : m_copiers) {
         if (!copier.process->succeeded()) {
             m_failures.push_back(
                 {copier.index, {copier.entry, copierReason(copier.process->failure())}});
         }
-    }
-    if (running) {
-        return false;
     }
     m_finished = true;
     if (m_failures.empty()) {

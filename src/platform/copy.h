@@ -76,7 +76,8 @@ public:
     /// Looks at the process without waiting (reading what it wrote to its error stream so far);
     /// true once it has ended. Ending is seen once: later calls return true and change nothing.
     virtual bool poll() = 0;
-    /// After poll() returned true: true when the copier ended with success.
+    /// After poll() returned true: true when the copier ended with success. A copier may look
+    /// at what it copied here, so an export asks only once all its copiers have ended.
     virtual bool succeeded() const = 0;
     /// After poll() returned true and succeeded() is false: what the copier said went wrong
     /// (the lines of its error stream), or how it ended when it said nothing. A copier whose

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <functional>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -22,6 +23,7 @@
 #include "export/export_texts.h"
 #include "platform/copy.h"
 #include "platform/platform.h"
+#include "platform/unstarted_copier.h"
 #include "platform/win32/xcopy.h"
 
 namespace gantrel::platform {
@@ -252,18 +254,6 @@ int shellCopy(const std::wstring& source, const std::wstring& target, bool& abor
     return result;
 }
 
-// A copier that could not be started: it has ended, with the reason.
-class UnstartedCopier final : public CopierProcess {
-public:
-    explicit UnstartedCopier(std::string reason) : m_reason(std::move(reason)) {}
-    bool poll() override { return true; }
-    bool succeeded() const override { return false; }
-    std::string failure() const override { return m_reason; }
-
-private:
-    std::string m_reason;
-};
-
 // A started xcopy, watched through its process handle. It writes to a console of its own,
 // which nobody reads: its exit code is all it tells, and an exit code of 0 is not enough
 // (Wine's xcopy does not know /J, copies the folder's own files only and still exits with 0).
@@ -284,19 +274,27 @@ public:
             return false;
         }
         m_ended = true;
-        DWORD exitCode = 0;
-        if (::GetExitCodeProcess(m_process.get(), &exitCode) == 0) {
-            exitCode = STILL_ACTIVE;  // the code is lost: no success can be claimed
+        if (::GetExitCodeProcess(m_process.get(), &m_exitCode) == 0) {
+            m_exitCode = STILL_ACTIVE;  // the code is lost: no success can be claimed
         }
-        m_failure = win32::xcopyFailure(exitCode, [this] { return missingFromTarget(); });
         return true;
     }
 
-    bool succeeded() const override { return m_ended && m_failure.empty(); }
+    bool succeeded() const override { return m_ended && outcome().empty(); }
 
-    std::string failure() const override { return m_failure; }
+    std::string failure() const override { return outcome(); }
 
 private:
+    // The copy is looked at when first asked for, which the export does once all its copiers
+    // have ended: another copier may be writing the same files until then.
+    const std::string& outcome() const
+    {
+        if (!m_failure) {
+            m_failure = win32::xcopyFailure(m_exitCode, [this] { return missingFromTarget(); });
+        }
+        return *m_failure;
+    }
+
     // What the copy lacks, one problem a line; empty when every file is in the target.
     std::string missingFromTarget() const
     {
@@ -320,7 +318,8 @@ private:
     std::wstring m_source;
     std::wstring m_target;
     bool m_ended = false;
-    std::string m_failure;  // empty for a copier that ended with success
+    DWORD m_exitCode = 0;
+    mutable std::optional<std::string> m_failure;  // empty for a copier that ended with success
 };
 
 }  // namespace
