@@ -99,6 +99,13 @@ protected:
     fs::path source() const { return m_dir.path() / "game" / "Sceneryobjects" / "Houses"; }
     fs::path destination() const { return m_dir.path() / "package"; }
     fs::path target() const { return destination() / "Sceneryobjects" / "Houses"; }
+    // Copies the source into the target below the destination, recording the progress.
+    std::vector<CopyFailure> copyRecording(std::vector<platform::CopyProgress>& progress) const
+    {
+        return platform::copyFolder(
+            {source().string(), target().string(), destination().string(), false},
+            [&](const platform::CopyProgress& done) { progress.push_back(done); });
+    }
 
     test::TempDir m_dir;
 };
@@ -106,9 +113,7 @@ protected:
 TEST_F(CopyFolder, CopiesTheWholeTreeAndReportsProgress)
 {
     std::vector<platform::CopyProgress> progress;
-    const auto failures =
-        platform::copyFolder({source().string(), target().string(), destination().string(), false},
-                             [&](const platform::CopyProgress& done) { progress.push_back(done); });
+    const auto failures = copyRecording(progress);
 
     EXPECT_TRUE(failures.empty());
     EXPECT_EQ(tree(target()), tree(source()));
@@ -126,9 +131,7 @@ TEST_F(CopyFolder, HiddenAndSystemFilesAreCopiedAndCountedToo)
     test::writeFile(source() / "texture" / "Thumbs.db", "thumbnails");
     test::hideFile(source() / "texture" / "Thumbs.db", true);
     std::vector<platform::CopyProgress> progress;
-    const auto failures =
-        platform::copyFolder({source().string(), target().string(), destination().string(), false},
-                             [&](const platform::CopyProgress& done) { progress.push_back(done); });
+    const auto failures = copyRecording(progress);
 
     EXPECT_TRUE(failures.empty());
     EXPECT_EQ(tree(target()), tree(source()));
