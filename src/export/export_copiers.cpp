@@ -78,7 +78,7 @@ CopierRun startCopiers(const WindowState& state, ExportList which, ExportUi& ui,
         }
         const std::string target = targetOf(*destination, entry);
         if (!staysInside(*destination, target)) {
-            run.m_failures.push_back({index, {entry, outsideDestinationReason(target)}});
+            run.m_failures.push_back({index, {entry, platform::outsideDestinationReason(target)}});
             continue;
         }
         const std::optional<std::string> source = platform::resolveFolder(root + entry);

@@ -44,7 +44,7 @@ void copyUsedFolders(const WindowState& state, ExportList which, ExportUi& ui)
         }
         const std::string target = targetOf(*destination, entry);
         if (!staysInside(*destination, target)) {
-            failures.push_back({entry, outsideDestinationReason(target)});
+            failures.push_back({entry, platform::outsideDestinationReason(target)});
             continue;
         }
         if (sameFolder(*folder, target)) {

@@ -48,11 +48,6 @@ std::string missingFolderReason(const std::string& path)
     return "no such folder \"" + path + "\"";
 }
 
-std::string outsideDestinationReason(const std::string& path)
-{
-    return "\"" + path + "\" leads out of the destination folder";
-}
-
 std::string copyFailureText(const platform::CopyFailure& failure)
 {
     const std::string quoted = "\"" + failure.path + "\"";
@@ -66,7 +61,7 @@ std::string copyFailureText(const platform::CopyFailure& failure)
         case platform::CopyStep::WriteFile:
             return "cannot write " + quoted + ": " + failure.reason;
         case platform::CopyStep::OutsideDestination:
-            return outsideDestinationReason(failure.path);
+            return platform::outsideDestinationReason(failure.path);
         case platform::CopyStep::ShellOperation:
             break;
     }

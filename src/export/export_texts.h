@@ -33,8 +33,6 @@ std::string failureReport(const std::vector<FolderFailure>& failures);
 std::string unsafeEntryReason();
 /// Why: the source folder is not in the installation.
 std::string missingFolderReason(const std::string& path);
-/// Why: the target path leads out of the destination folder (a link in the destination).
-std::string outsideDestinationReason(const std::string& path);
 
 /// One thing a folder copy could not do, in words: the step, the path and the system's reason.
 std::string copyFailureText(const platform::CopyFailure& failure);

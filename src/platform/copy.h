@@ -39,6 +39,10 @@ struct CopyFailure {
     std::string reason;
 };
 
+/// Why a path was not written: it leads out of the destination folder (through a link in the
+/// destination). Every copy, the program's own and the system's, says it in these words.
+std::string outsideDestinationReason(const std::string& path);
+
 /// The folder a path names, found as the native file system finds names: each component without
 /// regard to case (the exact spelling first, else the first entry that matches), "\" and "/"
 /// both taken as separators, "." and ".." resolved lexically. Returns the path with the names as

@@ -20,7 +20,6 @@
 #include <utility>
 #include <vector>
 
-#include "export/export_texts.h"
 #include "platform/copy.h"
 #include "platform/platform.h"
 #include "platform/unstarted_copier.h"
