@@ -157,8 +157,17 @@ TEST_F(Copier, ATargetInsideTheSourceIsNeverCopiedIntoItself)
     }
     EXPECT_EQ(after, before);
 
-    EXPECT_EQ(run({source().string(), source().string()}).status, kCopyDone);
-    EXPECT_EQ(test::readFile(source() / "house.sco"), "house");
+    // Copied onto itself, or into the folder that holds it, the source would be written over.
+    const Tree whole = tree(source());
+    for (const fs::path& target : {source(), source().parent_path()}) {
+        const Ended refused = run({source().string(), target.string()});
+        EXPECT_EQ(refused.status, kCopyFailed);
+        EXPECT_EQ(refused.err.find("gantrel-copy: the copy to \"" + target.string() +
+                                   "\" was refused: the target folder "),
+                  0u)
+            << refused.err;
+    }
+    EXPECT_EQ(tree(source()), whole);
 }
 
 TEST_F(Copier, HelpAndVersion)

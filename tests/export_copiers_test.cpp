@@ -1,4 +1,5 @@
 #include "export/export_copiers.h"
+#include "platform/copy.h"
 
 #include <gtest/gtest.h>
 #ifndef _WIN32
@@ -127,9 +128,11 @@ protected:
     {
         return m_dir.path() / "package";
     }
+    // The folder below the package as the native file system finds it, in whatever case.
     Tree copied(const std::string& folder) const
     {
-        return tree(package() / test::pathOf(folder));
+        const auto found = platform::resolveFolder(test::textOf(package() / test::pathOf(folder)));
+        return found ? tree(test::pathOf(*found)) : Tree{};
     }
     Tree installed(const std::string& folder) const
     {
@@ -367,9 +370,10 @@ TEST_F(CommandCopy, ALinkInTheDestinationThatLeadsOutStartsNoCopier)
 TEST_F(CommandCopy, TheInstallationStaysAsItWas)
 {
     const Tree before = tree(game());
-    state.objectFolders = {"Sceneryobjects\\" + kTrees + "\\", "Sceneryobjects\\KW Houses\\"};
+    state.objectFolders = {"Sceneryobjects\\" + kTrees + "\\", "Sceneryobjects\\KW Houses\\",
+                           "sceneryobjects\\kw houses\\"};
 
-    ui.destination = game().string();  // the folders are already there
+    ui.destination = game().string();  // the folders are already there, in whatever case
     CopierRun same = startCopiers(state, ExportList::ObjectFolders, ui, copier);
     EXPECT_EQ(same.started(), 0u);
     EXPECT_EQ(ui.messages.back(), kObjectsDone);

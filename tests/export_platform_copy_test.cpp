@@ -5,8 +5,12 @@
 
 #include <gtest/gtest.h>
 #ifndef _WIN32
+#include <sys/mount.h>
 #include <sys/stat.h>
 #endif
+
+#include <cerrno>
+#include <cstring>
 
 #include <filesystem>
 #include <map>
@@ -25,6 +29,7 @@ using platform::CopyFailure;
 using platform::CopyStep;
 using platform::FolderCopy;
 
+using test::Tree;
 using test::tree;
 
 std::vector<CopyFailure> copy(const fs::path& source, const fs::path& target,
@@ -232,33 +237,105 @@ TEST_F(CopyFolder, ADestinationInsideTheSourceIsNotCopiedIntoItself)
     EXPECT_EQ(after, before);
 }
 
-TEST_F(CopyFolder, AFileIsNeverCopiedOntoItself)
+TEST_F(CopyFolder, ATargetThatIsOrHoldsTheSourceIsRefused)
 {
-    EXPECT_TRUE(copy(source(), source(), source()).empty());
-    EXPECT_EQ(test::readFile(source() / "house.sco"), "house");
-    EXPECT_TRUE(copy(source(), source().string() + "/", m_dir.path()).empty());
-    EXPECT_EQ(tree(source() / "Houses"), test::Tree{});
+    const Tree before = tree(m_dir.path());
+    const std::string same = "the target folder is the source folder";
+    for (const auto& [target, reason] :
+         {std::pair{source().string(), same},
+          {source().string() + "/", same},
+          {source().parent_path().string(),
+           std::string("the target folder holds the source folder")}}) {
+        const auto failures = copy(source(), target, m_dir.path());
+        ASSERT_EQ(failures.size(), 1u) << target;
+        EXPECT_EQ(failures[0].step, CopyStep::Refused);
+        EXPECT_EQ(failures[0].reason, reason);
+    }
+    EXPECT_EQ(tree(m_dir.path()), before);
 }
 
-#ifndef _WIN32  // links, pipes and devices of POSIX
-TEST_F(CopyFolder, AHardLinkInTheTargetIsTheSourceFileItself)
+TEST_F(CopyFolder, NamesInTheTargetAreFoundWithoutRegardToCase)
 {
-    // A hard link in the target is the source file itself.
-    fs::create_directories(target());
-    fs::create_hard_link(source() / "house.sco", target() / "house.sco");
+    // The target tree exists in other cases: it is written into, a new name takes the
+    // source's spelling, and nothing is made twice.
+    const fs::path existing = destination() / "SCENERYOBJECTS" / "houses";
+    test::writeFile(existing / "HOUSE.SCO", "an older house");
+    test::writeFile(existing / "MODEL" / "notes.txt", "mine");
     EXPECT_TRUE(copy(source(), target(), destination()).empty());
-    EXPECT_EQ(test::readFile(source() / "house.sco"), "house");
+
+    Tree expected = tree(source());
+    expected.erase("house.sco");
+    expected.erase("model/");
+    expected.erase("model/house.o3d");
+    expected["HOUSE.SCO"] = "house";
+    expected["MODEL/"] = "";
+    expected["MODEL/house.o3d"] = std::string(300000, 'm');
+    expected["MODEL/notes.txt"] = "mine";
+    EXPECT_EQ(tree(existing), expected);
+    EXPECT_EQ(tree(destination()).size(), expected.size() + 2);  // and the two folders above
 }
 
-TEST_F(CopyFolder, AFullDiskIsAWriteFailure)
+TEST_F(CopyFolder, AHardLinkInTheTargetKeepsItsOtherNamesContent)
 {
+    // The package's file was linked to a file of the installation: the copy replaces it and
+    // leaves the installation's file as it was.
+    const fs::path installed = m_dir.path() / "game" / "Sceneryobjects" / "Other" / "other.sco";
+    test::writeFile(installed, "another object");
     fs::create_directories(target());
-    fs::create_symlink("/dev/full", target() / "house.sco");
-    const auto failures = copy(source(), target(), "/");
+    fs::create_hard_link(installed, target() / "house.sco");
+    // A hard link of the source file itself is the file already in place.
+    fs::create_directories(target() / "texture");
+    fs::create_hard_link(source() / "texture" / "Ärger.jpg", target() / "texture" / "Ärger.jpg");
+
+    EXPECT_TRUE(copy(source(), target(), destination()).empty());
+    EXPECT_EQ(test::readFile(installed), "another object");
+    EXPECT_EQ(test::readFile(target() / "house.sco"), "house");
+    EXPECT_EQ(tree(target()), tree(source()));
+}
+
+#ifndef _WIN32  // links, pipes, devices and mounts of POSIX
+// A small file system mounted over a folder for the time of a test, where the system lets the
+// test mount one.
+class SmallFileSystem {
+public:
+    explicit SmallFileSystem(const fs::path& folder) : m_folder(folder)
+    {
+        fs::create_directories(folder);
+        if (::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=128k") != 0) {
+            m_error = std::strerror(errno);
+        }
+    }
+    ~SmallFileSystem()
+    {
+        if (m_error.empty()) {
+            ::umount(m_folder.c_str());
+        }
+    }
+    SmallFileSystem(const SmallFileSystem&) = delete;
+    SmallFileSystem& operator=(const SmallFileSystem&) = delete;
+    const std::string& error() const { return m_error; }
+
+private:
+    fs::path m_folder;
+    std::string m_error;
+};
+
+TEST_F(CopyFolder, AFileThatDoesNotFitLeavesNothingBehind)
+{
+    const SmallFileSystem full(destination());
+    if (!full.error().empty()) {
+        GTEST_SKIP() << "a small file system cannot be mounted here: " << full.error();
+    }
+    test::writeFile(target() / "model" / "house.o3d", "the older model");
+    const auto failures = copy(source(), target(), destination());
     ASSERT_EQ(failures.size(), 1u);
     EXPECT_EQ(failures[0].step, CopyStep::WriteFile);
+    EXPECT_EQ(failures[0].path, (target() / "model" / "house.o3d").string());
     EXPECT_EQ(failures[0].reason, "No space left on device");
-    EXPECT_EQ(test::readFile(target() / "model" / "house.o3d"), std::string(300000, 'm'));
+    // What was copied whole stays, the older file is untouched, and no half file is left.
+    Tree expected = tree(source());
+    expected["model/house.o3d"] = "the older model";
+    EXPECT_EQ(tree(target()), expected);
 }
 
 TEST_F(CopyFolder, SourceEntriesThatAreNoFilesAreReported)
@@ -273,30 +350,34 @@ TEST_F(CopyFolder, SourceEntriesThatAreNoFilesAreReported)
     EXPECT_EQ(test::readFile(target() / "house.sco"), "house");
 }
 
-TEST_F(CopyFolder, LinksInTheDestinationNeverLeadOut)
+TEST_F(CopyFolder, LinksInTheDestinationAreNeverFollowed)
 {
     const fs::path outside = m_dir.path() / "outside";
-    fs::create_directories(outside);
     test::writeFile(outside / "victim.jpg", "precious");
-    fs::create_directories(target());
-    fs::create_directory_symlink(outside, target() / "model");
-    fs::create_symlink(outside / "victim.jpg", target() / "house.sco");
-
-    const auto failures = copy(source(), target(), destination());
-    ASSERT_EQ(failures.size(), 2u);
-    EXPECT_EQ(failures[0].step, CopyStep::OutsideDestination);
-    EXPECT_EQ(failures[0].path, (target() / "house.sco").string());
-    EXPECT_EQ(failures[1].step, CopyStep::OutsideDestination);
-    EXPECT_EQ(failures[1].path, (target() / "model").string());
-    EXPECT_EQ(tree(outside), (std::map<std::string, std::string>{{"victim.jpg", "precious"}}));
-    EXPECT_EQ(test::readFile(target() / "texture" / "Ärger.jpg"), "jpg");
-
-    // A link to the destination's own folders is followed.
+    // A subfolder that sorts before a file of the folder behind the link.
+    test::writeFile(source() / "model" / "Tex" / "wood.jpg", "wood");
     fs::create_directories(destination() / "shared");
-    fs::create_directory_symlink(destination() / "shared", target() / "texture2");
-    test::writeFile(source() / "texture2" / "x.jpg", "x");
-    copy(source(), target(), destination());
-    EXPECT_EQ(test::readFile(destination() / "shared" / "x.jpg"), "x");
+    for (const bool skipEmpty : {false, true}) {
+        SCOPED_TRACE(skipEmpty ? "empty folders skipped" : "every folder made");
+        fs::remove_all(destination());
+        fs::create_directories(target());
+        fs::create_directories(destination() / "shared");
+        fs::create_directory_symlink(outside, target() / "model");
+        fs::create_symlink(outside / "victim.jpg", target() / "house.sco");
+        // A link to the destination's own folders is not followed either.
+        fs::create_directory_symlink(destination() / "shared", target() / "texture");
+
+        const auto failures = copy(source(), target(), destination(), skipEmpty);
+        ASSERT_EQ(failures.size(), 3u);
+        for (const auto& [failure, name] : {std::pair{failures[0], "house.sco"},
+                                            {failures[1], "model"},
+                                            {failures[2], "texture"}}) {
+            EXPECT_EQ(failure.step, CopyStep::OutsideDestination);
+            EXPECT_EQ(failure.path, (target() / name).string());
+        }
+        EXPECT_EQ(tree(outside), (Tree{{"victim.jpg", "precious"}}));
+        EXPECT_EQ(tree(destination() / "shared"), Tree{});
+    }
 }
 
 TEST_F(CopyFolder, ALinkLoopInTheSourceEndsTheWalk)

@@ -139,10 +139,17 @@ TEST_F(ShellCopy, SplineFoldersHaveTheirOwnTexts)
 
 TEST_F(ShellCopy, FoldersAreFoundWithoutRegardToCaseAndKeepTheEntrysSpelling)
 {
-    state.objectFolders = {"sceneryobjects\\kw houses\\"};
+    // Two spellings of one folder fill one folder of the first spelling, once.
+    state.objectFolders = {"sceneryobjects\\kw houses\\", "Sceneryobjects\\KW Houses\\"};
     copyUsedFolders(state, ExportList::ObjectFolders, ui);
     EXPECT_EQ(ui.messages.back(), kObjectsDone);
-    EXPECT_EQ(test::readFile(package() / "sceneryobjects" / "kw houses" / "house.sco"), "house");
+    Tree expected{{"sceneryobjects/", ""}, {"sceneryobjects/kw houses/", ""}};
+    for (const auto& [path, content] : below(tree(game()), "Sceneryobjects/KW Houses/")) {
+        expected["sceneryobjects/kw houses/" + path] = content;
+    }
+    EXPECT_EQ(tree(package()), expected);
+    ASSERT_FALSE(ui.progress.empty());
+    EXPECT_EQ(ui.progress.back().files, 2u);
 }
 
 TEST_F(ShellCopy, TheTopFolderEntryCopiesTheWholeTopFolder)
@@ -244,7 +251,8 @@ TEST_F(ShellCopy, ALinkInTheDestinationThatLeadsOutIsNotFollowed)
 
 TEST_F(ShellCopy, TheInstallationAsDestinationChangesNothing)
 {
-    state.objectFolders = {"Sceneryobjects\\", "Sceneryobjects\\KW Houses\\"};
+    state.objectFolders = {"Sceneryobjects\\", "Sceneryobjects\\KW Houses\\",
+                           "sceneryobjects\\kw houses\\"};
     ui.destination = game().string();
     const Tree before = tree(game());
     copyUsedFolders(state, ExportList::ObjectFolders, ui);

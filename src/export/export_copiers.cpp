@@ -67,6 +67,7 @@ CopierRun startCopiers(const WindowState& state, ExportList which, ExportUi& ui,
 
     const std::vector<std::string>& entries =
         which == ExportList::ObjectFolders ? state.objectFolders : state.splineFolders;
+    std::vector<std::string> started;  // the sources of the copiers started, as found on disk
     for (std::size_t index = 0; index < entries.size(); ++index) {
         const std::string& entry = entries[index];
         if (entry.empty() || isTopFolder(which, entry)) {
@@ -84,6 +85,12 @@ CopierRun startCopiers(const WindowState& state, ExportList which, ExportUi& ui,
         const std::optional<std::string> source = platform::resolveFolder(root + entry);
         if (source && sameFolder(*source, target)) {
             continue;  // the destination is the installation: the folder is already there
+        }
+        if (source) {
+            if (std::find(started.begin(), started.end(), *source) != started.end()) {
+                continue;  // an entry in another case named this folder: one copier fills it
+            }
+            started.push_back(*source);
         }
         const platform::CopierCommand command{copierSourceOf(root, entry), target, *destination,
                                               xcopyParameters(root, *destination, entry)};

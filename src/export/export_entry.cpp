@@ -1,8 +1,10 @@
 #include "export/export_entry.h"
 
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
+#include "platform/copy.h"
 #include "platform/platform.h"
 
 namespace gantrel {
@@ -88,11 +90,10 @@ fs::path folderOf(const std::string& path)
 
 bool sameFolder(const std::string& first, const std::string& second)
 {
+    const std::optional<std::string> found = platform::resolveFolder(second);
     std::error_code error;
-    const fs::path a = folderOf(first);
-    const fs::path b = folderOf(second);
-    return fs::is_directory(a, error) && fs::is_directory(b, error) &&
-           fs::equivalent(a, b, error) && !error;
+    return found && fs::is_directory(folderOf(first), error) &&
+           fs::equivalent(folderOf(first), folderOf(*found), error) && !error;
 }
 
 }  // namespace gantrel

@@ -36,7 +36,8 @@ std::string xcopyParameters(const std::string& gameRoot, const std::string& dest
 /// destination's real path.
 bool staysInside(const std::string& destination, const std::string& target);
 
-/// True when both paths name one existing folder (the same file identity).
+/// True when both paths name one existing folder (the same file identity), the second found as
+/// the native file system finds names, without regard to case.
 bool sameFolder(const std::string& first, const std::string& second);
 
 }  // namespace gantrel

@@ -1,5 +1,6 @@
 #include "export/export_shell_copy.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "common/game_root.h"
@@ -27,7 +28,8 @@ void copyUsedFolders(const WindowState& state, ExportList which, ExportUi& ui)
     }
 
     std::vector<FolderFailure> failures;
-    CopyProgress before;  // the folders copied so far
+    CopyProgress before;              // the folders copied so far
+    std::vector<std::string> copied;  // their sources, as found on disk
     for (const std::string& entry : folderList(state, which)) {
         if (entry.empty()) {
             continue;
@@ -50,6 +52,10 @@ void copyUsedFolders(const WindowState& state, ExportList which, ExportUi& ui)
         if (sameFolder(*folder, target)) {
             continue;  // the destination is the installation: the folder is already there
         }
+        if (std::find(copied.begin(), copied.end(), *folder) != copied.end()) {
+            continue;  // an entry in another case named this folder, which is copied already
+        }
+        copied.push_back(*folder);
         CopyProgress done = before;
         const auto progress = [&](const CopyProgress& now) {
             done = CopyProgress{before.files + now.files, before.bytes + now.bytes, now.folder};

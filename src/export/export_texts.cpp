@@ -62,6 +62,8 @@ std::string copyFailureText(const platform::CopyFailure& failure)
             return "cannot write " + quoted + ": " + failure.reason;
         case platform::CopyStep::OutsideDestination:
             return platform::outsideDestinationReason(failure.path);
+        case platform::CopyStep::Refused:
+            return "the copy to " + quoted + " was refused: " + failure.reason;
         case platform::CopyStep::ShellOperation:
             break;
     }

@@ -30,6 +30,7 @@ enum class CopyStep {
     WriteFile,           // a target file could not be made or written (no rights, disk full)
     OutsideDestination,  // a target path leads out of the destination (a symbolic link)
     ShellOperation,      // the shell's own copy reported an error (platforms that have one)
+    Refused,  // the copy was not begun: the reason says why (the target holds the source)
 };
 
 /// One thing a folder copy could not do: the path concerned and the system's words for why.
@@ -54,23 +55,28 @@ std::optional<std::string> resolveFolder(const std::string& path);
 struct FolderCopy {
     std::string source;
     std::string target;
-    /// Nothing is written anywhere but below this folder's real path: a symbolic link in the
-    /// target tree that leads elsewhere is not followed, and what lies behind it is reported.
+    /// Nothing is written anywhere but below this folder: no link below it is ever followed,
+    /// and what lies behind a link in the target tree is reported instead of written.
     std::string boundary;
     /// Subfolders that hold no file, at any depth, are not made (the top target folder is).
     bool skipEmptyFolders = false;
 };
 
-/// Copies a folder tree. The boundary is made with its parents when missing; the folders from
-/// it down to the target are made one at a time and each is checked to lie below the boundary.
-/// Existing files are overwritten without asking; a file is never copied onto itself, and a
-/// target or boundary folder met inside the source is not entered, so a destination inside the
-/// source neither recurses nor changes a source file. What fails is skipped and the copy goes
-/// on. Returns the failures, none when everything was copied. `progress` is called after each
-/// file. On Windows this is the shell's file operation (SHFileOperationA), which shows its own
-/// progress (`progress` is called once, after it) and reports one ShellOperation failure for a
-/// non-zero result or an aborted copy; a target inside the source is refused as a
-/// ShellOperation failure, and each file the shell left out is a WriteFile failure.
+/// Copies a folder tree. The boundary is made with its parents when missing; below it every
+/// name of the target tree is found as the native file system finds names, without regard to
+/// case (a folder or file there in another case is written into or over, a new one takes the
+/// source's spelling), and no link on the way is followed. Each file is written beside its
+/// target and then takes its place, so a hard link of the old file elsewhere keeps its content
+/// and a file that cannot be written whole leaves nothing behind; existing files are replaced
+/// without asking. A target that is the source, or a folder above it, is refused (Refused);
+/// a target or boundary folder met inside the source is not entered, so a destination inside
+/// the source neither recurses nor changes a source file. What fails is skipped and the copy
+/// goes on; nothing is written below a folder that was refused. Returns the failures, none
+/// when everything was copied. `progress` is called after each file. On Windows this is the
+/// shell's file operation (SHFileOperationA), which shows its own progress (`progress` is
+/// called once, after it) and reports one ShellOperation failure for a non-zero result or an
+/// aborted copy; a target inside the source is refused too, and each file the shell left out
+/// is a WriteFile failure.
 std::vector<CopyFailure> copyFolder(const FolderCopy& copy, const CopyProgressFn& progress);
 
 /// One started copier process, watched without blocking.

@@ -12,9 +12,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -42,12 +45,11 @@ bool isDirectory(const std::string& path)
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-// The names in a folder, "." and ".." left out, sorted so that copies run in a steady order.
-// Returns false with errno set when the folder cannot be listed.
-bool listFolder(const std::string& folder, std::vector<std::string>& names)
+// The names a folder stream lists, "." and ".." left out, sorted so that copies run in a
+// steady order. Returns false with errno set when the listing fails.
+bool readNames(const Directory& directory, std::vector<std::string>& names)
 {
     names.clear();
-    const Directory directory(folder.empty() ? "." : folder);
     if (directory.get() == nullptr) {
         return false;
     }
@@ -64,6 +66,11 @@ bool listFolder(const std::string& folder, std::vector<std::string>& names)
     }
     std::sort(names.begin(), names.end());
     return true;
+}
+
+bool listFolder(const std::string& folder, std::vector<std::string>& names)
+{
+    return readNames(Directory(folder.empty() ? "." : folder), names);
 }
 
 // The name of a subfolder of `folder` that `name` means: the name itself when it is a folder,
@@ -97,39 +104,66 @@ Identity identityOf(const struct stat& info)
     return Identity{info.st_dev, info.st_ino};
 }
 
-std::optional<Identity> identityOf(const std::string& path)
-{
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        return std::nullopt;
-    }
-    return identityOf(info);
-}
-
 bool contains(const std::vector<Identity>& identities, const Identity& identity)
 {
     return std::find(identities.begin(), identities.end(), identity) != identities.end();
 }
 
-// The real path of a path whose last components may not exist yet (links resolved).
-std::optional<std::string> realPath(const std::string& path)
+// The names in a folder opened as `fd`, "." and ".." left out, sorted so that copies run in a
+// steady order. Returns false with errno set when the folder cannot be listed.
+bool listFolder(int fd, std::vector<std::string>& names)
 {
-    std::error_code error;
-    const fs::path real = fs::weakly_canonical(path, error);
-    if (error) {
-        return std::nullopt;
+    FileDescriptor copy(::fcntl(fd, F_DUPFD_CLOEXEC, 0));
+    DIR* stream = copy.get() >= 0 ? ::fdopendir(copy.get()) : nullptr;
+    if (stream == nullptr) {
+        return false;
     }
-    return real.string();
+    const Directory directory(stream);  // owns the descriptor from here on
+    copy.release();
+    ::rewinddir(directory.get());  // the copy shares its position with every other copy
+    return readNames(directory, names);
 }
 
-bool liesBelow(const std::string& real, const std::string& folder)
+// True when the folder `folder` (real path) or one of the folders above it is `identity`.
+bool holdsFolder(const Identity& identity, const std::string& folder)
 {
-    if (real == folder) {
-        return true;
+    for (fs::path path = folder;; path = path.parent_path()) {
+        struct stat info {};
+        if (::stat(path.c_str(), &info) == 0 && identityOf(info) == identity) {
+            return true;
+        }
+        if (path == path.parent_path()) {
+            return false;
+        }
     }
-    const std::string prefix = folder.ends_with('/') ? folder : folder + '/';
-    return real.starts_with(prefix);
 }
+
+std::string join(const std::string& folder, const std::string& name)
+{
+    return folder.ends_with('/') ? folder + name : folder + '/' + name;
+}
+
+// A folder of the target tree. It is made, or found without regard to case, when first needed
+// and then held open: every name below it is opened relative to its handle with links never
+// followed, so nothing on the way to a target file can be a link to elsewhere.
+struct TargetFolder {
+    enum class State { Unmade, Open, Refused };
+
+    TargetFolder() = default;
+    TargetFolder(TargetFolder* parentFolder, std::string nameInSource)
+        : parent(parentFolder), name(std::move(nameInSource))
+    {
+    }
+
+    TargetFolder* parent = nullptr;
+    std::string name;  // the name the source gives it; on disk it may be spelled otherwise
+    std::string path;  // for messages and progress: the path with the names as on disk
+    State state = State::Unmade;
+    FileDescriptor fd;
+    // The names in the folder by their folded form, the first in name order for each; listed
+    // when first needed and kept up to date with what the copy makes.
+    std::optional<std::unordered_map<std::string, std::string>> names;
+};
 
 // One run of copyFolder: the walk of the source tree and what it met.
 class TreeCopy {
@@ -141,27 +175,51 @@ public:
 
     std::vector<CopyFailure> run()
     {
-        const std::optional<std::string> target = prepareTarget();
-        if (!target) {
+        FileDescriptor source(::open(m_copy.source.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (source.get() < 0) {
+            fail(CopyStep::ListFolder, m_copy.source, errno);
             return std::move(m_failures);
         }
-        struct stat source {};
-        if (::stat(m_copy.source.c_str(), &source) != 0 || !S_ISDIR(source.st_mode)) {
-            fail(CopyStep::ListFolder, m_copy.source, errno != 0 ? errno : ENOTDIR);
+        struct stat sourceInfo {};
+        if (::fstat(source.get(), &sourceInfo) != 0) {
+            fail(CopyStep::ListFolder, m_copy.source, errno);
             return std::move(m_failures);
         }
-        const std::optional<Identity> targetIdentity = identityOf(*target);
-        if (targetIdentity && *targetIdentity == identityOf(source)) {
-            return {};  // the target is the source: every file is already where it belongs
+        TargetFolder* target = prepareTarget();
+        if (target == nullptr) {
+            return std::move(m_failures);
+        }
+        struct stat targetInfo {};
+        if (::fstat(target->fd.get(), &targetInfo) != 0) {
+            fail(CopyStep::MakeFolder, target->path, errno);
+            return std::move(m_failures);
+        }
+        // Copied into itself or into a folder above it, the source's own files would be
+        // written over by the copy.
+        std::error_code error;
+        const fs::path sourceReal = fs::canonical(m_copy.source, error);
+        if (error) {
+            fail(CopyStep::ListFolder, m_copy.source, error.value());
+            return std::move(m_failures);
+        }
+        if (holdsFolder(identityOf(targetInfo), sourceReal.string())) {
+            m_failures.push_back({CopyStep::Refused, m_copy.target,
+                                  identityOf(targetInfo) == identityOf(sourceInfo)
+                                      ? "the target folder is the source folder"
+                                      : "the target folder holds the source folder"});
+            return std::move(m_failures);
         }
         // A destination inside the source is met during the walk; it is never entered.
-        for (const std::string& avoid : {m_copy.boundary, *target}) {
-            if (const auto identity = identityOf(avoid)) {
-                m_avoid.push_back(*identity);
+        m_avoid = {identityOf(targetInfo)};
+        for (const TargetFolder* folder = target->parent; folder != nullptr;
+             folder = folder->parent) {
+            struct stat info {};
+            if (::fstat(folder->fd.get(), &info) == 0) {
+                m_avoid.push_back(identityOf(info));
             }
         }
-        m_ancestors.push_back(identityOf(source));
-        walk(withSlash(m_copy.source), withSlash(*target));
+        m_ancestors.push_back(identityOf(sourceInfo));
+        walk(source.get(), withSlash(m_copy.source), *target);
         return std::move(m_failures);
     }
 
@@ -179,95 +237,126 @@ private:
         m_failures.push_back(CopyFailure{step, path, errnoText(code)});
     }
 
-    // Makes the boundary, then each folder from it down to the target; returns the target's
-    // path, or nullopt when it cannot be made below the boundary.
-    std::optional<std::string> prepareTarget()
+    // Makes the boundary with its parents when missing and opens it (a link the user chose as
+    // the destination is the user's choice), then opens or makes each folder from it down to
+    // the target. Returns the target, or nullptr when it cannot be had below the boundary.
+    TargetFolder* prepareTarget()
     {
         std::error_code error;
         fs::create_directories(m_copy.boundary, error);
-        const std::optional<std::string> boundary = realPath(m_copy.boundary);
-        if (error || !boundary || !isDirectory(*boundary)) {
-            fail(CopyStep::MakeFolder, m_copy.boundary,
-                 error ? error.value() : (boundary ? ENOTDIR : ENOENT));
-            return std::nullopt;
+        m_chain.push_back(std::make_unique<TargetFolder>());
+        TargetFolder& boundary = *m_chain.back();
+        boundary.path = fs::path(m_copy.boundary).lexically_normal().string();
+        while (boundary.path.size() > 1 && boundary.path.ends_with('/')) {
+            boundary.path.pop_back();
         }
-        m_boundaryReal = *boundary;
-        const fs::path base = fs::path(m_copy.boundary).lexically_normal();
+        boundary.fd.reset(::open(m_copy.boundary.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (boundary.fd.get() < 0) {
+            fail(CopyStep::MakeFolder, m_copy.boundary, error ? error.value() : errno);
+            return nullptr;
+        }
+        boundary.state = TargetFolder::State::Open;
         const fs::path relative =
-            fs::path(m_copy.target).lexically_normal().lexically_relative(base);
-        if (relative.empty()) {
+            fs::path(m_copy.target)
+                .lexically_normal()
+                .lexically_relative(fs::path(m_copy.boundary).lexically_normal());
+        if (relative.empty() || *relative.begin() == "..") {
             m_failures.push_back(CopyFailure{CopyStep::OutsideDestination, m_copy.target, {}});
-            return std::nullopt;
+            return nullptr;
         }
-        std::string folder = base.string();
         for (const fs::path& part : relative) {
             const std::string name = part.string();
-            if (name == "..") {
-                m_failures.push_back(CopyFailure{CopyStep::OutsideDestination, m_copy.target, {}});
-                return std::nullopt;
-            }
             if (name.empty() || name == ".") {
                 continue;
             }
-            folder = withSlash(folder) + name;
-            if (!makeFolder(folder)) {
-                return std::nullopt;
+            TargetFolder* parent = m_chain.back().get();
+            m_chain.push_back(std::make_unique<TargetFolder>(parent, name));
+            if (!open(*m_chain.back())) {
+                return nullptr;
             }
         }
-        return folder;
+        return m_chain.back().get();
     }
 
-    // Makes one folder whose parent is known to lie below the boundary. A folder that is
-    // already there may be a link: it is used only when its real path lies below the boundary.
-    bool makeFolder(const std::string& folder)
+    // The name on disk that `name` means in a folder, as a file system that ignores case finds
+    // it: the name itself when it is there, else the first in name order that matches it, else
+    // the name itself for a new entry.
+    std::string nameOnDisk(TargetFolder& folder, const std::string& name)
     {
-        if (::mkdir(folder.c_str(), 0777) == 0) {
-            return true;
+        struct stat info {};
+        if (::fstatat(folder.fd.get(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
+            return name;
         }
-        const int code = errno;
-        if (code != EEXIST) {
-            fail(CopyStep::MakeFolder, folder, code);
+        if (!folder.names) {
+            folder.names.emplace();
+            std::vector<std::string> names;
+            listFolder(folder.fd.get(), names);  // unlisted, every name is taken as new
+            for (std::string& entry : names) {
+                folder.names->try_emplace(foldName(entry), std::move(entry));
+            }
+        }
+        const auto found = folder.names->find(foldName(name));
+        return found != folder.names->end() ? found->second : name;
+    }
+
+    void remember(TargetFolder& folder, const std::string& name)
+    {
+        if (folder.names) {
+            folder.names->try_emplace(foldName(name), name);
+        }
+    }
+
+    // Opens a target folder, making it and the folders above it that are not made yet. A
+    // folder that cannot be had is refused once, with its failure, and so is all below it.
+    bool open(TargetFolder& folder)
+    {
+        if (folder.state != TargetFolder::State::Unmade) {
+            return folder.state == TargetFolder::State::Open;
+        }
+        folder.state = TargetFolder::State::Refused;
+        TargetFolder& parent = *folder.parent;
+        if (!open(parent)) {
             return false;
         }
-        if (!isDirectory(folder)) {
-            fail(CopyStep::MakeFolder, folder, ENOTDIR);
+        const std::string name = nameOnDisk(parent, folder.name);
+        folder.path = join(parent.path, name);
+        if (::mkdirat(parent.fd.get(), name.c_str(), 0777) == 0) {
+            remember(parent, name);
+        } else if (errno != EEXIST) {
+            fail(CopyStep::MakeFolder, folder.path, errno);
             return false;
         }
-        const std::optional<std::string> real = realPath(folder);
-        if (!real || !liesBelow(*real, m_boundaryReal)) {
-            m_failures.push_back(CopyFailure{CopyStep::OutsideDestination, folder, {}});
+        folder.fd.reset(::openat(parent.fd.get(), name.c_str(),
+                                 O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (folder.fd.get() < 0) {
+            const int code = errno;
+            struct stat info {};
+            if (::fstatat(parent.fd.get(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+                S_ISLNK(info.st_mode)) {
+                m_failures.push_back(CopyFailure{CopyStep::OutsideDestination, folder.path, {}});
+            } else {
+                fail(CopyStep::MakeFolder, folder.path, code);
+            }
             return false;
         }
+        folder.state = TargetFolder::State::Open;
         return true;
     }
 
-    // Makes the target folders that wait for their first file; false when one cannot be made.
-    bool makePending()
-    {
-        for (const std::string& folder : m_pending) {
-            if (!makeFolder(folder)) {
-                m_pending.clear();
-                return false;
-            }
-        }
-        m_pending.clear();
-        return true;
-    }
-
-    // Copies the content of one source folder into one target folder (both end in "/"). The
-    // target folder exists, or waits in m_pending when empty folders are skipped.
-    void walk(const std::string& source, const std::string& target)
+    // Copies the content of one source folder (opened as `fd`, its path ending in "/") into
+    // one target folder, which is open or, when empty folders are skipped, made with its first
+    // file.
+    void walk(int fd, const std::string& source, TargetFolder& target)
     {
         std::vector<std::string> names;
-        if (!listFolder(source, names)) {
+        if (!listFolder(fd, names)) {
             fail(CopyStep::ListFolder, source, errno);
             return;
         }
         for (const std::string& name : names) {
             const std::string from = source + name;
-            const std::string to = target + name;
             struct stat info {};
-            if (::stat(from.c_str(), &info) != 0) {
+            if (::fstatat(fd, name.c_str(), &info, 0) != 0) {
                 fail(CopyStep::ReadFile, from, errno);  // a link to nothing, or gone meanwhile
                 continue;
             }
@@ -276,109 +365,123 @@ private:
                 if (contains(m_avoid, identity) || contains(m_ancestors, identity)) {
                     continue;  // the destination itself, or a link back up the tree
                 }
-                if (m_copy.skipEmptyFolders) {
-                    m_pending.push_back(to);
-                } else if (!makeFolder(to)) {
+                FileDescriptor inner(
+                    ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+                if (inner.get() < 0) {
+                    fail(CopyStep::ListFolder, from, errno);
                     continue;
                 }
-                m_ancestors.push_back(identity);
-                walk(from + '/', to + '/');
-                m_ancestors.pop_back();
-                if (!m_pending.empty() && m_pending.back() == to) {
-                    m_pending.pop_back();  // it held no file
+                TargetFolder folder(&target, name);
+                if (!m_copy.skipEmptyFolders && !open(folder)) {
+                    continue;  // refused: nothing is written below it
                 }
+                m_ancestors.push_back(identity);
+                walk(inner.get(), from + '/', folder);
+                m_ancestors.pop_back();
             } else if (!S_ISREG(info.st_mode)) {
                 fail(CopyStep::ReadFile, from, EINVAL);  // a device or a pipe is no file to copy
-            } else {
-                if (!makePending()) {
-                    return;  // the folder cannot be made: its files have nowhere to go
-                }
-                copyFile(from, to, info);
-                m_done.folder = target;
-                if (m_progress) {
-                    m_progress(m_done);
-                }
+            } else if (open(target)) {
+                copyFile(fd, name, from, target, info);
             }
         }
     }
 
-    // Opens the target file for writing without following a link that leads out of the
-    // boundary; -1 with a failure recorded otherwise.
-    int openTarget(const std::string& to)
+    // Writes one file: its content goes to a new file beside the target, which then takes the
+    // target's place in one step. A hard link of the old target elsewhere keeps its content,
+    // and a file that cannot be written whole leaves nothing behind.
+    void copyFile(int sourceFolder, const std::string& name, const std::string& from,
+                  TargetFolder& target, const struct stat& info)
     {
-        const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY;
-        const int fd = ::open(to.c_str(), flags | O_NOFOLLOW, 0666);
-        if (fd >= 0 || errno != ELOOP) {
-            if (fd < 0) {
-                fail(CopyStep::WriteFile, to, errno);
-            }
-            return fd;
-        }
-        const std::optional<std::string> real = realPath(to);
-        if (!real || !liesBelow(*real, m_boundaryReal)) {
+        const std::string onDisk = nameOnDisk(target, name);
+        const std::string to = join(target.path, onDisk);
+        struct stat existing {};
+        const bool exists =
+            ::fstatat(target.fd.get(), onDisk.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
+        if (exists && S_ISLNK(existing.st_mode)) {
             m_failures.push_back(CopyFailure{CopyStep::OutsideDestination, to, {}});
-            return -1;
+            return;
         }
-        const int linked = ::open(to.c_str(), flags, 0666);
-        if (linked < 0) {
-            fail(CopyStep::WriteFile, to, errno);
+        if (exists && identityOf(existing) == identityOf(info)) {
+            return;  // the target is the source file itself (a hard link, or the same folder)
         }
-        return linked;
-    }
-
-    void copyFile(const std::string& from, const std::string& to, const struct stat& info)
-    {
-        FileDescriptor in(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
-        if (in.get() < 0) {
+        if (exists && S_ISDIR(existing.st_mode)) {
+            fail(CopyStep::WriteFile, to, EISDIR);
+            return;
+        }
+        // Non-blocking, so that a pipe put in the file's place meanwhile cannot stall the copy.
+        FileDescriptor in(
+            ::openat(sourceFolder, name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+        struct stat opened {};
+        if (in.get() < 0 || ::fstat(in.get(), &opened) != 0) {
             fail(CopyStep::ReadFile, from, errno);
             return;
         }
-        FileDescriptor out(openTarget(to));
+        if (!S_ISREG(opened.st_mode)) {
+            fail(CopyStep::ReadFile, from, EINVAL);
+            return;
+        }
+        const std::string temporary =
+            ".gantrel-copy-" + std::to_string(::getpid()) + "-" + std::to_string(++m_temporaries);
+        FileDescriptor out(::openat(target.fd.get(), temporary.c_str(),
+                                    O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
         if (out.get() < 0) {
-            return;
-        }
-        struct stat existing {};
-        if (::fstat(out.get(), &existing) != 0) {
-            fail(CopyStep::WriteFile, to, errno);
-            return;
-        }
-        if (identityOf(existing) == identityOf(info)) {
-            return;  // the target is the source file itself (a hard link, or the same folder)
-        }
-        if (S_ISREG(existing.st_mode) && ::ftruncate(out.get(), 0) != 0) {
             fail(CopyStep::WriteFile, to, errno);
             return;
         }
         std::uint64_t copied = 0;
+        const int code = fill(in.get(), out.get(), opened, exists ? &existing : nullptr, copied);
+        const int closed = out.close();
+        if (code != 0 || closed != 0 ||
+            ::renameat(target.fd.get(), temporary.c_str(), target.fd.get(), onDisk.c_str()) != 0) {
+            const int reason = code != 0 ? code : closed != 0 ? closed : errno;
+            ::unlinkat(target.fd.get(), temporary.c_str(), 0);
+            fail(reason == kReadFailed ? CopyStep::ReadFile : CopyStep::WriteFile,
+                 reason == kReadFailed ? from : to, reason == kReadFailed ? m_readError : reason);
+            return;
+        }
+        remember(target, onDisk);
+        ++m_done.files;
+        m_done.bytes += copied;
+        m_done.folder = join(target.path, "");
+        if (m_progress) {
+            m_progress(m_done);
+        }
+    }
+
+    static constexpr int kReadFailed = -1;
+
+    // Copies the content, the date and, over an existing file, its permissions; 0 on success,
+    // kReadFailed when the source could not be read, else the errno of the failed write.
+    int fill(int in, int out, const struct stat& source, const struct stat* existing,
+             std::uint64_t& copied)
+    {
         for (;;) {
-            const ssize_t got = ::read(in.get(), m_buffer.data(), m_buffer.size());
+            const ssize_t got = ::read(in, m_buffer.data(), m_buffer.size());
             if (got < 0 && errno == EINTR) {
                 continue;
             }
             if (got < 0) {
-                fail(CopyStep::ReadFile, from, errno);
-                return;
+                m_readError = errno;
+                return kReadFailed;
             }
             if (got == 0) {
                 break;
             }
-            if (!writeAll(out.get(), static_cast<std::size_t>(got))) {
-                fail(CopyStep::WriteFile, to, errno);
-                return;
+            if (const int code = writeAll(out, static_cast<std::size_t>(got)); code != 0) {
+                return code;
             }
             copied += static_cast<std::uint64_t>(got);
         }
-        const timespec times[2] = {info.st_atim, info.st_mtim};
-        ::futimens(out.get(), times);  // the copy keeps its date where the system allows it
-        if (const int code = out.close(); code != 0) {
-            fail(CopyStep::WriteFile, to, code);
-            return;
+        if (existing != nullptr) {
+            ::fchmod(out, existing->st_mode & 07777);  // the file keeps the rights it had
         }
-        ++m_done.files;
-        m_done.bytes += copied;
+        const timespec times[2] = {source.st_atim, source.st_mtim};
+        ::futimens(out, times);  // the copy keeps its date where the system allows it
+        return 0;
     }
 
-    bool writeAll(int fd, std::size_t size)
+    // 0 when all was written, else the errno of the failed write.
+    int writeAll(int fd, std::size_t size)
     {
         std::size_t written = 0;
         while (written < size) {
@@ -387,14 +490,11 @@ private:
                 continue;
             }
             if (put <= 0) {
-                if (put == 0) {
-                    errno = ENOSPC;
-                }
-                return false;
+                return put == 0 ? ENOSPC : errno;
             }
             written += static_cast<std::size_t>(put);
         }
-        return true;
+        return 0;
     }
 
     const FolderCopy& m_copy;
@@ -402,10 +502,11 @@ private:
     std::vector<char> m_buffer;
     std::vector<CopyFailure> m_failures;
     CopyProgress m_done;
-    std::string m_boundaryReal;
-    std::vector<Identity> m_avoid;       // the boundary and the target: never walked into
-    std::vector<Identity> m_ancestors;   // the source folders being walked, against link loops
-    std::vector<std::string> m_pending;  // target folders made with their first file
+    std::vector<std::unique_ptr<TargetFolder>> m_chain;  // the boundary down to the target
+    std::vector<Identity> m_avoid;      // the target and the folders above it: never walked into
+    std::vector<Identity> m_ancestors;  // the source folders being walked, against link loops
+    std::uint64_t m_temporaries = 0;
+    int m_readError = 0;
 };
 
 // A copier process; its error stream arrives through a pipe read without blocking, so that a

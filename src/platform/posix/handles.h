@@ -40,6 +40,8 @@ private:
 class Directory {
 public:
     explicit Directory(const std::string& path) : m_dir(::opendir(path.c_str())) {}
+    /// Takes over a stream already open (from fdopendir), or nullptr.
+    explicit Directory(DIR* dir) : m_dir(dir) {}
     ~Directory()
     {
         if (m_dir != nullptr) {

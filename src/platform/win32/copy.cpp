@@ -230,6 +230,56 @@ std::optional<std::wstring> linkOnTheWay(const std::wstring& boundary, const std
     return std::nullopt;
 }
 
+// A file of the target that is also known by another name: the shell and xcopy write over a
+// file in place, which would change the other name's content too (a file of the installation,
+// linked into the package). Such a file is removed first, so the copy makes a new one.
+void breakHardLinks(const SourceTree& tree, const std::wstring& target)
+{
+    for (const SourceTree::File& file : tree.files) {
+        const std::wstring copied = target + L'\\' + file.relative;
+        bool linked = false;
+        {
+            const win32::Handle handle(
+                ::CreateFileW(copied.c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+            BY_HANDLE_FILE_INFORMATION information{};
+            linked = handle.valid() && ::GetFileInformationByHandle(handle.get(), &information) &&
+                     information.nNumberOfLinks > 1;
+        }
+        if (linked) {
+            ::DeleteFileW(copied.c_str());
+        }
+    }
+}
+
+// Whether each file of a source tree is in the target before the copy.
+std::vector<bool> filesThere(const SourceTree& tree, const std::wstring& target)
+{
+    std::vector<bool> there;
+    there.reserve(tree.files.size());
+    for (const SourceTree::File& file : tree.files) {
+        there.push_back(::GetFileAttributesW((target + L'\\' + file.relative).c_str()) !=
+                        INVALID_FILE_ATTRIBUTES);
+    }
+    return there;
+}
+
+// Why a copy from `source` into `target` is not begun: the target is the source or holds it,
+// or lies inside it, where the copy would copy itself again; empty when it may go ahead.
+std::string refusal(const std::wstring& source, const std::wstring& target, CopyStep& step)
+{
+    step = CopyStep::Refused;
+    if (sameName(target, source)) {
+        return "the target folder is the source folder";
+    }
+    if (liesBelow(source, target)) {
+        return "the target folder holds the source folder";
+    }
+    step = CopyStep::ShellOperation;
+    return liesBelow(target, source) ? std::string(kDestinationInSource) : std::string();
+}
+
 // The shell's copy of one folder's content into the target, as the request record has it.
 int shellCopy(const std::wstring& source, const std::wstring& target, bool& aborted)
 {
@@ -394,12 +444,11 @@ std::vector<CopyFailure> copyFolder(const FolderCopy& copy, const CopyProgressFn
     if (!sameName(target, boundary) && !liesBelow(target, boundary)) {
         return {{CopyStep::OutsideDestination, copy.target, {}}};
     }
-    if (sameName(target, source)) {
-        return {};  // every file is already where it would go
-    }
-    if (liesBelow(target, source)) {
-        // The shell would copy the copy again, ever deeper, into the installation.
-        return {{CopyStep::ShellOperation, copy.target, std::string(kDestinationInSource)}};
+    CopyStep step{};
+    if (std::string reason = refusal(source, target, step); !reason.empty()) {
+        // The shell would write over the source's own files, or copy the copy again, ever
+        // deeper, into the installation.
+        return {{step, copy.target, std::move(reason)}};
     }
     if (const auto link = linkOnTheWay(boundary, target)) {
         return {{CopyStep::OutsideDestination, win32::toNarrow(*link), {}}};
@@ -416,15 +465,31 @@ std::vector<CopyFailure> copyFolder(const FolderCopy& copy, const CopyProgressFn
             win32::isDirectory(::GetFileAttributesW((target + L'\\' + folder).c_str())));
     }
 
+    breakHardLinks(tree, target);
+    const std::vector<bool> there = filesThere(tree, target);
+
     std::vector<CopyFailure> failures = std::move(tree.failures);
     bool aborted = false;
-    if (const int result = shellCopy(source, target, aborted); result != 0 || aborted) {
+    const int result = shellCopy(source, target, aborted);
+    // A file the copy made but did not fill is taken away again: no half file stays in the
+    // package. A file that was there before is left as the shell left it.
+    const CopyCheck check = checkCopy(tree, target);
+    for (std::size_t i = 0; i < tree.files.size(); ++i) {
+        if (!there[i]) {
+            const std::wstring copied = target + L'\\' + tree.files[i].relative;
+            WIN32_FILE_ATTRIBUTE_DATA data{};
+            if (::GetFileAttributesExW(copied.c_str(), GetFileExInfoStandard, &data) != 0 &&
+                !win32::isDirectory(data.dwFileAttributes) &&
+                fileSize(data.nFileSizeHigh, data.nFileSizeLow) != tree.files[i].size) {
+                ::DeleteFileW(copied.c_str());
+            }
+        }
+    }
+    if (result != 0 || aborted) {
         failures.push_back({CopyStep::ShellOperation, copy.target,
                             result != 0 ? shellResultText(result) : "the copy was cancelled"});
         return failures;
     }
-
-    const CopyCheck check = checkCopy(tree, target);
     for (const std::wstring& file : check.leftOut) {
         failures.push_back(
             {CopyStep::WriteFile, win32::toNarrow(file), "the shell's copy did not write it"});
@@ -449,13 +514,20 @@ std::unique_ptr<CopierProcess> startCopier(const CopierCommand& command,
 {
     const std::wstring source = folderPath(command.source);
     const std::wstring target = folderPath(command.target);
-    if (liesBelow(target, source)) {
-        // xcopy would copy its own copy again, or refuse; the installation stays as it is.
-        return std::make_unique<UnstartedCopier>(std::string(kDestinationInSource));
+    CopyStep step{};
+    if (std::string reason = refusal(source, target, step); !reason.empty()) {
+        // xcopy would write over the source's own files, or copy its own copy again; the
+        // installation stays as it is.
+        return std::make_unique<UnstartedCopier>(std::move(reason));
     }
     if (const auto link = linkOnTheWay(folderPath(command.destination), target)) {
         // xcopy would write through it to wherever it leads: the same refusal as the shell's.
         return std::make_unique<UnstartedCopier>(outsideDestinationReason(win32::toNarrow(*link)));
+    }
+    {
+        SourceTree tree;
+        walk(source, {}, kXcopyLeavesOut, tree);
+        breakHardLinks(tree, target);
     }
     SHELLEXECUTEINFOA launch{};
     launch.cbSize = sizeof launch;
