@@ -136,6 +136,8 @@ TEST(AnalysisRun, RejectsAFolderWithoutBothConfigurationFiles)
     EXPECT_EQ(state.tiles, before.tiles);
     EXPECT_TRUE(state.exportButtonsVisible);
     EXPECT_EQ(store.stored.size(), 1u);
+    // The exports copy from the installation whose lists are shown.
+    EXPECT_EQ(state.gameRoot, test::joinPath(telv.root().string(), ""));
 }
 
 TEST(AnalysisRun, FindsTheConfigurationFilesWithoutRegardToCase)

@@ -111,6 +111,7 @@ protected:
         test::writeFile(game() / "Splines" / "loose.sli", "loose");
         fs::create_directories(package());
         state.path = test::joinPath((game() / "maps").string(), "");
+        state.gameRoot = test::joinPath(game().string(), "");
         ui.destination = package().string();
     }
     void SetUp() override

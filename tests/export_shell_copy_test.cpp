@@ -56,6 +56,7 @@ protected:
         test::writeFile(game() / "Splines" / "Roads" / "road.sli", "road");
         fs::create_directories(package());
         state.path = test::joinPath((game() / "maps").string(), "");
+        state.gameRoot = test::joinPath(game().string(), "");
         ui.destination = package().string();
     }
     fs::path game() const { return m_dir.path() / "TELV 2"; }

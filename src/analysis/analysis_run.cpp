@@ -2,6 +2,7 @@
 
 #include "analysis/list_sort.h"
 #include "analysis/reference_scan.h"
+#include "common/game_root.h"
 #include "platform/platform.h"
 
 namespace gantrel {
@@ -22,6 +23,7 @@ RunEnd runAnalysis(const std::string& folder, WindowState& state, UserInterface&
                        &state.missingObjects, &state.missingSplines, &state.tiles}) {
         list->clear();
     }
+    state.gameRoot = gameRoot(folder);
     state.lineStore.clear();
     state.log.clear();
     state.log.push_back("Loaded successfully from path " + folder);

@@ -22,6 +22,9 @@ struct WindowState {
     std::vector<std::string> tiles;           // tilelist: full tile paths, kept sorted
     LineStore lineStore{u"Mema"};             // Mema: the current tile's lines
     std::string tileCaption = "Tiles:";       // Label1
+    // GameRoot of the run whose lists are shown: the exports copy from this installation, not
+    // from the one a later, rejected folder in the path field belongs to.
+    std::string gameRoot;
     bool exportButtonsVisible = false;        // scof_copy, slif_copy, Button10, Button11
     std::size_t logScrolls = 0;  // times the log's caret was put at its end and scrolled into view
 };

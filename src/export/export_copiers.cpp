@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "common/game_root.h"
 #include "export/export_entry.h"
 #include "platform/copy.h"
 
@@ -55,7 +54,7 @@ CopierRun startCopiers(const WindowState& state, ExportList which, ExportUi& ui,
                        const std::string& copier)
 {
     ui.showMessage(std::string(exportNotice(ExportVariant::CommandCopy, which)));
-    const std::string root = gameRoot(state.path);
+    const std::string& root = state.gameRoot;
     const std::optional<std::string> destination = ui.chooseDestination();
     CopierRun run;
     if (!destination) {

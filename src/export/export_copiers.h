@@ -51,9 +51,9 @@ private:
     bool m_finished = true;
 };
 
-/// The export of Button10 and Button11: shows the notice, takes GameRoot from the path field,
-/// asks for the destination (a cancel ends here, after the notice alone), then starts one
-/// copier per entry of the list, in order, without waiting: empty entries and the bare top
+/// The export of Button10 and Button11: shows the notice, takes GameRoot from the run whose lists
+/// are shown, asks for the destination (a cancel ends here, after the notice alone), then starts
+/// one copier per entry of the list, in order, without waiting: empty entries and the bare top
 /// folder ("Sceneryobjects\" or "Splines\", exactly) are skipped; an unsafe entry, or one whose
 /// target leads out of the destination, is not copied and is reported at the end. The copiers
 /// run in parallel with each other and with the program. `copier` is the program's own copier,

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "common/game_root.h"
 #include "export/export_entry.h"
 #include "export/export_texts.h"
 #include "platform/copy.h"
@@ -21,7 +20,7 @@ const std::vector<std::string>& folderList(const WindowState& state, ExportList 
 void copyUsedFolders(const WindowState& state, ExportList which, ExportUi& ui)
 {
     ui.showMessage(std::string(exportNotice(ExportVariant::ShellCopy, which)));
-    const std::string root = gameRoot(state.path);
+    const std::string& root = state.gameRoot;
     const std::optional<std::string> destination = ui.chooseDestination();
     if (!destination) {
         return;

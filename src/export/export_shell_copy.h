@@ -5,9 +5,9 @@
 
 namespace gantrel {
 
-/// The export of scof_copy and slif_copy: shows the notice, takes GameRoot from the path field,
-/// asks for the destination (a cancel ends here, after the notice alone), then copies each
-/// non-empty entry of the list, in order, from GameRoot + entry (found without regard to case)
+/// The export of scof_copy and slif_copy: shows the notice, takes GameRoot from the run whose lists
+/// are shown, asks for the destination (a cancel ends here, after the notice alone), then copies
+/// each non-empty entry of the list, in order, from GameRoot + entry (found without regard to case)
 /// to destination + separator + entry, one folder after the other, overwriting without asking
 /// and reporting progress. A top-folder entry copies the whole top folder.
 /// Ends with the end message when every folder was copied; otherwise with a report that names
