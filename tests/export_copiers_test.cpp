@@ -243,54 +243,86 @@ TEST_F(CommandCopy, SplineFoldersSkipTheirTopFolderAndHaveTheirOwnTexts)
 }
 
 #ifndef _WIN32  // the gates are named pipes and a shell script in place of the copier
-// Three copiers held at a gate each: a script that waits until the test lets its folder go.
-TEST_F(CommandCopy, ThreeCopiersRunAtOnceAndTheEndComesAfterTheLast)
-{
-    const fs::path gates = m_dir.path() / "gates";
-    fs::create_directories(gates);
-    for (const std::string& name : {kTrees, std::string("KW Houses"), std::string("Signs")}) {
-        ASSERT_EQ(::mkfifo((gates / name).c_str(), 0600), 0);
+// Copiers held at a gate each: a script in place of the copier that waits until the test lets
+// its folder go.
+class GatedCopy : public CommandCopy {
+protected:
+    GatedCopy()
+    {
+        fs::create_directories(gates());
+        for (const std::string& name : {kTrees, std::string("KW Houses"), std::string("Signs")}) {
+            EXPECT_EQ(::mkfifo((gates() / name).c_str(), 0600), 0);
+        }
+        test::writeFile(script(),
+                        "#!/bin/sh\nfor target; do :; done\n"
+                        "read go < '" +
+                            gates().string() +
+                            "'/\"$(basename \"$target\")\"\n"
+                            "exec '" +
+                            copier + "' \"$@\"\n");
+        fs::permissions(script(), fs::perms::owner_all);
+        state.objectFolders = {"Sceneryobjects\\" + kTrees + "\\", "Sceneryobjects\\KW Houses\\",
+                               "Sceneryobjects\\Signs\\"};
     }
-    const fs::path script = m_dir.path() / "gated-copy";
-    test::writeFile(script,
-                    "#!/bin/sh\nfor target; do :; done\n"
-                    "read go < '" +
-                        gates.string() +
-                        "'/\"$(basename \"$target\")\"\n"
-                        "exec '" +
-                        copier + "' \"$@\"\n");
-    fs::permissions(script, fs::perms::owner_all);
-    const auto open = [&](const std::string& name) {
-        std::ofstream gate(gates / name);  // waits until that copier is at its gate
-        gate << "go\n";
-    };
+    fs::path gates() const { return m_dir.path() / "gates"; }
+    fs::path script() const { return m_dir.path() / "gated-copy"; }
+    // Lets one copier go, once it is at its gate, and polls the run until it has ended.
+    void letGo(CopierRun& run, const std::string& name)
+    {
+        const std::size_t before = run.running();
+        {
+            std::ofstream gate(gates() / name);
+            gate << "go\n";
+        }
+        while (run.running() == before) {
+            waitForAChild();
+            EXPECT_FALSE(run.poll());
+        }
+    }
+};
 
-    state.objectFolders = {"Sceneryobjects\\" + kTrees + "\\", "Sceneryobjects\\KW Houses\\",
-                           "Sceneryobjects\\Signs\\"};
-    CopierRun run = startCopiers(state, ExportList::ObjectFolders, ui, script.string());
+TEST_F(GatedCopy, ThreeCopiersRunAtOnceAndTheEndComesAfterTheLast)
+{
+    CopierRun run = startCopiers(state, ExportList::ObjectFolders, ui, script().string());
     EXPECT_EQ(run.started(), 3u);
     EXPECT_FALSE(run.poll());
     EXPECT_EQ(run.running(), 3u);
 
-    open("Signs");
-    while (run.running() > 2) {
-        waitForAChild();
-        EXPECT_FALSE(run.poll());
-    }
-    open(kTrees);
-    while (run.running() > 1) {
-        waitForAChild();
-        EXPECT_FALSE(run.poll());
-    }
+    letGo(run, "Signs");
+    letGo(run, kTrees);
+    EXPECT_EQ(run.running(), 1u);
     EXPECT_EQ(ui.messages, std::vector<std::string>{kObjectNotice});
     EXPECT_EQ(copied("Sceneryobjects/Signs"), installed("Sceneryobjects/Signs"));
     EXPECT_FALSE(fs::exists(package() / "Sceneryobjects" / "KW Houses"));
 
-    open("KW Houses");
+    std::ofstream(gates() / "KW Houses") << "go\n";
     finish(run);
     EXPECT_EQ(ui.messages, (std::vector<std::string>{kObjectNotice, kObjectsDone}));
     EXPECT_EQ(copied("Sceneryobjects/KW Houses/model"),
               installed("Sceneryobjects/KW Houses/model"));
+}
+
+TEST_F(GatedCopy, NoMoreThanTheLimitRunAtOnceAndTheNextStartsInListOrder)
+{
+    CopierRun run = startCopiers(state, ExportList::ObjectFolders, ui, script().string(), 2);
+    EXPECT_EQ(run.started(), 2u);
+    EXPECT_FALSE(run.poll());
+    EXPECT_EQ(run.running(), 2u);
+
+    // The first to end makes room for the third, the one left waiting.
+    std::ofstream(gates() / "KW Houses") << "go\n";
+    while (run.started() < 3) {
+        waitForAChild();
+        EXPECT_FALSE(run.poll());
+    }
+    EXPECT_EQ(run.running(), 2u);
+    std::ofstream(gates() / "Signs") << "go\n";
+    std::ofstream(gates() / kTrees) << "go\n";
+    finish(run);
+    EXPECT_EQ(run.started(), 3u);
+    EXPECT_EQ(ui.messages, (std::vector<std::string>{kObjectNotice, kObjectsDone}));
+    EXPECT_EQ(copied("Sceneryobjects/Signs"), installed("Sceneryobjects/Signs"));
+    EXPECT_GE(maxRunningCopiers(), 4u);
 }
 
 #endif

@@ -1,6 +1,7 @@
 #include "export/export_copiers.h"
 
 #include <algorithm>
+#include <thread>
 
 #include "export/export_entry.h"
 #include "platform/copy.h"
@@ -13,17 +14,32 @@ std::size_t CopierRun::running() const
                                                   [](const Copier& c) { return !c.ended; }));
 }
 
+std::size_t maxRunningCopiers()
+{
+    return std::max<std::size_t>(4, std::thread::hardware_concurrency());
+}
+
+void CopierRun::startWaiting()
+{
+    while (m_nextWaiting < m_waiting.size() && running() < m_maxRunning) {
+        Waiting& next = m_waiting[m_nextWaiting++];
+        m_copiers.push_back(
+            {next.index, std::move(next.entry), platform::startCopier(next.command, m_copier)});
+        // A copier that could not start has ended already and takes no place.
+        m_copiers.back().ended = m_copiers.back().process->poll();
+    }
+}
+
 bool CopierRun::poll()
 {
     if (m_finished) {
         return true;
     }
-    bool running = false;
     for (Copier& copier : m_copiers) {
         copier.ended = copier.ended || copier.process->poll();
-        running = running || !copier.ended;
     }
-    if (running) {
+    startWaiting();
+    if (running() > 0 || m_nextWaiting < m_waiting.size()) {
         return false;
     }
     // Asked only now: the copiers of nested folders write the same files, and a copier that
@@ -51,7 +67,7 @@ bool CopierRun::poll()
 }
 
 CopierRun startCopiers(const WindowState& state, ExportList which, ExportUi& ui,
-                       const std::string& copier)
+                       const std::string& copier, std::size_t maxRunning)
 {
     ui.showMessage(std::string(exportNotice(ExportVariant::CommandCopy, which)));
     const std::string& root = state.gameRoot;
@@ -62,6 +78,8 @@ CopierRun startCopiers(const WindowState& state, ExportList which, ExportUi& ui,
     }
     run.m_ui = &ui;
     run.m_list = which;
+    run.m_copier = copier;
+    run.m_maxRunning = std::max<std::size_t>(1, maxRunning);
     run.m_finished = false;
 
     const std::vector<std::string>& entries =
@@ -93,7 +111,7 @@ CopierRun startCopiers(const WindowState& state, ExportList which, ExportUi& ui,
         }
         const platform::CopierCommand command{copierSourceOf(root, entry), target, *destination,
                                               xcopyParameters(root, *destination, entry)};
-        run.m_copiers.push_back({index, entry, platform::startCopier(command, copier)});
+        run.m_waiting.push_back({index, entry, command});
     }
     run.poll();
     return run;

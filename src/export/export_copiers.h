@@ -25,13 +25,14 @@ public:
     bool poll();
     /// True once the end of the export was shown, or for a cancelled export.
     bool finished() const { return m_finished; }
-    /// The number of copier processes the export started.
+    /// The number of copier processes the export started so far.
     std::size_t started() const { return m_copiers.size(); }
     /// The number of them not yet seen to have ended.
     std::size_t running() const;
 
 private:
-    friend CopierRun startCopiers(const WindowState&, ExportList, ExportUi&, const std::string&);
+    friend CopierRun startCopiers(const WindowState&, ExportList, ExportUi&, const std::string&,
+                                  std::size_t);
 
     struct Copier {
         std::size_t index;  // the entry's place in the list, for the order of the report
@@ -39,17 +40,33 @@ private:
         std::unique_ptr<platform::CopierProcess> process;
         bool ended = false;
     };
+    struct Waiting {
+        std::size_t index;
+        std::string entry;
+        platform::CopierCommand command;
+    };
     struct Failure {
         std::size_t index;
         FolderFailure folder;
     };
 
+    // Starts waiting copiers while fewer than the limit run.
+    void startWaiting();
+
     ExportUi* m_ui = nullptr;  // not owned
     ExportList m_list = ExportList::ObjectFolders;
+    std::string m_copier;
+    std::size_t m_maxRunning = 1;
+    std::vector<Waiting> m_waiting;  // in list order; m_nextWaiting is the next to start
+    std::size_t m_nextWaiting = 0;
     std::vector<Copier> m_copiers;
     std::vector<Failure> m_failures;
     bool m_finished = true;
 };
+
+/// How many copiers an export runs at once: the number of cores, and at least four, so that a
+/// map of thousands of folders does not start thousands of processes together.
+std::size_t maxRunningCopiers();
 
 /// The export of Button10 and Button11: shows the notice, takes GameRoot from the run whose lists
 /// are shown, asks for the destination (a cancel ends here, after the notice alone), then starts
@@ -58,8 +75,11 @@ private:
 /// target leads out of the destination, is not copied and is reported at the end. The copiers
 /// run in parallel with each other and with the program. `copier` is the program's own copier,
 /// used where the system has none (started as `copier --within DESTINATION -- SOURCE TARGET`).
-/// The returned run shows the end at once when no copier was started.
+/// At most `maxRunning` copiers run at once; the next starts, in list order, when the run is
+/// polled after one has ended. The returned run shows the end at once when no copier was to
+/// be started.
 CopierRun startCopiers(const WindowState& state, ExportList which, ExportUi& ui,
-                       const std::string& copier = platform::bundledCopier());
+                       const std::string& copier = platform::bundledCopier(),
+                       std::size_t maxRunning = maxRunningCopiers());
 
 }  // namespace gantrel
