@@ -214,10 +214,10 @@ TEST_F(ShellCopy, EntriesThatLeadOutAreNeverCopied)
     const Tree before = tree(m_dir.path());
     copyUsedFolders(state, ExportList::ObjectFolders, ui);
 
-    const std::string refused = ": " + unsafeEntryReason();
-    EXPECT_EQ(ui.messages.back(), "These folders could not be copied:\n..\\secret\\" + refused +
-                                      "\n" + state.objectFolders[1] + refused +
-                                      "\nSceneryobjects\\..\\..\\secret\\" + refused);
+    EXPECT_EQ(ui.messages.back(),
+              "These folders could not be copied:\n3 folders: " + unsafeEntryReason() +
+                  "\n    ..\\secret\\\n    " + state.objectFolders[1] +
+                  "\n    Sceneryobjects\\..\\..\\secret\\");
     Tree after = tree(m_dir.path());
     EXPECT_EQ(below(after, "package/inner/"),
               (Tree{{"Sceneryobjects/", ""},

@@ -40,6 +40,13 @@ TEST(ExportTexts, ReportNamesEachFolderWithItsReason)
         "Sceneryobjects\\Gone\\: no such folder \"/g/Sceneryobjects\\Gone\\\"\n"
         "..\\evil\\: the path leads out of the installation or the destination folder, so "
         "it was not copied");
+    // A cause that many folders share is said once, the folders listed under it in order.
+    EXPECT_EQ(
+        failureReport(
+            {{"A\\", "disk full"}, {"B\\", "gone"}, {"C\\", "disk full"}, {"D\\", "disk full"}}),
+        "These folders could not be copied:\n"
+        "3 folders: disk full\n    A\\\n    C\\\n    D\\\n"
+        "B\\: gone");
 }
 
 TEST(ExportTexts, CopyFailuresSayStepPathAndReason)

@@ -1,5 +1,7 @@
 #include "export/export_texts.h"
 
+#include <unordered_map>
+
 namespace gantrel {
 
 std::string_view exportNotice(ExportVariant variant, ExportList list)
@@ -27,12 +29,27 @@ std::string_view exportEndMessage(ExportList list)
 
 std::string failureReport(const std::vector<FolderFailure>& failures)
 {
-    std::string text = "These folders could not be copied:";
+    // The folders of each reason, the reasons in the order of their first folder.
+    std::vector<std::vector<const FolderFailure*>> groups;
+    std::unordered_map<std::string_view, std::size_t> groupOf;
     for (const FolderFailure& failure : failures) {
-        text += "\n";
-        text += failure.entry;
-        text += ": ";
-        text += failure.reason;
+        const auto [found, added] = groupOf.try_emplace(failure.reason, groups.size());
+        if (added) {
+            groups.emplace_back();
+        }
+        groups[found->second].push_back(&failure);
+    }
+    std::string text = "These folders could not be copied:";
+    for (const auto& group : groups) {
+        if (group.size() == 1) {
+            text += "\n" + group.front()->entry + ": " + group.front()->reason;
+            continue;
+        }
+        // One cause of many folders (a full disk, a copier that cannot start) is said once.
+        text += "\n" + std::to_string(group.size()) + " folders: " + group.front()->reason;
+        for (const FolderFailure* failure : group) {
+            text += "\n    " + failure->entry;
+        }
     }
     return text;
 }

@@ -26,7 +26,8 @@ struct FolderFailure {
 };
 
 /// The message that replaces the end message when folders failed: one line per folder, in the
-/// order given.
+/// order given, "entry: reason"; a reason that several folders share is said once, at the place
+/// of its first folder, as "N folders: reason" with the folders indented on the lines below.
 std::string failureReport(const std::vector<FolderFailure>& failures);
 
 /// Why: the folder entry does not name a folder strictly below the folder it is joined to.
