@@ -370,6 +370,26 @@ TEST(AnalysisRun, WithoutGameRootReferencesAreLookedUpBelowTheCurrentFolder)
 }
 
 #ifdef _WIN32
+#ifndef _WIN32  // a symbolic link takes a privilege on Windows, whose chooser resolves links
+TEST(AnalysisRun, AMapReachedThroughALinkBelongsToTheInstallationItLiesIn)
+{
+    Installation telv;
+    telv.install("Sceneryobjects/a.sco");
+    telv.tile("a.map", "Sceneryobjects\\a.sco\n");
+    test::TempDir elsewhere;
+    fs::create_directories(elsewhere.path() / "maps");
+    fs::create_directory_symlink(telv.map(), elsewhere.path() / "maps" / "Demo");
+    WindowState state;
+    test::RecordingUi ui;
+    RecordingStore store;
+    EXPECT_EQ(runAnalysis((elsewhere.path() / "maps" / "Demo").string(), state, ui, store),
+              RunEnd::Completed);
+    EXPECT_EQ(state.missingObjects, Lines{});
+    EXPECT_EQ(state.gameRoot, fs::canonical(telv.root()).string() + "/");
+    EXPECT_EQ(store.stored, Lines{fs::canonical(telv.root() / "maps").string() + "/"});
+}
+#endif
+
 TEST(AnalysisRun, AMapDirectlyBelowADriveRootHasTheRootAsGameRoot)
 {
     // D:\Demo gives GameRoot D:\ and stores D:\; the drive of the temporary folder serves.

@@ -7,9 +7,12 @@
 
 namespace gantrel {
 
-RunEnd runAnalysis(const std::string& folder, WindowState& state, UserInterface& ui,
+RunEnd runAnalysis(const std::string& chosen, WindowState& state, UserInterface& ui,
                    MapsFolderStore& store)
 {
+    // A map reached through a link belongs to the installation it lies in, not to the one
+    // the link lies in: GameRoot and the stored maps folder come from where it really is.
+    const std::string folder = platform::linkTarget(chosen);
     state.path = folder;
     const std::string joint = folder + platform::separator();
     {

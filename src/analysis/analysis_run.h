@@ -12,11 +12,12 @@ enum class RunEnd {
     Completed,      // lists filled and sorted, log scrolled, export buttons shown
 };
 
-/// The analysis run on a chosen map folder (no trailing separator, except for a root):
-/// checks it, clears every list, enumerates the tiles, scans them, then scrolls the log, shows
-/// the export buttons, sorts the six result lists and stores the maps folder.
-/// Throws Error when a tile cannot be read (the lists keep what was appended so far) or, after
-/// the run has completed in every other respect, when the maps folder cannot be stored.
+/// The analysis run on a chosen map folder (no trailing separator, except for a root), taken
+/// where it really lies when it was reached through links (platform::linkTarget): checks it, clears
+/// every list, enumerates the tiles, scans them, then scrolls the log, shows the export buttons,
+/// sorts the six result lists and stores the maps folder. Throws Error when a tile cannot be read
+/// (the lists keep what was appended so far) or, after the run has completed in every other
+/// respect, when the maps folder cannot be stored.
 RunEnd runAnalysis(const std::string& folder, WindowState& state, UserInterface& ui,
                    MapsFolderStore& store);
 

@@ -22,6 +22,11 @@ bool hasDrives();
 /// The absolute form of a path, as the system's full-path routine gives it ("." and ".." and
 /// doubled separators resolved lexically); the path itself when it cannot be made absolute.
 std::string fullPath(const std::string& path);
+/// The folder a chosen path leads to: on POSIX with every symbolic link on the way followed
+/// (the real path), as the native folder chooser returns a shortcut's target; the path itself
+/// when it is relative or cannot be resolved, and on Windows, whose chooser resolves shortcuts
+/// itself.
+std::string linkTarget(const std::string& path);
 
 // ---- File system -------------------------------------------------------------------------
 

@@ -76,6 +76,16 @@ std::string fullPath(const std::string& path)
     return error ? path : absolute.lexically_normal().string();
 }
 
+std::string linkTarget(const std::string& path)
+{
+    if (!std::filesystem::path(path).is_absolute()) {
+        return path;  // a relative path stays relative to the current folder, as chosen
+    }
+    std::error_code error;
+    const std::filesystem::path real = std::filesystem::canonical(path, error);
+    return error ? path : real.string();
+}
+
 std::vector<std::string> findTiles(const std::string& folder)
 {
     std::vector<std::string> names;

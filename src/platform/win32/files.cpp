@@ -44,6 +44,11 @@ std::string fullPath(const std::string& path)
     return win32::toNarrow(win32::fullPathWide(win32::toWide(path)));
 }
 
+std::string linkTarget(const std::string& path)
+{
+    return path;
+}
+
 std::vector<std::string> findTiles(const std::string& folder)
 {
     std::vector<std::string> names;
