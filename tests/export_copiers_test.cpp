@@ -135,6 +135,34 @@ protected:
     {
         return tree(game() / test::pathOf(folder));
     }
+#ifndef _WIN32
+    // The built copier behind a script that first waits at a gate for each of the named target
+    // folders, until the test opens it; copiers of other folders start at once.
+    std::string gatedCopier(const std::vector<std::string>& gated) const
+    {
+        fs::create_directories(gates());
+        for (const std::string& name : gated) {
+            EXPECT_EQ(::mkfifo((gates() / name).c_str(), 0600), 0);
+        }
+        const fs::path script = m_dir.path() / "gated-copy";
+        test::writeFile(script, "#!/bin/sh\nfor target; do :; done\ngate='" + gates().string() +
+                                    "'/\"$(basename \"$target\")\"\n"
+                                    "if [ -p \"$gate\" ]; then read go < \"$gate\"; fi\n"
+                                    "exec '" +
+                                    copier + "' \"$@\"\n");
+        fs::permissions(script, fs::perms::owner_all);
+        return script.string();
+    }
+    void openGate(const std::string& name) const
+    {
+        std::ofstream gate(gates() / name);  // waits until that copier is at its gate
+        gate << "go\n";
+    }
+    fs::path gates() const
+    {
+        return m_dir.path() / "gates";
+    }
+#endif
 
     test::TempDir m_dir;
     WindowState state;
@@ -242,38 +270,20 @@ TEST_F(CommandCopy, SplineFoldersSkipTheirTopFolderAndHaveTheirOwnTexts)
 // Three copiers held at a gate each: a script that waits until the test lets its folder go.
 TEST_F(CommandCopy, ThreeCopiersRunAtOnceAndTheEndComesAfterTheLast)
 {
-    const fs::path gates = m_dir.path() / "gates";
-    fs::create_directories(gates);
-    for (const std::string& name : {kTrees, std::string("KW Houses"), std::string("Signs")}) {
-        ASSERT_EQ(::mkfifo((gates / name).c_str(), 0600), 0);
-    }
-    const fs::path script = m_dir.path() / "gated-copy";
-    test::writeFile(script,
-                    "#!/bin/sh\nfor target; do :; done\n"
-                    "read go < '" +
-                        gates.string() +
-                        "'/\"$(basename \"$target\")\"\n"
-                        "exec '" +
-                        copier + "' \"$@\"\n");
-    fs::permissions(script, fs::perms::owner_all);
-    const auto open = [&](const std::string& name) {
-        std::ofstream gate(gates / name);  // waits until that copier is at its gate
-        gate << "go\n";
-    };
-
+    const std::string script = gatedCopier({kTrees, "KW Houses", "Signs"});
     state.objectFolders = {"Sceneryobjects\\" + kTrees + "\\", "Sceneryobjects\\KW Houses\\",
                            "Sceneryobjects\\Signs\\"};
-    CopierRun run = startCopiers(state, ExportList::ObjectFolders, ui, script.string());
+    CopierRun run = startCopiers(state, ExportList::ObjectFolders, ui, script);
     EXPECT_EQ(run.started(), 3u);
     EXPECT_FALSE(run.poll());
     EXPECT_EQ(run.running(), 3u);
 
-    open("Signs");
+    openGate("Signs");
     while (run.running() > 2) {
         waitForAChild();
         EXPECT_FALSE(run.poll());
     }
-    open(kTrees);
+    openGate(kTrees);
     while (run.running() > 1) {
         waitForAChild();
         EXPECT_FALSE(run.poll());
@@ -282,7 +292,7 @@ TEST_F(CommandCopy, ThreeCopiersRunAtOnceAndTheEndComesAfterTheLast)
     EXPECT_EQ(copied("Sceneryobjects/Signs"), installed("Sceneryobjects/Signs"));
     EXPECT_FALSE(fs::exists(package() / "Sceneryobjects" / "KW Houses"));
 
-    open("KW Houses");
+    openGate("KW Houses");
     finish(run);
     EXPECT_EQ(ui.messages, (std::vector<std::string>{kObjectNotice, kObjectsDone}));
     EXPECT_EQ(copied("Sceneryobjects/KW Houses/model"),
@@ -294,11 +304,23 @@ TEST_F(CommandCopy, ThreeCopiersRunAtOnceAndTheEndComesAfterTheLast)
 TEST_F(CommandCopy, FailedCopiesAreReportedInListOrderAfterAllEnded)
 {
     test::writeFile(package() / "Sceneryobjects" / "KW Houses", "a file where a folder must go");
-    state.objectFolders = {"..\\outside\\", "Sceneryobjects\\" + kTrees + "\\",
-                           "Sceneryobjects\\Gone\\", "Sceneryobjects\\KW Houses\\",
-                           "Sceneryobjects\\Signs\\"};
+    // Failures found before any copier starts come first and last in the list.
+    state.objectFolders = {"..\\outside\\",           "Sceneryobjects\\" + kTrees + "\\",
+                           "Sceneryobjects\\Gone\\",  "Sceneryobjects\\KW Houses\\",
+                           "Sceneryobjects\\Signs\\", "Sceneryobjects\\Zoo\\..\\..\\..\\outside\\"};
+#ifdef _WIN32
     CopierRun run = startCopiers(state, ExportList::ObjectFolders, ui, copier);
     EXPECT_EQ(run.started(), 4u);
+#else
+    // The copier of "Gone" fails only after the one of "KW Houses", later in the list, did.
+    CopierRun run = startCopiers(state, ExportList::ObjectFolders, ui, gatedCopier({"Gone"}));
+    EXPECT_EQ(run.started(), 4u);
+    while (run.running() > 1) {
+        waitForAChild();
+        EXPECT_FALSE(run.poll());
+    }
+    openGate("Gone");
+#endif
     finish(run);
 
     const std::string houses = (package() / "Sceneryobjects" / "KW Houses").string();
@@ -322,7 +344,8 @@ TEST_F(CommandCopy, FailedCopiesAreReportedInListOrderAfterAllEnded)
     }
     EXPECT_EQ(report, "These folders could not be copied:\n..\\outside\\: " + unsafeEntryReason() +
                           "\nSceneryobjects\\Gone\\: " + gone +
-                          "\nSceneryobjects\\KW Houses\\: " + blocked);
+                          "\nSceneryobjects\\KW Houses\\: " + blocked +
+                          "\nSceneryobjects\\Zoo\\..\\..\\..\\outside\\: " + unsafeEntryReason());
     EXPECT_EQ(copied("Sceneryobjects/" + kTrees), installed("Sceneryobjects/" + kTrees));
     EXPECT_EQ(copied("Sceneryobjects/Signs"), installed("Sceneryobjects/Signs"));
     EXPECT_FALSE(fs::exists(m_dir.path() / "outside"));

@@ -259,8 +259,21 @@ TEST_F(MainWindowTest, CopyPutsTheWholeMemoOnTheClipboardWithCrLf)
     find<QPushButton>("Button3")->click();
     EXPECT_EQ(clipboard->text(), QStringLiteral("Sceneryobjects\\Houses\\\r\n"
                                                 "Sceneryobjects\\Trees\\\r\n"));
-    const auto* memo = find<QPlainTextEdit>("folderlist");
-    EXPECT_EQ(memo->textCursor().selectedText().size(), memo->toPlainText().size());
+    // Each of the seven buttons copies its own list, and the sample map makes them all differ.
+    const std::pair<const char*, const char*> copies[] = {
+        {"Button1", "scanlog"},          {"Button3", "folderlist"},
+        {"Button4", "splinefolderlist"}, {"Button5", "filelist"},
+        {"Button6", "splinefilelist"},   {"Button8", "missingobjects"},
+        {"Button9", "missingsplines"},
+    };
+    for (const auto& [button, list] : copies) {
+        find<QPushButton>(button)->click();
+        const auto* memo = find<QPlainTextEdit>(list);
+        EXPECT_EQ(clipboard->text().toStdString(),
+                  memo->toPlainText().replace(u'\n', QStringLiteral("\r\n")).toStdString())
+            << button;
+        EXPECT_EQ(memo->textCursor().selectedText().size(), memo->toPlainText().size()) << button;
+    }
 
     choose(sample.addMap("Clean", 1));  // no missing splines
     clipboard->setText(QStringLiteral("before"));
