@@ -169,11 +169,9 @@ TEST_F(ScannerTest, NeverWritesASettingsFile)
     const fs::path beside = fs::path(program).parent_path() / "gantrel.ini";
     const std::optional<std::string> besideBefore =
         fs::exists(beside) ? std::optional(test::readFile(beside)) : std::nullopt;
-    const std::string home = (m_dir.path() / "home").string();
     const std::string config = (m_dir.path() / "config").string();
-    const test::ScopedEnvironment homeFolder("HOME", home.c_str());
-    const test::ScopedEnvironment configFolder("XDG_CONFIG_HOME", config.c_str());
-    const test::ScopedEnvironment appData("APPDATA", config.c_str());
+    const test::ScopedEnvironment userFolder(test::isWindows() ? "APPDATA" : "XDG_CONFIG_HOME",
+                                             config.c_str());
     fs::create_directories(test::pathOf(platform::userSettingsFolder()));
     const test::Tree before = test::tree(m_dir.path());
 
