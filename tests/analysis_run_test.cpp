@@ -222,15 +222,20 @@ TEST(AnalysisRun, ReferencesAreFoundOnDiskWithoutRegardToCaseButListedAsWritten)
     telv.install("Sceneryobjects/Houses/h1.sco");
     telv.tile("a.map",
               "Sceneryobjects\\Houses\\h1.sco\nsceneryobjects\\HOUSES\\h1.SCO.sco\n"
-              "SCENERYOBJECTS\\houses\\h1.sco\nSceneryobjects/Houses/h1.sco\n");
+              "SCENERYOBJECTS\\houses\\h1.sco\nSceneryobjects/Houses/h1.sco\n"
+              "Sceneryobjects\\Gone\\g.sco\nsceneryobjects\\gone\\G.sco\n");
     WindowState state;
     test::RecordingUi ui;
     RecordingStore store;
     runAnalysis(telv.mapText(), state, ui, store);
-    EXPECT_EQ(state.objects.size(), 4u);
-    EXPECT_EQ(state.missingObjects, Lines{"sceneryobjects\\HOUSES\\h1.SCO.sco"});
+    EXPECT_EQ(state.objects.size(), 6u);
+    // Each spelling of a missing reference is looked up and listed, not only the first one.
+    Lines missing = state.missingObjects;
+    std::sort(missing.begin(), missing.end());
+    EXPECT_EQ(missing, (Lines{"Sceneryobjects\\Gone\\g.sco", "sceneryobjects\\HOUSES\\h1.SCO.sco",
+                              "sceneryobjects\\gone\\G.sco"}));
     // Folders are cut at the last backslash only.
-    EXPECT_EQ(state.objectFolders.size(), 4u);
+    EXPECT_EQ(state.objectFolders.size(), 6u);
     EXPECT_NE(std::find(state.objectFolders.begin(), state.objectFolders.end(), ""),
               state.objectFolders.end());
 }

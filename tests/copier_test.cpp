@@ -115,12 +115,23 @@ TEST_F(Copier, NothingIsWrittenOutsideTheFolderItIsKeptWithin)
     EXPECT_EQ(beside.err, "gantrel-copy: \"" + (m_dir.path() / "beside").string() +
                               "\" leads out of the destination folder\n");
     EXPECT_FALSE(fs::exists(m_dir.path() / "beside"));
+
+    // A folder whose name only starts like the destination's lies beside it, not inside.
+    const fs::path package = m_dir.path() / "package";
+    const fs::path older = m_dir.path() / "package-old" / "Sceneryobjects";
+    fs::create_directories(package);
+    const Ended alike = run({"--within", package.string(), source().string(), older.string()});
+    EXPECT_EQ(alike.status, kCopyFailed);
+    EXPECT_EQ(alike.err,
+              "gantrel-copy: \"" + older.string() + "\" leads out of the destination folder\n");
+    EXPECT_FALSE(fs::exists(m_dir.path() / "package-old"));
 }
 
 #ifndef _WIN32  // making symbolic links on Windows takes a privilege that tests do not have
 TEST_F(Copier, NothingIsWrittenThroughALinkThatLeadsOut)
 {
-    const fs::path outside = m_dir.path() / "outside";
+    // Beside the package, under a name that starts like the package's own.
+    const fs::path outside = m_dir.path() / "package-old";
     fs::create_directories(outside);
     fs::create_directories(m_dir.path() / "package");
     fs::create_directory_symlink(outside, m_dir.path() / "package" / "Sceneryobjects");

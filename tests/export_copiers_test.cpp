@@ -139,6 +139,34 @@ protected:
     {
         return tree(game() / test::pathOf(folder));
     }
+#ifndef _WIN32
+    // The built copier behind a script that first waits at a gate for each of the named target
+    // folders, until the test opens it; copiers of other folders start at once.
+    std::string gatedCopier(const std::vector<std::string>& gated) const
+    {
+        fs::create_directories(gates());
+        for (const std::string& name : gated) {
+            EXPECT_EQ(::mkfifo((gates() / name).c_str(), 0600), 0);
+        }
+        const fs::path script = m_dir.path() / "gated-copy";
+        test::writeFile(script, "#!/bin/sh\nfor target; do :; done\ngate='" + gates().string() +
+                                    "'/\"$(basename \"$target\")\"\n"
+                                    "if [ -p \"$gate\" ]; then read go < \"$gate\"; fi\n"
+                                    "exec '" +
+                                    copier + "' \"$@\"\n");
+        fs::permissions(script, fs::perms::owner_all);
+        return script.string();
+    }
+    void openGate(const std::string& name) const
+    {
+        std::ofstream gate(gates() / name);  // waits until that copier is at its gate
+        gate << "go\n";
+    }
+    fs::path gates() const
+    {
+        return m_dir.path() / "gates";
+    }
+#endif
 
     test::TempDir m_dir;
     WindowState state;
@@ -243,81 +271,57 @@ TEST_F(CommandCopy, SplineFoldersSkipTheirTopFolderAndHaveTheirOwnTexts)
 }
 
 #ifndef _WIN32  // the gates are named pipes and a shell script in place of the copier
-// Copiers held at a gate each: a script in place of the copier that waits until the test lets
-// its folder go.
-class GatedCopy : public CommandCopy {
-protected:
-    GatedCopy()
-    {
-        fs::create_directories(gates());
-        for (const std::string& name : {kTrees, std::string("KW Houses"), std::string("Signs")}) {
-            EXPECT_EQ(::mkfifo((gates() / name).c_str(), 0600), 0);
-        }
-        test::writeFile(script(),
-                        "#!/bin/sh\nfor target; do :; done\n"
-                        "read go < '" +
-                            gates().string() +
-                            "'/\"$(basename \"$target\")\"\n"
-                            "exec '" +
-                            copier + "' \"$@\"\n");
-        fs::permissions(script(), fs::perms::owner_all);
-        state.objectFolders = {"Sceneryobjects\\" + kTrees + "\\", "Sceneryobjects\\KW Houses\\",
-                               "Sceneryobjects\\Signs\\"};
-    }
-    fs::path gates() const { return m_dir.path() / "gates"; }
-    fs::path script() const { return m_dir.path() / "gated-copy"; }
-    // Lets one copier go, once it is at its gate, and polls the run until it has ended.
-    void letGo(CopierRun& run, const std::string& name)
-    {
-        const std::size_t before = run.running();
-        {
-            std::ofstream gate(gates() / name);
-            gate << "go\n";
-        }
-        while (run.running() == before) {
-            waitForAChild();
-            EXPECT_FALSE(run.poll());
-        }
-    }
-};
-
-TEST_F(GatedCopy, ThreeCopiersRunAtOnceAndTheEndComesAfterTheLast)
+// Three copiers held at a gate each: a script that waits until the test lets its folder go.
+TEST_F(CommandCopy, ThreeCopiersRunAtOnceAndTheEndComesAfterTheLast)
 {
-    CopierRun run = startCopiers(state, ExportList::ObjectFolders, ui, script().string());
+    const std::string script = gatedCopier({kTrees, "KW Houses", "Signs"});
+    state.objectFolders = {"Sceneryobjects\\" + kTrees + "\\", "Sceneryobjects\\KW Houses\\",
+                           "Sceneryobjects\\Signs\\"};
+    CopierRun run = startCopiers(state, ExportList::ObjectFolders, ui, script);
     EXPECT_EQ(run.started(), 3u);
     EXPECT_FALSE(run.poll());
     EXPECT_EQ(run.running(), 3u);
 
-    letGo(run, "Signs");
-    letGo(run, kTrees);
-    EXPECT_EQ(run.running(), 1u);
+    openGate("Signs");
+    while (run.running() > 2) {
+        waitForAChild();
+        EXPECT_FALSE(run.poll());
+    }
+    openGate(kTrees);
+    while (run.running() > 1) {
+        waitForAChild();
+        EXPECT_FALSE(run.poll());
+    }
     EXPECT_EQ(ui.messages, std::vector<std::string>{kObjectNotice});
     EXPECT_EQ(copied("Sceneryobjects/Signs"), installed("Sceneryobjects/Signs"));
     EXPECT_FALSE(fs::exists(package() / "Sceneryobjects" / "KW Houses"));
 
-    std::ofstream(gates() / "KW Houses") << "go\n";
+    openGate("KW Houses");
     finish(run);
     EXPECT_EQ(ui.messages, (std::vector<std::string>{kObjectNotice, kObjectsDone}));
     EXPECT_EQ(copied("Sceneryobjects/KW Houses/model"),
               installed("Sceneryobjects/KW Houses/model"));
 }
 
-TEST_F(GatedCopy, NoMoreThanTheLimitRunAtOnceAndTheNextStartsInListOrder)
+TEST_F(CommandCopy, NoMoreThanTheLimitRunAtOnceAndTheNextStartsInListOrder)
 {
-    CopierRun run = startCopiers(state, ExportList::ObjectFolders, ui, script().string(), 2);
+    const std::string script = gatedCopier({kTrees, "KW Houses", "Signs"});
+    state.objectFolders = {"Sceneryobjects\\" + kTrees + "\\", "Sceneryobjects\\KW Houses\\",
+                           "Sceneryobjects\\Signs\\"};
+    CopierRun run = startCopiers(state, ExportList::ObjectFolders, ui, script, 2);
     EXPECT_EQ(run.started(), 2u);
     EXPECT_FALSE(run.poll());
     EXPECT_EQ(run.running(), 2u);
 
     // The first to end makes room for the third, the one left waiting.
-    std::ofstream(gates() / "KW Houses") << "go\n";
+    openGate("KW Houses");
     while (run.started() < 3) {
         waitForAChild();
         EXPECT_FALSE(run.poll());
     }
     EXPECT_EQ(run.running(), 2u);
-    std::ofstream(gates() / "Signs") << "go\n";
-    std::ofstream(gates() / kTrees) << "go\n";
+    openGate("Signs");
+    openGate(kTrees);
     finish(run);
     EXPECT_EQ(run.started(), 3u);
     EXPECT_EQ(ui.messages, (std::vector<std::string>{kObjectNotice, kObjectsDone}));
@@ -330,11 +334,23 @@ TEST_F(GatedCopy, NoMoreThanTheLimitRunAtOnceAndTheNextStartsInListOrder)
 TEST_F(CommandCopy, FailedCopiesAreReportedInListOrderAfterAllEnded)
 {
     test::writeFile(package() / "Sceneryobjects" / "KW Houses", "a file where a folder must go");
-    state.objectFolders = {"..\\outside\\", "Sceneryobjects\\" + kTrees + "\\",
-                           "Sceneryobjects\\Gone\\", "Sceneryobjects\\KW Houses\\",
-                           "Sceneryobjects\\Signs\\"};
+    // Failures found before any copier starts come first and last in the list.
+    state.objectFolders = {"..\\outside\\",           "Sceneryobjects\\" + kTrees + "\\",
+                           "Sceneryobjects\\Gone\\",  "Sceneryobjects\\KW Houses\\",
+                           "Sceneryobjects\\Signs\\", "Sceneryobjects\\Zoo\\..\\..\\..\\outside\\"};
+#ifdef _WIN32
     CopierRun run = startCopiers(state, ExportList::ObjectFolders, ui, copier);
     EXPECT_EQ(run.started(), 4u);
+#else
+    // The copier of "Gone" fails only after the one of "KW Houses", later in the list, did.
+    CopierRun run = startCopiers(state, ExportList::ObjectFolders, ui, gatedCopier({"Gone"}));
+    EXPECT_EQ(run.started(), 4u);
+    while (run.running() > 1) {
+        waitForAChild();
+        EXPECT_FALSE(run.poll());
+    }
+    openGate("Gone");
+#endif
     finish(run);
 
     const std::string houses = (package() / "Sceneryobjects" / "KW Houses").string();
@@ -356,9 +372,11 @@ TEST_F(CommandCopy, FailedCopiesAreReportedInListOrderAfterAllEnded)
                                     "exit code N");
         gone = blocked = "the copier ended with exit code N";
     }
-    EXPECT_EQ(report, "These folders could not be copied:\n..\\outside\\: " + unsafeEntryReason() +
-                          "\nSceneryobjects\\Gone\\: " + gone +
-                          "\nSceneryobjects\\KW Houses\\: " + blocked);
+    // The two entries refused for one reason are said together, where the first stood.
+    EXPECT_EQ(report, "These folders could not be copied:\n2 folders: " + unsafeEntryReason() +
+                          "\n    ..\\outside\\\n    Sceneryobjects\\Zoo\\..\\..\\..\\outside\\"
+                          "\nSceneryobjects\\Gone\\: " +
+                          gone + "\nSceneryobjects\\KW Houses\\: " + blocked);
     EXPECT_EQ(copied("Sceneryobjects/" + kTrees), installed("Sceneryobjects/" + kTrees));
     EXPECT_EQ(copied("Sceneryobjects/Signs"), installed("Sceneryobjects/Signs"));
     EXPECT_FALSE(fs::exists(m_dir.path() / "outside"));

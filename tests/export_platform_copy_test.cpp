@@ -10,8 +10,8 @@
 #endif
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
-
 #include <filesystem>
 #include <map>
 
@@ -117,11 +117,22 @@ protected:
 
 TEST_F(CopyFolder, CopiesTheWholeTreeAndReportsProgress)
 {
+    // Each file an hour older than the one before, in whole seconds: every copy keeps its date.
+    const std::vector<fs::path> files = {"house.sco", fs::path("model") / "house.o3d",
+                                         fs::path("texture") / "Ärger.jpg"};
+    const auto now = std::chrono::floor<std::chrono::seconds>(fs::file_time_type::clock::now());
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        fs::last_write_time(source() / files[i], now - std::chrono::hours(24 * 400 + i));
+    }
     std::vector<platform::CopyProgress> progress;
     const auto failures = copyRecording(progress);
 
     EXPECT_TRUE(failures.empty());
     EXPECT_EQ(tree(target()), tree(source()));
+    for (const fs::path& file : files) {
+        EXPECT_EQ(fs::last_write_time(target() / file), fs::last_write_time(source() / file))
+            << file;
+    }
     // The shell shows its own progress while it copies; what it copied is told once after.
     ASSERT_EQ(progress.size(), test::isWindows() ? 1u : 3u);
     EXPECT_EQ(progress.back().files, 3u);

@@ -28,7 +28,11 @@ protected:
 TEST_F(FileLookupTest, ResolvesEveryComponentWithoutRegardToCase)
 {
     make("SceneryObjects/houses/H1.sco");
+    make("ABCDEFGHIJKLMNOPQRSTUVWXYZ/abcdefghijklmnopqrstuvwxyz.sco");
     EXPECT_TRUE(lookup.fileExists(at("Sceneryobjects\\Houses\\h1.sco")));
+    // Every letter of the alphabet, in both directions.
+    EXPECT_TRUE(
+        lookup.fileExists(at("abcdefghijklmnopqrstuvwxyz\\ABCDEFGHIJKLMNOPQRSTUVWXYZ.SCO")));
     EXPECT_TRUE(lookup.fileExists(at("SCENERYOBJECTS/HOUSES/H1.SCO")));
     EXPECT_TRUE(lookup.fileExists(at("SceneryObjects/houses/H1.sco")));
     EXPECT_FALSE(lookup.fileExists(at("Sceneryobjects\\Houses\\h2.sco")));
@@ -37,8 +41,23 @@ TEST_F(FileLookupTest, ResolvesEveryComponentWithoutRegardToCase)
 
 TEST_F(FileLookupTest, FoldsLettersBeyondAscii)
 {
+    // Every letter pair of the tile code page (Windows-1252), in both directions.
+    const std::u16string upper =
+        u"\u00c0\u00c1\u00c2\u00c3\u00c4\u00c5\u00c6\u00c7\u00c8\u00c9\u00ca\u00cb\u00cc\u00cd"
+        u"\u00ce"
+        u"\u00cf\u00d0\u00d1\u00d2\u00d3\u00d4\u00d5\u00d6\u00d8\u00d9\u00da\u00db\u00dc\u00dd"
+        u"\u00de"
+        u"\u0152\u0160\u017d\u0178";
+    const std::u16string lower =
+        u"\u00e0\u00e1\u00e2\u00e3\u00e4\u00e5\u00e6\u00e7\u00e8\u00e9\u00ea\u00eb\u00ec\u00ed"
+        u"\u00ee"
+        u"\u00ef\u00f0\u00f1\u00f2\u00f3\u00f4\u00f5\u00f6\u00f8\u00f9\u00fa\u00fb\u00fc\u00fd"
+        u"\u00fe"
+        u"\u0153\u0161\u017e\u00ff";
+    make(test::narrow(upper + u"/" + lower + u".sco"));
     make(test::narrow(u"Sceneryobjects/H\u00c4USER/\u00d6l.sco"));
     EXPECT_TRUE(lookup.fileExists(at(test::narrow(u"sceneryobjects\\h\u00e4user\\\u00f6L.sco"))));
+    EXPECT_TRUE(lookup.fileExists(at(test::narrow(lower + u"\\" + upper + u".sco"))));
     EXPECT_FALSE(lookup.fileExists(at("sceneryobjects\\haeuser\\oel.sco")));
 }
 
@@ -73,9 +92,16 @@ TEST_F(FileLookupTest, PrefersTheExactNameWhereSeveralMatch)
     fs::create_directories(m_dir.path() / "x" / "a");
     make("x/A");
     make("x/a/f.sco");
+    make("Games/maps/Upper/global.cfg");
+    make("games/maps/Lower/global.cfg");
     EXPECT_TRUE(lookup.fileExists(at("x\\A")));
     EXPECT_TRUE(lookup.fileExists(at("x\\a")));         // the file A matches without regard to case
     EXPECT_TRUE(lookup.fileExists(at("x\\A\\f.sco")));  // the folder a serves as a folder
+
+    // Two folders whose names differ only in case: each spelling finds its own folder first,
+    // whichever the system lists first.
+    EXPECT_TRUE(lookup.fileExists(at("Games\\maps\\Upper\\global.cfg")));
+    EXPECT_TRUE(lookup.fileExists(at("games\\maps\\Lower\\global.cfg")));
 }
 
 #endif

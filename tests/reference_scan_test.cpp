@@ -215,10 +215,26 @@ TEST_P(ParallelScan, AgreesWithTheOneAfterTheOtherScan)
     }
 }
 
+// Each case is named after what fails where, so that a failing case says which it is.
+std::string describe(const Failure& failure)
+{
+    if (!failure.at) {
+        return "NothingFails";
+    }
+    return (failure.tooLong ? "LineTooLongInTile" : "OpenErrorAtTile") +
+           std::to_string(*failure.at);
+}
+
+void PrintTo(const Failure& failure, std::ostream* out)
+{
+    *out << describe(failure);
+}
+
 INSTANTIATE_TEST_SUITE_P(Failures, ParallelScan,
                          ::testing::Values(Failure{std::nullopt, false}, Failure{0, false},
                                            Failure{1, true}, Failure{77, false}, Failure{78, true},
-                                           Failure{149, false}, Failure{149, true}));
+                                           Failure{149, false}, Failure{149, true}),
+                         [](const auto& info) { return describe(info.param); });
 
 TEST(ReferenceScan, AppendsToWhatTheListsHeldAndTreatsItAsUnseen)
 {

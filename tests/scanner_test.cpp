@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <cstdlib>
+#include <optional>
 #include <sstream>
 
 #include "platform/platform.h"
@@ -160,12 +162,28 @@ TEST_F(ScannerTest, AnErrorIsShownWithTheErrorBoxsFullStop)
 TEST_F(ScannerTest, NeverWritesASettingsFile)
 {
     test::writeFile(map() / "t.map", "Sceneryobjects\\A\\a.sco\n");
-    const auto before = std::distance(fs::recursive_directory_iterator(m_dir.path()),
-                                      fs::recursive_directory_iterator());
-    scan({map().string()});
-    const auto after = std::distance(fs::recursive_directory_iterator(m_dir.path()),
-                                     fs::recursive_directory_iterator());
-    EXPECT_EQ(before, after);
+    const char* program = std::getenv("GANTREL_SCAN");
+    ASSERT_NE(program, nullptr) << "GANTREL_SCAN names no scanner";
+    // Where the program would keep its settings: beside itself, else in the user's own
+    // folder, which is made to lie in the test's folder here.
+    const fs::path beside = fs::path(program).parent_path() / "gantrel.ini";
+    const std::optional<std::string> besideBefore =
+        fs::exists(beside) ? std::optional(test::readFile(beside)) : std::nullopt;
+    const std::string config = (m_dir.path() / "config").string();
+    const test::ScopedEnvironment userFolder(test::isWindows() ? "APPDATA" : "XDG_CONFIG_HOME",
+                                             config.c_str());
+    fs::create_directories(test::pathOf(platform::userSettingsFolder()));
+    const test::Tree before = test::tree(m_dir.path());
+
+    const test::TempDir scratch;
+    EXPECT_EQ(test::runProgram(program, {map().string()}, scratch.path()).status, kScanClean);
+    EXPECT_EQ(test::tree(m_dir.path()), before);
+    const std::optional<std::string> besideAfter =
+        fs::exists(beside) ? std::optional(test::readFile(beside)) : std::nullopt;
+    EXPECT_EQ(besideAfter, besideBefore);
+    if (!besideBefore && besideAfter) {
+        fs::remove(beside);  // the next run must not find it there already
+    }
 }
 
 TEST(Scanner, WrongUsage)

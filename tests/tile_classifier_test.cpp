@@ -3,70 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <random>
-#include <set>
 
-#include "analysis/line_store.h"
-#include "common/error.h"
-#include "platform/platform.h"
+#include "support/classifier_model.h"
 #include "support/test_support.h"
 
 namespace gantrel {
 namespace {
 
-struct Classified {
-    std::vector<std::pair<ReferenceKind, std::string>> references;
-    std::optional<std::size_t> tooLongLine;
-    bool operator==(const Classified&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const Classified& c)
-{
-    for (const auto& [kind, text] : c.references) {
-        out << (kind == ReferenceKind::Object ? "O " : "S ") << text << " | ";
-    }
-    return out << "tooLong=" << (c.tooLongLine ? std::to_string(*c.tooLongLine) : "none");
-}
-
-Classified classify(std::string_view file)
-{
-    TileReferences references;
-    classifyTile(std::span<const char>(file.data(), file.size()), references);
-    Classified result{{}, references.tooLongLine};
-    for (std::size_t i = 0; i < references.size(); ++i) {
-        result.references.emplace_back(references[i].kind, std::string(references.text(i)));
-    }
-    return result;
-}
-
-// The plain model: the line store's lines, fetched one by one, the tail compared as UTF-16.
-Classified model(std::string_view file)
-{
-    std::vector<char> bytes(file.begin(), file.end());
-    LineStore store;
-    store.assignFile(bytes);
-    Classified result;
-    std::set<std::string> seen;
-    for (std::size_t i = 0; i < store.lineCount(); ++i) {
-        std::u16string line;
-        try {
-            line = store.line(i);
-        } catch (const OutOfResources&) {
-            result.tooLongLine = i;
-            break;
-        }
-        const std::u16string_view tail =
-            std::u16string_view(line).substr(line.size() < 4 ? 0 : line.size() - 4);
-        const bool object = tail == u".sco";
-        if (object || tail == u".sli") {
-            std::string text = platform::utf16ToNarrow(line);
-            if (seen.insert(text).second) {
-                result.references.emplace_back(
-                    object ? ReferenceKind::Object : ReferenceKind::Spline, text);
-            }
-        }
-    }
-    return result;
-}
+using test::Classified;
+using test::classify;
 
 TEST(TileClassifier, FindsReferencesInEveryEncoding)
 {
@@ -225,7 +170,7 @@ TEST(TileClassifier, AgreesWithTheLineByLineModelOnRandomTiles)
     for (int round = 0; round < 4000; ++round) {
         const std::string file =
             upTo(random, 2) == 0 ? randomUtf16Tile(random) : randomByteTile(random);
-        const Classified expected = model(file);
+        const Classified expected = test::classifyLineByLine(file);
         ASSERT_EQ(classify(file), expected) << "round " << round;
         references += expected.references.size();
         tooLong += expected.tooLongLine.has_value() ? 1 : 0;

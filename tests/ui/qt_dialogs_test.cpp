@@ -65,6 +65,18 @@ TEST(QtDialogsTest, ErrorBoxShowsTheStopIconAndTheFullStopRule)
     closeNextBox(seen);
     dialogs.showError("Cannot open file \"x.map\". Is a directory\n");
     EXPECT_EQ(seen.text, QStringLiteral("Cannot open file \"x.map\". Is a directory\n"));
+
+    // A message that ends in a full stop already gets no second one; "/" sorts right after it.
+    const std::pair<const char*, const char*> stops[] = {
+        {"Cannot open file \"x.map\". The file is 2 GiB or larger.",
+         "Cannot open file \"x.map\". The file is 2 GiB or larger."},
+        {"Unable to write to /", "Unable to write to /."},
+    };
+    for (const auto& [message, shown] : stops) {
+        closeNextBox(seen);
+        dialogs.showError(message);
+        EXPECT_EQ(seen.text, QString::fromUtf8(shown));
+    }
 }
 
 TEST(QtDialogsTest, FolderDialogRunsModallyAndReportsTheConfirmedFolder)

@@ -1,0 +1,71 @@
+// SPDX-License-Identifier: MIT
+// The quick tile classifier against the line-by-line model on any bytes, and the UTF-8 decoder
+// of tiles against ICU's. Built twice: with the real line limit and with a short one, at which
+// the lines around the limit cost a few hundred bytes instead of 64 KiB.
+
+#include <unicode/ustring.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <span>
+#include <sstream>
+#include <string>
+#include <string_view>
+
+#include "analysis/tile_decoder.h"
+#include "support/classifier_model.h"
+
+namespace {
+
+using gantrel::test::Classified;
+
+[[noreturn]] void fail(const std::string& what)
+{
+    std::fprintf(stderr, "%s\n", what.c_str());
+    std::abort();
+}
+
+// ICU's standard decoding, malformed sequences replaced by U+FFFD; also how many there were.
+std::u16string icuDecodeUtf8(std::string_view text, std::int32_t& substitutions)
+{
+    std::u16string units(text.size(), u'\0');  // never more units than bytes
+    std::int32_t length = 0;
+    UErrorCode status = U_ZERO_ERROR;
+    u_strFromUTF8WithSub(reinterpret_cast<UChar*>(units.data()),
+                         static_cast<std::int32_t>(units.size()), &length, text.data(),
+                         static_cast<std::int32_t>(text.size()), 0xFFFD, &substitutions, &status);
+    if (U_FAILURE(status)) {
+        fail("ICU could not decode the input");
+    }
+    units.resize(static_cast<std::size_t>(length));
+    return units;
+}
+
+void checkUtf8Decoder(std::string_view text)
+{
+    const std::span<const char> bytes(text.data(), text.size());
+    std::int32_t substitutions = 0;
+    if (gantrel::decodeUtf8(bytes) != icuDecodeUtf8(text, substitutions)) {
+        fail("decodeUtf8 differs from the standard decoding");
+    }
+    if (gantrel::isWellFormedUtf8(bytes) != (substitutions == 0)) {
+        fail("isWellFormedUtf8 disagrees with the standard decoding");
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string_view file(reinterpret_cast<const char*>(data), size);
+    const Classified expected = gantrel::test::classifyLineByLine(file);
+    const Classified found = gantrel::test::classify(file);
+    if (found != expected) {
+        std::ostringstream message;
+        message << "classifyTile:     " << found << "\nline by line:     " << expected;
+        fail(message.str());
+    }
+    checkUtf8Decoder(file);
+    return 0;
+}
