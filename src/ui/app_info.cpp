@@ -4,13 +4,13 @@ namespace gantrel::ui {
 
 QString applicationVersion()
 {
-    return QStringLiteral(GANTREL_VERSION);
+    return QString::fromLatin1(kVersion);
 }
 
 QString noticeText()
 {
     return QStringLiteral(
-               "Gantrel 3.1, version %1\n"
+               "%1, version %2\n"
                "\n"
                "Gantrel reads every tile of a TELV map and lists the scenery objects "
                "and splines the map uses, the folders they lie in, and those that are "
@@ -21,7 +21,7 @@ QString noticeText()
                "Built with:\n"
                "Qt 6, under the GNU Lesser General Public License, version 3\n"
                "ICU, under the Unicode License")
-        .arg(applicationVersion());
+        .arg(QString::fromLatin1(kApplicationTitle), applicationVersion());
 }
 
 }  // namespace gantrel::ui
