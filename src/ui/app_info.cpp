@@ -18,6 +18,8 @@ QString noticeText()
                "clipboard, and the folders the map uses can be copied into another "
                "folder to assemble a map package.\n"
                "\n"
+               "Gantrel is released under the MIT licence.\n"
+               "\n"
                "Built with:\n"
                "Qt 6, under the GNU Lesser General Public License, version 3\n"
                "ICU, under the Unicode License")

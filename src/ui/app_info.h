@@ -12,8 +12,8 @@ inline constexpr char kDesktopId[] = "io.github.gantrel.Gantrel";
 /// The version of the program, as the build defines it.
 QString applicationVersion();
 
-/// The program's notice, shown by "Click me": name and version, what the program is for, and
-/// the libraries it is built on with their licences.
+/// The program's notice, shown by "Click me": name and version, what the program is for, its
+/// licence, and the libraries it is built on with their licences.
 QString noticeText();
 
 }  // namespace gantrel::ui
