@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "export/copier.h"
 
 #include <gtest/gtest.h>

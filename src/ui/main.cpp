@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Program start: the application object, the one window and the message loop. The program
 // takes no command-line arguments of its own beyond --help and --version.
 
