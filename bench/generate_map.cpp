@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // gantrel-bench-generate: writes a large made-up TELV installation with one map, "Bench", for
 // timing the scan. At full size the map has about 2,000 tiles and 1 GiB of tile text, placing
 // 100,000 distinct references that lie in 5,000 folders; every size scales with --scale.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Cross-builds the engine, the command-line programs and the engine's tests for 64-bit Windows
 # with Debian's mingw-w64 compilers, and runs what it builds under Wine:
 #

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Writes the sample TELV installation "TELV 2" with its map "Demo" beside this script.
 
 The output is deterministic: the same bytes on every run, so the committed sample can be

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "export/copier.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 #include <map>
 #include <sstream>
 
+#include "gantrel/version.h"
 #include "support/test_support.h"
 
 namespace gantrel {
@@ -188,7 +190,7 @@ TEST_F(Copier, HelpAndVersion)
     EXPECT_TRUE(help.out.starts_with("Usage: gantrel-copy [--within FOLDER] [--] SOURCE TARGET\n"));
     const Ended version = run({"--version"});
     EXPECT_EQ(version.status, kCopyDone);
-    EXPECT_EQ(version.out, "gantrel-copy 3.1.0.0\n");
+    EXPECT_EQ(version.out, std::string("gantrel-copy ") + kVersion + "\n");
 }
 TEST(CopierUsage, WrongUsageIsSaidWithTheUsage)
 {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The scanner on the bundled sample installation: what a map builder sees for maps/Demo.
 
 #include <gtest/gtest.h>

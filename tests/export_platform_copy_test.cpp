@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The folder copy of the platform: on POSIX the program's own careful copy, on Windows the
 // shell's file operation with the checks around it.
 

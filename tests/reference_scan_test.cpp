@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "analysis/reference_scan.h"
 
 #include <gtest/gtest.h>

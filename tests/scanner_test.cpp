@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/scanner.h"
 
 #include <gtest/gtest.h>

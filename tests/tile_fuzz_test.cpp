@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Bounded random loading of tiles: bytes of every kind, run under AddressSanitizer and
 // UndefinedBehaviorSanitizer in CI. Every load must succeed and the store must keep its
 // invariants; the classifier must read the same bytes without touching memory it does not own.

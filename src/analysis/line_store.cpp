@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "analysis/line_store.h"
 
 #include "analysis/tile_decoder.h"

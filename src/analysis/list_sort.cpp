@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "analysis/list_sort.h"
 
 #include <algorithm>

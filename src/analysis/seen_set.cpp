@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "analysis/seen_set.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "analysis/tile_classifier.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "analysis/tile_pipeline.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/scanner.h"
 
 #include <nlohmann/json.hpp>
@@ -5,6 +6,7 @@
 
 #include "analysis/analysis_run.h"
 #include "common/error.h"
+#include "gantrel/version.h"
 #include "platform/platform.h"
 
 namespace gantrel {
@@ -137,7 +139,7 @@ int runScanner(const std::vector<std::string>& arguments, std::ostream& out, std
             out << kUsage;
             return kScanClean;
         } else if (argument == "--version") {
-            out << "gantrel-scan 3.1.0.0\n";
+            out << "gantrel-scan " << kVersion << "\n";
             return kScanClean;
         } else if (argument == "--json") {
             json = true;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "common/game_root.h"
 
 #include "platform/platform.h"

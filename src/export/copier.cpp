@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: MIT
 #include "export/copier.h"
 
 #include <optional>
 
 #include "export/export_texts.h"
+#include "gantrel/version.h"
 #include "platform/copy.h"
 
 namespace gantrel {
@@ -46,7 +48,7 @@ int runCopier(const std::vector<std::string>& arguments, std::ostream& out, std:
             out << kUsage;
             return kCopyDone;
         } else if (argument == "--version") {
-            out << "gantrel-copy 3.1.0.0\n";
+            out << "gantrel-copy " << kVersion << "\n";
             return kCopyDone;
         } else if (argument == "--within" && i + 1 < arguments.size()) {
             within = arguments[++i];

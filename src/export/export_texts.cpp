@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "export/export_texts.h"
 
 #include <unordered_map>

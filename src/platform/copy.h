@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The folder export's part of the seam to the operating system: finding a folder as the native

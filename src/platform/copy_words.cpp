@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/copy.h"
 
 namespace gantrel::platform {

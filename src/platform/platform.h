@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The one seam to the operating system. Everything the engine asks of the system goes through

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "settings/special_folders.h"
 
 #include "platform/platform.h"

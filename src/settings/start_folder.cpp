@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "settings/start_folder.h"
 
 #include <cstdlib>

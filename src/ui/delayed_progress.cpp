@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "delayed_progress.h"
 
 #include <QCoreApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "export_interface.h"
 
 #include <QLocale>

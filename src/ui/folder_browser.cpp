@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "folder_browser.h"
 
 #include <QDialogButtonBox>

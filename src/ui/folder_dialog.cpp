@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "folder_dialog.h"
 
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "map_folder_chooser.h"
 
 #include <QDir>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "run_interface.h"
 
 #include <utility>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The destination folder dialog's item routines that need no window: the browse flags, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // GoogleTest with a QApplication: the window, the dialogs and the clipboard need one. Listing
 // the tests (as test discovery does at build time) needs no display and makes none.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "main_window.h"
 
 #include <gtest/gtest.h>
@@ -248,6 +249,7 @@ TEST_F(MainWindowTest, AnyEscapingExceptionGoesToTheErrorBox)
     find<QPushButton>("Button7")->click();
     ASSERT_EQ(dialogs.messages.size(), 1U);
     EXPECT_NE(dialogs.messages[0].find("Gantrel 3.1"), std::string::npos);
+    EXPECT_NE(dialogs.messages[0].find("MIT licence"), std::string::npos);
     EXPECT_NE(dialogs.messages[0].find("ICU"), std::string::npos);
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sample_map.h"
 
 #include "support/test_support.h"

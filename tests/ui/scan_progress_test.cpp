@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "scan_progress.h"
 
 #include <gtest/gtest.h>

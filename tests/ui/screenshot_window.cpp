@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Makes the README screenshot: the real window, driven through scripted dialogs, after an
 // analysis of the given map folder (or of a small sample map made for the purpose).
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "scripted_dialogs.h"
 
 #include "folder_dialog.h"

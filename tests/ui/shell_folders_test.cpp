@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shell_folders.h"
 
 #include <gtest/gtest.h>

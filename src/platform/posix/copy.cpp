@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Folder copies on POSIX: names found without regard to case as on the native platform of the
 // maps, a careful recursive copy that writes only below its destination and never onto its
 // source, and copier processes started with posix_spawn and watched without blocking.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The file system on POSIX, made to find names as the native platform of the maps does:
 // without regard to case, with "\" and "/" both taken as separators.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/posix/fold_name.h"
 
 #include <unicode/uchar.h>

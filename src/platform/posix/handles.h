@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Owners of the POSIX handles the platform side opens: each closes its handle when it goes.

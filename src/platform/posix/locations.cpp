@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where things are on POSIX: the executable's folder, the user's settings folder, and the shell
 // folders that this platform does not have.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Initialisation files on POSIX. Written by hand rather than taken from a library because the
 // settings file must be read and written exactly as the native system's own routines do it.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Text conversions and the locale's order on POSIX. Tile files come from Western Windows
 // systems, so their 8-bit code page is Windows-1252; the program's own strings are UTF-8.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Folder copies on Windows: the file system finds names without regard to case itself, the
 // shell's file operation copies a folder tree, and the system's xcopy runs through the shell's
 // launcher. Around both stand the checks they lack: nothing is written outside the destination,

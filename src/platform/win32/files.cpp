@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The file system on Windows. The native calls find names the way the maps expect (without
 // regard to case, "\" and "/" both separators), so nothing here imitates them: the POSIX side
 // is the one that has to.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where things are on Windows: the executable's folder, the user's application data folder and
 // the shell's special folders.
 

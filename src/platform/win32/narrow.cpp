@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The direct conversions between the program's 8-bit strings and the other encodings, made of
 // the system's two conversions.
 

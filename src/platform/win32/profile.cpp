@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Initialisation files on Windows: the system's own reader and writer, which define the format
 // that the POSIX side reproduces.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Text conversions and the locale's order on Windows: the system's ANSI code page, converted by
 // the system itself with its default flags, and the user's locale for sorting.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/win32/windows_api.h"
 
 #include "platform/platform.h"

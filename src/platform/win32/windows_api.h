@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The Windows API as the Win32 side of the platform seam includes it, the owners of the handles

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // How a finished xcopy went, apart from the Windows API so that the tests can ask it without
