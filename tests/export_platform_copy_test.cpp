@@ -395,9 +395,12 @@ TEST_F(CopyFolder, LinksInTheDestinationAreNeverFollowed)
 TEST_F(CopyFolder, ALinkLoopInTheSourceEndsTheWalk)
 {
     fs::create_directory_symlink(source(), source() / "model" / "back");
+    // A link to the folder the copy is filling: followed, the copy would copy itself for ever.
+    fs::create_directory_symlink(target() / "model", source() / "model" / "up");
     EXPECT_TRUE(copy(source(), target(), destination()).empty());
     EXPECT_EQ(test::readFile(target() / "model" / "house.o3d"), std::string(300000, 'm'));
     EXPECT_FALSE(fs::exists(target() / "model" / "back"));
+    EXPECT_FALSE(fs::exists(target() / "model" / "up"));
 }
 
 #endif  // _WIN32

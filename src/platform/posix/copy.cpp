@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -97,7 +98,7 @@ std::optional<std::string> findSubfolder(const std::string& folder, std::string_
 struct Identity {
     dev_t device = 0;
     ino_t inode = 0;
-    bool operator==(const Identity&) const = default;
+    auto operator<=>(const Identity&) const = default;
 };
 
 Identity identityOf(const struct stat& info)
@@ -210,15 +211,6 @@ public:
                                       : "the target folder holds the source folder"});
             return std::move(m_failures);
         }
-        // A destination inside the source is met during the walk; it is never entered.
-        m_avoid = {identityOf(targetInfo)};
-        for (const TargetFolder* folder = target->parent; folder != nullptr;
-             folder = folder->parent) {
-            struct stat info {};
-            if (::fstat(folder->fd.get(), &info) == 0) {
-                m_avoid.push_back(identityOf(info));
-            }
-        }
         m_ancestors.push_back(identityOf(sourceInfo));
         walk(source.get(), withSlash(m_copy.source), *target);
         return std::move(m_failures);
@@ -257,6 +249,7 @@ private:
             return nullptr;
         }
         boundary.state = TargetFolder::State::Open;
+        remember(boundary);
         const fs::path relative =
             fs::path(m_copy.target)
                 .lexically_normal()
@@ -341,7 +334,16 @@ private:
             return false;
         }
         folder.state = TargetFolder::State::Open;
+        remember(folder);
         return true;
+    }
+
+    void remember(const TargetFolder& folder)
+    {
+        struct stat info {};
+        if (::fstat(folder.fd.get(), &info) == 0) {
+            m_made.insert(identityOf(info));
+        }
     }
 
     // Copies the content of one source folder (opened as `fd`, its path ending in "/") into
@@ -363,8 +365,8 @@ private:
             }
             if (S_ISDIR(info.st_mode)) {
                 const Identity identity = identityOf(info);
-                if (contains(m_avoid, identity) || contains(m_ancestors, identity)) {
-                    continue;  // the destination itself, or a link back up the tree
+                if (m_made.contains(identity) || contains(m_ancestors, identity)) {
+                    continue;  // the copy's own folders, or a link back up the tree
                 }
                 FileDescriptor inner(
                     ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -504,7 +506,10 @@ private:
     std::vector<CopyFailure> m_failures;
     CopyProgress m_done;
     std::vector<std::unique_ptr<TargetFolder>> m_chain;  // the boundary down to the target
-    std::vector<Identity> m_avoid;      // the target and the folders above it: never walked into
+    // The folders of the target tree this copy holds open, the boundary down to the target
+    // included: a destination inside the source, or a link in the source to the copy, would
+    // make the copy copy itself ever deeper; these are never walked into.
+    std::set<Identity> m_made;
     std::vector<Identity> m_ancestors;  // the source folders being walked, against link loops
     std::uint64_t m_temporaries = 0;
     int m_readError = 0;
