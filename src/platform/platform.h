@@ -108,6 +108,10 @@ std::string executableFolder();
 std::string userSettingsFolder();
 /// True when files can be created in the folder.
 bool folderWritable(const std::string& folder);
+/// True when the folder is an installed program's rather than the user's own: on POSIX one the
+/// user does not own and, for the superuser, who owns the whole system, any folder outside
+/// their home folder; never on Windows, where the folder's access rights alone decide.
+bool installedProgramFolder(const std::string& folder);
 /// The shell's special folder for an identifier (38 programs, 20 fonts) with a trailing
 /// separator, never created; the empty string where the system has no such folder.
 std::string specialFolder(int id);
