@@ -259,5 +259,36 @@ TEST(ReportedReferences, LeavesOutWhatAnEarlierTileReported)
               (std::vector<std::string>{"e\\5.sco", "d\\4.sco"}));
 }
 
+TEST(ReportedReferences, ADenseTileListsEachNewReferenceOnceInFirstOrder)
+{
+    // Far more occurrences than are checked together, and repeats enough for a pass over
+    // them: what is left must be exactly the first occurrences that `reported` lacks.
+    ReportedReferences reported;
+    TileReferences references;
+    const std::string early = "r\\early.sco\r\n";
+    classifyTile(std::span<const char>(early.data(), early.size()), references, reported);
+    std::string tile;
+    std::vector<std::string> expected;
+    std::set<std::string> seen;
+    std::mt19937 random(13);
+    for (int i = 0; i < 300000; ++i) {
+        const auto n = std::uniform_int_distribution<int>(0, 39999)(random);
+        const std::string text =
+            n == 0 ? "r\\early.sco"
+                   : "f" + std::to_string(n % 97) + "\\r" + std::to_string(n) + ".sli";
+        tile += "[spline]\r\n" + text + "\r\n";
+        if (n != 0 && seen.insert(text).second) {
+            expected.push_back(text);
+        }
+    }
+    classifyTile(std::span<const char>(tile.data(), tile.size()), references, reported);
+    ASSERT_EQ(references.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        ASSERT_EQ(references.text(i), expected[i]) << i;
+        const std::size_t slash = expected[i].rfind('\\');
+        EXPECT_EQ(references.folder(references[i]), expected[i].substr(0, slash + 1));
+    }
+}
+
 }  // namespace
 }  // namespace gantrel

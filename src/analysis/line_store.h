@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/platform.h"
+
 namespace gantrel {
 
 /// The window's hidden line store (`Mema`): one tile's text as lines of UTF-16 code units.
@@ -47,7 +49,9 @@ private:
 };
 
 /// Reads a whole tile file into `file` (its capacity reused). Throws Error with the open error
-/// when it cannot be read, or when its text after the mark is 2 GiB or larger.
+/// when it cannot be read, or when its text after the mark is 2 GiB or larger; such a tile is
+/// refused by its size before it is read, or as soon as it grows past the limit.
+void readTileFile(platform::TileFile& tile, std::vector<char>& file);
 void readTileFile(const std::string& path, std::vector<char>& file);
 
 }  // namespace gantrel

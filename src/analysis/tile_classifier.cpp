@@ -651,26 +651,90 @@ std::uint64_t hashText(std::string_view text)
     return h ^ (h >> 32);
 }
 
+namespace {
+
+// Occurrences checked against the reported references at a time: enough for the lookups'
+// fetches ahead to overlap, few enough to stay in the nearer caches.
+constexpr std::size_t kCheckedTogether = 4096;
+// References kept before a pass drops the repeats among them.
+constexpr std::size_t kFirstDedupe = 65536;
+// The set of reported references is larger than the nearer caches: a lookup's slot is fetched
+// a few references ahead, and its text, found through the slot, half as many, so that the
+// misses of several lookups overlap.
+constexpr std::size_t kAhead = 16;
+
+}  // namespace
+
 void TileReferences::clear(ReportedReferences& reported)
 {
     tooLongLine.reset();
     m_text.clear();
     m_references.clear();
     m_reported = &reported;
+    m_checked = 0;
+    m_dedupeAt = kFirstDedupe;
 }
 
 void TileReferences::add(ReferenceKind kind, std::string_view text)
 {
     m_references.push_back(Reference{kind, hashText(text), 0, m_text.size(), text.size(), 0});
     m_text.append(text);
+    if (m_references.size() - m_checked >= kCheckedTogether) {
+        dropRepeats(false);
+    }
+}
+
+template <class Keep>
+void TileReferences::keepFrom(std::size_t from, Keep keep)
+{
+    // Texts lie in the order of their references, so each kept one moves towards the front
+    // without touching a text still to be looked at.
+    const std::size_t count = m_references.size();
+    std::size_t kept = from;
+    std::size_t write =
+        from == 0 ? 0 : m_references[from - 1].offset + m_references[from - 1].length;
+    for (std::size_t i = from; i < count; ++i) {
+        Reference reference = m_references[i];
+        if (!keep(i, reference)) {
+            continue;
+        }
+        std::memmove(m_text.data() + write, m_text.data() + reference.offset, reference.length);
+        reference.offset = write;
+        write += reference.length;
+        m_references[kept++] = reference;
+    }
+    m_references.resize(kept);
+    m_text.resize(write);
+}
+
+void TileReferences::dropRepeats(bool finishing)
+{
+    // Only looked up here, not recorded: a tile that takes the line-by-line way after all
+    // starts afresh, and must find `reported` as it was.
+    const std::size_t count = m_references.size();
+    keepFrom(m_checked, [&](std::size_t i, const Reference& reference) {
+        if (i + kAhead < count) {
+            m_reported->prefetchSlot(m_references[i + kAhead].hash);
+        }
+        if (i + kAhead / 2 < count) {
+            m_reported->prefetchText(m_references[i + kAhead / 2].hash);
+        }
+        return !m_reported->holds(text(reference), reference.hash);
+    });
+    if (m_references.size() >= m_dedupeAt || (finishing && m_reported->full())) {
+        TextSet seen;
+        keepFrom(0, [&](std::size_t, const Reference& reference) {
+            return seen.insert(text(reference), reference.hash);
+        });
+        m_dedupeAt = std::max(m_dedupeAt, 2 * m_references.size());
+    }
+    m_checked = m_references.size();
 }
 
 void TileReferences::finish()
 {
-    // The set of reported references is larger than the nearer caches: a lookup's slot is
-    // fetched a few references ahead, and its text, found through the slot, half as many, so
-    // that the misses of several lookups overlap.
-    constexpr std::size_t kAhead = 16;
+    // A full record lets repeats through to the end: they are dropped here, in one pass.
+    dropRepeats(true);
     const std::size_t count = m_references.size();
     std::size_t kept = 0;
     for (std::size_t i = 0; i < count; ++i) {

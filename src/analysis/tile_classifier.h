@@ -20,19 +20,39 @@ enum class ReferenceKind : std::uint8_t { Object, Spline };
 /// merge down to a handful of occurrences of each reference instead of one per tile.
 class ReportedReferences {
 public:
+    /// A record that holds at most about `limit` bytes: once it is half full, it keeps the
+    /// references it has and records no more, so that later ones are reported again. That
+    /// costs only repeated occurrences, which the scan's seen-sets drop; the references met
+    /// first, which a map uses most, stay recorded.
+    explicit ReportedReferences(std::size_t limit = SIZE_MAX) : m_limit(limit) {}
+
     /// Records the text and returns true when it had not been reported before.
-    bool firstTime(std::string_view text, std::uint64_t hash) { return m_texts.insert(text, hash); }
+    bool firstTime(std::string_view text, std::uint64_t hash)
+    {
+        return full() ? !m_texts.contains(text, hash) : m_texts.insert(text, hash);
+    }
+    /// True when the record takes no more references. The next insertion may at most double
+    /// what the set holds, so it stops at half the limit.
+    bool full() const { return m_texts.heldBytes() >= m_limit / 2; }
+    /// True when the text has been reported; records nothing.
+    bool holds(std::string_view text, std::uint64_t hash) const
+    {
+        return m_texts.contains(text, hash);
+    }
     /// Start fetching what firstTime() of the hash will read: the slot first, later the text.
     void prefetchSlot(std::uint64_t hash) const { m_texts.prefetchSlot(hash); }
     void prefetchText(std::uint64_t hash) const { m_texts.prefetchText(hash); }
 
 private:
     TextSet m_texts;
+    std::size_t m_limit;
 };
 
 /// The references of one tile, in the order of their first occurrence in the tile, each once,
 /// already converted to the program's 8-bit strings. Reused from tile to tile, so that a scan
-/// allocates nothing per tile once the buffers have grown.
+/// allocates nothing per tile once the buffers have grown. While a tile is classified, the
+/// occurrences that `reported` holds are dropped every few thousand, and repeats among the others
+/// once they are many: a tile dense with references holds little more than its new ones.
 class TileReferences {
 public:
     struct Reference {
@@ -70,9 +90,17 @@ public:
     std::optional<std::size_t> tooLongLine;
 
 private:
+    void dropRepeats(bool finishing);
+    // Keeps the references from `from` on for which keep(index, reference) is true, and their
+    // texts, in order.
+    template <class Keep>
+    void keepFrom(std::size_t from, Keep keep);
+
     std::string m_text;
     std::vector<Reference> m_references;
     ReportedReferences* m_reported = nullptr;
+    std::size_t m_checked = 0;   // the references before this one are not in `reported`
+    std::size_t m_dedupeAt = 0;  // how many references make a pass over the repeats worth it
 };
 
 /// The hash the seen-sets use for a reference's 8-bit text.

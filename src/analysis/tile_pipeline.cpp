@@ -1,21 +1,47 @@
 #include "analysis/tile_pipeline.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cstdlib>
+#include <optional>
+#include <string_view>
+#include <utility>
 
 #include "analysis/line_store.h"
+#include "analysis/tile_decoder.h"
+#include "platform/platform.h"
 
 namespace gantrel {
+namespace {
 
-TilePipeline::TilePipeline(const std::vector<std::string>& tiles) : m_tiles(tiles)
+// The benchmark and the tests set the number of readers; a program run takes one per core.
+std::size_t defaultReaders()
 {
-    const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
-    const std::size_t workers = std::min({cores, std::size_t{8}, tiles.size()});
+    if (const char* text = std::getenv("GANTREL_READERS")) {
+        const std::string_view value = text;
+        std::size_t readers = 0;
+        const auto [end, error] =
+            std::from_chars(value.data(), value.data() + value.size(), readers);
+        if (error == std::errc() && end == value.data() + value.size() && readers >= 1 &&
+            readers <= 64) {
+            return readers;
+        }
+    }
+    return std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), 8);
+}
+
+}  // namespace
+
+TilePipeline::TilePipeline(const std::vector<std::string>& tiles, std::size_t readers)
+    : m_tiles(tiles)
+{
+    const std::size_t workers = std::min(readers != 0 ? readers : defaultReaders(), tiles.size());
     m_slots.resize(2 * workers);
     for (std::size_t i = 0; i < m_slots.size(); ++i) {
         m_slots[i].turn = i;
     }
     for (std::size_t i = 0; i < workers; ++i) {
-        m_workers.emplace_back([this] { work(); });
+        m_workers.emplace_back([this, workers] { work(kReportedBudget / workers); });
     }
 }
 
@@ -28,11 +54,11 @@ TilePipeline::~TilePipeline()
     m_changed.notify_all();
 }
 
-void TilePipeline::work()
+void TilePipeline::work(std::size_t reportedLimit)
 {
     // This worker's tiles come in ascending order, so what it reported on one of them need not
     // be reported again on a later one.
-    ReportedReferences reported;
+    ReportedReferences reported(reportedLimit);
     while (true) {
         const std::size_t index = m_next.fetch_add(1);
         if (index >= m_tiles.size()) {
@@ -46,38 +72,84 @@ void TilePipeline::work()
                 return;
             }
         }
-        load(index, slot.tile, reported);
+        load(index, slot, reported);
         {
             const std::lock_guard lock(m_mutex);
+            if (m_stop) {
+                return;
+            }
             slot.ready = true;
         }
         m_changed.notify_all();
     }
 }
 
-void TilePipeline::load(std::size_t index, Tile& tile, ReportedReferences& reported) const
+void TilePipeline::load(std::size_t index, Slot& slot, ReportedReferences& reported)
 {
+    Tile& tile = slot.tile;
     tile.error = nullptr;
     tile.references.clear(reported);
+    std::optional<platform::TileFile> file;
     try {
-        readTileFile(m_tiles[index], tile.file);
+        file.emplace(m_tiles[index]);
+    } catch (...) {
+        tile.error = std::current_exception();
+    }
+    if (!reserve(index, slot, file ? file->size() : 0) || tile.error) {
+        return;
+    }
+    try {
+        readTileFile(*file, tile.file);
         classifyTile(tile.file, tile.references, reported);
     } catch (...) {
         tile.error = std::current_exception();
     }
 }
 
+bool TilePipeline::reserve(std::size_t index, Slot& slot, std::uint64_t size)
+{
+    // Tiles reserve in the list's order, so a tile too large for the budget waits only for
+    // the tiles before it: once the scan waits for it, nothing else is held ahead.
+    const std::size_t bytes =
+        std::max(slot.tile.file.capacity(),
+                 static_cast<std::size_t>(std::min<std::uint64_t>(size, kMaxTileText + 4)));
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [&] {
+        return m_stop ||
+               (m_reservedUpTo == index && (index == m_taken || m_reserved + bytes <= kTileBudget));
+    });
+    if (m_stop) {
+        return false;
+    }
+    m_reserved += bytes;
+    slot.reserved = bytes;
+    ++m_reservedUpTo;
+    lock.unlock();
+    m_changed.notify_all();
+    return true;
+}
+
 TilePipeline::Tile& TilePipeline::take(std::size_t index)
 {
     Slot& slot = m_slots[index % m_slots.size()];
-    std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [&] { return slot.turn == index && slot.ready; });
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] { return slot.turn == index && slot.ready; });
+        // From here on the tile is the scan's own, no longer read ahead.
+        m_reserved -= std::exchange(slot.reserved, 0);
+        m_taken = index + 1;
+    }
+    m_changed.notify_all();
     return slot.tile;
 }
 
 void TilePipeline::release(std::size_t index)
 {
     Slot& slot = m_slots[index % m_slots.size()];
+    // A large buffer is not kept for later tiles: it would hold its memory outside the budget.
+    if (slot.tile.file.capacity() > kTileBudget / m_slots.size()) {
+        std::vector<char>().swap(slot.tile.file);
+    }
     {
         const std::lock_guard lock(m_mutex);
         slot.ready = false;
