@@ -259,6 +259,31 @@ TEST(ReportedReferences, LeavesOutWhatAnEarlierTileReported)
               (std::vector<std::string>{"e\\5.sco", "d\\4.sco"}));
 }
 
+TEST(ReportedReferences, TheEarliestReportingTileCountsWhateverTheOrder)
+{
+    // Readers finish their tiles in any order: a reference reported by tile 10 and then by
+    // tile 9 may be left out from tile 9 on, and not before.
+    ReportedReferences reported;
+    const std::string_view r = "a\\r.sco";
+    EXPECT_TRUE(reported.report(r, hashText(r), 10));
+    EXPECT_FALSE(reported.reportedBy(r, hashText(r), 9));
+    EXPECT_TRUE(reported.report(r, hashText(r), 9));
+    EXPECT_FALSE(reported.report(r, hashText(r), 10));
+    EXPECT_TRUE(reported.reportedBy(r, hashText(r), 9));
+    EXPECT_FALSE(reported.reportedBy(r, hashText(r), 8));
+    // A full record records nothing more: what it lacks is reported on every tile.
+    ReportedReferences small(1);
+    std::size_t recorded = 0;
+    for (int i = 0; i < 2000; ++i) {
+        const std::string text = "f\\" + std::to_string(i) + ".sco";
+        ASSERT_TRUE(small.report(text, hashText(text), 5));
+        recorded += small.reportedBy(text, hashText(text), 5) ? 1 : 0;
+    }
+    EXPECT_TRUE(small.full());
+    EXPECT_GT(recorded, 0u);
+    EXPECT_LT(recorded, 2000u);
+}
+
 TEST(ReportedReferences, ADenseTileListsEachNewReferenceOnceInFirstOrder)
 {
     // Far more occurrences than are checked together, and repeats enough for a pass over

@@ -35,8 +35,6 @@ public:
         }
     }
     std::size_t size() const { return m_size; }
-    /// The bytes of memory the set holds.
-    std::size_t heldBytes() const { return m_slots.capacity() * sizeof(Slot) + m_texts.capacity(); }
 
 private:
     struct Slot {

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "analysis/line_store.h"
+#include "analysis/seen_set.h"
 #include "analysis/tile_decoder.h"
 #include "platform/platform.h"
 
@@ -665,12 +666,13 @@ constexpr std::size_t kAhead = 16;
 
 }  // namespace
 
-void TileReferences::clear(ReportedReferences& reported)
+void TileReferences::clear(ReportedReferences& reported, std::size_t tile)
 {
     tooLongLine.reset();
     m_text.clear();
     m_references.clear();
     m_reported = &reported;
+    m_tile = tile;
     m_checked = 0;
     m_dedupeAt = kFirstDedupe;
 }
@@ -719,9 +721,9 @@ void TileReferences::dropRepeats(bool finishing)
         if (i + kAhead / 2 < count) {
             m_reported->prefetchText(m_references[i + kAhead / 2].hash);
         }
-        return !m_reported->holds(text(reference), reference.hash);
+        return !m_reported->reportedBy(text(reference), reference.hash, m_tile);
     });
-    if (m_references.size() >= m_dedupeAt || (finishing && m_reported->full())) {
+    if (finishing || m_references.size() >= m_dedupeAt) {
         TextSet seen;
         keepFrom(0, [&](std::size_t, const Reference& reference) {
             return seen.insert(text(reference), reference.hash);
@@ -733,7 +735,8 @@ void TileReferences::dropRepeats(bool finishing)
 
 void TileReferences::finish()
 {
-    // A full record lets repeats through to the end: they are dropped here, in one pass.
+    // Repeats of references new to the record are dropped here, in one pass, also those that
+    // a full record would let through.
     dropRepeats(true);
     const std::size_t count = m_references.size();
     std::size_t kept = 0;
@@ -746,7 +749,7 @@ void TileReferences::finish()
         }
         Reference reference = m_references[i];
         const std::string_view referenceText = text(reference);
-        if (!m_reported->firstTime(referenceText, reference.hash)) {
+        if (!m_reported->report(referenceText, reference.hash, m_tile)) {
             continue;
         }
         const std::size_t slash = referenceText.rfind('\\');
@@ -764,9 +767,10 @@ void classifyTile(std::span<const char> file, TileReferences& out)
     classifyTile(file, out, reported);
 }
 
-void classifyTile(std::span<const char> file, TileReferences& out, ReportedReferences& reported)
+void classifyTile(std::span<const char> file, TileReferences& out, ReportedReferences& reported,
+                  std::size_t tile)
 {
-    out.clear(reported);
+    out.clear(reported, tile);
     const EncodingMark mark = detectEncoding(file);
     const std::span<const char> text = file.subspan(mark.length);
     const bool bigEndian = mark.encoding == TileEncoding::Utf16BigEndian;

@@ -41,7 +41,7 @@ TilePipeline::TilePipeline(const std::vector<std::string>& tiles, std::size_t re
         m_slots[i].turn = i;
     }
     for (std::size_t i = 0; i < workers; ++i) {
-        m_workers.emplace_back([this, workers] { work(kReportedBudget / workers); });
+        m_workers.emplace_back([this] { work(); });
     }
 }
 
@@ -54,11 +54,8 @@ TilePipeline::~TilePipeline()
     m_changed.notify_all();
 }
 
-void TilePipeline::work(std::size_t reportedLimit)
+void TilePipeline::work()
 {
-    // This worker's tiles come in ascending order, so what it reported on one of them need not
-    // be reported again on a later one.
-    ReportedReferences reported(reportedLimit);
     while (true) {
         const std::size_t index = m_next.fetch_add(1);
         if (index >= m_tiles.size()) {
@@ -72,7 +69,7 @@ void TilePipeline::work(std::size_t reportedLimit)
                 return;
             }
         }
-        load(index, slot, reported);
+        load(index, slot);
         {
             const std::lock_guard lock(m_mutex);
             if (m_stop) {
@@ -84,11 +81,11 @@ void TilePipeline::work(std::size_t reportedLimit)
     }
 }
 
-void TilePipeline::load(std::size_t index, Slot& slot, ReportedReferences& reported)
+void TilePipeline::load(std::size_t index, Slot& slot)
 {
     Tile& tile = slot.tile;
     tile.error = nullptr;
-    tile.references.clear(reported);
+    tile.references.clear(m_reported, index);
     std::optional<platform::TileFile> file;
     try {
         file.emplace(m_tiles[index]);
@@ -100,7 +97,7 @@ void TilePipeline::load(std::size_t index, Slot& slot, ReportedReferences& repor
     }
     try {
         readTileFile(*file, tile.file);
-        classifyTile(tile.file, tile.references, reported);
+        classifyTile(tile.file, tile.references, m_reported, index);
     } catch (...) {
         tile.error = std::current_exception();
     }

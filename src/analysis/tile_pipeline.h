@@ -19,9 +19,9 @@ namespace gantrel {
 ///
 /// What the readers hold stays within a fixed budget, whatever the number of readers: the
 /// tiles read ahead of the scan share one part of it (a tile larger than that part is read only
-/// once the scan waits for it, alone), the records of the references each reader has reported
-/// the other. A tile that cannot be opened never blocks a reader, so an error ends the scan as soon
-/// as the scan reaches that tile.
+/// once the scan waits for it, alone), the one record of the references the readers have
+/// reported the other. A tile that cannot be opened never blocks a reader, so an error ends the
+/// scan as soon as the scan reaches that tile.
 class TilePipeline {
 public:
     struct Tile {
@@ -32,7 +32,7 @@ public:
 
     /// Bytes of tile files that the readers may hold ahead of the scan.
     static constexpr std::size_t kTileBudget = std::size_t{16} << 20;
-    /// Bytes that the readers' records of reported references may hold together.
+    /// Bytes that the readers' record of reported references may hold.
     static constexpr std::size_t kReportedBudget = std::size_t{48} << 20;
 
     /// `readers` worker threads, at most one per tile; 0 for the default: the number of cores,
@@ -56,8 +56,8 @@ private:
         std::size_t reserved = 0;  // bytes of the tile budget it holds until taken
     };
 
-    void work(std::size_t reportedLimit);
-    void load(std::size_t index, Slot& slot, ReportedReferences& reported);
+    void work();
+    void load(std::size_t index, Slot& slot);
     bool reserve(std::size_t index, Slot& slot, std::uint64_t size);
 
     const std::vector<std::string>& m_tiles;
@@ -69,6 +69,7 @@ private:
     std::size_t m_reserved = 0;      // bytes the tiles read ahead hold
     std::size_t m_reservedUpTo = 0;  // tiles below this one have reserved their bytes
     std::size_t m_taken = 0;         // tiles below this one have been taken by the scan
+    ReportedReferences m_reported{kReportedBudget};
     std::vector<std::jthread> m_workers;
 };
 
