@@ -133,7 +133,7 @@ private:
     bool line(const char* begin, const char* end)
     {
         const auto length = static_cast<std::size_t>(end - begin);
-        if (length > kMaxLine && unitLength(begin, length) > kMaxLine) {
+        if (tooLong(begin, length)) {
             m_out.tooLongLine = m_index;
             return false;
         }
@@ -149,10 +149,14 @@ private:
         return true;
     }
 
-    // UTF-8 never gives more code units than bytes, so only long lines are measured.
-    std::size_t unitLength(const char* begin, std::size_t length) const
+    // UTF-8 gives at least one code unit for every three bytes and never more units than
+    // bytes, so only lines in between are measured.
+    bool tooLong(const char* begin, std::size_t length) const
     {
-        return m_utf8 ? decodeUtf8({begin, length}).size() : length;
+        if (length <= kMaxLine) {
+            return false;
+        }
+        return !m_utf8 || length > 3 * kMaxLine || decodeUtf8({begin, length}).size() > kMaxLine;
     }
 
     std::string_view narrow(const char* begin, std::size_t length)
@@ -571,7 +575,11 @@ bool findReferences(const Source& source, TileReferences& out)
     std::uint64_t carry = 0;       // the previous block ended in "o" or "i"
     const auto add = [&](std::size_t start, std::size_t end) {
         if (const auto kind = source.kindBefore(end)) {
-            out.add(*kind, source.narrow(source.lineStart(start, end), end, buffer));
+            // A line this long makes the quick way give up further on: not worth a copy.
+            const std::size_t begin = source.lineStart(start, end);
+            if (end - begin <= kMaxLine) {
+                out.add(*kind, source.narrow(begin, end, buffer));
+            }
         }
     };
     const auto highest = [](std::uint64_t bits) {
