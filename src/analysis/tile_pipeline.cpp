@@ -15,7 +15,7 @@ namespace gantrel {
 namespace {
 
 // The benchmark and the tests set the number of readers; a program run takes one per core.
-std::size_t defaultReaders()
+std::size_t readerCount()
 {
     if (const char* text = std::getenv("GANTREL_READERS")) {
         const std::string_view value = text;
@@ -32,10 +32,9 @@ std::size_t defaultReaders()
 
 }  // namespace
 
-TilePipeline::TilePipeline(const std::vector<std::string>& tiles, std::size_t readers)
-    : m_tiles(tiles)
+TilePipeline::TilePipeline(const std::vector<std::string>& tiles) : m_tiles(tiles)
 {
-    const std::size_t workers = std::min(readers != 0 ? readers : defaultReaders(), tiles.size());
+    const std::size_t workers = std::min(readerCount(), tiles.size());
     m_slots.resize(2 * workers);
     for (std::size_t i = 0; i < m_slots.size(); ++i) {
         m_slots[i].turn = i;

@@ -35,9 +35,9 @@ public:
     /// Bytes that the readers' record of reported references may hold.
     static constexpr std::size_t kReportedBudget = std::size_t{48} << 20;
 
-    /// `readers` worker threads, at most one per tile; 0 for the default: the number of cores,
-    /// at most 8, or GANTREL_READERS when that environment variable holds a number from 1 to 64.
-    explicit TilePipeline(const std::vector<std::string>& tiles, std::size_t readers = 0);
+    /// Starts a worker per core, at most 8, or GANTREL_READERS when that environment variable
+    /// holds a number from 1 to 64; never more than there are tiles.
+    explicit TilePipeline(const std::vector<std::string>& tiles);
     /// Stops the workers and waits for them, also when the scan ended with an error.
     ~TilePipeline();
     TilePipeline(const TilePipeline&) = delete;
