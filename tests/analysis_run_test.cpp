@@ -4,7 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <optional>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include "common/error.h"
 #include "support/test_support.h"
@@ -320,6 +325,43 @@ TEST(AnalysisRun, AFolderNamedLikeATileEndsTheRunWithTheOpenError)
     EXPECT_EQ(state.path, telv.mapText());
     EXPECT_EQ(state.lineStore.text(), u"Sceneryobjects\\z.sco\r\nSceneryobjects\\b.sco\r\n");
 }
+
+#ifndef _WIN32  // named pipes and devices of POSIX
+TEST(AnalysisRun, ATileThatIsNoRegularFileEndsTheRunWithTheOpenErrorAtOnce)
+{
+    // Each of these used to block a reader for ever, or fill the memory from /dev/zero.
+    const test::HangGuard guard(120);
+    Installation telv;
+    telv.tile("a.map", "Sceneryobjects\\a.sco\n");
+    ASSERT_EQ(::mkfifo((telv.map() / "b.map").c_str(), 0600), 0);
+    fs::create_symlink("/dev/zero", telv.map() / "c.map");
+    ASSERT_EQ(::mkfifo((telv.map() / "pipe").c_str(), 0600), 0);
+    fs::create_symlink(telv.map() / "pipe", telv.map() / "d.map");
+    telv.tile("e.map", "Sceneryobjects\\e.sco\n");
+    // Removing each failing tile in turn makes the next one the first to fail.
+    for (const char* failing : {"b.map", "c.map", "d.map"}) {
+        const std::string expected = "Cannot open file \"" +
+                                     test::joinPath(telv.mapText(), failing) + "\". " +
+                                     test::systemErrorText(ENXIO);
+        for (const char* readers : {"1", "2", "8"}) {
+            const test::ScopedEnvironment count("GANTREL_READERS", readers);
+            WindowState state;
+            test::RecordingUi ui;
+            RecordingStore store;
+            try {
+                runAnalysis(telv.mapText(), state, ui, store);
+                ADD_FAILURE() << failing << " did not fail with " << readers << " readers";
+            } catch (const Error& error) {
+                EXPECT_EQ(error.what(), expected) << readers << " readers";
+            }
+            EXPECT_EQ(state.log.back(), "Tile 1 of " + std::to_string(state.tiles.size()) +
+                                            " verified successfully.");
+            EXPECT_EQ(state.objects, Lines{"Sceneryobjects\\a.sco"});
+        }
+        fs::remove(telv.map() / failing);
+    }
+}
+#endif
 
 TEST(AnalysisRun, ALineTooLongEndsTheRunAfterTheLinesBeforeIt)
 {

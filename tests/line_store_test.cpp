@@ -210,6 +210,32 @@ TEST(LineStore, AFolderNamedLikeATileFailsWithTheOpenError)
     }
 }
 
+TEST(LineStore, ATileOverTheLimitIsRefusedBeforeItIsRead)
+{
+    test::TempDir dir;
+    const std::filesystem::path tile = dir.path() / "big.map";
+    test::writeFile(tile, "");
+    std::filesystem::resize_file(tile, std::uintmax_t{1} << 31);  // 2 GiB, none of it written
+    std::vector<char> bytes;
+    try {
+        readTileFile(tile.string(), bytes);
+        FAIL() << "a tile of 2 GiB must fail";
+    } catch (const Error& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "Cannot open file \"" + tile.string() + "\". The file is 2 GiB or larger.");
+    }
+    EXPECT_EQ(bytes.capacity(), 0u);  // decided from its size, not by reading it
+
+#ifndef _WIN32  // a Windows tile cannot be written while it is open
+    // A tile that grows after it was measured is read no further than the limit and a step.
+    test::writeFile(tile, std::string(100, 'x'));
+    platform::TileFile growing(tile.string());
+    test::writeFile(tile, std::string(1 << 20, 'x'));
+    EXPECT_FALSE(growing.read(bytes, 1000));
+    EXPECT_LT(bytes.size(), std::size_t{1} << 17);
+#endif
+}
+
 TEST(LineStore, TheOpenErrorNamesTheFullPath)
 {
     test::TempDir dir;

@@ -4,6 +4,7 @@
 #ifndef _WIN32
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #endif
 
 #include <filesystem>
@@ -250,6 +251,23 @@ TEST_F(ProfileTest, SymbolicLinkKeepsPointingAtTheWrittenFile)
     ASSERT_TRUE(write("/y/"));
     EXPECT_TRUE(fs::is_symlink(m_file));
     EXPECT_EQ(readFile(real), "[mapfolder]\npath=/y/\n");
+}
+
+TEST_F(ProfileTest, OnlyARegularFileOfAtMostOneMebibyteIsRead)
+{
+    const test::HangGuard guard(60);
+    // A named pipe without a writer blocked the read and the write for ever.
+    ASSERT_EQ(::mkfifo(m_file.c_str(), 0600), 0);
+    EXPECT_EQ(read(), "");
+    EXPECT_FALSE(write("/maps/"));
+    EXPECT_EQ(fs::symlink_status(m_file).type(), fs::file_type::fifo);
+    // /dev/zero was read until the memory ran out.
+    fs::remove(m_file);
+    fs::create_symlink("/dev/zero", m_file);
+    EXPECT_EQ(read(), "");
+    fs::remove(m_file);
+    file("[mapfolder]\npath=/maps/\n;" + std::string(1 << 20, '-'));
+    EXPECT_EQ(read(), "");
 }
 #endif
 

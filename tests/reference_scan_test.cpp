@@ -237,6 +237,32 @@ INSTANTIATE_TEST_SUITE_P(Failures, ParallelScan,
                                            Failure{149, false}, Failure{149, true}),
                          [](const auto& info) { return describe(info.param); });
 
+TEST(ReferenceScan, AgreesWithTheOneAfterTheOtherScanWithOneReaderOrEight)
+{
+    RandomMap map(11);
+    const Lines tiles = map.writeTiles(120, 90, false);
+    SequentialScan expected;
+    expected.state.path = map.map().string();
+    expected.state.tiles = tiles;
+    expected.run();
+    for (const char* readers : {"1", "8"}) {
+        const test::ScopedEnvironment count("GANTREL_READERS", readers);
+        WindowState state;
+        state.path = map.map().string();
+        state.tiles = tiles;
+        test::RecordingUi ui;
+        std::optional<std::string> error;
+        try {
+            scanReferences(state, ui);
+        } catch (const Error& e) {
+            error = e.what();
+        }
+        EXPECT_EQ(error, expected.error) << readers << " readers";
+        EXPECT_EQ(state.log, expected.state.log) << readers << " readers";
+        expectSameState(state, expected.state);
+    }
+}
+
 TEST(ReferenceScan, AppendsToWhatTheListsHeldAndTreatsItAsUnseen)
 {
     test::TempDir dir;

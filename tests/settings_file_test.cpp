@@ -80,16 +80,67 @@ TEST(SettingsFile, FailedStoreRaisesTheUserVisibleText)
     EXPECT_EQ(settings.mapsFolder(), "");
 }
 
+TEST(SettingsFile, AReadOnlyFileIsNotReplaced)
+{
+    const TempDir dir;
+    const fs::path path = dir.path() / "gantrel.ini";
+    writeFile(path, "[mapfolder]\npath=/old/\n");
+    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    try {
+        SettingsFile(path.string()).storeMapsFolder("/new/");
+        ADD_FAILURE() << "no error raised";
+    } catch (const Error& error) {
+        EXPECT_STREQ(error.what(), ("Unable to write to " + path.string()).c_str());
+    }
+    fs::permissions(path, fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_EQ(readFile(path), "[mapfolder]\npath=/old/\n");
+}
+
+TEST(SettingsFile, AFolderWithALineBreakIsNotStored)
+{
+    const TempDir dir;
+    const fs::path path = dir.path() / "gantrel.ini";
+    for (const char* folder : {"/maps\n[evil]\n", "/maps\r/"}) {
+        try {
+            SettingsFile(path.string()).storeMapsFolder(folder);
+            ADD_FAILURE() << "no error raised";
+        } catch (const Error& error) {
+            EXPECT_STREQ(error.what(), ("Unable to write to " + path.string()).c_str());
+        }
+    }
+    EXPECT_FALSE(fs::exists(path));
+}
+
 TEST(SettingsLocation, FileBesideTheWritableProgramFolder)
 {
     const std::string folder = platform::executableFolder();
     ASSERT_FALSE(folder.empty());
     EXPECT_EQ(folder.back(), platform::separator());
     EXPECT_TRUE(fs::exists(folder + test::programFileName("settings_file_test")));
-    // The test runs from its build folder, which its builder can write.
+    // The test runs from its build folder, which its builder owns and can write; for the
+    // superuser only folders below its home count as its own.
+    const test::ScopedEnvironment home("HOME", folder.c_str());
     ASSERT_TRUE(platform::folderWritable(folder));
     EXPECT_EQ(settingsFilePath(), folder + "gantrel.ini");
 }
+
+#ifndef _WIN32  // who owns a folder
+TEST(SettingsLocation, AnInstalledProgramKeepsNoSettingsBesideIt)
+{
+    // /tmp can be written by everyone and belongs to the system: as /usr/bin, it is no user's
+    // own folder, whoever runs the program, the superuser included.
+    const TempDir dir;
+    const test::ScopedEnvironment home("HOME", dir.str().c_str());
+    const test::ScopedEnvironment config("XDG_CONFIG_HOME", nullptr);
+    ASSERT_TRUE(platform::folderWritable("/tmp/"));
+    EXPECT_EQ(settingsFilePath("/tmp/"), dir.str() + "/.config/gantrel/gantrel.ini");
+    EXPECT_EQ(settingsFilePath("/usr/bin/"), dir.str() + "/.config/gantrel/gantrel.ini");
+    // A folder of the user's own keeps them beside the program.
+    fs::create_directory(dir.path() / "portable");
+    const std::string portable = (dir.path() / "portable").string() + "/";
+    EXPECT_EQ(settingsFilePath(portable), portable + "gantrel.ini");
+}
+#endif
 
 TEST(SettingsLocation, WritableFolder)
 {

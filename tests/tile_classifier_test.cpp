@@ -205,5 +205,61 @@ TEST(ReportedReferences, LeavesOutWhatAnEarlierTileReported)
               (std::vector<std::string>{"e\\5.sco", "d\\4.sco"}));
 }
 
+TEST(ReportedReferences, TheEarliestReportingTileCountsWhateverTheOrder)
+{
+    // Readers finish their tiles in any order: a reference reported by tile 10 and then by
+    // tile 9 may be left out from tile 9 on, and not before.
+    ReportedReferences reported;
+    const std::string_view r = "a\\r.sco";
+    EXPECT_TRUE(reported.report(r, hashText(r), 10));
+    EXPECT_FALSE(reported.reportedBy(r, hashText(r), 9));
+    EXPECT_TRUE(reported.report(r, hashText(r), 9));
+    EXPECT_FALSE(reported.report(r, hashText(r), 10));
+    EXPECT_TRUE(reported.reportedBy(r, hashText(r), 9));
+    EXPECT_FALSE(reported.reportedBy(r, hashText(r), 8));
+    // A full record records nothing more: what it lacks is reported on every tile.
+    ReportedReferences small(1);
+    std::size_t recorded = 0;
+    for (int i = 0; i < 2000; ++i) {
+        const std::string text = "f\\" + std::to_string(i) + ".sco";
+        ASSERT_TRUE(small.report(text, hashText(text), 5));
+        recorded += small.reportedBy(text, hashText(text), 5) ? 1 : 0;
+    }
+    EXPECT_TRUE(small.full());
+    EXPECT_GT(recorded, 0u);
+    EXPECT_LT(recorded, 2000u);
+}
+
+TEST(ReportedReferences, ADenseTileListsEachNewReferenceOnceInFirstOrder)
+{
+    // Far more occurrences than are checked together, and repeats enough for a pass over
+    // them: what is left must be exactly the first occurrences that `reported` lacks.
+    ReportedReferences reported;
+    TileReferences references;
+    const std::string early = "r\\early.sco\r\n";
+    classifyTile(std::span<const char>(early.data(), early.size()), references, reported);
+    std::string tile;
+    std::vector<std::string> expected;
+    std::set<std::string> seen;
+    std::mt19937 random(13);
+    for (int i = 0; i < 300000; ++i) {
+        const auto n = std::uniform_int_distribution<int>(0, 39999)(random);
+        const std::string text =
+            n == 0 ? "r\\early.sco"
+                   : "f" + std::to_string(n % 97) + "\\r" + std::to_string(n) + ".sli";
+        tile += "[spline]\r\n" + text + "\r\n";
+        if (n != 0 && seen.insert(text).second) {
+            expected.push_back(text);
+        }
+    }
+    classifyTile(std::span<const char>(tile.data(), tile.size()), references, reported);
+    ASSERT_EQ(references.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        ASSERT_EQ(references.text(i), expected[i]) << i;
+        const std::size_t slash = expected[i].rfind('\\');
+        EXPECT_EQ(references.folder(references[i]), expected[i].substr(0, slash + 1));
+    }
+}
+
 }  // namespace
 }  // namespace gantrel

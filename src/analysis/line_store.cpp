@@ -89,12 +89,28 @@ const std::u16string& LineStore::text() const
     return m_text;
 }
 
+void readTileFile(platform::TileFile& tile, std::vector<char>& file)
+{
+    // Only a mark may bring a file over the limit back within it: a look at its first bytes
+    // decides before anything else is read.
+    constexpr std::size_t kLongestMark = 3;
+    bool fits = tile.size() <= kMaxTileText;
+    if (!fits && tile.size() <= kMaxTileText + kLongestMark) {
+        char start[kLongestMark];
+        const std::size_t got = tile.readStart(start, kLongestMark);
+        fits = tile.size() - detectEncoding({start, got}).length <= kMaxTileText;
+    }
+    if (!fits || !tile.read(file, kMaxTileText + kLongestMark) ||
+        file.size() - detectEncoding(file).length > kMaxTileText) {
+        throw Error(
+            openErrorText(platform::fullPath(tile.path()), "The file is 2 GiB or larger.", 0));
+    }
+}
+
 void readTileFile(const std::string& path, std::vector<char>& file)
 {
-    if (!platform::readTile(path, file, kMaxTileText + 3) ||
-        file.size() - detectEncoding(file).length > kMaxTileText) {
-        throw Error(openErrorText(platform::fullPath(path), "The file is 2 GiB or larger.", 0));
-    }
+    platform::TileFile tile(path);
+    readTileFile(tile, file);
 }
 
 }  // namespace gantrel

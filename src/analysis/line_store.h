@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/platform.h"
+
 // The longest line a store hands out. Only a fuzzing build sets a smaller one, so that random
 // inputs of a few hundred bytes reach the lines around the limit.
 #ifndef GANTREL_MAX_FETCHABLE_LINE
@@ -54,7 +56,9 @@ private:
 };
 
 /// Reads a whole tile file into `file` (its capacity reused). Throws Error with the open error
-/// when it cannot be read, or when its text after the mark is 2 GiB or larger.
+/// when it cannot be read, or when its text after the mark is 2 GiB or larger; such a tile is
+/// refused by its size before it is read, or as soon as it grows past the limit.
+void readTileFile(platform::TileFile& tile, std::vector<char>& file);
 void readTileFile(const std::string& path, std::vector<char>& file);
 
 }  // namespace gantrel

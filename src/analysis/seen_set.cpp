@@ -14,15 +14,23 @@ bool TextSet::holds(const Slot& slot, std::string_view text) const
     return length == text.size() && std::memcmp(stored + sizeof length, text.data(), length) == 0;
 }
 
-bool TextSet::insert(std::string_view text, std::uint64_t hash)
+bool TextSet::contains(std::string_view text, std::uint64_t hash) const
 {
     if (!m_slots.empty()) {
         const std::size_t mask = m_slots.size() - 1;
         for (std::size_t i = hash & mask; m_slots[i].where != 0; i = (i + 1) & mask) {
             if (m_slots[i].hash == hash && holds(m_slots[i], text)) {
-                return false;
+                return true;
             }
         }
+    }
+    return false;
+}
+
+bool TextSet::insert(std::string_view text, std::uint64_t hash)
+{
+    if (contains(text, hash)) {
+        return false;
     }
     if (2 * (m_size + 1) > m_slots.size()) {
         grow();

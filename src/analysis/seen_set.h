@@ -16,6 +16,8 @@ class TextSet {
 public:
     /// Adds the text, whose hash is given; true when the set did not hold it yet.
     bool insert(std::string_view text, std::uint64_t hash);
+    /// True when the set holds the text, whose hash is given.
+    bool contains(std::string_view text, std::uint64_t hash) const;
     /// Starts fetching the slot where a lookup of the hash begins; a hint, it changes nothing.
     void prefetchSlot(std::uint64_t hash) const
     {

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "analysis/line_store.h"
+#include "analysis/seen_set.h"
 #include "analysis/tile_decoder.h"
 #include "platform/platform.h"
 
@@ -133,7 +134,7 @@ private:
     bool line(const char* begin, const char* end)
     {
         const auto length = static_cast<std::size_t>(end - begin);
-        if (length > kMaxLine && unitLength(begin, length) > kMaxLine) {
+        if (tooLong(begin, length)) {
             m_out.tooLongLine = m_index;
             return false;
         }
@@ -149,10 +150,14 @@ private:
         return true;
     }
 
-    // UTF-8 never gives more code units than bytes, so only long lines are measured.
-    std::size_t unitLength(const char* begin, std::size_t length) const
+    // UTF-8 gives at least one code unit for every three bytes and never more units than
+    // bytes, so only lines in between are measured.
+    bool tooLong(const char* begin, std::size_t length) const
     {
-        return m_utf8 ? decodeUtf8({begin, length}).size() : length;
+        if (length <= kMaxLine) {
+            return false;
+        }
+        return !m_utf8 || length > 3 * kMaxLine || decodeUtf8({begin, length}).size() > kMaxLine;
     }
 
     std::string_view narrow(const char* begin, std::size_t length)
@@ -571,7 +576,11 @@ bool findReferences(const Source& source, TileReferences& out)
     std::uint64_t carry = 0;       // the previous block ended in "o" or "i"
     const auto add = [&](std::size_t start, std::size_t end) {
         if (const auto kind = source.kindBefore(end)) {
-            out.add(*kind, source.narrow(source.lineStart(start, end), end, buffer));
+            // A line this long makes the quick way give up further on: not worth a copy.
+            const std::size_t begin = source.lineStart(start, end);
+            if (end - begin <= kMaxLine) {
+                out.add(*kind, source.narrow(begin, end, buffer));
+            }
         }
     };
     const auto highest = [](std::uint64_t bits) {
@@ -652,26 +661,92 @@ std::uint64_t hashText(std::string_view text)
     return h ^ (h >> 32);
 }
 
-void TileReferences::clear(ReportedReferences& reported)
+namespace {
+
+// Occurrences checked against the reported references at a time: enough for the lookups'
+// fetches ahead to overlap, few enough to stay in the nearer caches.
+constexpr std::size_t kCheckedTogether = 4096;
+// References kept before a pass drops the repeats among them.
+constexpr std::size_t kFirstDedupe = 65536;
+// The set of reported references is larger than the nearer caches: a lookup's slot is fetched
+// a few references ahead, and its text, found through the slot, half as many, so that the
+// misses of several lookups overlap.
+constexpr std::size_t kAhead = 16;
+
+}  // namespace
+
+void TileReferences::clear(ReportedReferences& reported, std::size_t tile)
 {
     tooLongLine.reset();
     m_text.clear();
     m_references.clear();
     m_reported = &reported;
+    m_tile = tile;
+    m_checked = 0;
+    m_dedupeAt = kFirstDedupe;
 }
 
 void TileReferences::add(ReferenceKind kind, std::string_view text)
 {
     m_references.push_back(Reference{kind, hashText(text), 0, m_text.size(), text.size(), 0});
     m_text.append(text);
+    if (m_references.size() - m_checked >= kCheckedTogether) {
+        dropRepeats(false);
+    }
+}
+
+template <class Keep>
+void TileReferences::keepFrom(std::size_t from, Keep keep)
+{
+    // Texts lie in the order of their references, so each kept one moves towards the front
+    // without touching a text still to be looked at.
+    const std::size_t count = m_references.size();
+    std::size_t kept = from;
+    std::size_t write =
+        from == 0 ? 0 : m_references[from - 1].offset + m_references[from - 1].length;
+    for (std::size_t i = from; i < count; ++i) {
+        Reference reference = m_references[i];
+        if (!keep(i, reference)) {
+            continue;
+        }
+        std::memmove(m_text.data() + write, m_text.data() + reference.offset, reference.length);
+        reference.offset = write;
+        write += reference.length;
+        m_references[kept++] = reference;
+    }
+    m_references.resize(kept);
+    m_text.resize(write);
+}
+
+void TileReferences::dropRepeats(bool finishing)
+{
+    // Only looked up here, not recorded: a tile that takes the line-by-line way after all
+    // starts afresh, and must find `reported` as it was.
+    const std::size_t count = m_references.size();
+    keepFrom(m_checked, [&](std::size_t i, const Reference& reference) {
+        if (i + kAhead < count) {
+            m_reported->prefetchSlot(m_references[i + kAhead].hash);
+        }
+        if (i + kAhead / 2 < count) {
+            m_reported->prefetchText(m_references[i + kAhead / 2].hash);
+        }
+        return !m_reported->reportedBy(text(reference), reference.hash, m_tile);
+    });
+    if (finishing || m_references.size() >= m_dedupeAt) {
+        TextSet seen;
+        keepFrom(0, [&](std::size_t, const Reference& reference) {
+            return seen.insert(text(reference), reference.hash);
+        });
+        m_dedupeAt = std::max(m_dedupeAt, 2 * m_references.size());
+    }
+    m_checked = m_references.size();
 }
 
 void TileReferences::finish()
 {
-    // The set of reported references is larger than the nearer caches: a lookup's slot is
-    // fetched a few references ahead, and its text, found through the slot, half as many, so
-    // that the misses of several lookups overlap.
-    constexpr std::size_t kAhead = 16;
+    // Repeats of references new to the record are dropped here, in one pass, also those that
+    // a full record would let through.
+    dropRepeats(true);
     const std::size_t count = m_references.size();
     std::size_t kept = 0;
     for (std::size_t i = 0; i < count; ++i) {
@@ -683,7 +758,7 @@ void TileReferences::finish()
         }
         Reference reference = m_references[i];
         const std::string_view referenceText = text(reference);
-        if (!m_reported->firstTime(referenceText, reference.hash)) {
+        if (!m_reported->report(referenceText, reference.hash, m_tile)) {
             continue;
         }
         const std::size_t slash = referenceText.rfind('\\');
@@ -701,9 +776,10 @@ void classifyTile(std::span<const char> file, TileReferences& out)
     classifyTile(file, out, reported);
 }
 
-void classifyTile(std::span<const char> file, TileReferences& out, ReportedReferences& reported)
+void classifyTile(std::span<const char> file, TileReferences& out, ReportedReferences& reported,
+                  std::size_t tile)
 {
-    out.clear(reported);
+    out.clear(reported, tile);
     const EncodingMark mark = detectEncoding(file);
     const std::span<const char> text = file.subspan(mark.length);
     const bool bigEndian = mark.encoding == TileEncoding::Utf16BigEndian;

@@ -9,31 +9,17 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/seen_set.h"
+#include "analysis/reported_references.h"
 
 namespace gantrel {
 
 enum class ReferenceKind : std::uint8_t { Object, Spline };
 
-/// The references one reader has reported on any of its tiles so far. A reader takes its tiles
-/// in the tile list's order, so a reference it reported on an earlier tile can be left out of
-/// a later one: the scan meets it first on that earlier tile. This keeps the scan's in-order
-/// merge down to a handful of occurrences of each reference instead of one per tile.
-class ReportedReferences {
-public:
-    /// Records the text and returns true when it had not been reported before.
-    bool firstTime(std::string_view text, std::uint64_t hash) { return m_texts.insert(text, hash); }
-    /// Start fetching what firstTime() of the hash will read: the slot first, later the text.
-    void prefetchSlot(std::uint64_t hash) const { m_texts.prefetchSlot(hash); }
-    void prefetchText(std::uint64_t hash) const { m_texts.prefetchText(hash); }
-
-private:
-    TextSet m_texts;
-};
-
 /// The references of one tile, in the order of their first occurrence in the tile, each once,
 /// already converted to the program's 8-bit strings. Reused from tile to tile, so that a scan
-/// allocates nothing per tile once the buffers have grown.
+/// allocates nothing per tile once the buffers have grown. While a tile is classified, the
+/// occurrences that `reported` holds are dropped every few thousand, and repeats among the others
+/// once they are many: a tile dense with references holds little more than its new ones.
 class TileReferences {
 public:
     struct Reference {
@@ -46,12 +32,14 @@ public:
                                    // (set by finish())
     };
 
-    /// Empties the list; the references added from now on are checked against `reported`.
-    void clear(ReportedReferences& reported);
+    /// Empties the list for tile `tile`; the references added from now on are checked against
+    /// `reported`.
+    void clear(ReportedReferences& reported, std::size_t tile = 0);
     /// Adds an occurrence of a reference; only between clear() and finish().
     void add(ReferenceKind kind, std::string_view text);
-    /// Keeps the first occurrence of each reference that `reported` has not had, records those
-    /// there, and forgets `reported`, which may end before the list does.
+    /// Keeps the first occurrence of each reference that `reported` has not had from this tile
+    /// or an earlier one, records those there, and forgets `reported`, which may end before
+    /// the list does.
     void finish();
 
     std::size_t size() const { return m_references.size(); }
@@ -71,9 +59,18 @@ public:
     std::optional<std::size_t> tooLongLine;
 
 private:
+    void dropRepeats(bool finishing);
+    // Keeps the references from `from` on for which keep(index, reference) is true, and their
+    // texts, in order.
+    template <class Keep>
+    void keepFrom(std::size_t from, Keep keep);
+
     std::string m_text;
     std::vector<Reference> m_references;
     ReportedReferences* m_reported = nullptr;
+    std::size_t m_tile = 0;
+    std::size_t m_checked = 0;   // the references before this one are not in `reported`
+    std::size_t m_dedupeAt = 0;  // how many references make a pass over the repeats worth it
 };
 
 /// The hash the seen-sets use for a reference's 8-bit text.
@@ -83,8 +80,11 @@ std::uint64_t hashText(std::string_view text);
 /// UTF-16 code units are exactly ".sco" is an object reference, ".sli" a spline reference; the
 /// lines are those the line store yields for the same bytes. Stops at the first line that is too
 /// long to fetch. Works on the raw bytes; only reference lines are converted. References that
-/// `reported` already holds are left out; the others are recorded there.
-void classifyTile(std::span<const char> file, TileReferences& out, ReportedReferences& reported);
+/// `reported` holds from tile `tile` (the tile's place in the scan) or an earlier one are left
+/// out; the others are recorded there for this tile. Tiles classified one after the other may
+/// all pass the same number.
+void classifyTile(std::span<const char> file, TileReferences& out, ReportedReferences& reported,
+                  std::size_t tile = 0);
 
 /// The same for a tile on its own: every reference of the tile is listed once.
 void classifyTile(std::span<const char> file, TileReferences& out);

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <exception>
 #include <mutex>
 #include <string>
@@ -15,8 +16,13 @@
 namespace gantrel {
 
 /// Reads and classifies the tiles of a scan on worker threads, a few tiles ahead of the scan,
-/// and hands them to the scan strictly in the tile list's order. At most two tiles per worker
-/// are held at once, so memory stays bounded by a few of the largest tiles.
+/// and hands them to the scan strictly in the tile list's order.
+///
+/// What the readers hold stays within a fixed budget, whatever the number of readers: the
+/// tiles read ahead of the scan share one part of it (a tile larger than that part is read only
+/// once the scan waits for it, alone), the one record of the references the readers have
+/// reported the other. A tile that cannot be opened never blocks a reader, so an error ends the
+/// scan as soon as the scan reaches that tile.
 class TilePipeline {
 public:
     struct Tile {
@@ -25,6 +31,13 @@ public:
         std::exception_ptr error;  // the tile could not be read: what loading it raised
     };
 
+    /// Bytes of tile files that the readers may hold ahead of the scan.
+    static constexpr std::size_t kTileBudget = std::size_t{16} << 20;
+    /// Bytes that the readers' record of reported references may hold.
+    static constexpr std::size_t kReportedBudget = std::size_t{48} << 20;
+
+    /// Starts a worker per core, at most 8, or GANTREL_READERS when that environment variable
+    /// holds a number from 1 to 64; never more than there are tiles.
     explicit TilePipeline(const std::vector<std::string>& tiles);
     /// Stops the workers and waits for them, also when the scan ended with an error.
     ~TilePipeline();
@@ -39,12 +52,14 @@ public:
 private:
     struct Slot {
         Tile tile;
-        std::size_t turn = 0;  // the tile that may use this slot next
-        bool ready = false;    // that tile has been read and classified
+        std::size_t turn = 0;      // the tile that may use this slot next
+        bool ready = false;        // that tile has been read and classified
+        std::size_t reserved = 0;  // bytes of the tile budget it holds until taken
     };
 
     void work();
-    void load(std::size_t index, Tile& tile, ReportedReferences& reported) const;
+    void load(std::size_t index, Slot& slot);
+    bool reserve(std::size_t index, Slot& slot, std::uint64_t size);
 
     const std::vector<std::string>& m_tiles;
     std::vector<Slot> m_slots;
@@ -52,6 +67,10 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
     bool m_stop = false;
+    std::size_t m_reserved = 0;      // bytes the tiles read ahead hold
+    std::size_t m_reservedUpTo = 0;  // tiles below this one have reserved their bytes
+    std::size_t m_taken = 0;         // tiles below this one have been taken by the scan
+    ReportedReferences m_reported{kReportedBudget};
     std::vector<std::jthread> m_workers;
 };
 

@@ -58,12 +58,38 @@ private:
     std::unique_ptr<Cache> m_cache;
 };
 
-/// Reads a whole tile file, opened read-only (shared for reading where the system has share
-/// modes), into `bytes` with one read, replacing its content and reusing its capacity.
-/// Returns false, reading nothing, when the file holds more than maxSize bytes.
-/// Throws Error with the open error's text ("Cannot open file "%s". %s") when the file cannot be
-/// opened or read, or is a directory.
-bool readTile(const std::string& path, std::vector<char>& bytes, std::uint64_t maxSize);
+/// A tile file opened for reading (shared for reading where the system has share modes). The
+/// open never blocks: a tile that is not a regular file (a folder, a named pipe, a device, a
+/// socket, or a link to one) is refused before anything is read from it.
+class TileFile {
+public:
+    /// Opens the file. Throws Error with the open error's text ("Cannot open file "%s". %s")
+    /// when it cannot be opened or is not a regular file.
+    explicit TileFile(const std::string& path);
+    ~TileFile();
+    TileFile(const TileFile&) = delete;
+    TileFile& operator=(const TileFile&) = delete;
+
+    const std::string& path() const { return m_path; }
+    /// The size the system gave when the file was opened.
+    std::uint64_t size() const { return m_size; }
+    /// Reads up to `room` bytes from the start of the file, for a look at what it begins with;
+    /// returns how many were read. Throws as the constructor does.
+    std::size_t readStart(char* into, std::size_t room) { return readAt(0, into, room); }
+    /// Reads the whole file into `bytes`, replacing its content and reusing its capacity.
+    /// Returns false as soon as the file turns out to hold more than maxSize bytes, also one
+    /// that grows while it is read. Throws as the constructor does.
+    bool read(std::vector<char>& bytes, std::uint64_t maxSize);
+
+private:
+    // Reads from the offset until `room` bytes are read or the file ends; returns how many.
+    std::size_t readAt(std::uint64_t offset, char* into, std::size_t room);
+
+    struct Handle;
+    std::string m_path;
+    std::unique_ptr<Handle> m_handle;
+    std::uint64_t m_size = 0;
+};
 
 // ---- Text --------------------------------------------------------------------------------
 
@@ -114,6 +140,10 @@ std::string executableFolder();
 std::string userSettingsFolder();
 /// True when files can be created in the folder.
 bool folderWritable(const std::string& folder);
+/// True when the folder is an installed program's rather than the user's own: on POSIX one the
+/// user does not own and, for the superuser, who owns the whole system, any folder outside
+/// their home folder; never on Windows, where the folder's access rights alone decide.
+bool installedProgramFolder(const std::string& folder);
 /// The shell's special folder for an identifier (38 programs, 20 fonts) with a trailing
 /// separator, never created; the empty string where the system has no such folder.
 std::string specialFolder(int id);

@@ -7,8 +7,10 @@
 
 namespace gantrel {
 
-/// Where the settings live: gantrel.ini beside the executable when that file exists or its
-/// folder can be written, otherwise gantrel.ini in the user's own settings folder.
+/// Where the settings live: gantrel.ini beside the executable where the user may write there
+/// and the program is not an installed one, otherwise gantrel.ini in the user's own settings
+/// folder. `programFolder` (with its trailing separator) is the executable's folder.
+std::string settingsFilePath(const std::string& programFolder);
 std::string settingsFilePath();
 
 /// The settings file: section "mapfolder", key "path", the maps folder of the last completely
@@ -24,7 +26,8 @@ public:
     std::string mapsFolder() const;
 
     /// Writes the maps folder, leaving every other section, key and line as it was.
-    /// Throws Error "Unable to write to <path>".
+    /// Throws Error "Unable to write to <path>", also for a folder whose name holds a line
+    /// break, which the file could not give back.
     void storeMapsFolder(const std::string& mapsFolder) override;
 
 private:

@@ -137,6 +137,16 @@ private:
     std::optional<std::string> m_old;
 };
 
+/// Ends the test program when a case that could wait for ever (a named pipe, a device) outlives
+/// the bound, so that it fails then instead of stopping the suite. POSIX only, as those cases.
+class HangGuard {
+public:
+    explicit HangGuard(unsigned seconds);
+    ~HangGuard();
+    HangGuard(const HangGuard&) = delete;
+    HangGuard& operator=(const HangGuard&) = delete;
+};
+
 /// The path of the examples folder of the source tree.
 std::filesystem::path examplesFolder();
 

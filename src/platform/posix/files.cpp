@@ -289,60 +289,59 @@ FileLookup::Cache::Folder* FileLookup::Cache::resolve(std::string_view path)
     return folder;
 }
 
-bool readTile(const std::string& path, std::vector<char>& bytes, std::uint64_t maxSize)
+struct TileFile::Handle {
+    FileDescriptor fd;
+};
+
+namespace {
+
+[[noreturn]] void failToOpen(const std::string& path, int code)
 {
-    const auto fail = [&](int code) {
-        throw Error(openErrorText(fullPath(path), errnoText(code), code));
-    };
-    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
-    if (file.get() < 0) {
-        fail(errno);
+    throw Error(openErrorText(fullPath(path), errnoText(code), code));
+}
+
+}  // namespace
+
+TileFile::TileFile(const std::string& path) : m_path(path), m_handle(std::make_unique<Handle>())
+{
+    // Without O_NONBLOCK the open of a named pipe waits for a writer, for ever; a regular
+    // file's reads ignore the flag.
+    m_handle->fd.reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (m_handle->fd.get() < 0) {
+        failToOpen(path, errno);
     }
     struct stat info {};
-    if (::fstat(file.get(), &info) != 0) {
-        fail(errno);
+    if (::fstat(m_handle->fd.get(), &info) != 0) {
+        failToOpen(path, errno);
     }
     if (S_ISDIR(info.st_mode)) {
-        fail(EISDIR);
+        failToOpen(path, EISDIR);
     }
-    if (static_cast<std::uint64_t>(info.st_size) > maxSize) {
-        return false;
+    // A pipe, a device or a socket has no end to read to (/dev/zero never stops).
+    if (!S_ISREG(info.st_mode)) {
+        failToOpen(path, ENXIO);
     }
-    bytes.resize(static_cast<std::size_t>(info.st_size));
+    m_size = static_cast<std::uint64_t>(info.st_size);
+}
+
+TileFile::~TileFile() = default;
+
+std::size_t TileFile::readAt(std::uint64_t offset, char* into, std::size_t room)
+{
     std::size_t done = 0;
-    const auto readSome = [&](char* into, std::size_t room) {
-        while (true) {
-            const ssize_t got = ::read(file.get(), into, room);
-            if (got >= 0) {
-                return static_cast<std::size_t>(got);
-            }
-            if (errno != EINTR) {
-                fail(errno);
-            }
-        }
-    };
-    while (done < bytes.size()) {
-        const std::size_t got = readSome(bytes.data() + done, bytes.size() - done);
+    while (done < room) {
+        const ssize_t got = ::pread(m_handle->fd.get(), into + done, room - done,
+                                    static_cast<off_t>(offset + done));
         if (got == 0) {
             break;
         }
-        done += got;
-    }
-    bytes.resize(done);
-    // A file that grew after it was measured is read to its end all the same.
-    const bool measuredAll = done == static_cast<std::size_t>(info.st_size);
-    std::vector<char> more(measuredAll ? 65536 : 0);
-    while (measuredAll) {
-        const std::size_t got = readSome(more.data(), more.size());
-        if (got == 0) {
-            break;
-        }
-        bytes.insert(bytes.end(), more.begin(), more.begin() + static_cast<std::ptrdiff_t>(got));
-        if (bytes.size() > maxSize) {
-            return false;
+        if (got > 0) {
+            done += static_cast<std::size_t>(got);
+        } else if (errno != EINTR) {
+            failToOpen(m_path, errno);
         }
     }
-    return true;
+    return done;
 }
 
 }  // namespace gantrel::platform

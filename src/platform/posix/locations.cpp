@@ -6,8 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "platform/platform.h"
@@ -83,6 +86,28 @@ bool folderWritable(const std::string& folder)
     // Asking the system, rather than trying a file, keeps the folder free of probes; it also
     // answers for read-only mounts.
     return ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+bool installedProgramFolder(const std::string& folder)
+{
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) != 0 || info.st_uid != ::geteuid()) {
+        return true;
+    }
+    if (info.st_uid != 0) {
+        return false;
+    }
+    // /usr/bin is the superuser's as much as its home is: only the home counts as its own.
+    const std::string home = withoutTrailingSlashes(homeFolder());
+    std::error_code homeError;
+    std::error_code folderError;
+    const std::filesystem::path homePath = std::filesystem::weakly_canonical(home, homeError);
+    const std::filesystem::path folderPath = std::filesystem::weakly_canonical(folder, folderError);
+    if (homeError || folderError || home.empty() || home.front() != '/') {
+        return true;
+    }
+    return std::mismatch(homePath.begin(), homePath.end(), folderPath.begin(), folderPath.end())
+               .first != homePath.end();
 }
 
 std::string specialFolder(int /*id*/)

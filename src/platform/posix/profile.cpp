@@ -216,6 +216,9 @@ private:
     int m_fd;
 };
 
+// The file is a few lines: more than this is no settings file of ours.
+constexpr std::size_t kMaxFileSize = std::size_t{1} << 20;
+
 struct FileContent {
     enum class Status : unsigned char { Read, Missing, Unreadable };
     Status status = Status::Unreadable;
@@ -223,17 +226,20 @@ struct FileContent {
     mode_t mode = 0;
 };
 
+// Only a regular file of at most kMaxFileSize bytes is read: a named pipe would block the open,
+// a device such as /dev/zero never end.
 FileContent readWholeFile(const std::string& file)
 {
     FileContent content;
-    const FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    const FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (fd.get() < 0) {
         content.status =
             errno == ENOENT ? FileContent::Status::Missing : FileContent::Status::Unreadable;
         return content;
     }
     struct stat info {};
-    if (::fstat(fd.get(), &info) != 0 || S_ISDIR(info.st_mode)) {
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        static_cast<std::uint64_t>(info.st_size) > kMaxFileSize) {
         return content;
     }
     content.mode = info.st_mode & 07777;
@@ -250,9 +256,19 @@ FileContent readWholeFile(const std::string& file)
             return content;
         }
         content.bytes.append(buffer, static_cast<std::size_t>(got));
+        if (content.bytes.size() > kMaxFileSize) {  // it grew meanwhile
+            return content;
+        }
     }
     content.status = FileContent::Status::Read;
     return content;
+}
+
+// A file its owner made read-only keeps its content, as the native writer leaves it; the
+// replacing rename would not ask. The superuser may write anything, so the mode tells there.
+bool readOnly(const std::string& file, mode_t mode)
+{
+    return ::access(file.c_str(), W_OK) != 0 || (mode & 0222) == 0;
 }
 
 bool writeAll(int fd, std::string_view bytes)
@@ -374,7 +390,8 @@ bool writeProfileString(const std::string& file, std::string_view section, std::
 {
     const std::filesystem::path target = writeTarget(file);
     const FileContent content = readWholeFile(target.string());
-    if (content.status == FileContent::Status::Unreadable) {
+    if (content.status == FileContent::Status::Unreadable ||
+        (content.status == FileContent::Status::Read && readOnly(target.string(), content.mode))) {
         return false;
     }
     const std::string_view text = content.bytes;

@@ -98,41 +98,61 @@ bool FileLookup::fileExists(std::string_view path)
     return attributes != INVALID_FILE_ATTRIBUTES && !win32::isDirectory(attributes);
 }
 
-bool readTile(const std::string& path, std::vector<char>& bytes, std::uint64_t maxSize)
+struct TileFile::Handle {
+    explicit Handle(HANDLE handle) : file(handle) {}
+    win32::Handle file;
+};
+
+TileFile::TileFile(const std::string& path) : m_path(path)
 {
     // Other programs may read the tile meanwhile but not write it; a program that holds it
     // open for writing already makes the open fail with a sharing violation. A folder fails
     // to open as a file, with the system's "access denied".
     const std::wstring widePath = win32::toWide(path);
-    const win32::Handle file(::CreateFileW(widePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) {
+    m_handle = std::make_unique<Handle>(::CreateFileW(widePath.c_str(), GENERIC_READ,
+                                                      FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!m_handle->file.valid()) {
         failToOpen(widePath, ::GetLastError());
+    }
+    // A device name ("CON.map") opens the device, whose reads may wait for ever: refused as
+    // a folder is.
+    if (::GetFileType(m_handle->file.get()) != FILE_TYPE_DISK) {
+        failToOpen(widePath, ERROR_ACCESS_DENIED);
     }
     LARGE_INTEGER size{};
-    if (::GetFileSizeEx(file.get(), &size) == 0) {
+    if (::GetFileSizeEx(m_handle->file.get(), &size) == 0) {
         failToOpen(widePath, ::GetLastError());
     }
-    if (static_cast<std::uint64_t>(size.QuadPart) > maxSize) {
-        return false;
-    }
-    // Nobody can write the file while this handle is open, so its size holds: one read
-    // takes all of it (a second only for a file beyond what one read can carry).
-    bytes.resize(static_cast<std::size_t>(size.QuadPart));
+    m_size = static_cast<std::uint64_t>(size.QuadPart);
+}
+
+TileFile::~TileFile() = default;
+
+std::size_t TileFile::readAt(std::uint64_t offset, char* into, std::size_t room)
+{
+    // Nobody can write the file while this handle is open, so its size holds.
     std::size_t done = 0;
-    while (done < bytes.size()) {
-        const auto room = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, MAXDWORD));
+    while (done < room) {
+        const std::uint64_t at = offset + done;
+        OVERLAPPED position{};
+        position.Offset = static_cast<DWORD>(at);
+        position.OffsetHigh = static_cast<DWORD>(at >> 32);
+        const auto part = static_cast<DWORD>(std::min<std::size_t>(room - done, MAXDWORD));
         DWORD got = 0;
-        if (::ReadFile(file.get(), bytes.data() + done, room, &got, nullptr) == 0) {
-            failToOpen(widePath, ::GetLastError());
+        if (::ReadFile(m_handle->file.get(), into + done, part, &got, &position) == 0) {
+            const DWORD code = ::GetLastError();
+            if (code == ERROR_HANDLE_EOF) {
+                break;
+            }
+            failToOpen(win32::toWide(m_path), code);
         }
         if (got == 0) {
             break;
         }
         done += got;
     }
-    bytes.resize(done);
-    return true;
+    return done;
 }
 
 }  // namespace gantrel::platform

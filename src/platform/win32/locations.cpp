@@ -66,6 +66,11 @@ std::string userSettingsFolder()
     return appData.empty() ? std::string() : appData + "\\Gantrel\\";
 }
 
+bool installedProgramFolder(const std::string& /*folder*/)
+{
+    return false;
+}
+
 bool folderWritable(const std::string& folder)
 {
     if (folder.empty() || !win32::isDirectory(::GetFileAttributesA(folder.c_str()))) {

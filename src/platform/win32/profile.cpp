@@ -61,8 +61,15 @@ bool writeProfileString(const std::string& file, std::string_view section, std::
     const std::string sectionName(section);
     const std::string keyName(key);
     const std::string text(value);
+    const std::string path = profilePath(file);
+    // The system's writer fails on a read-only file by itself, unless its access is not
+    // checked (Wine run by root): asked first, the answer is the same everywhere.
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        return false;
+    }
     return ::WritePrivateProfileStringA(sectionName.c_str(), keyName.c_str(), text.c_str(),
-                                        profilePath(file).c_str()) != 0;
+                                        path.c_str()) != 0;
 }
 
 }  // namespace gantrel::platform
