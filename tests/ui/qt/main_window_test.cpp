@@ -29,8 +29,8 @@
 
 #include "export/export_texts.h"
 #include "folder_dialog.h"
-#include "sample_map.h"
 #include "scripted_dialogs.h"
+#include "support/sample_map.h"
 #include "support/test_support.h"
 
 namespace gantrel::ui::test {
@@ -84,7 +84,7 @@ protected:
     }
 
     gantrel::test::TempDir folder;
-    SampleMap sample;
+    gantrel::test::SampleMap sample;
     ScriptedDialogs dialogs;
     std::chrono::steady_clock::time_point now{};
     // Every look at the clock finds `tick` gone.

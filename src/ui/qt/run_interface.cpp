@@ -3,12 +3,12 @@
 #include <utility>
 
 #include "dialogs.h"
-#include "scan_progress.h"
 
 namespace gantrel::ui {
 
-RunInterface::RunInterface(Dialogs& dialogs, ScanProgress& progress, std::function<void()> render)
-    : m_dialogs(dialogs), m_progress(progress), m_render(std::move(render))
+RunInterface::RunInterface(Dialogs& dialogs, QWidget* owner, DelayedProgress::Clock clock,
+                           std::function<void()> render)
+    : m_dialogs(dialogs), m_progress(owner, std::move(clock)), m_render(std::move(render))
 {
 }
 

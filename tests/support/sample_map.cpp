@@ -1,10 +1,8 @@
-#include "sample_map.h"
+#include "support/sample_map.h"
 
 #include "support/test_support.h"
 
-namespace gantrel::ui::test {
-
-using gantrel::test::writeFile;
+namespace gantrel::test {
 
 SampleMap::SampleMap(const std::filesystem::path& base)
     : installation(base / "TELV 2"),
@@ -35,4 +33,4 @@ std::filesystem::path SampleMap::addMap(const std::string& name, int tiles) cons
     return folder;
 }
 
-}  // namespace gantrel::ui::test
+}  // namespace gantrel::test

@@ -2,10 +2,13 @@
 
 #include <QString>
 
+#include <string>
+
+#include "window/window_design.h"
+
 namespace gantrel::ui {
 
-/// The application title: the caption of the main window and of every message box.
-inline constexpr char kApplicationTitle[] = "Gantrel 3.1";
+using window::kApplicationTitle;
 
 /// The identifier the desktop file, the icon and the AppStream data are installed under.
 inline constexpr char kDesktopId[] = "io.github.gantrel.Gantrel";
@@ -15,6 +18,6 @@ QString applicationVersion();
 
 /// The program's notice, shown by "Click me": name and version, what the program is for, and
 /// the libraries it is built on with their licences.
-QString noticeText();
+std::string noticeText();
 
 }  // namespace gantrel::ui

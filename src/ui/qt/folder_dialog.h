@@ -9,13 +9,32 @@
 #include <string>
 #include <utility>
 
-#include "shell_folders.h"
+#include "window/shell_folders.h"
 
 class QWidget;
 
 namespace gantrel::ui {
 
 class FolderBrowser;
+
+using window::BrowseFor;
+using window::BrowseInfoFlagSet;
+using window::CaptionList;
+using window::ExtraFlagSet;
+using window::LanguageKeys;
+
+/// True where the file system matches names without regard to case, so that a pretty-cased
+/// path names the same folder.
+bool fileNamesIgnoreCase();
+
+/// The keys of the user interface language (the first of the system's user interface
+/// languages, or the system locale when it names none); empty keys when it has no identifier.
+LanguageKeys systemLanguageKeys();
+
+/// The language identifier of a locale name or language tag ("de_CH" and "de-CH" give 0x0807;
+/// "de" without a country gives its primary language 0x0007); nullopt for a language that has
+/// none, such as the C locale.
+std::optional<std::uint16_t> languageIdOf(const QString& locale);
 
 /// The destination folder dialog: a modal tree of folders (FolderBrowser) over the whole file
 /// system, with the label caption as its instruction text, a path line under it, a new-folder
@@ -164,9 +183,9 @@ private:
 
     const LanguageKeys m_keys;
     BrowseFor m_browseFor = BrowseFor::bfOnlyFileSystem;
-    ExtraFlagSet m_extraFlags = ExtraFlagSet(efAutoExpandTree) | efUsePrettyCase;
+    ExtraFlagSet m_extraFlags = ExtraFlagSet(window::efAutoExpandTree) | window::efUsePrettyCase;
     std::string m_folder;
-    BrowseInfoFlagSet m_flags = BrowseInfoFlagSet(bfShowPath) | bfNewDialogStyle;
+    BrowseInfoFlagSet m_flags = BrowseInfoFlagSet(window::bfShowPath) | window::bfNewDialogStyle;
     std::string m_rootFolder;
     std::function<void()> m_onInitialized;
     std::function<void()> m_onSelectionChanged;

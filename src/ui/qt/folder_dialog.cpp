@@ -6,9 +6,15 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QInputDialog>
+#include <QLocale>
 #include <QPoint>
 #include <QScreen>
+#include <QStringList>
 #include <QWidget>
+
+#include <unicode/uloc.h>
+
+#include <array>
 
 #include <filesystem>
 #include <system_error>
@@ -18,6 +24,9 @@
 #include "qt_text.h"
 
 namespace gantrel::ui {
+
+using namespace gantrel::window;
+
 namespace {
 
 // The system's text for a folder that cannot be made; the platform's message tables are not
@@ -30,6 +39,12 @@ std::optional<QPoint>& rememberedPosition()
 {
     static std::optional<QPoint> position;
     return position;
+}
+
+// Pretty case of a path with the native separators.
+QString prettyPath(const QString& text)
+{
+    return toQString(prettyCase(toNarrow(text), QDir::separator().toLatin1()));
 }
 
 std::filesystem::path fileSystemPath(const QString& text)
@@ -61,7 +76,7 @@ QString itemForPath(const QString& text)
         item += QDir::separator();
     }
     if (fileNamesIgnoreCase()) {
-        item = prettyCase(item, QDir::separator());
+        item = prettyPath(item);
     }
     const QFileInfo folder(item);
     return folder.isDir() ? QDir::toNativeSeparators(QDir::cleanPath(folder.absoluteFilePath()))
@@ -83,6 +98,59 @@ void showInMessageBox(const QString& text)
 
 }  // namespace
 
+bool fileNamesIgnoreCase()
+{
+#if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
+    return true;
+#else
+    return false;
+#endif
+}
+
+std::optional<std::uint16_t> languageIdOf(const QString& locale)
+{
+    QByteArray tag = locale.toLatin1();
+    tag.replace('_', '-');
+    std::array<char, ULOC_FULLNAME_CAPACITY> name{};
+    UErrorCode status = U_ZERO_ERROR;
+    std::int32_t parsed = 0;
+    uloc_forLanguageTag(tag.constData(), name.data(), static_cast<std::int32_t>(name.size()),
+                        &parsed, &status);
+    if (U_FAILURE(status) || name[0] == '\0') {
+        return std::nullopt;
+    }
+    std::uint32_t id = uloc_getLCID(name.data());
+
+    // A script in the name ("de-Latn-CH", as Qt lists it) hides the country's identifier; the
+    // language with the country alone finds it.
+    std::array<char, ULOC_COUNTRY_CAPACITY> country{};
+    std::array<char, ULOC_LANG_CAPACITY> language{};
+    status = U_ZERO_ERROR;
+    uloc_getCountry(name.data(), country.data(), static_cast<std::int32_t>(country.size()),
+                    &status);
+    uloc_getLanguage(name.data(), language.data(), static_cast<std::int32_t>(language.size()),
+                     &status);
+    if (U_SUCCESS(status) && country[0] != '\0' && (id & 0xFFFF) >> 10 == 0) {
+        const std::string withCountry = std::string(language.data()) + '_' + country.data();
+        if (const std::uint32_t found = uloc_getLCID(withCountry.c_str()); found != 0) {
+            id = found;
+        }
+    }
+    if ((id & 0xFFFF) == 0) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint16_t>(id & 0xFFFF);
+}
+
+LanguageKeys systemLanguageKeys()
+{
+    const QLocale system = QLocale::system();
+    const QStringList languages = system.uiLanguages();
+    const std::optional<std::uint16_t> id =
+        languageIdOf(languages.isEmpty() ? system.name() : languages.first());
+    return id ? languageKeysFor(*id) : LanguageKeys{};
+}
+
 FolderDialog::FolderDialog(QWidget* owner, LanguageKeys keys)
     : QObject(owner),
       m_keys(std::move(keys)),
@@ -98,13 +166,13 @@ FolderDialog::~FolderDialog() = default;
 void FolderDialog::setLabelCaptions(CaptionList captions)
 {
     m_labelCaptions = std::move(captions);
-    m_labelCaption = lookUpCaption(m_labelCaptions, m_keys);
+    m_labelCaption = toQString(lookUpCaption(m_labelCaptions, m_keys));
 }
 
 void FolderDialog::setNewFolderCaptions(CaptionList captions)
 {
     m_newFolderCaptions = std::move(captions);
-    m_newFolderCaption = lookUpCaption(m_newFolderCaptions, m_keys);
+    m_newFolderCaption = toQString(lookUpCaption(m_newFolderCaptions, m_keys));
     if (m_window != nullptr) {
         m_window->setNewFolderCaption(m_newFolderCaption);
     }
@@ -112,7 +180,7 @@ void FolderDialog::setNewFolderCaptions(CaptionList captions)
 
 std::uint32_t FolderDialog::browseFlags() const
 {
-    return gantrel::ui::browseFlags(m_browseFor, m_flags);
+    return window::browseFlags(m_browseFor, m_flags);
 }
 
 void FolderDialog::forgetRememberedPosition()
@@ -134,7 +202,7 @@ bool FolderDialog::execute()
         m_displayText.clear();
 
         FolderBrowserOptions options;
-        if (const QString title = lookUpCaption(m_titles, m_keys); !title.isEmpty()) {
+        if (const QString title = toQString(lookUpCaption(m_titles, m_keys)); !title.isEmpty()) {
             options.title = title;
         }
         options.instruction = m_labelCaption;
@@ -184,7 +252,7 @@ FolderDialog::ItemText FolderDialog::convertItem(const QString& folder) const
     if (!m_extraFlags.testFlag(efUsePrettyCase)) {
         return {folder, folder};
     }
-    const QString pretty = prettyCase(folder, QDir::separator());
+    const QString pretty = prettyPath(folder);
     return {fileNamesIgnoreCase() ? pretty : folder, pretty};
 }
 

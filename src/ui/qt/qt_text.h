@@ -20,7 +20,4 @@ std::string toNarrow(const QString& text);
 /// that long lists cost one conversion and one document load.
 QString joinEntries(const std::vector<std::string>& entries);
 
-/// The clipboard form of a memo's selection: every paragraph break as CR LF.
-QString clipboardText(QString selection);
-
 }  // namespace gantrel::ui

@@ -72,7 +72,7 @@ TEST(QtDialogsTest, FolderDialogRunsModallyAndReportsTheConfirmedFolder)
     const gantrel::test::TempDir destination;
     const QString wanted = toQString(destination.str());
     QtDialogs dialogs;
-    FolderDialog dialog(nullptr, languageKeysFor(0x0409));
+    FolderDialog dialog(nullptr, window::languageKeysFor(0x0409));
     bool confirm = true;
     dialog.setOnInitialized([&] {
         FolderBrowser& window = *dialog.window();

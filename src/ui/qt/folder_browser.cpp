@@ -16,7 +16,8 @@
 
 #include <utility>
 
-#include "shell_folders.h"
+#include "qt_text.h"
+#include "window/shell_folders.h"
 
 namespace gantrel::ui {
 namespace {
@@ -361,9 +362,10 @@ void FolderBrowser::showPathText()
     }
     const QFontMetrics metrics(m_pathLine->font());
     const int room = m_pathLine->contentsRect().width() - kPathLineSlack;
-    m_pathLine->setText(shortenPath(m_pathText, QDir::separator(), [&](const QString& text) {
-        return metrics.horizontalAdvance(text) <= room;
-    }));
+    m_pathLine->setText(toQString(window::shortenPath(
+        toNarrow(m_pathText), QDir::separator().toLatin1(), [&](const std::string& text) {
+            return metrics.horizontalAdvance(toQString(text)) <= room;
+        })));
 }
 
 void FolderBrowser::emitInitializedWhenReady()

@@ -9,8 +9,7 @@
 
 #include "common/window_state.h"
 #include "delayed_progress.h"
-#include "export/export_texts.h"
-#include "export/export_ui.h"
+#include "window/window_operations.h"
 
 class QPlainTextEdit;
 class QTimer;
@@ -47,7 +46,7 @@ struct MainWindowSetup {
 /// export opens at the last confirmed destination. A copier export goes on after its button's
 /// operation has returned: the window watches its copiers while it takes input, and the export
 /// shows its end when the last of them has ended; any number of them may be under way at once.
-class MainWindow : public QWidget {
+class MainWindow : public QWidget, private window::WindowFront {
     Q_OBJECT
 
 public:
@@ -56,47 +55,45 @@ public:
     explicit MainWindow(Dialogs& dialogs, MainWindowSetup setup = {}, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    const WindowState& state() const { return m_state; }
+    const WindowState& state() const { return m_operations->state(); }
 
 private:
     // A memo and the list it shows, with the entries it last rendered.
     struct ListView {
-        const std::vector<std::string>* entries;
+        window::WindowList list;
         QPlainTextEdit* memo;
         std::vector<std::string> shown;
     };
 
     void applyDesign();
     void connectButtons();
+    QPlainTextEdit* memoOf(window::WindowList list) const;
 
-    /// Runs a button's operation once no other runs; an escaping exception goes to the error
-    /// box. The window is rendered afterwards in every case.
-    void runOperation(const std::function<void()>& operation);
-    void chooseAndAnalyse();
-    void exportFolders(ExportList list, ExportVariant variant);
-    /// Looks at every unfinished copier export without waiting; those that have ended have
-    /// shown their end and are dropped.
-    void pollCopierExports();
-    void copyToClipboard(QPlainTextEdit& memo);
-
+    // The window operations' front: the boxes through the dialogs, the progress dialogs, the
+    // clipboard and the copier timer.
     /// Shows the model as it stands: only what changed since the last render is set again.
-    void render();
+    void render() override;
+    void showMessage(const std::string& text) override;
+    void showError(const std::string& message) override;
+    bool chooseMapFolder(const std::string& title, const std::string& root,
+                         std::string& folder) override;
+    std::unique_ptr<UserInterface> analysisInterface() override;
+    std::unique_ptr<ExportUi> exportInterface() override;
+    void selectAll(window::WindowList list) override;
+    void setClipboardText(const std::string& text) override;
+    void watchCopiers(bool on) override;
 
     Dialogs& m_dialogs;
     MainWindowSetup m_setup;
     std::unique_ptr<Ui::MainWindow> m_ui;
-    WindowState m_state;
     std::vector<ListView> m_lists;
     std::vector<std::string> m_shownTiles;
     std::u16string m_shownLineStore;
     std::size_t m_shownLogScrolls = 0;
-    bool m_busy = false;
 
-    // A copier export under way, with the interface that shows its end: it lives as long.
-    struct CopierExport;
     FolderDialog* m_folderDialog;  // FolderDialog1
     QTimer* m_copierTimer;
-    std::vector<CopierExport> m_copierExports;
+    std::unique_ptr<window::WindowOperations> m_operations;
 };
 
 }  // namespace gantrel::ui

@@ -1,7 +1,5 @@
 #include "qt_text.h"
 
-#include <QChar>
-
 namespace gantrel::ui {
 
 QString toQString(std::string_view text)
@@ -26,11 +24,6 @@ QString joinEntries(const std::vector<std::string>& entries)
         joined.append(entry).push_back('\n');
     }
     return toQString(joined);
-}
-
-QString clipboardText(QString selection)
-{
-    return selection.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
 }
 
 }  // namespace gantrel::ui

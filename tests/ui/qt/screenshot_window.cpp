@@ -18,8 +18,8 @@
 
 #include "main_window.h"
 #include "qt_text.h"
-#include "sample_map.h"
 #include "scripted_dialogs.h"
+#include "support/sample_map.h"
 #include "support/test_support.h"
 
 int main(int argc, char* argv[])
@@ -38,7 +38,7 @@ int main(int argc, char* argv[])
         map = argv[2];
     } else {
         sampleFolder.emplace();
-        map = gantrel::ui::test::SampleMap(sampleFolder->path()).map.string();
+        map = gantrel::test::SampleMap(sampleFolder->path()).map.string();
     }
 
     gantrel::ui::test::ScriptedDialogs dialogs;

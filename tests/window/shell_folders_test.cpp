@@ -1,17 +1,19 @@
-#include "shell_folders.h"
+#include "window/shell_folders.h"
 
 #include <gtest/gtest.h>
 
-#include <QStringList>
-
 #include <string>
+#include <vector>
 
-namespace gantrel::ui {
+#include "platform/platform.h"
+
+namespace gantrel::window {
 namespace {
 
-QString q(const char* utf8)
+// The program's 8-bit string of a UTF-8 text.
+std::string q(const char* utf8)
 {
-    return QString::fromUtf8(utf8);
+    return platform::utf8ToNarrow(utf8);
 }
 
 // ---- Browse flags ------------------------------------------------------------------------------
@@ -55,38 +57,35 @@ TEST(BrowseFlagsTest, OkFollowsThePathOnlyForFileSystemFolders)
 
 TEST(CaptionLookupTest, LanguageKeyThenPrimaryKeyThenDefaultThenFirstEntry)
 {
-    const CaptionList captions{{QStringLiteral("0009"), QStringLiteral("english")},
-                               {QStringLiteral("Default"), QStringLiteral("default")},
-                               {QStringLiteral("0c07"), QStringLiteral("austrian")},
-                               {QStringLiteral("0007"), QStringLiteral("german")}};
-    EXPECT_EQ(lookUpCaption(captions, languageKeysFor(0x0C07)), QStringLiteral("austrian"));
-    EXPECT_EQ(lookUpCaption(captions, languageKeysFor(0x0807)), QStringLiteral("german"));
-    EXPECT_EQ(lookUpCaption(captions, languageKeysFor(0x0C0A)), QStringLiteral("default"));
-    EXPECT_EQ(lookUpCaption(captions, LanguageKeys{}), QStringLiteral("default"));
+    const CaptionList captions{{std::string("0009"), std::string("english")},
+                               {std::string("Default"), std::string("default")},
+                               {std::string("0c07"), std::string("austrian")},
+                               {std::string("0007"), std::string("german")}};
+    EXPECT_EQ(lookUpCaption(captions, languageKeysFor(0x0C07)), std::string("austrian"));
+    EXPECT_EQ(lookUpCaption(captions, languageKeysFor(0x0807)), std::string("german"));
+    EXPECT_EQ(lookUpCaption(captions, languageKeysFor(0x0C0A)), std::string("default"));
+    EXPECT_EQ(lookUpCaption(captions, LanguageKeys{}), std::string("default"));
 
-    const CaptionList noDefault{{QStringLiteral("0407"), QStringLiteral("first")},
-                                {QStringLiteral("0409"), QStringLiteral("second")}};
-    EXPECT_EQ(lookUpCaption(noDefault, languageKeysFor(0x0415)), QStringLiteral("first"));
-    EXPECT_EQ(lookUpCaption({}, languageKeysFor(0x0409)), QString());
+    const CaptionList noDefault{{std::string("0407"), std::string("first")},
+                                {std::string("0409"), std::string("second")}};
+    EXPECT_EQ(lookUpCaption(noDefault, languageKeysFor(0x0415)), std::string("first"));
+    EXPECT_EQ(lookUpCaption({}, languageKeysFor(0x0409)), std::string());
 
-    const CaptionList lowerDefault{{QStringLiteral("0407"), QStringLiteral("first")},
-                                   {QStringLiteral("dEfAuLt"), QStringLiteral("any case")}};
-    EXPECT_EQ(lookUpCaption(lowerDefault, languageKeysFor(0x0415)), QStringLiteral("any case"));
+    const CaptionList lowerDefault{{std::string("0407"), std::string("first")},
+                                   {std::string("dEfAuLt"), std::string("any case")}};
+    EXPECT_EQ(lookUpCaption(lowerDefault, languageKeysFor(0x0415)), std::string("any case"));
 }
 
 TEST(CaptionLookupTest, TablesHoldThe36KeysInTheirOrder)
 {
-    const QStringList expected =
-        QStringLiteral(
-            "Default 0006 0007 0009 000C 0010 0013 0015 0016 0406 0407 0409 040C 0410 0413 0415 "
-            "0416 "
-            "0807 0809 080C 0810 0C07 0C09 0C0C 1007 1009 100C 1407 1409 140C 1809 180C 1C09 2009 "
-            "2809 2C09")
-            .split(QLatin1Char(' '));
+    const std::string expected =
+        "Default 0006 0007 0009 000C 0010 0013 0015 0016 0406 0407 0409 040C 0410 0413 0415 0416 "
+        "0807 0809 080C 0810 0C07 0C09 0C0C 1007 1009 100C 1407 1409 140C 1809 180C 1C09 2009 "
+        "2809 2C09";
     for (const CaptionList& table : {defaultLabelCaptions(), defaultNewFolderCaptions()}) {
-        QStringList keys;
+        std::string keys;
         for (const CaptionEntry& entry : table) {
-            keys.push_back(entry.language);
+            keys += (keys.empty() ? "" : " ") + entry.language;
         }
         EXPECT_EQ(keys, expected);
     }
@@ -105,8 +104,7 @@ TEST(CaptionLookupTest, EveryKeyReadsTheTextOfItsPrimaryLanguage)
     EXPECT_EQ(label(0x1407), q("Ausgewählter Ordner:"));
     EXPECT_EQ(newFolder(0x0C07), q("Neuer Ordner"));
     EXPECT_EQ(label(0x0415), q("Bieżący folder"));
-    EXPECT_EQ(label(0x0415).toUtf8(), QByteArray("Bie\xC5\xBC\xC4\x85"
-                                                 "cy folder"));
+    // Where the code page lacks the Polish letters, the caption holds their substitutes.
     EXPECT_EQ(newFolder(0x0015), q("Nowy folder"));
     EXPECT_EQ(label(0x2C09), q("Current folder:"));
     EXPECT_EQ(label(0x180C), q("Dossier courant :"));
@@ -124,45 +122,30 @@ TEST(CaptionLookupTest, EveryKeyReadsTheTextOfItsPrimaryLanguage)
     EXPECT_EQ(newFolder(0x0C0A), q("New folder"));
 }
 
-TEST(LanguageKeysTest, LocalesMapOntoTheirLanguageIdentifiers)
+TEST(LanguageKeysTest, KeysAreFourUpperCaseHexDigits)
 {
-    EXPECT_EQ(languageIdOf(QStringLiteral("de_DE")), 0x0407);
-    EXPECT_EQ(languageIdOf(QStringLiteral("de_CH")), 0x0807);
-    EXPECT_EQ(languageIdOf(QStringLiteral("de-AT")), 0x0C07);
-    // Qt lists user interface languages with their script.
-    EXPECT_EQ(languageIdOf(QStringLiteral("de-Latn-CH")), 0x0807);
-    EXPECT_EQ(languageIdOf(QStringLiteral("en_GB")), 0x0809);
-    EXPECT_EQ(languageIdOf(QStringLiteral("en_ZA")), 0x1C09);
-    EXPECT_EQ(languageIdOf(QStringLiteral("fr_CH")), 0x100C);
-    EXPECT_EQ(languageIdOf(QStringLiteral("pt_BR")), 0x0416);
-    EXPECT_EQ(languageIdOf(QStringLiteral("pl_PL")), 0x0415);
-    EXPECT_EQ(languageIdOf(QStringLiteral("es_ES")), 0x0C0A);
-    EXPECT_EQ(languageIdOf(QStringLiteral("nl")), 0x0013);
-    EXPECT_EQ(languageIdOf(QStringLiteral("C")), std::nullopt);
-    EXPECT_EQ(languageIdOf(QString()), std::nullopt);
-
     const LanguageKeys keys = languageKeysFor(0x0C0A);
-    EXPECT_EQ(keys.language, QStringLiteral("0C0A"));
-    EXPECT_EQ(keys.primary, QStringLiteral("000A"));
+    EXPECT_EQ(keys.language, "0C0A");
+    EXPECT_EQ(keys.primary, "000A");
 }
 
 // ---- Pretty case -------------------------------------------------------------------------------
 
 TEST(PrettyCaseTest, CapitalsAfterSeparatorsAndASmallExtension)
 {
-    const QChar backslash(QLatin1Char('\\'));
+    const char backslash = '\\';
     EXPECT_EQ(prettyCase(q("C:\\my MAPS\\pack.Old"), backslash), q("C:\\My Maps\\Pack.old"));
     EXPECT_EQ(prettyCase(q("D:\\Packs\\MyMap"), backslash), q("D:\\Packs\\Mymap"));
     EXPECT_EQ(prettyCase(q("\\\\SERVER\\share"), backslash), q("\\\\Server\\Share"));
     EXPECT_EQ(prettyCase(q("E:\\"), backslash), q("E:\\"));
     EXPECT_EQ(prettyCase(q("D:\\Backup.OLD"), backslash), q("D:\\Backup.old"));
     EXPECT_EQ(prettyCase(q("c:\\ÜNTER wäLDER"), backslash), q("C:\\Ünter Wälder"));
-    EXPECT_EQ(prettyCase(QString(), backslash), QString());
+    EXPECT_EQ(prettyCase(std::string(), backslash), std::string());
 }
 
 TEST(PrettyCaseTest, EveryListedSeparatorAndNoOther)
 {
-    const QChar backslash(QLatin1Char('\\'));
+    const char backslash = '\\';
     EXPECT_EQ(prettyCase(q("a b.c,d;e-f+g*h/i?j=k(l)m&n!o\\p<q>r:s_t\"u{v|w}x[y]z%aa"), backslash),
               q("A B.C,D;E-F+G*H/I?J=K(L)M&N!O\\P<Q>R:S_T\"U{V|W}X[Y]Z%Aa"));
     EXPECT_EQ(prettyCase(q("o'NEIL#TWO@THREE~FOUR"), backslash), q("O'neil#two@three~four"));
@@ -170,12 +153,12 @@ TEST(PrettyCaseTest, EveryListedSeparatorAndNoOther)
 
 TEST(PrettyCaseTest, ExtensionOnlyInTheLastNameAndAddressesUnchanged)
 {
-    const QChar backslash(QLatin1Char('\\'));
+    const char backslash = '\\';
     EXPECT_EQ(prettyCase(q("C:\\old.MAPS\\demo"), backslash), q("C:\\Old.Maps\\Demo"));
     EXPECT_EQ(prettyCase(q("A:Name.TXT"), backslash), q("A:Name.txt"));
     EXPECT_EQ(prettyCase(q("http://Example.COM/Path"), backslash), q("http://Example.COM/Path"));
     // On POSIX the slash ends a folder name for the extension rule too.
-    const QChar slash(QLatin1Char('/'));
+    const char slash = '/';
     EXPECT_EQ(prettyCase(q("/home/a.B/my MAP"), slash), q("/Home/A.B/My Map"));
     EXPECT_EQ(prettyCase(q("/home/a.B/my MAP"), backslash), q("/Home/A.b/my map"));
     EXPECT_EQ(prettyCase(q("/srv/pack.OLD"), slash), q("/Srv/Pack.old"));
@@ -184,10 +167,10 @@ TEST(PrettyCaseTest, ExtensionOnlyInTheLastNameAndAddressesUnchanged)
 // ---- Shortening --------------------------------------------------------------------------------
 
 // Every text the rule tries, the first one included, when nothing fits.
-QStringList tried(const QString& text, QChar separator)
+std::vector<std::string> tried(const std::string& text, char separator)
 {
-    QStringList candidates;
-    const QString last = shortenPath(text, separator, [&](const QString& candidate) {
+    std::vector<std::string> candidates;
+    const std::string last = shortenPath(text, separator, [&](const std::string& candidate) {
         candidates.push_back(candidate);
         return false;
     });
@@ -197,25 +180,25 @@ QStringList tried(const QString& text, QChar separator)
 
 TEST(ShortenPathTest, DropsOneFolderARoundThenTheDrive)
 {
-    EXPECT_EQ(tried(q("C:\\a\\b\\c\\name"), QLatin1Char('\\')),
-              QStringList({q("C:\\a\\b\\c\\name"), q("C:\\...\\b\\c\\name"), q("C:\\...\\c\\name"),
-                           q("C:\\...\\name"), q("...\\name"), q("name")}));
-    EXPECT_EQ(tried(q("/home/user/name"), QLatin1Char('/')),
-              QStringList({q("/home/user/name"), q("/.../user/name"), q("/.../name"), q(".../name"),
-                           q("name")}));
-    EXPECT_EQ(tried(q("C:name"), QLatin1Char('\\')), QStringList({q("C:name"), q("name")}));
-    EXPECT_EQ(tried(q("name"), QLatin1Char('\\')), QStringList({q("name")}));
+    EXPECT_EQ(tried(q("C:\\a\\b\\c\\name"), '\\'),
+              std::vector<std::string>({q("C:\\a\\b\\c\\name"), q("C:\\...\\b\\c\\name"),
+                                        q("C:\\...\\c\\name"), q("C:\\...\\name"), q("...\\name"),
+                                        q("name")}));
+    EXPECT_EQ(tried(q("/home/user/name"), '/'),
+              std::vector<std::string>({q("/home/user/name"), q("/.../user/name"), q("/.../name"),
+                                        q(".../name"), q("name")}));
+    EXPECT_EQ(tried(q("C:name"), '\\'), std::vector<std::string>({q("C:name"), q("name")}));
+    EXPECT_EQ(tried(q("name"), '\\'), std::vector<std::string>({q("name")}));
 }
 
 TEST(ShortenPathTest, StopsAtTheFirstTextThatFits)
 {
     int calls = 0;
-    const auto upToThirdTry = [&](const QString&) { return ++calls == 3; };
-    EXPECT_EQ(shortenPath(q("C:\\a\\b\\c\\name"), QLatin1Char('\\'), upToThirdTry),
-              q("C:\\...\\c\\name"));
-    EXPECT_EQ(shortenPath(q("C:\\a\\name"), QLatin1Char('\\'), [](const QString&) { return true; }),
+    const auto upToThirdTry = [&](const std::string&) { return ++calls == 3; };
+    EXPECT_EQ(shortenPath(q("C:\\a\\b\\c\\name"), '\\', upToThirdTry), q("C:\\...\\c\\name"));
+    EXPECT_EQ(shortenPath(q("C:\\a\\name"), '\\', [](const std::string&) { return true; }),
               q("C:\\a\\name"));
 }
 
 }  // namespace
-}  // namespace gantrel::ui
+}  // namespace gantrel::window

@@ -2,17 +2,31 @@
 
 // The destination folder dialog's item routines that need no window: the browse flags, the
 // caption tables and their lookup by language, pretty case and the path line's shortening.
-
-#include <QChar>
-#include <QFlags>
-#include <QString>
+// Every text is one of the program's 8-bit strings.
 
 #include <cstdint>
 #include <functional>
-#include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
-namespace gantrel::ui {
+namespace gantrel::window {
+
+/// A set of the bits of one flag enumeration, built with `|`.
+template <typename Flag>
+class FlagSet {
+public:
+    constexpr FlagSet() = default;
+    constexpr FlagSet(Flag flag) : m_bits(static_cast<unsigned>(flag)) {}
+
+    constexpr bool testFlag(Flag flag) const { return (m_bits & static_cast<unsigned>(flag)) != 0; }
+    constexpr FlagSet operator|(FlagSet other) const { return FlagSet(m_bits | other.m_bits); }
+    constexpr bool operator==(const FlagSet&) const = default;
+
+private:
+    constexpr explicit FlagSet(unsigned bits) : m_bits(bits) {}
+    unsigned m_bits = 0;
+};
 
 // ---- Browse flags ----------------------------------------------------------------------------
 
@@ -39,16 +53,14 @@ enum BrowseInfoFlag : unsigned {
     bfHideMappedDrives = 1u << 8,     // 0x8000: shareable resources
     bfValidate = 1u << 9,             // 0x0020: typed names are validated
 };
-Q_DECLARE_FLAGS(BrowseInfoFlagSet, BrowseInfoFlag)
-Q_DECLARE_OPERATORS_FOR_FLAGS(BrowseInfoFlagSet)
+using BrowseInfoFlagSet = FlagSet<BrowseInfoFlag>;
 
 /// What the dialog does beyond the browser's own options.
 enum ExtraFlag : unsigned {
     efAutoExpandTree = 1u << 0,  // a folder the user clicks opens its branch
     efUsePrettyCase = 1u << 1,   // reported paths are given pretty case
 };
-Q_DECLARE_FLAGS(ExtraFlagSet, ExtraFlag)
-Q_DECLARE_OPERATORS_FOR_FLAGS(ExtraFlagSet)
+using ExtraFlagSet = FlagSet<ExtraFlag>;
 
 /// The flag word sent to the browser: the base flag of `browseFor` or-ed with the flag of every
 /// element of `flags`. With the dialog's defaults (bfOnlyFileSystem; bfShowPath and
@@ -63,8 +75,8 @@ bool okEnabled(BrowseFor browseFor, bool hasPath, bool fileSystemAncestor);
 
 /// One language=text entry of a caption list. The language is "Default" or a language key.
 struct CaptionEntry {
-    QString language;
-    QString text;
+    std::string language;
+    std::string text;
 
     bool operator==(const CaptionEntry&) const = default;
 };
@@ -74,26 +86,17 @@ using CaptionList = std::vector<CaptionEntry>;
 /// The language keys of the running system, as four upper-case hexadecimal digits ("0409" and
 /// "0009" for US English); both empty when the language is unknown.
 struct LanguageKeys {
-    QString language;  // the language identifier
-    QString primary;   // its primary language: the identifier's low 10 bits
+    std::string language;  // the language identifier
+    std::string primary;   // its primary language: the identifier's low 10 bits
 };
 
 /// The keys of a language identifier (0x0407 gives "0407" and "0007").
 LanguageKeys languageKeysFor(std::uint16_t languageId);
 
-/// The language identifier of a locale name or language tag ("de_CH" and "de-CH" give 0x0807;
-/// "de" without a country gives its primary language 0x0007); nullopt for a language that has
-/// none, such as the C locale.
-std::optional<std::uint16_t> languageIdOf(const QString& locale);
-
-/// The keys of the user interface language (the first of the system's user interface
-/// languages, or the system locale when it names none); empty keys when it has no identifier.
-LanguageKeys systemLanguageKeys();
-
 /// The text for the language: the entry named like the language key, else like the primary key,
-/// else "Default", else the first entry; names compare without regard to case. An empty list
-/// gives the empty text; an empty key matches no entry.
-QString lookUpCaption(const CaptionList& captions, const LanguageKeys& keys);
+/// else "Default", else the first entry; names compare without regard to ASCII case. An empty
+/// list gives the empty text; an empty key matches no entry.
+std::string lookUpCaption(const CaptionList& captions, const LanguageKeys& keys);
 
 /// The 36 entries of the instruction text: "Default" ("Current folder:") and the keys of the
 /// languages that have a text of their own.
@@ -103,20 +106,16 @@ CaptionList defaultNewFolderCaptions();
 
 // ---- Path texts --------------------------------------------------------------------------------
 
-/// True where the file system matches names without regard to case, so that a pretty-cased
-/// path names the same folder.
-bool fileNamesIgnoreCase();
-
 /// The text with a capital at its start and after every separator (space and
 /// .,;-+*/?=()&!\<>:_"{|}[]%) and small letters elsewhere, then its extension (from the last
 /// full stop after the last backslash, colon or `separator`) in small letters: C:\my MAPS\pack.Old
 /// gives C:\My Maps\Pack.old. A text containing ":/" (an address) is returned unchanged.
-QString prettyCase(const QString& text, QChar separator);
+std::string prettyCase(std::string_view text, char separator);
 
 /// The text shortened to fit, path folder by path folder: C:\a\b\c\name is tried as
 /// C:\...\b\c\name, C:\...\c\name, C:\...\name, ...\name and name (with `separator` as the path
 /// separator) until `fits` accepts one; the last of them when none fits.
-QString shortenPath(const QString& text, QChar separator,
-                    const std::function<bool(const QString&)>& fits);
+std::string shortenPath(std::string_view text, char separator,
+                        const std::function<bool(const std::string&)>& fits);
 
-}  // namespace gantrel::ui
+}  // namespace gantrel::window

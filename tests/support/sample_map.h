@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-namespace gantrel::ui::test {
+namespace gantrel::test {
 
 /// A small installation below `base`: "TELV 2" with two object files and one spline file, and
 /// the map maps/Démo with two tiles that use three objects (one missing) and two splines (one
@@ -20,4 +20,4 @@ struct SampleMap {
     std::filesystem::path addMap(const std::string& name, int tiles) const;
 };
 
-}  // namespace gantrel::ui::test
+}  // namespace gantrel::test

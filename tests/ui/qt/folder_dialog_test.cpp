@@ -24,12 +24,19 @@
 #include <vector>
 
 #include "folder_browser.h"
+#include "qt_text.h"
 #include "support/test_support.h"
 
 namespace gantrel::ui {
 namespace {
 
+using namespace gantrel::window;
 namespace fs = std::filesystem;
+
+QString prettyPath(const QString& path)
+{
+    return toQString(prettyCase(toNarrow(path), QDir::separator().toLatin1()));
+}
 
 QString native(const fs::path& path)
 {
@@ -150,7 +157,7 @@ TEST_F(FolderDialogTest, CaptionsFollowTheLanguageKeysAndTheirLists)
     const FolderDialog unknown(nullptr, LanguageKeys{});
     EXPECT_EQ(unknown.newFolderCaption(), QStringLiteral("New folder"));
 
-    dialog.setLabelCaptions({{QStringLiteral("0009"), QStringLiteral("Target:")}});
+    dialog.setLabelCaptions({{"0009", "Target:"}});
     EXPECT_EQ(dialog.labelCaption(), QStringLiteral("Target:"));
     dialog.setNewFolderCaptions({});
     EXPECT_EQ(dialog.newFolderCaption(), QString());
@@ -176,7 +183,7 @@ TEST_F(FolderDialogTest, FirstOpeningPreselectsNothingAndTheConfirmedFolderComes
         EXPECT_TRUE(newFolderButton(window)->isEnabled());
         window.accept();
     }}));
-    const QString pretty = prettyCase(native(chosen), QDir::separator());
+    const QString pretty = prettyPath(native(chosen));
     const std::string expected = fileNamesIgnoreCase() ? pretty.toStdString() : chosen.string();
     EXPECT_EQ(dialog.folder(), expected);
     EXPECT_EQ(dialog.selectedFolder(), expected);
@@ -248,9 +255,8 @@ TEST_F(FolderDialogTest, NewFolderIsMadeAndPreselectedWhenTheDialogOpensAgain)
     EXPECT_EQ(promptTitles, std::vector<QString>(3, QStringLiteral("New folder")));
     EXPECT_TRUE(fs::is_directory(made));
     EXPECT_TRUE(messages.empty());
-    EXPECT_EQ(dialog.folder(), fileNamesIgnoreCase()
-                                   ? prettyCase(native(made), QDir::separator()).toStdString()
-                                   : made.string());
+    EXPECT_EQ(dialog.folder(),
+              fileNamesIgnoreCase() ? toNarrow(prettyPath(native(made))) : made.string());
 }
 
 TEST_F(FolderDialogTest, NewFolderThatCannotBeMadeIsReportedAndNothingIsPreselected)
@@ -354,7 +360,7 @@ TEST_F(FolderDialogTest, PathLineShowsThePrettyPathShortenedToFit)
     EXPECT_FALSE(run({[&](FolderBrowser& window) {
         select(window, deep);
         QLabel& line = *pathLine(window);
-        const QString full = prettyCase(native(deep), QDir::separator());
+        const QString full = prettyPath(native(deep));
         window.resize(1600, window.height());
         EXPECT_TRUE(QTest::qWaitFor([&] { return line.text() == full; }))
             << line.text().toStdString();
@@ -374,7 +380,7 @@ TEST_F(FolderDialogTest, PathLineShowsThePrettyPathShortenedToFit)
 
 TEST_F(FolderDialogTest, FlagsAndTitlesShapeTheWindow)
 {
-    dialog.setTitles({{QStringLiteral("Default"), QStringLiteral("Choose a destination")}});
+    dialog.setTitles({{"Default", "Choose a destination"}});
     dialog.setFlags(bfHideNewFolderButton);
     EXPECT_FALSE(run({[&](FolderBrowser& window) {
         EXPECT_EQ(window.windowTitle(), QStringLiteral("Choose a destination"));
@@ -464,6 +470,24 @@ TEST_F(FolderDialogTest, IncludeItemHandlerHidesTheFoldersItRejects)
         EXPECT_FALSE(view.isRowHidden(demo.row(), demo.parent()));
         window.reject();
     }}));
+}
+
+TEST(LanguageKeysTest, LocalesMapOntoTheirLanguageIdentifiers)
+{
+    EXPECT_EQ(languageIdOf(QStringLiteral("de_DE")), 0x0407);
+    EXPECT_EQ(languageIdOf(QStringLiteral("de_CH")), 0x0807);
+    EXPECT_EQ(languageIdOf(QStringLiteral("de-AT")), 0x0C07);
+    // Qt lists user interface languages with their script.
+    EXPECT_EQ(languageIdOf(QStringLiteral("de-Latn-CH")), 0x0807);
+    EXPECT_EQ(languageIdOf(QStringLiteral("en_GB")), 0x0809);
+    EXPECT_EQ(languageIdOf(QStringLiteral("en_ZA")), 0x1C09);
+    EXPECT_EQ(languageIdOf(QStringLiteral("fr_CH")), 0x100C);
+    EXPECT_EQ(languageIdOf(QStringLiteral("pt_BR")), 0x0416);
+    EXPECT_EQ(languageIdOf(QStringLiteral("pl_PL")), 0x0415);
+    EXPECT_EQ(languageIdOf(QStringLiteral("es_ES")), 0x0C0A);
+    EXPECT_EQ(languageIdOf(QStringLiteral("nl")), 0x0013);
+    EXPECT_EQ(languageIdOf(QStringLiteral("C")), std::nullopt);
+    EXPECT_EQ(languageIdOf(QString()), std::nullopt);
 }
 
 }  // namespace
