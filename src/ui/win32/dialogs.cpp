@@ -20,9 +20,14 @@ void showBox(const std::string& text, UINT icon)
 
 }  // namespace
 
-void NativeDialogs::showMessage(const std::string& text)
+void showMessageBox(const std::string& text)
 {
     showBox(text, 0);
+}
+
+void NativeDialogs::showMessage(const std::string& text)
+{
+    showMessageBox(text);
 }
 
 void NativeDialogs::showError(const std::string& message)

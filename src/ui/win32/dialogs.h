@@ -22,6 +22,10 @@ public:
     virtual bool executeFolderDialog(FolderDialog& dialog) = 0;
 };
 
+/// The program's message box: MessageBoxA, task-modal, centred on the screen, captioned with
+/// the application title, no icon, one OK button.
+void showMessageBox(const std::string& text);
+
 /// The program's own boxes: MessageBoxA, task-modal, centred on the screen, captioned with the
 /// application title, one OK button.
 class NativeDialogs final : public Dialogs {

@@ -4,9 +4,13 @@
 #include <commctrl.h>
 #include <shlwapi.h>
 
+#include <algorithm>
+#include <array>
 #include <optional>
 #include <vector>
 
+#include "dialogs.h"
+#include "input_box.h"
 #include "platform/platform.h"
 
 namespace gantrel::ui::win32 {
@@ -19,6 +23,8 @@ constexpr int kInstructionId = 0x3742;
 constexpr int kStatusId = 0x3743;
 constexpr int kTreeId = 0x3741;
 constexpr int kNewFolderId = 14150;
+// The classic style's own new-folder button.
+constexpr int kOwnNewFolderId = 255;
 // Posted to itself when the dialog was moved or resized: remember the place, lay out again.
 constexpr UINT kRemember = 0x1A01;
 constexpr UINT_PTR kSubclassId = 1;
@@ -151,12 +157,65 @@ RECT placeIn(HWND dialog, HWND control)
     return place;
 }
 
+// The dialog's first push button, in the order of its children.
+HWND firstPushButton(HWND dialog)
+{
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        char name[16] = {};
+        GetClassNameA(child, name, sizeof(name));
+        const LONG type = GetWindowLongA(child, GWL_STYLE) & BS_TYPEMASK;
+        if (lstrcmpiA(name, WC_BUTTONA) == 0 &&
+            (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON)) {
+            return child;
+        }
+    }
+    return nullptr;
+}
+
+// The own new-folder button's left, width and height at `dpi`.
+std::array<int, 3> ownButtonSize(int dpi)
+{
+    switch (dpi) {
+        case 72:
+        case 96:
+            return {12, 75, 23};
+        case 120:
+            return {15, 93, 28};
+        case 144:
+            return {17, 112, 35};
+        case 192:
+            return {20, 150, 41};
+        default:
+            return {12 * dpi / 96, 75 * dpi / 96, 23 * dpi / 96};
+    }
+}
+
+// The system's text for an error code.
+std::string systemText(DWORD code)
+{
+    char* text = nullptr;
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string message(text != nullptr ? text : "", length);
+    LocalFree(text);
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) {
+        message.pop_back();
+    }
+    return message;
+}
+
 }  // namespace
 
 FolderDialog::FolderDialog(HWND owner) : FolderDialog(owner, shellLanguageKeys()) {}
 
 FolderDialog::FolderDialog(HWND owner, LanguageKeys keys)
-    : m_owner(owner), m_keys(std::move(keys)), m_comInitialised(SUCCEEDED(CoInitialize(nullptr)))
+    : namePrompt([](HWND dialog, const std::string& title) { return inputBox(dialog, title, ""); }),
+      messageBox(&showMessageBox),
+      m_owner(owner),
+      m_keys(std::move(keys)),
+      m_comInitialised(SUCCEEDED(CoInitialize(nullptr)))
 {
 }
 
@@ -191,9 +250,7 @@ bool FolderDialog::execute()
     m_initialItem = itemForPath(folder);
     const PIDLIST_ABSOLUTE root = itemForPath(rootFolder);
     m_selectedFolder = folder;
-    m_initialised = false;
-    m_dialog = nullptr;
-    m_displayText.clear();
+    m_pendingNewFolder.clear();
 
     std::vector<char> displayBuffer(261, '\0');
     const std::string instruction = labelCaption();
@@ -205,10 +262,21 @@ bool FolderDialog::execute()
     request.ulFlags = browseFlags(browseFor, flags);
     request.lpfn = &FolderDialog::callback;
     request.lParam = reinterpret_cast<LPARAM>(this);
-    const PIDLIST_ABSOLUTE chosen = SHBrowseForFolderA(&request);
-    if (m_dialog != nullptr && IsWindow(m_dialog)) {
-        RemoveWindowSubclass(m_dialog, &FolderDialog::subclass, kSubclassId);
-    }
+    PIDLIST_ABSOLUTE chosen = nullptr;
+    do {
+        m_initialised = false;
+        m_reopen = false;
+        m_hasPath = true;
+        m_dialog = nullptr;
+        m_newFolderButton = nullptr;
+        m_displayText.clear();
+        CoTaskMemFree(chosen);
+        chosen = SHBrowseForFolderA(&request);
+        if (m_dialog != nullptr && IsWindow(m_dialog)) {
+            RemoveWindowSubclass(m_dialog, &FolderDialog::subclass, kSubclassId);
+        }
+        // Only the own new-folder button reopens: it closed the browser as cancelled.
+    } while (m_reopen);
     m_dialog = nullptr;
     CoTaskMemFree(root);
     if (chosen == nullptr) {
@@ -251,7 +319,85 @@ void FolderDialog::onInitialized(HWND dialog)
         SendMessageA(dialog, BFFM_SETSELECTIONA, FALSE, reinterpret_cast<LPARAM>(m_initialItem));
         CoTaskMemFree(m_initialItem);
         m_initialItem = nullptr;
+    } else if (!m_pendingNewFolder.empty()) {
+        SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE,
+                     reinterpret_cast<LPARAM>(m_pendingNewFolder.c_str()));
+        m_pendingNewFolder.clear();
     }
+}
+
+bool FolderDialog::modernStyle() const
+{
+    return LOBYTE(LOWORD(GetVersion())) >= 5 && flags.testFlag(bfNewDialogStyle);
+}
+
+void FolderDialog::onShown(HWND dialog)
+{
+    if (m_newFolderButton != nullptr) {
+        return;
+    }
+    if (modernStyle()) {
+        m_newFolderButton = GetDlgItem(dialog, kNewFolderId);
+        if (m_newFolderButton == nullptr) {
+            m_newFolderButton = firstPushButton(dialog);
+        }
+        if (flags.testFlag(bfHideNewFolderButton) && LOBYTE(LOWORD(GetVersion())) == 5) {
+            EnableWindow(m_newFolderButton, FALSE);
+            ShowWindow(m_newFolderButton, SW_HIDE);
+        }
+        return;
+    }
+    const HWND first = firstPushButton(dialog);
+    if (flags.testFlag(bfHideNewFolderButton) || first == nullptr) {
+        return;
+    }
+    const HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    const auto [left, width, height] = ownButtonSize(dpi);
+    const RECT firstPlace = placeIn(dialog, first);
+    const std::string caption = newFolderCaption();
+    m_newFolderButton = CreateWindowExA(
+        0, WC_BUTTONA, caption.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, left,
+        firstPlace.top, width, height, dialog,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kOwnNewFolderId)), GetModuleHandleA(nullptr),
+        nullptr);
+    const auto font = reinterpret_cast<HFONT>(SendMessageA(first, WM_GETFONT, 0, 0));
+    SendMessageA(m_newFolderButton, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    // As wide as its caption and a margin, never narrower than designed.
+    const HDC dc = GetDC(m_newFolderButton);
+    const HGDIOBJ old = SelectObject(dc, font);
+    SIZE size{};
+    GetTextExtentPoint32A(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(m_newFolderButton, dc);
+    const int least = dpi == 72 ? 75 : 75 * dpi / 96;
+    SetWindowPos(m_newFolderButton, nullptr, 0, 0, std::max<int>(size.cx + 12, least), height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EnableWindow(m_newFolderButton, m_hasPath ? TRUE : FALSE);
+}
+
+void FolderDialog::onNewFolder(HWND dialog)
+{
+    const std::optional<std::string> name = namePrompt(dialog, newFolderCaption());
+    if (!name || name->empty()) {
+        return;
+    }
+    m_reopen = true;
+    std::string relative = *name;
+    if (!relative.starts_with('\\') && !m_selectedFolder.ends_with('\\')) {
+        relative.insert(0, 1, '\\');
+    }
+    m_pendingNewFolder = m_selectedFolder + relative;
+    SHCreateDirectoryExA(nullptr, m_pendingNewFolder.c_str(), nullptr);
+    if (!platform::directoryExists(m_pendingNewFolder)) {
+        m_initialised = false;
+        m_pendingNewFolder.clear();
+        messageBox(systemText(ERROR_CANNOT_MAKE));
+    }
+    // Closes the browser as cancelled; execute() opens it again.
+    PostMessageA(dialog, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+    PostMessageA(dialog, WM_KEYUP, VK_ESCAPE, static_cast<LPARAM>(0xC0010001));
 }
 
 void FolderDialog::onSelectionChanged(HWND dialog, PCIDLIST_ABSOLUTE item)
@@ -281,10 +427,10 @@ void FolderDialog::onSelectionChanged(HWND dialog, PCIDLIST_ABSOLUTE item)
     if (flags.testFlag(bfShowPath) && m_initialised) {
         showPathLine();
     }
-    const bool hasPath = !m_selectedFolder.empty();
-    SendMessageA(dialog, BFFM_ENABLEOK, 0, okEnabled(browseFor, hasPath, hasPath) ? 1 : 0);
-    if (const HWND newFolder = GetDlgItem(dialog, kNewFolderId)) {
-        EnableWindow(newFolder, hasPath ? TRUE : FALSE);
+    m_hasPath = !m_selectedFolder.empty();
+    SendMessageA(dialog, BFFM_ENABLEOK, 0, okEnabled(browseFor, m_hasPath, m_hasPath) ? 1 : 0);
+    if (m_newFolderButton != nullptr) {
+        EnableWindow(m_newFolderButton, m_hasPath ? TRUE : FALSE);
     }
 }
 
@@ -375,6 +521,13 @@ LRESULT CALLBACK FolderDialog::subclass(HWND dialog, UINT message, WPARAM wParam
         case WM_SHOWWINDOW:
             if (wParam != FALSE && lParam == 0) {
                 self.place();
+                self.onShown(dialog);
+            }
+            break;
+        case WM_COMMAND:
+            if (LOWORD(wParam) == kOwnNewFolderId && !self.modernStyle()) {
+                self.onNewFolder(dialog);
+                return 0;
             }
             break;
         case WM_MOVE:

@@ -6,6 +6,8 @@
 #include <shlobj.h>
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "window/shell_folders.h"
@@ -18,7 +20,9 @@ namespace gantrel::ui::win32 {
 /// shell's new-folder button enabled only while the selection has a path, and the last
 /// confirmed folder preselected (made again when it was deleted). It opens centred on the
 /// screen and, once the user has moved a dialog, where it was moved to: that place is shared by
-/// every FolderDialog of the process.
+/// every FolderDialog of the process. In the classic style (bfNewDialogStyle cleared) the
+/// dialog adds its own new-folder button, which asks for a name, makes the folder and opens
+/// the browser again with it selected.
 class FolderDialog {
 public:
     /// `owner` (the main window) is the browser's owner. The language keys are those of the
@@ -48,14 +52,21 @@ public:
     bool execute();
 
     const std::string& selectedFolder() const { return m_selectedFolder; }
-    /// The instruction text for the dialog's language keys.
+    /// The instruction text and the new-folder caption for the dialog's language keys.
     std::string labelCaption() const { return lookUpCaption(labelCaptions, m_keys); }
+    std::string newFolderCaption() const { return lookUpCaption(newFolderCaptions, m_keys); }
     /// The text of the path line.
     const std::string& displayText() const { return m_displayText; }
     /// The open browser window; null while execute() is not running.
     HWND window() const { return m_dialog; }
     /// The language keys of the shell library's version record.
     static window::LanguageKeys shellLanguageKeys();
+
+    /// Asks for a new folder's name in a modal box over the dialog, titled with the new-folder
+    /// caption; nullopt when cancelled. An input box by default.
+    std::function<std::optional<std::string>(HWND dialog, const std::string& title)> namePrompt;
+    /// Reports a folder that cannot be made; the program's message box by default.
+    std::function<void(const std::string& text)> messageBox;
 
 private:
     static int CALLBACK callback(HWND dialog, UINT message, LPARAM lParam, LPARAM data);
@@ -65,6 +76,9 @@ private:
     void onSelectionChanged(HWND dialog, PCIDLIST_ABSOLUTE item);
     void showPathLine();
     void place();
+    bool modernStyle() const;
+    void onShown(HWND dialog);
+    void onNewFolder(HWND dialog);
     // The path, display text and pretty case of an item.
     void convertItem(PCIDLIST_ABSOLUTE item, std::string& path, std::string& display) const;
 
@@ -74,8 +88,13 @@ private:
     std::string m_selectedFolder;
     std::string m_displayText;
     PIDLIST_ABSOLUTE m_initialItem = nullptr;  // the first opening's preselection
+    std::string m_pendingNewFolder;  // made by the own new-folder button, selected on reopening
+    // Per opening.
     HWND m_dialog = nullptr;
+    HWND m_newFolderButton = nullptr;
     bool m_initialised = false;
+    bool m_reopen = false;
+    bool m_hasPath = true;
 };
 
 }  // namespace gantrel::ui::win32
