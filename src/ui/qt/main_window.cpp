@@ -1,0 +1,254 @@
+// SPDX-License-Identifier: MIT
+#include "main_window.h"
+
+#include <QClipboard>
+#include <QFont>
+#include <QGuiApplication>
+#include <QPalette>
+#include <QPlainTextEdit>
+#include <QProxyStyle>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTextCursor>
+#include <QTimer>
+
+#include <chrono>
+#include <utility>
+
+#include "app_info.h"
+#include "dialogs.h"
+#include "export_interface.h"
+#include "folder_dialog.h"
+#include "qt_text.h"
+#include "run_interface.h"
+#include "settings/settings_file.h"
+#include "ui_main_window.h"
+
+namespace gantrel::ui {
+namespace {
+
+// The designed client size at 96 dpi; Qt scales it on high-dpi screens.
+constexpr int kClientWidth = 570;
+constexpr int kClientHeight = 411;
+// The designed position on the screen.
+constexpr int kDesignedLeft = 516;
+constexpr int kDesignedTop = 70;
+
+// How often the copiers of the command-line exports are looked at while they run.
+constexpr std::chrono::milliseconds kCopierPollInterval{150};
+
+// The seven captions fit the tab control's width only with the narrow tab padding of the
+// design; the style's own padding would push the last tabs behind scroll buttons.
+class NarrowTabStyle final : public QProxyStyle {
+public:
+    int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                    const QWidget* widget) const override
+    {
+        if (metric == PM_TabBarTabHSpace) {
+            return 12;
+        }
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
+
+QFont pixelFont(const QString& family, int pixels, QFont::StyleHint hint)
+{
+    QFont font(family);
+    font.setStyleHint(hint);
+    font.setPixelSize(pixels);
+    return font;
+}
+
+// White text on the menu-highlight colour; a selection shows inverted so that it stays visible.
+void styleMemo(QPlainTextEdit& memo, int fontPixels)
+{
+    memo.setFont(pixelFont(QStringLiteral("Courier New"), fontPixels, QFont::Monospace));
+    QPalette palette = memo.palette();
+    const QColor highlight = palette.color(QPalette::Active, QPalette::Highlight);
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        palette.setColor(group, QPalette::Base, highlight);
+        palette.setColor(group, QPalette::Text, Qt::white);
+        palette.setColor(group, QPalette::Highlight, Qt::white);
+        palette.setColor(group, QPalette::HighlightedText, highlight);
+    }
+    memo.setPalette(palette);
+}
+
+}  // namespace
+
+MainWindow::MainWindow(Dialogs& dialogs, MainWindowSetup setup, QWidget* parent)
+    : QWidget(parent),
+      m_dialogs(dialogs),
+      m_setup(std::move(setup)),
+      m_ui(std::make_unique<Ui::MainWindow>()),
+      m_folderDialog(new FolderDialog(this)),
+      m_copierTimer(new QTimer(this))
+{
+    if (m_setup.settingsPath.empty()) {
+        m_setup.settingsPath = settingsFilePath();
+    }
+    if (m_setup.copier.empty()) {
+        m_setup.copier = platform::bundledCopier();
+    }
+    window::WindowFront& front = *this;
+    m_operations =
+        std::make_unique<window::WindowOperations>(front, m_setup.settingsPath, m_setup.copier);
+    m_folderDialog->setObjectName(QStringLiteral("FolderDialog1"));
+    m_copierTimer->setInterval(kCopierPollInterval);
+    m_ui->setupUi(this);
+    applyDesign();
+    for (const window::PageDesign& page : window::kPages) {
+        m_lists.push_back({page.list, memoOf(page.list), {}});
+    }
+    connectButtons();
+    render();
+}
+
+MainWindow::~MainWindow() = default;
+
+QPlainTextEdit* MainWindow::memoOf(window::WindowList list) const
+{
+    for (const window::PageDesign& page : window::kPages) {
+        if (page.list == list) {
+            return findChild<QPlainTextEdit*>(QString::fromLatin1(page.memo));
+        }
+    }
+    return nullptr;
+}
+
+void MainWindow::applyDesign()
+{
+    setWindowTitle(QString::fromLatin1(kApplicationTitle));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFixedSize(kClientWidth, kClientHeight);
+    move(kDesignedLeft, kDesignedTop);
+
+    setFont(pixelFont(QStringLiteral("Arial"), 11, QFont::SansSerif));
+    m_ui->GroupBox1->setFont(pixelFont(QStringLiteral("Arial"), 13, QFont::SansSerif));
+    m_ui->caminho->setFont(pixelFont(QStringLiteral("Arial"), 11, QFont::SansSerif));
+
+    for (const window::PageDesign& page : window::kPages) {
+        styleMemo(*memoOf(page.list), page.memoFontPixels);
+    }
+    for (const window::ExportButtonDesign& button : window::kExportButtons) {
+        findChild<QPushButton*>(QString::fromLatin1(button.name))->hide();
+    }
+    // Created after the controls, so that the window deletes it after the tab bar that uses it.
+    auto* tabStyle = new NarrowTabStyle;
+    tabStyle->setParent(this);
+    m_ui->PageControl->tabBar()->setStyle(tabStyle);
+    m_ui->PageControl->setCurrentIndex(0);
+}
+
+void MainWindow::connectButtons()
+{
+    connect(m_ui->Button2, &QPushButton::clicked, this,
+            [this] { m_operations->chooseAndAnalyse(); });
+    connect(m_ui->Button7, &QPushButton::clicked, this,
+            [this] { m_operations->showNotice(noticeText()); });
+    for (const window::PageDesign& page : window::kPages) {
+        connect(findChild<QPushButton*>(QString::fromLatin1(page.copyButton)),
+                &QPushButton::clicked, this,
+                [this, list = page.list] { m_operations->copyToClipboard(list); });
+    }
+    for (const window::ExportButtonDesign& button : window::kExportButtons) {
+        connect(findChild<QPushButton*>(QString::fromLatin1(button.name)), &QPushButton::clicked,
+                this, [this, list = button.list, variant = button.variant] {
+                    m_operations->exportFolders(list, variant);
+                });
+    }
+    connect(m_copierTimer, &QTimer::timeout, this, [this] { m_operations->copierTick(); });
+}
+
+void MainWindow::showMessage(const std::string& text)
+{
+    m_dialogs.showMessage(text);
+}
+
+void MainWindow::showError(const std::string& message)
+{
+    m_dialogs.showError(message);
+}
+
+bool MainWindow::chooseMapFolder(const std::string& title, const std::string& root,
+                                 std::string& folder)
+{
+    return m_dialogs.chooseMapFolder(toQString(title), toQString(root), folder);
+}
+
+std::unique_ptr<UserInterface> MainWindow::analysisInterface()
+{
+    return std::make_unique<RunInterface>(m_dialogs, this, m_setup.clock, [this] { render(); });
+}
+
+std::unique_ptr<ExportUi> MainWindow::exportInterface()
+{
+    return std::make_unique<ExportInterface>(m_dialogs, *m_folderDialog, this, m_setup.clock,
+                                             [this] { render(); });
+}
+
+void MainWindow::selectAll(window::WindowList list)
+{
+    memoOf(list)->selectAll();
+}
+
+void MainWindow::setClipboardText(const std::string& text)
+{
+    QGuiApplication::clipboard()->setText(toQString(text));
+}
+
+void MainWindow::watchCopiers(bool on)
+{
+    if (!on) {
+        m_copierTimer->stop();
+    } else if (!m_copierTimer->isActive()) {
+        m_copierTimer->start();
+    }
+}
+
+void MainWindow::render()
+{
+    const WindowState& state = m_operations->state();
+    m_ui->caminho->setText(toQString(state.path));
+    for (ListView& list : m_lists) {
+        const std::vector<std::string>& entries = window::listOf(state, list.list);
+        if (entries != list.shown) {
+            // One document load for the whole list, however long.
+            list.memo->setPlainText(joinEntries(entries));
+            list.shown = entries;
+        }
+    }
+    if (state.logScrolls != m_shownLogScrolls) {
+        m_shownLogScrolls = state.logScrolls;
+        m_ui->scanlog->moveCursor(QTextCursor::End);
+        m_ui->scanlog->ensureCursorVisible();
+    }
+
+    if (state.tiles != m_shownTiles) {
+        QStringList tiles;
+        tiles.reserve(static_cast<qsizetype>(state.tiles.size()));
+        for (const std::string& tile : state.tiles) {
+            tiles.append(toQString(tile));
+        }
+        m_ui->tilelist->clear();
+        m_ui->tilelist->addItems(tiles);
+        m_shownTiles = state.tiles;
+    }
+    m_ui->Label1->setText(toQString(state.tileCaption));
+    m_ui->Label1->adjustSize();
+    if (state.lineStore.text() != m_shownLineStore) {
+        m_shownLineStore = state.lineStore.text();
+        // The store separates its lines with CR LF; the editor wants bare line feeds.
+        m_ui->Mema->setPlainText(QString::fromUtf16(m_shownLineStore.data(),
+                                                    static_cast<qsizetype>(m_shownLineStore.size()))
+                                     .replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    }
+
+    for (const window::ExportButtonDesign& button : window::kExportButtons) {
+        findChild<QPushButton*>(QString::fromLatin1(button.name))
+            ->setVisible(state.exportButtonsVisible);
+    }
+}
+
+}  // namespace gantrel::ui

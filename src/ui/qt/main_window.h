@@ -1,0 +1,100 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/window_state.h"
+#include "delayed_progress.h"
+#include "window/window_operations.h"
+
+class QPlainTextEdit;
+class QTimer;
+
+namespace Ui {
+class MainWindow;
+}
+
+namespace gantrel::ui {
+
+class Dialogs;
+class ExportInterface;
+class FolderDialog;
+
+/// Where the window keeps its settings, how it times a long operation and which copier it
+/// starts; the defaults serve the program.
+struct MainWindowSetup {
+    /// The settings file (gantrel.ini) the map folder choice reads and a completed scan writes.
+    std::string settingsPath;
+    /// Times an analysis or a folder copy for its progress dialog.
+    DelayedProgress::Clock clock = &DelayedProgress::now;
+    /// The program's own copier for the command-line export; empty means the one installed
+    /// beside the program.
+    std::string copier{};
+};
+
+/// The program's one window. It owns the window state and renders it: the path field, the
+/// activity log, the six result lists, the tile list, the line store and the export buttons.
+/// Its buttons start the operations on that state; an exception that escapes one is shown in
+/// the error box, and the window stays usable. Every control carries its component name as its
+/// object name.
+///
+/// The four export buttons share one destination folder dialog, FolderDialog1, so that every
+/// export opens at the last confirmed destination. A copier export goes on after its button's
+/// operation has returned: the window watches its copiers while it takes input, and the export
+/// shows its end when the last of them has ended; any number of them may be under way at once.
+class MainWindow : public QWidget, private window::WindowFront {
+    Q_OBJECT
+
+public:
+    /// `dialogs` must outlive the window. An empty settingsPath means the program's settings
+    /// file (settingsFilePath()).
+    explicit MainWindow(Dialogs& dialogs, MainWindowSetup setup = {}, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    const WindowState& state() const { return m_operations->state(); }
+
+private:
+    // A memo and the list it shows, with the entries it last rendered.
+    struct ListView {
+        window::WindowList list;
+        QPlainTextEdit* memo;
+        std::vector<std::string> shown;
+    };
+
+    void applyDesign();
+    void connectButtons();
+    QPlainTextEdit* memoOf(window::WindowList list) const;
+
+    // The window operations' front: the boxes through the dialogs, the progress dialogs, the
+    // clipboard and the copier timer.
+    /// Shows the model as it stands: only what changed since the last render is set again.
+    void render() override;
+    void showMessage(const std::string& text) override;
+    void showError(const std::string& message) override;
+    bool chooseMapFolder(const std::string& title, const std::string& root,
+                         std::string& folder) override;
+    std::unique_ptr<UserInterface> analysisInterface() override;
+    std::unique_ptr<ExportUi> exportInterface() override;
+    void selectAll(window::WindowList list) override;
+    void setClipboardText(const std::string& text) override;
+    void watchCopiers(bool on) override;
+
+    Dialogs& m_dialogs;
+    MainWindowSetup m_setup;
+    std::unique_ptr<Ui::MainWindow> m_ui;
+    std::vector<ListView> m_lists;
+    std::vector<std::string> m_shownTiles;
+    std::u16string m_shownLineStore;
+    std::size_t m_shownLogScrolls = 0;
+
+    FolderDialog* m_folderDialog;  // FolderDialog1
+    QTimer* m_copierTimer;
+    std::unique_ptr<window::WindowOperations> m_operations;
+};
+
+}  // namespace gantrel::ui

@@ -1,0 +1,260 @@
+// SPDX-License-Identifier: MIT
+#include "controls.h"
+
+#include <commctrl.h>
+
+namespace gantrel::ui::win32 {
+namespace {
+
+// The window property that ties a window to its object.
+constexpr char kObjectProperty[] = "Gantrel.Window";
+constexpr char kTopWindowClass[] = "Gantrel.TopWindow";
+
+}  // namespace
+
+Window::~Window()
+{
+    if (m_hwnd != nullptr && IsWindow(m_hwnd)) {
+        RemovePropA(m_hwnd, kObjectProperty);
+        DestroyWindow(m_hwnd);
+    }
+}
+
+void Window::adopt(HWND hwnd)
+{
+    m_hwnd = hwnd;
+    SetPropA(hwnd, kObjectProperty, this);
+}
+
+void Window::createControl(const char* className, const CreateArgs& args, DWORD extraStyle)
+{
+    const HWND hwnd = CreateWindowExA(
+        0, className, args.text.c_str(), WS_CHILD | WS_VISIBLE | args.style | extraStyle,
+        args.place.left, args.place.top, args.place.width, args.place.height, args.parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(args.id)), GetModuleHandleA(nullptr), nullptr);
+    adopt(hwnd);
+    if (args.font != nullptr) {
+        SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(args.font), FALSE);
+    }
+}
+
+Window* Window::from(HWND hwnd)
+{
+    return hwnd != nullptr ? static_cast<Window*>(GetPropA(hwnd, kObjectProperty)) : nullptr;
+}
+
+bool Window::reflect(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    if (message == WM_COMMAND && lParam != 0) {
+        if (Window* control = from(reinterpret_cast<HWND>(lParam))) {
+            control->onCommand(HIWORD(wParam));
+            result = 0;
+            return true;
+        }
+    } else if (message == WM_NOTIFY) {
+        const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
+        if (Window* control = from(header.hwndFrom)) {
+            result = control->onNotify(header);
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string Window::text() const
+{
+    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(m_hwnd)) + 1, '\0');
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextA(m_hwnd, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+void Window::setText(const std::string& text)
+{
+    SetWindowTextA(m_hwnd, text.c_str());
+}
+
+bool Window::visible() const
+{
+    return (GetWindowLongA(m_hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+void Window::setVisible(bool visible)
+{
+    ShowWindow(m_hwnd, visible ? SW_SHOWNA : SW_HIDE);
+}
+
+Button::Button(const CreateArgs& args)
+{
+    createControl(WC_BUTTONA, args, BS_PUSHBUTTON);
+}
+
+void Button::onCommand(WORD code)
+{
+    if (code == BN_CLICKED && onClick) {
+        onClick();
+    }
+}
+
+Static::Static(Kind kind, const CreateArgs& args)
+{
+    if (kind == Kind::GroupBox) {
+        createControl(WC_BUTTONA, args, BS_GROUPBOX);
+    } else {
+        createControl(WC_STATICA, args, SS_LEFT | SS_NOPREFIX);
+    }
+}
+
+Edit::Edit(const CreateArgs& args)
+{
+    createControl(WC_EDITA, args);
+    // A list of the benchmark map's size passes the default limit by far.
+    SendMessageA(hwnd(), EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
+}
+
+void Edit::setLines(const std::vector<std::string>& lines)
+{
+    std::size_t size = 0;
+    for (const std::string& line : lines) {
+        size += line.size() + 2;
+    }
+    std::string text;
+    text.reserve(size);
+    for (const std::string& line : lines) {
+        text.append(line).append("\r\n");
+    }
+    setText(text);
+}
+
+void Edit::selectAll()
+{
+    SendMessageA(hwnd(), EM_SETSEL, 0, -1);
+}
+
+void Edit::scrollToEnd()
+{
+    const auto end = static_cast<WPARAM>(GetWindowTextLengthA(hwnd()));
+    SendMessageA(hwnd(), EM_SETSEL, end, static_cast<LPARAM>(end));
+    SendMessageA(hwnd(), EM_SCROLLCARET, 0, 0);
+}
+
+UnicodeEdit::UnicodeEdit(const CreateArgs& args)
+{
+    const std::wstring text(args.text.begin(), args.text.end());
+    const HWND hwnd = CreateWindowExW(
+        0, WC_EDITW, text.c_str(), WS_CHILD | WS_VISIBLE | ES_MULTILINE | args.style,
+        args.place.left, args.place.top, args.place.width, args.place.height, args.parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(args.id)), GetModuleHandleW(nullptr), nullptr);
+    adopt(hwnd);
+    SendMessageW(hwnd, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
+    if (args.font != nullptr) {
+        SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(args.font), FALSE);
+    }
+}
+
+void UnicodeEdit::setText(const std::u16string& text)
+{
+    SetWindowTextW(hwnd(), reinterpret_cast<const wchar_t*>(text.c_str()));
+}
+
+ListBox::ListBox(const CreateArgs& args)
+{
+    createControl(WC_LISTBOXA, args, LBS_NOINTEGRALHEIGHT | WS_VSCROLL);
+}
+
+void ListBox::setItems(const std::vector<std::string>& items)
+{
+    SendMessageA(hwnd(), WM_SETREDRAW, FALSE, 0);
+    SendMessageA(hwnd(), LB_RESETCONTENT, 0, 0);
+    for (const std::string& item : items) {
+        SendMessageA(hwnd(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+    }
+    SendMessageA(hwnd(), WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+TabControl::TabControl(const CreateArgs& args, const std::vector<std::string>& captions)
+{
+    // The pages' controls are its siblings, drawn over it.
+    createControl(WC_TABCONTROLA, args, WS_CLIPSIBLINGS);
+    SetWindowPos(hwnd(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    for (std::size_t i = 0; i < captions.size(); ++i) {
+        TCITEMA item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = const_cast<char*>(captions[i].c_str());
+        SendMessageA(hwnd(), TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
+    }
+}
+
+int TabControl::current() const
+{
+    return static_cast<int>(SendMessageA(hwnd(), TCM_GETCURSEL, 0, 0));
+}
+
+void TabControl::select(int index)
+{
+    SendMessageA(hwnd(), TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
+    if (onChange) {
+        onChange(index);
+    }
+}
+
+Place TabControl::pageArea() const
+{
+    RECT area{};
+    GetClientRect(hwnd(), &area);
+    SendMessageA(hwnd(), TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+    MapWindowPoints(hwnd(), GetParent(hwnd()), reinterpret_cast<POINT*>(&area), 2);
+    return {area.left, area.top, area.right - area.left, area.bottom - area.top};
+}
+
+LRESULT TabControl::onNotify(const NMHDR& header)
+{
+    if (header.code == static_cast<UINT>(TCN_SELCHANGE) && onChange) {
+        onChange(current());
+    }
+    return 0;
+}
+
+TopWindow::TopWindow(const CreateArgs& args, DWORD exStyle, HICON icon)
+{
+    const HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSEXA windowClass{};
+    if (GetClassInfoExA(instance, kTopWindowClass, &windowClass) == FALSE) {
+        windowClass.cbSize = sizeof(windowClass);
+        windowClass.lpfnWndProc = &TopWindow::procedure;
+        windowClass.hInstance = instance;
+        windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+        windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+        windowClass.lpszClassName = kTopWindowClass;
+        RegisterClassExA(&windowClass);
+    }
+    CreateWindowExA(exStyle, kTopWindowClass, args.text.c_str(), args.style, args.place.left,
+                    args.place.top, args.place.width, args.place.height, args.parent, nullptr,
+                    instance, this);
+    if (icon != nullptr) {
+        SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+        SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    }
+}
+
+LRESULT CALLBACK TopWindow::procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        auto* self =
+            static_cast<TopWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        self->adopt(hwnd);
+    }
+    LRESULT result = 0;
+    if (reflect(message, wParam, lParam, result)) {
+        return result;
+    }
+    if (auto* self = static_cast<TopWindow*>(from(hwnd)); self != nullptr && self->onMessage) {
+        if (const std::optional<LRESULT> answer = self->onMessage(message, wParam, lParam)) {
+            return *answer;
+        }
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+}  // namespace gantrel::ui::win32

@@ -1,0 +1,145 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+// The native controls the window is built of, each a small type over its HWND. A control is
+// created from a plain CreateArgs; clicks and notifications arrive as std::function handlers,
+// because the parent window reflects WM_COMMAND and WM_NOTIFY back to the control that sent
+// them (Window::reflect).
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace gantrel::ui::win32 {
+
+/// A place in device pixels.
+struct Place {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+/// What every control is created from.
+struct CreateArgs {
+    HWND parent = nullptr;
+    int id = 0;  // the control identifier a test finds it by
+    Place place;
+    std::string text;
+    DWORD style = 0;  // beyond WS_CHILD and WS_VISIBLE
+    HFONT font = nullptr;
+};
+
+/// A window that owns its HWND: destroyed with the object unless the system destroyed it
+/// first. The object is found again from its HWND (from()), which is how a parent reflects a
+/// control's messages to it.
+class Window {
+public:
+    virtual ~Window();
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+
+    HWND hwnd() const { return m_hwnd; }
+    std::string text() const;
+    void setText(const std::string& text);
+    bool visible() const;
+    void setVisible(bool visible);
+
+    /// The object of a window made by this type, or null.
+    static Window* from(HWND hwnd);
+    /// Hands a parent's WM_COMMAND or WM_NOTIFY to the control that sent it; false when the
+    /// sender is none of ours. `result` receives the notification's answer.
+    static bool reflect(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+protected:
+    Window() = default;
+    /// Takes ownership of a window just made and ties it to this object.
+    void adopt(HWND hwnd);
+    /// Creates a system control of `className` as a child of args.parent.
+    void createControl(const char* className, const CreateArgs& args, DWORD extraStyle = 0);
+    /// A notification code of WM_COMMAND from this control.
+    virtual void onCommand(WORD /*code*/) {}
+    /// A WM_NOTIFY from this control.
+    virtual LRESULT onNotify(const NMHDR& /*header*/) { return 0; }
+
+private:
+    HWND m_hwnd = nullptr;
+};
+
+/// A push button; BS_MULTILINE in the style wraps its caption.
+class Button final : public Window {
+public:
+    explicit Button(const CreateArgs& args);
+    std::function<void()> onClick;
+
+private:
+    void onCommand(WORD code) override;
+};
+
+/// A group box, a label, or anything else that shows a text and reports nothing.
+class Static final : public Window {
+public:
+    enum class Kind { GroupBox, Label };
+    Static(Kind kind, const CreateArgs& args);
+};
+
+/// An edit control with 8-bit text: one line, or a memo with ES_MULTILINE.
+class Edit final : public Window {
+public:
+    explicit Edit(const CreateArgs& args);
+    /// The lines, each followed by CR LF, as one text.
+    void setLines(const std::vector<std::string>& lines);
+    void selectAll();
+    /// Puts the caret at the end of the text and scrolls it into view.
+    void scrollToEnd();
+};
+
+/// A multi-line edit control of UTF-16 text: a Unicode window, as the line store needs.
+class UnicodeEdit final : public Window {
+public:
+    explicit UnicodeEdit(const CreateArgs& args);
+    void setText(const std::u16string& text);
+};
+
+/// A list box; LBS_SORT in the style keeps it sorted.
+class ListBox final : public Window {
+public:
+    explicit ListBox(const CreateArgs& args);
+    void setItems(const std::vector<std::string>& items);
+};
+
+/// A tab control with its pages' captions.
+class TabControl final : public Window {
+public:
+    TabControl(const CreateArgs& args, const std::vector<std::string>& captions);
+    int current() const;
+    /// Shows page `index` as if the user had clicked its tab.
+    void select(int index);
+    /// The area the pages fill, in the parent's client coordinates.
+    Place pageArea() const;
+    /// After the user (or select()) changed the page.
+    std::function<void(int)> onChange;
+
+private:
+    LRESULT onNotify(const NMHDR& header) override;
+};
+
+/// A top-level window of the program's own class. It reflects WM_COMMAND and WM_NOTIFY to the
+/// controls that sent them and hands every other message to onMessage first; what that leaves
+/// unanswered (nullopt) goes to the default window procedure.
+class TopWindow final : public Window {
+public:
+    /// `args.place` is the window's outer rectangle; `args.style` its whole style, `exStyle`
+    /// its extended style. `icon` may be null.
+    TopWindow(const CreateArgs& args, DWORD exStyle, HICON icon);
+
+    std::function<std::optional<LRESULT>(UINT, WPARAM, LPARAM)> onMessage;
+
+private:
+    static LRESULT CALLBACK procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+};
+
+}  // namespace gantrel::ui::win32

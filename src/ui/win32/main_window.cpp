@@ -1,0 +1,441 @@
+// SPDX-License-Identifier: MIT
+#include "main_window.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <utility>
+
+#include "control_ids.h"
+#include "dialogs.h"
+#include "platform/copy.h"
+#include "settings/settings_file.h"
+#include "window/window_design.h"
+
+namespace gantrel::ui::win32 {
+namespace {
+
+using window::kExportButtons;
+using window::kPages;
+
+// The designed client size and position at 96 dpi.
+constexpr int kClientWidth = 570;
+constexpr int kClientHeight = 411;
+constexpr int kDesignedLeft = 516;
+constexpr int kDesignedTop = 70;
+constexpr UINT_PTR kCopierTimer = 1;
+// How often the copiers of the command-line exports are looked at while they run.
+constexpr UINT kCopierPollMilliseconds = 150;
+
+// The export buttons' pages and places, in the order of kExportButtons.
+struct ExportPlace {
+    int page;
+    Place place;
+};
+constexpr std::array<ExportPlace, 4> kExportPlaces{{
+    {1, {404, 231, 123, 33}},  // scof_copy
+    {2, {406, 231, 123, 33}},  // slif_copy
+    {1, {265, 232, 133, 33}},  // Button10
+    {2, {267, 231, 133, 33}},  // Button11
+}};
+
+// The interface an analysis run talks to: boxes over the rendered window, tile progress.
+class RunInterface final : public UserInterface {
+public:
+    RunInterface(Dialogs& dialogs, Static& line, DelayedProgress::Clock clock,
+                 std::function<void()> render)
+        : m_dialogs(dialogs), m_render(render), m_progress(line, std::move(clock), render)
+    {
+    }
+    void showMessage(const std::string& text) override
+    {
+        prepareForBox();
+        m_dialogs.showMessage(text);
+    }
+    void showError(const std::string& message) override
+    {
+        prepareForBox();
+        m_dialogs.showError(message);
+    }
+    void tileScanned(std::size_t done, std::size_t total) override
+    {
+        m_progress.update("Tile " + std::to_string(done) + " of " + std::to_string(total));
+        m_dialogs.tileScanned(done, total);
+    }
+
+private:
+    void prepareForBox()
+    {
+        m_progress.close();
+        m_render();
+    }
+
+    Dialogs& m_dialogs;
+    std::function<void()> m_render;
+    DelayedProgress m_progress;
+};
+
+// The interface an export talks to, and, for the copier export, until its last copier ended.
+class ExportInterface final : public ExportUi {
+public:
+    ExportInterface(Dialogs& dialogs, FolderDialog& destination, Static& line,
+                    DelayedProgress::Clock clock, std::function<void()> render)
+        : m_dialogs(dialogs),
+          m_destination(destination),
+          m_render(render),
+          m_progress(line, std::move(clock), render)
+    {
+    }
+    void showMessage(const std::string& text) override
+    {
+        prepareForBox();
+        m_dialogs.showMessage(text);
+    }
+    void showError(const std::string& message) override
+    {
+        prepareForBox();
+        m_dialogs.showError(message);
+    }
+    std::optional<std::string> chooseDestination() override
+    {
+        if (!m_dialogs.executeFolderDialog(m_destination)) {
+            return std::nullopt;
+        }
+        // The copy starts now: the time the user took over the notice and the dialog is not its.
+        m_progress.restart();
+        return m_destination.folder;
+    }
+    void copyProgress(const CopyProgress& done) override
+    {
+        m_progress.update("Files copied: " + std::to_string(done.files) + "   Bytes copied: " +
+                          std::to_string(done.bytes) + "   Copying into: " + done.folder);
+    }
+
+private:
+    void prepareForBox()
+    {
+        m_progress.close();
+        m_render();
+    }
+
+    Dialogs& m_dialogs;
+    FolderDialog& m_destination;
+    std::function<void()> m_render;
+    DelayedProgress m_progress;
+};
+
+int screenDpi()
+{
+    const HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(Dialogs& dialogs, MainWindowSetup setup)
+    : m_dialogs(dialogs), m_setup(std::move(setup)), m_dpi(screenDpi())
+{
+    if (m_setup.settingsPath.empty()) {
+        m_setup.settingsPath = settingsFilePath();
+    }
+    if (m_setup.copier.empty()) {
+        m_setup.copier = platform::bundledCopier();
+    }
+    const DWORD style =
+        WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_CLIPCHILDREN;
+    RECT outer{0, 0, scaled(kClientWidth), scaled(kClientHeight)};
+    AdjustWindowRectEx(&outer, style, FALSE, WS_EX_CONTROLPARENT);
+    const auto icon = static_cast<HICON>(
+        LoadImageA(GetModuleHandleA(nullptr), "IDI_ICON1", IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
+    m_frame = std::make_unique<TopWindow>(
+        CreateArgs{
+            nullptr,
+            0,
+            {kDesignedLeft, kDesignedTop, outer.right - outer.left, outer.bottom - outer.top},
+            window::kApplicationTitle,
+            style,
+            nullptr},
+        WS_EX_CONTROLPARENT, icon);
+    m_frame->onMessage = [this](UINT message, WPARAM wParam, LPARAM lParam) {
+        return handle(message, wParam, lParam);
+    };
+    SendMessageA(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font("Arial", 11)), FALSE);
+
+    m_folderDialog = std::make_unique<FolderDialog>(hwnd());
+    window::WindowFront& front = *this;
+    m_operations =
+        std::make_unique<window::WindowOperations>(front, m_setup.settingsPath, m_setup.copier);
+    createControls();
+    createPages();
+    showPage(0);
+    render();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::show(int command)
+{
+    ShowWindow(hwnd(), command);
+    UpdateWindow(hwnd());
+}
+
+int MainWindow::scaled(int pixels) const
+{
+    return MulDiv(pixels, m_dpi, 96);
+}
+
+HFONT MainWindow::font(const char* family, int pixels)
+{
+    const HFONT made = CreateFontA(-scaled(pixels), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                   DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                   DEFAULT_QUALITY, DEFAULT_PITCH, family);
+    m_fonts.emplace_back(made, &DeleteObject);
+    return made;
+}
+
+void MainWindow::createControls()
+{
+    const HWND parent = hwnd();
+    const HFONT arial = font("Arial", 11);
+    const auto place = [this](int left, int top, int width, int height) {
+        return Place{scaled(left), scaled(top), scaled(width), scaled(height)};
+    };
+
+    m_groupBox = std::make_unique<Static>(
+        Static::Kind::GroupBox,
+        CreateArgs{parent, ids::GroupBox1, place(8, 8, 553, 57),
+                   "Select your MAP folder (analysis will start right after selecting it):", 0,
+                   font("Arial", 13)});
+    // The group box's children lie on the window, at the group box's place plus their own.
+    m_path = std::make_unique<Edit>(
+        CreateArgs{parent, ids::caminho, place(20, 32, 453, 22), "",
+                   ES_AUTOHSCROLL | ES_READONLY | WS_DISABLED | WS_BORDER, arial});
+    m_choose = std::make_unique<Button>(
+        CreateArgs{parent, ids::Button2, place(492, 31, 49, 23), "...", WS_TABSTOP, arial});
+    m_choose->onClick = [this] { m_operations->chooseAndAnalyse(); };
+
+    std::vector<std::string> captions;
+    for (const window::PageDesign& page : kPages) {
+        captions.emplace_back(page.caption);
+    }
+    m_pages = std::make_unique<TabControl>(
+        CreateArgs{parent, ids::PageControl, place(8, 71, 553, 297), "", WS_TABSTOP, arial},
+        captions);
+    m_pages->onChange = [this](int index) { showPage(index); };
+
+    m_notice = std::make_unique<Button>(
+        CreateArgs{parent, ids::Button7, place(486, 377, 75, 25), "Click me", WS_TABSTOP, arial});
+    m_notice->onClick = [this] {
+        m_operations->showNotice(window::noticeText(
+            kVersion, {"the mingw-w64 runtime and the GNU C++ library (GCC Runtime "
+                              "Library Exception)"}));
+    };
+    m_progressLine = std::make_unique<Static>(
+        Static::Kind::Label,
+        CreateArgs{parent, ids::Progress, place(8, 383, 470, 16), "", 0, arial});
+    m_progressLine->setVisible(false);
+
+    // The working controls below the client area: seen only when the window is maximised, and
+    // never taking the keyboard focus.
+    m_tileCaption = std::make_unique<Static>(
+        Static::Kind::Label,
+        CreateArgs{parent, ids::Label1, place(184, 425, 200, 16), "", 0, arial});
+    m_lastTile = std::make_unique<Static>(
+        Static::Kind::Label,
+        CreateArgs{parent, ids::Label2, place(215, 425, 200, 16), "Last loaded tile: ", 0, arial});
+    m_tiles = std::make_unique<ListBox>(CreateArgs{parent, ids::tilelist, place(8, 445, 361, 105),
+                                                   "", LBS_SORT | WS_BORDER | WS_DISABLED, arial});
+    m_lineStore = std::make_unique<UnicodeEdit>(
+        CreateArgs{parent, ids::Mema, place(400, 448, 313, 209), "",
+                   ES_AUTOHSCROLL | ES_AUTOVSCROLL | WS_VSCROLL | WS_BORDER | WS_DISABLED, arial});
+    m_telvpath = std::make_unique<Static>(
+        Static::Kind::Label,
+        CreateArgs{parent, ids::telvpath, place(8, 576, 100, 16), "telvpath", 0, arial});
+}
+
+void MainWindow::createPages()
+{
+    const HWND parent = hwnd();
+    const HFONT arial = font("Arial", 11);
+    const Place area = m_pages->pageArea();
+    const auto onPage = [&](int left, int top, int width, int height) {
+        return Place{area.left + scaled(left), area.top + scaled(top), scaled(width),
+                     scaled(height)};
+    };
+    for (std::size_t i = 0; i < kPages.size(); ++i) {
+        const window::PageDesign& page = kPages[i];
+        const int index = static_cast<int>(i);
+        m_memos[i].edit = std::make_unique<Edit>(
+            CreateArgs{parent, ids::memoOfPage(index), onPage(8, 8, 521, 217), "",
+                       ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL | ES_AUTOVSCROLL | WS_VSCROLL |
+                           WS_BORDER | WS_TABSTOP,
+                       font("Courier New", page.memoFontPixels)});
+        m_copyButtons[i] = std::make_unique<Button>(
+            CreateArgs{parent, ids::copyButtonOfPage(index), onPage(8, 232, 123, 33),
+                       "Copy to Clipboard", WS_TABSTOP, arial});
+        m_copyButtons[i]->onClick = [this, list = page.list] {
+            m_operations->copyToClipboard(list);
+        };
+    }
+    for (std::size_t i = 0; i < kExportButtons.size(); ++i) {
+        const window::ExportButtonDesign& design = kExportButtons[i];
+        const Place& place = kExportPlaces[i].place;
+        const bool copier = design.variant == ExportVariant::CommandCopy;
+        m_exportButtons[i] = std::make_unique<Button>(
+            CreateArgs{parent, ids::exportButton(static_cast<int>(i)),
+                       onPage(place.left, place.top, place.width, place.height),
+                       copier ? "Copy to another folder (Windows XP)" : "Copy to another folder",
+                       static_cast<DWORD>(WS_TABSTOP | (copier ? BS_MULTILINE : 0)), arial});
+        m_exportButtons[i]->onClick = [this, list = design.list, variant = design.variant] {
+            m_operations->exportFolders(list, variant);
+        };
+    }
+}
+
+void MainWindow::showPage(int index)
+{
+    for (std::size_t i = 0; i < kPages.size(); ++i) {
+        const bool shown = static_cast<int>(i) == index;
+        m_memos[i].edit->setVisible(shown);
+        m_copyButtons[i]->setVisible(shown);
+    }
+    for (std::size_t i = 0; i < kExportButtons.size(); ++i) {
+        m_exportButtons[i]->setVisible(kExportPlaces[i].page == index && m_shownExportButtons);
+    }
+}
+
+std::optional<LRESULT> MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+        case WM_CTLCOLORSTATIC: {
+            // The memos (read-only edits) draw white text on the menu-highlight colour.
+            const auto control = reinterpret_cast<HWND>(lParam);
+            for (const Memo& memo : m_memos) {
+                if (memo.edit && memo.edit->hwnd() == control) {
+                    const auto dc = reinterpret_cast<HDC>(wParam);
+                    SetTextColor(dc, RGB(255, 255, 255));
+                    SetBkColor(dc, GetSysColor(COLOR_MENUHILIGHT));
+                    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_MENUHILIGHT));
+                }
+            }
+            return std::nullopt;
+        }
+        case WM_TIMER:
+            if (wParam == kCopierTimer) {
+                m_operations->copierTick();
+                return 0;
+            }
+            return std::nullopt;
+        case WM_DESTROY:
+            KillTimer(hwnd(), kCopierTimer);
+            if (onClosed) {
+                onClosed();
+            }
+            return 0;
+        default:
+            return std::nullopt;
+    }
+}
+
+void MainWindow::render()
+{
+    const WindowState& state = m_operations->state();
+    if (m_path->text() != state.path) {
+        m_path->setText(state.path);
+    }
+    for (std::size_t i = 0; i < kPages.size(); ++i) {
+        const std::vector<std::string>& entries = window::listOf(state, kPages[i].list);
+        if (entries != m_memos[i].shown) {
+            m_memos[i].edit->setLines(entries);
+            m_memos[i].shown = entries;
+        }
+    }
+    if (state.logScrolls != m_shownLogScrolls) {
+        m_shownLogScrolls = state.logScrolls;
+        m_memos[0].edit->scrollToEnd();
+    }
+    if (state.tiles != m_shownTiles) {
+        m_tiles->setItems(state.tiles);
+        m_shownTiles = state.tiles;
+    }
+    if (m_tileCaption->text() != state.tileCaption) {
+        m_tileCaption->setText(state.tileCaption);
+    }
+    if (state.lineStore.text() != m_shownLineStore) {
+        m_shownLineStore = state.lineStore.text();
+        m_lineStore->setText(m_shownLineStore);
+    }
+    if (state.exportButtonsVisible != m_shownExportButtons) {
+        m_shownExportButtons = state.exportButtonsVisible;
+        showPage(m_pages->current());
+    }
+}
+
+void MainWindow::showMessage(const std::string& text)
+{
+    m_dialogs.showMessage(text);
+}
+
+void MainWindow::showError(const std::string& message)
+{
+    m_dialogs.showError(message);
+}
+
+bool MainWindow::chooseMapFolder(const std::string& title, const std::string& root,
+                                 std::string& folder)
+{
+    return m_dialogs.chooseMapFolder(title, root, folder);
+}
+
+std::unique_ptr<UserInterface> MainWindow::analysisInterface()
+{
+    return std::make_unique<RunInterface>(m_dialogs, *m_progressLine, m_setup.clock,
+                                          [this] { render(); });
+}
+
+std::unique_ptr<ExportUi> MainWindow::exportInterface()
+{
+    return std::make_unique<ExportInterface>(m_dialogs, *m_folderDialog, *m_progressLine,
+                                             m_setup.clock, [this] { render(); });
+}
+
+void MainWindow::selectAll(window::WindowList list)
+{
+    for (std::size_t i = 0; i < kPages.size(); ++i) {
+        if (kPages[i].list == list) {
+            m_memos[i].edit->selectAll();
+        }
+    }
+}
+
+void MainWindow::setClipboardText(const std::string& text)
+{
+    if (OpenClipboard(hwnd()) == FALSE) {
+        return;
+    }
+    EmptyClipboard();
+    if (const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1)) {
+        auto* bytes = static_cast<char*>(GlobalLock(memory));
+        text.copy(bytes, text.size());
+        bytes[text.size()] = '\0';
+        GlobalUnlock(memory);
+        // The clipboard owns the memory once it took it.
+        if (SetClipboardData(CF_TEXT, memory) == nullptr) {
+            GlobalFree(memory);
+        }
+    }
+    CloseClipboard();
+}
+
+void MainWindow::watchCopiers(bool on)
+{
+    if (on) {
+        SetTimer(hwnd(), kCopierTimer, kCopierPollMilliseconds, nullptr);
+    } else {
+        KillTimer(hwnd(), kCopierTimer);
+    }
+}
+
+}  // namespace gantrel::ui::win32

@@ -1,0 +1,106 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/window_state.h"
+#include "controls.h"
+#include "folder_dialog.h"
+#include "progress.h"
+#include "window/window_operations.h"
+
+namespace gantrel::ui::win32 {
+
+class Dialogs;
+
+/// Where the window keeps its settings, how it times a long operation and which copier it
+/// starts; the defaults serve the program.
+struct MainWindowSetup {
+    /// The settings file; empty means gantrel.ini beside the program.
+    std::string settingsPath;
+    DelayedProgress::Clock clock = [] { return std::chrono::steady_clock::now(); };
+    /// The program's own copier where the system has none; empty means the bundled one.
+    std::string copier{};
+};
+
+/// The program's one window, native: it owns the window operations (and so the window state)
+/// and renders them in native controls laid out at the designed places, scaled from 96 dpi to
+/// the screen's. Its buttons start the operations; every control carries the identifier of
+/// its component name (control_ids.h). The four export buttons share one destination dialog.
+class MainWindow final : private window::WindowFront {
+public:
+    /// `dialogs` must outlive the window. The window is created hidden; show() shows it.
+    explicit MainWindow(Dialogs& dialogs, MainWindowSetup setup = {});
+    ~MainWindow() override;
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    HWND hwnd() const { return m_frame->hwnd(); }
+    void show(int command);
+    const WindowState& state() const { return m_operations->state(); }
+    FolderDialog& folderDialog() { return *m_folderDialog; }
+    /// Runs when the user has closed the window.
+    std::function<void()> onClosed;
+
+private:
+    // A page's memo and the entries it last rendered.
+    struct Memo {
+        std::unique_ptr<Edit> edit;
+        std::vector<std::string> shown;
+    };
+
+    int scaled(int pixels) const;
+    HFONT font(const char* family, int pixels);
+    void createControls();
+    void createPages();
+    void showPage(int index);
+    std::optional<LRESULT> handle(UINT message, WPARAM wParam, LPARAM lParam);
+
+    void render() override;
+    void showMessage(const std::string& text) override;
+    void showError(const std::string& message) override;
+    bool chooseMapFolder(const std::string& title, const std::string& root,
+                         std::string& folder) override;
+    std::unique_ptr<UserInterface> analysisInterface() override;
+    std::unique_ptr<ExportUi> exportInterface() override;
+    void selectAll(window::WindowList list) override;
+    void setClipboardText(const std::string& text) override;
+    void watchCopiers(bool on) override;
+
+    Dialogs& m_dialogs;
+    MainWindowSetup m_setup;
+    int m_dpi;
+    std::vector<std::unique_ptr<std::remove_pointer_t<HFONT>, decltype(&DeleteObject)>> m_fonts;
+    std::unique_ptr<TopWindow> m_frame;
+
+    std::unique_ptr<Static> m_groupBox;
+    std::unique_ptr<Edit> m_path;         // caminho
+    std::unique_ptr<Button> m_choose;     // Button2
+    std::unique_ptr<TabControl> m_pages;  // PageControl
+    std::unique_ptr<Button> m_notice;     // Button7
+    std::unique_ptr<Static> m_progressLine;
+    std::array<Memo, 7> m_memos;
+    std::array<std::unique_ptr<Button>, 7> m_copyButtons;
+    std::array<std::unique_ptr<Button>, 4> m_exportButtons;
+    std::unique_ptr<Static> m_tileCaption;     // Label1
+    std::unique_ptr<Static> m_lastTile;        // Label2
+    std::unique_ptr<ListBox> m_tiles;          // tilelist
+    std::unique_ptr<UnicodeEdit> m_lineStore;  // Mema
+    std::unique_ptr<Static> m_telvpath;
+
+    std::vector<std::string> m_shownTiles;
+    std::u16string m_shownLineStore;
+    std::size_t m_shownLogScrolls = 0;
+    bool m_shownExportButtons = false;
+
+    std::unique_ptr<FolderDialog> m_folderDialog;  // FolderDialog1
+    std::unique_ptr<window::WindowOperations> m_operations;
+};
+
+}  // namespace gantrel::ui::win32

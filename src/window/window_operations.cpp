@@ -1,0 +1,98 @@
+// SPDX-License-Identifier: MIT
+#include "window/window_operations.h"
+
+#include <exception>
+#include <iterator>
+#include <utility>
+
+#include "analysis/analysis_run.h"
+#include "export/export_shell_copy.h"
+#include "settings/settings_file.h"
+#include "settings/start_folder.h"
+
+namespace gantrel::window {
+
+WindowOperations::WindowOperations(WindowFront& front, std::string settingsPath, std::string copier)
+    : m_front(front), m_settingsPath(std::move(settingsPath)), m_copier(std::move(copier))
+{
+}
+
+WindowOperations::~WindowOperations() = default;
+
+void WindowOperations::runOperation(const std::function<void()>& operation)
+{
+    // Modal boxes and progress dialogs keep input away during an operation; this also covers
+    // a click that was queued before one of them opened.
+    if (m_busy) {
+        return;
+    }
+    m_busy = true;
+    try {
+        operation();
+    } catch (const std::exception& error) {
+        m_front.render();
+        m_front.showError(error.what());
+    }
+    m_busy = false;
+    m_front.render();
+}
+
+void WindowOperations::chooseAndAnalyse()
+{
+    runOperation([this] {
+        SettingsFile settings(m_settingsPath);
+        std::string folder = startFolder(settings);
+        if (!m_front.chooseMapFolder(kMapFolderTitle, kMapFolderRoot, folder)) {
+            return;
+        }
+        const std::unique_ptr<UserInterface> ui = m_front.analysisInterface();
+        runAnalysis(folder, m_state, *ui, settings);
+    });
+}
+
+void WindowOperations::showNotice(const std::string& notice)
+{
+    runOperation([this, &notice] { m_front.showMessage(notice); });
+}
+
+void WindowOperations::copyToClipboard(WindowList list)
+{
+    runOperation([this, list] {
+        m_front.selectAll(list);
+        if (const std::string text = clipboardText(listOf(m_state, list)); !text.empty()) {
+            m_front.setClipboardText(text);
+        }
+    });
+}
+
+void WindowOperations::exportFolders(ExportList list, ExportVariant variant)
+{
+    runOperation([this, list, variant] {
+        std::unique_ptr<ExportUi> ui = m_front.exportInterface();
+        if (variant == ExportVariant::ShellCopy) {
+            copyUsedFolders(m_state, list, *ui);
+            return;
+        }
+        CopierRun run = startCopiers(m_state, list, *ui, m_copier);
+        if (run.finished()) {
+            return;
+        }
+        m_copierExports.push_back({std::move(ui), std::move(run)});
+        m_front.watchCopiers(true);
+    });
+}
+
+void WindowOperations::copierTick()
+{
+    runOperation([this] {
+        // An export whose end message threw has finished all the same: the next tick drops it.
+        for (auto it = m_copierExports.begin(); it != m_copierExports.end();) {
+            it = it->run.poll() ? m_copierExports.erase(it) : std::next(it);
+        }
+        if (m_copierExports.empty()) {
+            m_front.watchCopiers(false);
+        }
+    });
+}
+
+}  // namespace gantrel::window

@@ -1,0 +1,96 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/window_state.h"
+#include "export/export_copiers.h"
+#include "export/export_ui.h"
+#include "window/window_design.h"
+
+namespace gantrel::window {
+
+/// What the window operations ask of the window that renders them: the boxes, the map folder
+/// chooser, the interfaces a run and an export talk to, the clipboard and the timer that
+/// watches the copier exports.
+class WindowFront {
+public:
+    virtual ~WindowFront() = default;
+
+    /// Shows the window state as it stands.
+    virtual void render() = 0;
+    /// The message box; returns when it has been closed.
+    virtual void showMessage(const std::string& text) = 0;
+    /// The error box for an error's message (the front end applies the full-stop rule).
+    virtual void showError(const std::string& message) = 0;
+    /// The map folder chooser (title, root of the tree, start folder in and chosen folder out);
+    /// false when the user cancelled.
+    virtual bool chooseMapFolder(const std::string& title, const std::string& root,
+                                 std::string& folder) = 0;
+    /// The interface an analysis run talks to, with its progress; lives for one run.
+    virtual std::unique_ptr<UserInterface> analysisInterface() = 0;
+    /// The interface an export talks to, with the destination folder dialog and the copy's
+    /// progress; a copier export keeps it until its last copier has ended.
+    virtual std::unique_ptr<ExportUi> exportInterface() = 0;
+    /// Selects the whole text of the list's memo.
+    virtual void selectAll(WindowList list) = 0;
+    /// Puts plain text on the clipboard; never called with an empty text.
+    virtual void setClipboardText(const std::string& text) = 0;
+    /// Starts (true) or stops (false) the timer whose every tick calls copierTick().
+    virtual void watchCopiers(bool on) = 0;
+};
+
+/// What the window's buttons do, on the window state the operations own. One operation runs
+/// at a time: a press while another one runs (a click queued before a modal box opened) is
+/// ignored. An exception that escapes an operation is shown in the error box; the window is
+/// rendered after every operation, and before the error box opens.
+class WindowOperations {
+public:
+    /// `front` must outlive the operations. `settingsPath` is the settings file the map folder
+    /// choice reads and a completed scan writes; `copier` the program's own copier for the
+    /// command-line export where the system has none.
+    WindowOperations(WindowFront& front, std::string settingsPath, std::string copier);
+    ~WindowOperations();
+    WindowOperations(const WindowOperations&) = delete;
+    WindowOperations& operator=(const WindowOperations&) = delete;
+
+    const WindowState& state() const { return m_state; }
+
+    /// "..." (Button2): the start folder, the map folder chooser, and the analysis run on the
+    /// chosen folder; nothing when the chooser was cancelled.
+    void chooseAndAnalyse();
+    /// "Click me" (Button7): the notice in the message box.
+    void showNotice(const std::string& notice);
+    /// A "Copy to Clipboard" button: selects the memo's whole text and puts it on the
+    /// clipboard; an empty list leaves the clipboard alone.
+    void copyToClipboard(WindowList list);
+    /// An export button. A copier export goes on after this returns: its copiers are watched
+    /// by the front's timer, and its end is shown when the last of them has ended.
+    void exportFolders(ExportList list, ExportVariant variant);
+    /// The timer's tick: looks at every unfinished copier export without waiting; those that
+    /// have ended show their end and are dropped. While another operation's box is open the
+    /// tick does nothing, so that an export's end waits until that box is closed.
+    void copierTick();
+    /// The number of copier exports still watched.
+    std::size_t copierExportsRunning() const { return m_copierExports.size(); }
+
+private:
+    void runOperation(const std::function<void()>& operation);
+
+    struct CopierExport {
+        std::unique_ptr<ExportUi> ui;
+        CopierRun run;
+    };
+
+    WindowFront& m_front;
+    std::string m_settingsPath;
+    std::string m_copier;
+    WindowState m_state;
+    bool m_busy = false;
+    std::vector<CopierExport> m_copierExports;
+};
+
+}  // namespace gantrel::window

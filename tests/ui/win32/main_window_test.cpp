@@ -1,0 +1,268 @@
+// SPDX-License-Identifier: MIT
+#include "main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <chrono>
+#include <cstring>
+#include <deque>
+#include <filesystem>
+#include <optional>
+
+#include "control_ids.h"
+#include "dialogs.h"
+#include "support/sample_map.h"
+#include "support/test_support.h"
+#include "window/window_design.h"
+
+namespace gantrel::ui::win32 {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Dialogs whose answers are set before the click: nothing modal ever opens.
+class ScriptedDialogs final : public Dialogs {
+public:
+    void showMessage(const std::string& text) override { messages.push_back(text); }
+    void showError(const std::string& message) override { errors.push_back(message); }
+    bool chooseMapFolder(const std::string& title, const std::string& root,
+                         std::string& folder) override
+    {
+        chooserCalls.push_back(title + "|" + root);
+        return answer(chooserAnswers, folder);
+    }
+    bool executeFolderDialog(FolderDialog& dialog) override
+    {
+        return answer(destinationAnswers, dialog.folder);
+    }
+
+    std::deque<std::optional<std::string>> chooserAnswers;
+    std::deque<std::optional<std::string>> destinationAnswers;
+    std::vector<std::string> chooserCalls;
+    std::vector<std::string> messages;
+    std::vector<std::string> errors;
+
+private:
+    static bool answer(std::deque<std::optional<std::string>>& answers, std::string& folder)
+    {
+        if (answers.empty() || !answers.front()) {
+            if (!answers.empty()) {
+                answers.pop_front();
+            }
+            return false;
+        }
+        folder = *answers.front();
+        answers.pop_front();
+        return true;
+    }
+};
+
+std::string textOf(HWND control)
+{
+    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(control)) + 1, '\0');
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextA(control, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+std::optional<std::string> clipboard()
+{
+    if (OpenClipboard(nullptr) == FALSE) {
+        return std::nullopt;
+    }
+    std::optional<std::string> text;
+    if (const HANDLE data = GetClipboardData(CF_TEXT)) {
+        text = static_cast<const char*>(GlobalLock(data));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
+void putOnClipboard(const std::string& text)
+{
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    std::memcpy(GlobalLock(memory), text.c_str(), text.size() + 1);
+    GlobalUnlock(memory);
+    SetClipboardData(CF_TEXT, memory);
+    CloseClipboard();
+}
+
+class Win32MainWindowTest : public ::testing::Test {
+protected:
+    Win32MainWindowTest()
+        : sample(folder.path()),
+          window(dialogs, MainWindowSetup{test::textOf(folder.path() / "gantrel.ini")})
+    {
+        window.show(SW_SHOWNORMAL);
+    }
+
+    HWND control(int id) { return GetDlgItem(window.hwnd(), id); }
+    bool shown(int id) { return (GetWindowLongA(control(id), GWL_STYLE) & WS_VISIBLE) != 0; }
+    // What a click on the button sends its window.
+    void click(int id)
+    {
+        SendMessageA(window.hwnd(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(control(id)));
+    }
+    // What a click on a tab sends the window.
+    void showTab(int index)
+    {
+        const HWND tabs = control(ids::PageControl);
+        SendMessageA(tabs, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
+        NMHDR header{tabs, static_cast<UINT_PTR>(ids::PageControl),
+                     static_cast<UINT>(TCN_SELCHANGE)};
+        SendMessageA(window.hwnd(), WM_NOTIFY, ids::PageControl, reinterpret_cast<LPARAM>(&header));
+    }
+    void choose(const fs::path& map)
+    {
+        dialogs.chooserAnswers.push_back(test::textOf(map));
+        click(ids::Button2);
+    }
+    bool exportsShown()
+    {
+        int count = 0;
+        for (int page = 0; page < 7; ++page) {
+            showTab(page);
+            for (int i = 0; i < 4; ++i) {
+                count += shown(ids::exportButton(i)) ? 1 : 0;
+            }
+        }
+        showTab(0);
+        return count == 4;
+    }
+    // Runs the window's messages (its copier timer) until `done` or a minute has passed.
+    bool pumpUntil(const std::function<bool()>& done)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+        while (!done() && std::chrono::steady_clock::now() < deadline) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+            MSG message{};
+            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE) != FALSE) {
+                DispatchMessageA(&message);
+            }
+        }
+        return done();
+    }
+
+    test::TempDir folder;
+    test::SampleMap sample;
+    ScriptedDialogs dialogs;
+    MainWindow window;
+};
+
+TEST_F(Win32MainWindowTest, StartsAsDesigned)
+{
+    EXPECT_EQ(textOf(window.hwnd()), "Gantrel 3.1");
+    RECT client{};
+    GetClientRect(window.hwnd(), &client);
+    const HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(client.right, MulDiv(570, dpi, 96));
+    EXPECT_EQ(client.bottom, MulDiv(411, dpi, 96));
+
+    EXPECT_EQ(SendMessageA(control(ids::PageControl), TCM_GETITEMCOUNT, 0, 0), 7);
+    EXPECT_TRUE(shown(ids::scanlog));
+    EXPECT_FALSE(shown(ids::folderlist));
+    EXPECT_EQ(textOf(control(ids::Button7)), "Click me");
+    EXPECT_EQ(textOf(control(ids::Button10)), "Copy to another folder (Windows XP)");
+    EXPECT_NE(GetWindowLongA(control(ids::Button10), GWL_STYLE) & BS_MULTILINE, 0);
+    EXPECT_FALSE(exportsShown());
+    EXPECT_FALSE(IsWindowEnabled(control(ids::caminho)));
+    EXPECT_EQ(textOf(control(ids::Label1)), "Tiles:");
+    EXPECT_EQ(textOf(control(ids::Mema)), "Mema");
+
+    // The working controls lie below the client area and never take the focus.
+    for (const int id : {ids::Label1, ids::Label2, ids::tilelist, ids::Mema, ids::telvpath}) {
+        RECT place{};
+        GetWindowRect(control(id), &place);
+        MapWindowPoints(nullptr, window.hwnd(), reinterpret_cast<POINT*>(&place), 2);
+        EXPECT_GE(place.top, client.bottom) << id;
+        EXPECT_EQ(GetWindowLongA(control(id), GWL_STYLE) & WS_TABSTOP, 0) << id;
+    }
+    EXPECT_FALSE(IsWindowEnabled(control(ids::tilelist)));
+    EXPECT_FALSE(IsWindowEnabled(control(ids::Mema)));
+}
+
+TEST_F(Win32MainWindowTest, AnalysisOfTheSampleMapShowsInEveryTabAndCopies)
+{
+    putOnClipboard("before");
+    click(ids::Button8);
+    EXPECT_EQ(clipboard(), "before") << "an empty list leaves the clipboard alone";
+
+    choose(test::examplesFolder() / "TELV 2" / "maps" / "Demo");
+    EXPECT_EQ(dialogs.chooserCalls, std::vector<std::string>{"Select your MAP folder|\\"});
+    ASSERT_TRUE(dialogs.errors.empty()) << dialogs.errors.front();
+    const WindowState& state = window.state();
+    ASSERT_FALSE(state.objectFolders.empty());
+    EXPECT_EQ(textOf(control(ids::caminho)), state.path);
+    EXPECT_TRUE(exportsShown());
+    EXPECT_NE(textOf(control(ids::Label1)), "Tiles:");
+
+    for (std::size_t page = 0; page < window::kPages.size(); ++page) {
+        showTab(static_cast<int>(page));
+        const int memo = ids::memoOfPage(static_cast<int>(page));
+        EXPECT_TRUE(shown(memo)) << page;
+        EXPECT_TRUE(shown(ids::copyButtonOfPage(static_cast<int>(page))));
+        EXPECT_FALSE(shown(ids::memoOfPage((static_cast<int>(page) + 1) % 7)));
+        const std::string expected =
+            window::clipboardText(window::listOf(state, window::kPages[page].list));
+        EXPECT_EQ(textOf(control(memo)), expected) << page;
+        click(ids::copyButtonOfPage(static_cast<int>(page)));
+        if (!expected.empty()) {
+            EXPECT_EQ(clipboard(), expected) << page;
+        }
+    }
+    // The export buttons lie on their own pages only.
+    showTab(1);
+    EXPECT_TRUE(shown(ids::scof_copy));
+    EXPECT_TRUE(shown(ids::Button10));
+    EXPECT_FALSE(shown(ids::slif_copy));
+}
+
+TEST_F(Win32MainWindowTest, RejectedFolderAndErrorBoxLeaveTheWindowUsable)
+{
+    choose(test::examplesFolder() / "TELV 2" / "maps" / "NotAMap");
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_FALSE(exportsShown());
+
+    fs::remove(sample.map / "tile_1_0.map");
+    fs::create_directory(sample.map / "tile_1_0.map");
+    choose(sample.map);
+    ASSERT_EQ(dialogs.errors.size(), 1u);
+    EXPECT_NE(dialogs.errors[0].find("tile_1_0.map"), std::string::npos) << dialogs.errors[0];
+
+    click(ids::Button7);
+    EXPECT_EQ(dialogs.messages.back().rfind("Gantrel 3.1, version 3.1.0.0", 0), 0u);
+}
+
+TEST_F(Win32MainWindowTest, ExportsRunToTheirEndMessage)
+{
+    choose(sample.map);
+    ASSERT_TRUE(exportsShown());
+    const test::TempDir shellTarget;
+    const test::TempDir copierTarget;
+    dialogs.messages.clear();
+
+    dialogs.destinationAnswers = {std::nullopt, shellTarget.str()};
+    click(ids::scof_copy);
+    EXPECT_EQ(dialogs.messages.size(), 1u) << "a cancel shows the notice alone";
+    click(ids::scof_copy);
+    EXPECT_EQ(dialogs.messages.back(), "Used Scenery Object folders copied successfully.");
+    EXPECT_TRUE(fs::exists(shellTarget.path() / "Sceneryobjects" / "Trees" / "oak.sco"));
+
+    dialogs.messages.clear();
+    dialogs.destinationAnswers = {copierTarget.str()};
+    click(ids::Button11);
+    EXPECT_TRUE(pumpUntil([&] { return dialogs.messages.size() == 2; }));
+    EXPECT_EQ(dialogs.messages.back(), "Used Spline folders copied successfully.");
+    EXPECT_TRUE(fs::exists(copierTarget.path() / "Splines" / "Roads" / "road.sli"));
+}
+
+}  // namespace
+}  // namespace gantrel::ui::win32

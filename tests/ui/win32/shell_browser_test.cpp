@@ -1,0 +1,215 @@
+// SPDX-License-Identifier: MIT
+// The map folder chooser and the destination folder dialog over the real shell browser,
+// answered from a timer that runs inside the browser's own modal loop.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <utility>
+
+#include "folder_dialog.h"
+#include "map_folder_chooser.h"
+#include "support/test_support.h"
+
+namespace gantrel::ui::win32 {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The text of the tree's selected node.
+std::string selectedNode(HWND browser)
+{
+    // The modern browser holds its tree inside a control of its own.
+    const HWND nameSpace =
+        FindWindowExA(browser, nullptr, "SHBrowseForFolder ShellNameSpace Control", nullptr);
+    const HWND tree =
+        FindWindowExA(nameSpace != nullptr ? nameSpace : browser, nullptr, WC_TREEVIEWA, nullptr);
+    char text[260] = {};
+    TVITEMA item{};
+    item.mask = TVIF_TEXT;
+    item.hItem = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    item.pszText = text;
+    item.cchTextMax = sizeof(text);
+    if (tree == nullptr || item.hItem == nullptr ||
+        SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)) == FALSE) {
+        return {};
+    }
+    return text;
+}
+
+// Answers each browser that opens, in turn, once the browser's tree has a selected node or eight
+// seconds have passed without one (Wine fills the tree after the browser has shown): an answer
+// gets the browser's window and returns the button to press (IDOK, IDCANCEL, or the own
+// new-folder button).
+class BrowserAnswer {
+public:
+    using Answer = std::function<int(HWND)>;
+
+    explicit BrowserAnswer(Answer answer) : BrowserAnswer(std::deque<Answer>{std::move(answer)}) {}
+    explicit BrowserAnswer(std::deque<Answer> answers)
+    {
+        current() = std::move(answers);
+        m_timer = SetTimer(nullptr, 0, 100, &BrowserAnswer::tick);
+    }
+    ~BrowserAnswer()
+    {
+        KillTimer(nullptr, m_timer);
+        current().clear();
+    }
+    BrowserAnswer(const BrowserAnswer&) = delete;
+    BrowserAnswer& operator=(const BrowserAnswer&) = delete;
+
+private:
+    static std::deque<Answer>& current()
+    {
+        static std::deque<Answer> answers;
+        return answers;
+    }
+    static BOOL CALLBACK findBrowser(HWND window, LPARAM found)
+    {
+        char name[64] = {};
+        GetClassNameA(window, name, sizeof(name));
+        if (std::string(name) == "#32770" && IsWindowVisible(window)) {
+            *reinterpret_cast<HWND*>(found) = window;
+            return FALSE;
+        }
+        return TRUE;
+    }
+    static void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD)
+    {
+        static HWND answered = nullptr;
+        static int waited = 0;
+        HWND browser = nullptr;
+        EnumThreadWindows(GetCurrentThreadId(), &findBrowser, reinterpret_cast<LPARAM>(&browser));
+        if (browser == nullptr || browser == answered || current().empty() ||
+            (selectedNode(browser).empty() && ++waited < 80)) {
+            return;
+        }
+        answered = browser;
+        waited = 0;
+        const int button = current().front()(browser);
+        current().pop_front();
+        PostMessageA(browser, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(browser, button)));
+    }
+
+    UINT_PTR m_timer = 0;
+};
+
+std::string textOf(HWND control)
+{
+    char text[1024] = {};
+    GetWindowTextA(control, text, sizeof(text));
+    return text;
+}
+
+TEST(MapFolderChooserTest, PreselectsTheStartFolderAndReturnsTheChoice)
+{
+    const test::TempDir folder;
+    const fs::path start = folder.path() / "Maps" / "Demo";
+    fs::create_directories(start);
+    std::string chosen = test::textOf(start);
+    std::string title;
+    std::string node;
+    // The root "\" is the root of the current folder's drive: the start folder's drive here.
+    const fs::path before = fs::current_path();
+    fs::current_path(folder.path());
+    {
+        const BrowserAnswer answer([&](HWND browser) {
+            title = textOf(GetDlgItem(browser, 0x3742));
+            node = selectedNode(browser);
+            return IDOK;
+        });
+        EXPECT_TRUE(chooseMapFolder("Select your MAP folder", L"\\", chosen));
+    }
+    fs::current_path(before);
+    EXPECT_EQ(title, "Select your MAP folder");
+    EXPECT_EQ(node, "Demo");
+    EXPECT_TRUE(fs::equivalent(test::pathOf(chosen), start)) << chosen;
+
+    chosen = test::textOf(folder.path() / "gone");
+    const BrowserAnswer cancel([](HWND) { return IDCANCEL; });
+    EXPECT_FALSE(chooseMapFolder("Select your MAP folder", L"\\", chosen));
+    EXPECT_EQ(chosen, "") << "a start folder that does not exist is dropped";
+}
+
+TEST(FolderDialogTest, RemakesTheLastDestinationAndReportsItPrettyCased)
+{
+    const test::TempDir folder;
+    const fs::path destination = folder.path() / "PACKS" / "myMap";
+    FolderDialog dialog(nullptr, window::languageKeysFor(0x0407));
+    dialog.folder = test::textOf(destination);
+    std::string instruction;
+    {
+        const BrowserAnswer answer([&](HWND browser) {
+            instruction = textOf(GetDlgItem(browser, 0x3742));
+            return IDOK;
+        });
+        ASSERT_TRUE(dialog.execute());
+    }
+    EXPECT_TRUE(fs::is_directory(destination)) << "the destination was made again";
+    EXPECT_EQ(instruction, test::narrow(u"Ausgewählter Ordner:"));
+    EXPECT_EQ(dialog.selectedFolder(), dialog.folder);
+    EXPECT_EQ(dialog.folder, window::prettyCase(test::textOf(destination), '\\'));
+    EXPECT_TRUE(dialog.folder.ends_with("\\Packs\\Mymap")) << dialog.folder;
+    EXPECT_EQ(dialog.displayText(), "Mymap") << "the confirmed item's display name";
+
+    const std::string confirmed = dialog.folder;
+    const BrowserAnswer cancel([](HWND) { return IDCANCEL; });
+    EXPECT_FALSE(dialog.execute());
+    EXPECT_EQ(dialog.folder, confirmed);
+}
+
+TEST(FolderDialogTest, ClassicStyleMakesANewFolderWithItsOwnButton)
+{
+    const test::TempDir folder;
+    const fs::path base = folder.path() / "Packs";
+    fs::create_directories(base);
+    FolderDialog dialog(nullptr, window::languageKeysFor(0x0409));
+    dialog.flags = window::BrowseInfoFlagSet(window::bfShowPath);
+    dialog.folder = test::textOf(base);
+    std::vector<std::string> prompts;
+    std::deque<std::optional<std::string>> names{"Map one", "bad<name"};
+    dialog.namePrompt = [&](HWND, const std::string& title) {
+        prompts.push_back(title);
+        auto name = names.front();
+        names.pop_front();
+        return name;
+    };
+    std::vector<std::string> messages;
+    dialog.messageBox = [&](const std::string& text) { messages.push_back(text); };
+
+    std::string caption;
+    std::string selectedOnReopening;
+    {
+        const BrowserAnswer answers({[&](HWND browser) {
+                                         caption = textOf(GetDlgItem(browser, 255));
+                                         return 255;
+                                     },
+                                     [&](HWND) {
+                                         selectedOnReopening = dialog.selectedFolder();
+                                         return 255;
+                                     },
+                                     [](HWND) { return IDOK; }});
+        ASSERT_TRUE(dialog.execute());
+    }
+    EXPECT_EQ(caption, "New folder");
+    EXPECT_EQ(prompts, std::vector<std::string>(2, "New folder"));
+    EXPECT_TRUE(fs::is_directory(base / "Map one"));
+    EXPECT_EQ(selectedOnReopening, window::prettyCase(test::textOf(base / "Map one"), '\\'));
+    // The name that cannot be made is reported in the system's words for error 82, and the
+    // browser opens once more without a preselection.
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_FALSE(messages[0].empty());
+    EXPECT_FALSE(fs::exists(base / "Map one" / "bad<name"));
+}
+
+}  // namespace
+}  // namespace gantrel::ui::win32
