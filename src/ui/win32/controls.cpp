@@ -20,6 +20,12 @@ Window::~Window()
     }
 }
 
+void Window::release()
+{
+    RemovePropA(m_hwnd, kObjectProperty);
+    m_hwnd = nullptr;
+}
+
 void Window::adopt(HWND hwnd)
 {
     m_hwnd = hwnd;
@@ -249,10 +255,15 @@ LRESULT CALLBACK TopWindow::procedure(HWND hwnd, UINT message, WPARAM wParam, LP
     if (reflect(message, wParam, lParam, result)) {
         return result;
     }
-    if (auto* self = static_cast<TopWindow*>(from(hwnd)); self != nullptr && self->onMessage) {
+    auto* self = static_cast<TopWindow*>(from(hwnd));
+    if (self != nullptr && self->onMessage) {
         if (const std::optional<LRESULT> answer = self->onMessage(message, wParam, lParam)) {
             return *answer;
         }
+    }
+    if (message == WM_NCDESTROY && self != nullptr) {
+        // Closed by the user: the object outlives its window.
+        self->release();
     }
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }

@@ -58,6 +58,8 @@ protected:
     Window() = default;
     /// Takes ownership of a window just made and ties it to this object.
     void adopt(HWND hwnd);
+    /// Unties the object from a window that is being destroyed.
+    void release();
     /// Creates a system control of `className` as a child of args.parent.
     void createControl(const char* className, const CreateArgs& args, DWORD extraStyle = 0);
     /// A notification code of WM_COMMAND from this control.

@@ -27,6 +27,12 @@ class ScriptedDialogs final : public Dialogs {
 public:
     void showMessage(const std::string& text) override { messages.push_back(text); }
     void showError(const std::string& message) override { errors.push_back(message); }
+    void tileScanned(std::size_t done, std::size_t total) override
+    {
+        if (onTile) {
+            onTile(done, total);
+        }
+    }
     bool chooseMapFolder(const std::string& title, const std::string& root,
                          std::string& folder) override
     {
@@ -40,6 +46,7 @@ public:
 
     std::deque<std::optional<std::string>> chooserAnswers;
     std::deque<std::optional<std::string>> destinationAnswers;
+    std::function<void(std::size_t, std::size_t)> onTile;
     std::vector<std::string> chooserCalls;
     std::vector<std::string> messages;
     std::vector<std::string> errors;
@@ -96,7 +103,8 @@ class Win32MainWindowTest : public ::testing::Test {
 protected:
     Win32MainWindowTest()
         : sample(folder.path()),
-          window(dialogs, MainWindowSetup{test::textOf(folder.path() / "gantrel.ini")})
+          window(dialogs, MainWindowSetup{test::textOf(folder.path() / "gantrel.ini"),
+                                          [this] { return now += std::chrono::milliseconds(300); }})
     {
         window.show(SW_SHOWNORMAL);
     }
@@ -152,6 +160,8 @@ protected:
     test::TempDir folder;
     test::SampleMap sample;
     ScriptedDialogs dialogs;
+    // Every look at the clock finds it 300 ms later.
+    std::chrono::steady_clock::time_point now;
     MainWindow window;
 };
 
@@ -223,6 +233,21 @@ TEST_F(Win32MainWindowTest, AnalysisOfTheSampleMapShowsInEveryTabAndCopies)
     EXPECT_TRUE(shown(ids::scof_copy));
     EXPECT_TRUE(shown(ids::Button10));
     EXPECT_FALSE(shown(ids::slif_copy));
+}
+
+TEST_F(Win32MainWindowTest, ALongScanShowsItsProgressUntilItsEnd)
+{
+    std::vector<std::string> shownProgress;
+    dialogs.onTile = [&](std::size_t, std::size_t) {
+        if (shown(ids::Progress)) {
+            shownProgress.push_back(textOf(control(ids::Progress)));
+        }
+    };
+    choose(sample.addMap("Long", 3));
+    // The first tile comes before half a second has passed; the window repaints after each
+    // later one.
+    EXPECT_EQ(shownProgress, (std::vector<std::string>{"Tile 2 of 3", "Tile 3 of 3"}));
+    EXPECT_FALSE(shown(ids::Progress)) << "the end message closed it";
 }
 
 TEST_F(Win32MainWindowTest, RejectedFolderAndErrorBoxLeaveTheWindowUsable)
