@@ -6,37 +6,19 @@
 #include <QIcon>
 #include <iostream>
 #include <string_view>
+#include <vector>
 
 #include "app_info.h"
 #include "main_window.h"
 #include "qt_dialogs.h"
-
-namespace {
-
-constexpr const char* kUsage =
-    "Usage: gantrel [--help] [--version]\n"
-    "Opens the window that checks a TELV map folder: it lists the scenery objects and splines\n"
-    "the map uses, their folders, and the ones missing from the installation, and copies the\n"
-    "used folders into a map package folder. The map is chosen in the window.\n"
-    "\n"
-    "  --help     print this help\n"
-    "  --version  print the version\n";
-
-}  // namespace
+#include "window/command_line.h"
 
 int main(int argc, char* argv[])
 {
     // Answered before the application object exists, which needs a display.
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view argument = argv[i];
-        if (argument == "--help" || argument == "-h") {
-            std::cout << kUsage;
-            return 0;
-        }
-        if (argument == "--version") {
-            std::cout << "gantrel " << gantrel::kVersion << '\n';
-            return 0;
-        }
+    if (const auto status = gantrel::window::answerInformationOptions(
+            std::vector<std::string_view>(argv + 1, argv + argc), std::cout)) {
+        return *status;
     }
 
     QApplication application(argc, argv);

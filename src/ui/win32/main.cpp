@@ -1,16 +1,28 @@
 // SPDX-License-Identifier: MIT
 // Program start: the common controls, the one window and the message loop. The program takes
-// no command-line arguments.
+// no command-line arguments of its own beyond --help and --version.
 
 #include <windows.h>
 
 #include <commctrl.h>
 
+#include <cstdlib>
+#include <iostream>
+#include <string_view>
+#include <vector>
+
 #include "dialogs.h"
 #include "main_window.h"
+#include "window/command_line.h"
 
 int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*commandLine*/, int show)
 {
+    // Written to the standard output a terminal or a script gave the program, if any.
+    if (const auto status = gantrel::window::answerInformationOptions(
+            std::vector<std::string_view>(__argv + 1, __argv + __argc), std::cout)) {
+        return *status;
+    }
+
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_TAB_CLASSES};
     InitCommonControlsEx(&controls);
 

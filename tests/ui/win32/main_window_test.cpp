@@ -263,7 +263,8 @@ TEST_F(Win32MainWindowTest, RejectedFolderAndErrorBoxLeaveTheWindowUsable)
     EXPECT_NE(dialogs.errors[0].find("tile_1_0.map"), std::string::npos) << dialogs.errors[0];
 
     click(ids::Button7);
-    EXPECT_EQ(dialogs.messages.back().rfind("Gantrel 3.1, version 3.1.0.0", 0), 0u);
+    EXPECT_EQ(dialogs.messages.back().rfind(std::string("Gantrel 3.1, version ") + kVersion, 0),
+              0u);
 }
 
 TEST_F(Win32MainWindowTest, ExportsRunToTheirEndMessage)
