@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "folder_browser.h"
 
+#include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QEvent>
@@ -8,10 +9,13 @@
 #include <QFileSystemModel>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShortcut>
+#include <QToolTip>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -29,6 +33,21 @@ constexpr QSize kClassicSize(320, 360);
 constexpr QSize kResizableSize(400, 440);
 // The path line's text keeps this distance from the line's right edge.
 constexpr int kPathLineSlack = 8;
+
+// Whether the trees show folders whose names start with a dot: kept on the application, so that
+// Ctrl+H in one tree holds for every tree until the program ends.
+constexpr char kShowHiddenProperty[] = "gantrel.showHiddenFolders";
+
+bool hiddenFoldersShown()
+{
+    return qApp->property(kShowHiddenProperty).toBool();
+}
+
+QDir::Filters folderFilter()
+{
+    const QDir::Filters folders = QDir::AllDirs | QDir::Drives | QDir::NoDotAndDotDot;
+    return hiddenFoldersShown() ? folders | QDir::Hidden : folders;
+}
 
 QString cleanAbsolute(const QString& folder)
 {
@@ -191,6 +210,11 @@ bool FolderBrowser::eventFilter(QObject* watched, QEvent* event)
     if (watched == m_pathLine && event->type() == QEvent::Resize) {
         showPathText();
     }
+    // A name cut off by the tree's edge shows whole in a tooltip.
+    if (watched == m_tree->viewport() && event->type() == QEvent::ToolTip &&
+        showNameTip(*static_cast<QHelpEvent*>(event))) {
+        return true;
+    }
     return QDialog::eventFilter(watched, event);
 }
 
@@ -228,7 +252,7 @@ void FolderBrowser::setUpModel()
     // or a watch on a dead network mount would block the tree.
     m_model->setOptions(QFileSystemModel::DontUseCustomDirectoryIcons |
                         QFileSystemModel::DontWatchForChanges);
-    m_model->setFilter(QDir::AllDirs | QDir::Drives | QDir::NoDotAndDotDot);
+    m_model->setFilter(folderFilter());
     m_model->setReadOnly(true);
     connect(m_model, &QFileSystemModel::directoryLoaded, this, &FolderBrowser::onDirectoryLoaded);
     if (m_options.includeFolder) {
@@ -245,7 +269,11 @@ void FolderBrowser::setUpTree()
     for (int column = 1; column < m_model->columnCount(); ++column) {
         m_tree->hideColumn(column);
     }
+    // A long name widens the column and the tree scrolls sideways to it.
+    m_tree->header()->setStretchLastSection(false);
     m_tree->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    m_tree->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_tree->viewport()->installEventFilter(this);
     m_tree->setSortingEnabled(true);
     m_tree->sortByColumn(0, Qt::AscendingOrder);
     m_tree->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -276,6 +304,33 @@ void FolderBrowser::setUpTree()
     connect(m_tree, &QAbstractItemView::pressed, this, userTakesOver);
     connect(m_tree, &QTreeView::collapsed, this, userTakesOver);
     connect(m_tree->verticalScrollBar(), &QAbstractSlider::actionTriggered, this, userTakesOver);
+
+    // As in the desktop's own file dialogs.
+    auto* toggleHidden = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), this);
+    connect(toggleHidden, &QShortcut::activated, this, &FolderBrowser::toggleHiddenFolders);
+}
+
+void FolderBrowser::toggleHiddenFolders()
+{
+    qApp->setProperty(kShowHiddenProperty, !hiddenFoldersShown());
+    // The current folder, maybe a hidden one, stays selected and in view.
+    const QString current = selectedFolder();
+    m_model->setFilter(folderFilter());
+    if (!current.isEmpty()) {
+        m_tree->setCurrentIndex(m_model->index(QDir::fromNativeSeparators(current)));
+        m_tree->scrollTo(m_tree->currentIndex());
+    }
+}
+
+bool FolderBrowser::showNameTip(QHelpEvent& event)
+{
+    const QModelIndex index = m_tree->indexAt(event.pos());
+    const QRect place = m_tree->visualRect(index);
+    if (!index.isValid() || m_tree->viewport()->rect().contains(place)) {
+        return false;
+    }
+    QToolTip::showText(event.globalPos(), m_model->fileName(index), m_tree->viewport(), place);
+    return true;
 }
 
 void FolderBrowser::keepStartInView()

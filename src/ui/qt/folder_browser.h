@@ -10,6 +10,7 @@
 
 class QDialogButtonBox;
 class QFileSystemModel;
+class QHelpEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -54,7 +55,9 @@ struct FolderBrowserOptions {
 /// thread: only the folders the user opens, and the chain down to the start folder, are listed,
 /// and nothing is watched, so slow or dead mounts do not freeze the dialog. OK is enabled only
 /// while the current item is a file-system folder, unless the owner says otherwise
-/// (setOkEnabled).
+/// (setOkEnabled). Folders whose names start with a dot are left out unless Ctrl+H has shown
+/// them, but the chain down to the start folder is always shown. A name too long for the tree
+/// scrolls sideways and shows whole in a tooltip.
 class FolderBrowser : public QDialog {
     Q_OBJECT
 
@@ -127,6 +130,11 @@ private:
     void onRowsInserted(const QModelIndex& parent, int first, int last);
     void finishSelection(const QModelIndex& folder);
     void keepStartInView();
+    /// Ctrl+H: shows or hides the folders whose names start with a dot, in this tree and in
+    /// every tree opened later in the program's run.
+    void toggleHiddenFolders();
+    /// Shows the whole name of the item under the pointer when the tree's edge cuts it off.
+    bool showNameTip(QHelpEvent& event);
     void showPathText();
     void emitInitializedWhenReady();
     /// The existing folder the edit box's text names; empty when it names none.

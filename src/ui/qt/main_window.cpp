@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabBar>
 #include <QTextCursor>
 #include <QTimer>
@@ -23,6 +24,7 @@
 #include "run_interface.h"
 #include "settings/settings_file.h"
 #include "ui_main_window.h"
+#include "window/screen_fit.h"
 
 namespace gantrel::ui {
 namespace {
@@ -120,9 +122,13 @@ void MainWindow::applyDesign()
 {
     setWindowTitle(QString::fromLatin1(kApplicationTitle));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    setFixedSize(kClientWidth, kClientHeight);
-    move(kDesignedLeft, kDesignedTop);
+                   Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    // The designed size is the normal size and the least; maximising uncovers the working
+    // controls below it.
+    setMinimumSize(kClientWidth, kClientHeight);
+    resize(kClientWidth, kClientHeight);
+    placeOnScreen();
 
     setFont(pixelFont(QStringLiteral("Arial"), 11, QFont::SansSerif));
     m_ui->GroupBox1->setFont(pixelFont(QStringLiteral("Arial"), 13, QFont::SansSerif));
@@ -139,6 +145,20 @@ void MainWindow::applyDesign()
     tabStyle->setParent(this);
     m_ui->PageControl->tabBar()->setStyle(tabStyle);
     m_ui->PageControl->setCurrentIndex(0);
+
+    // Return and Enter press the focused button, as in a dialog.
+    for (QPushButton* button : findChildren<QPushButton*>()) {
+        button->setAutoDefault(true);
+    }
+}
+
+void MainWindow::placeOnScreen()
+{
+    const QRect available = screen()->availableGeometry();
+    const window::ScreenRect place =
+        window::fitOnScreen({kDesignedLeft, kDesignedTop, kClientWidth, kClientHeight},
+                            {available.x(), available.y(), available.width(), available.height()});
+    move(place.left, place.top);
 }
 
 void MainWindow::connectButtons()

@@ -67,6 +67,9 @@ private:
     };
 
     void applyDesign();
+    /// Moves the window to its designed place, or just far enough from it to lie wholly on
+    /// the screen's available area (a high scale factor can push it off the screen).
+    void placeOnScreen();
     void connectButtons();
     QPlainTextEdit* memoOf(window::WindowList list) const;
 

@@ -1,7 +1,20 @@
 // SPDX-License-Identifier: MIT
 #include "qt_dialogs.h"
 
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFontMetrics>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "app_info.h"
 #include "common/error.h"
@@ -12,9 +25,62 @@
 namespace gantrel::ui {
 namespace {
 
+// A text of more lines than this goes into a scrolling box that fits the screen.
+constexpr qsizetype kMaxBoxLines = 25;
+// The scrolling box takes at most this share of the screen's available width and height.
+constexpr double kScreenShare = 0.8;
+
+// A box with the text in a read-only scrolling field, no taller or wider than the screen allows.
+void showScrollingBox(QMessageBox::Icon icon, const QString& text)
+{
+    QDialog box;
+    box.setObjectName(QStringLiteral("MessageBox"));
+    box.setWindowTitle(QString::fromLatin1(kApplicationTitle));
+    auto* field = new QPlainTextEdit(text, &box);
+    field->setObjectName(QStringLiteral("text"));
+    field->setReadOnly(true);
+    field->setLineWrapMode(QPlainTextEdit::NoWrap);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &box);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+
+    auto* row = new QHBoxLayout;
+    if (icon == QMessageBox::Critical) {
+        auto* iconLabel = new QLabel(&box);
+        const int size = box.style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, &box);
+        iconLabel->setPixmap(
+            box.style()->standardIcon(QStyle::SP_MessageBoxCritical).pixmap(size, size));
+        row->addWidget(iconLabel, 0, Qt::AlignTop);
+    }
+    row->addWidget(field, 1);
+    auto* rows = new QVBoxLayout(&box);
+    rows->addLayout(row);
+    rows->addWidget(buttons);
+
+    const QFontMetrics metrics(field->font());
+    int widest = 0;
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (const QString& line : lines) {
+        widest = std::max(widest, metrics.horizontalAdvance(line));
+    }
+    const int frame =
+        2 * field->frameWidth() + 2 * static_cast<int>(field->document()->documentMargin());
+    const int scrollBar = field->verticalScrollBar()->sizeHint().width();
+    const QRect screen = QApplication::primaryScreen()->availableGeometry();
+    field->setMinimumSize(
+        std::min(widest + frame + scrollBar, static_cast<int>(screen.width() * kScreenShare)),
+        std::min(static_cast<int>(lines.size()) * metrics.lineSpacing() + frame,
+                 static_cast<int>(screen.height() * kScreenShare) - buttons->sizeHint().height()));
+    box.setMaximumSize(screen.size() * kScreenShare);
+    box.exec();
+}
+
 // Parentless, so that Qt centres the box on the screen and makes it application-modal.
 void showBox(QMessageBox::Icon icon, const QString& text)
 {
+    if (text.count(QLatin1Char('\n')) >= kMaxBoxLines) {
+        showScrollingBox(icon, text);
+        return;
+    }
     QMessageBox box(icon, QString::fromLatin1(kApplicationTitle), text, QMessageBox::Ok);
     box.setObjectName(QStringLiteral("MessageBox"));
     box.setTextFormat(Qt::PlainText);

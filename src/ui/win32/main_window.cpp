@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 
+#include <array>
 #include <cstdio>
 #include <utility>
 
@@ -10,6 +11,7 @@
 #include "dialogs.h"
 #include "platform/copy.h"
 #include "settings/settings_file.h"
+#include "window/screen_fit.h"
 #include "window/window_design.h"
 
 namespace gantrel::ui::win32 {
@@ -132,6 +134,23 @@ int screenDpi()
     return dpi > 0 ? dpi : 96;
 }
 
+// The designed place of a window of that outer size, or the place nearest to it where the
+// whole window lies on the work area of the monitor that holds the designed corner.
+Place placeOnScreen(int width, int height)
+{
+    const window::ScreenRect designed{kDesignedLeft, kDesignedTop, width, height};
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    if (GetMonitorInfoA(MonitorFromPoint({kDesignedLeft, kDesignedTop}, MONITOR_DEFAULTTONEAREST),
+                        &monitor) == FALSE) {
+        return {designed.left, designed.top, width, height};
+    }
+    const RECT& work = monitor.rcWork;
+    const window::ScreenRect place = window::fitOnScreen(
+        designed, {work.left, work.top, work.right - work.left, work.bottom - work.top});
+    return {place.left, place.top, width, height};
+}
+
 }  // namespace
 
 MainWindow::MainWindow(Dialogs& dialogs, MainWindowSetup setup)
@@ -150,13 +169,8 @@ MainWindow::MainWindow(Dialogs& dialogs, MainWindowSetup setup)
     const auto icon = static_cast<HICON>(
         LoadImageA(GetModuleHandleA(nullptr), "IDI_ICON1", IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
     m_frame = std::make_unique<TopWindow>(
-        CreateArgs{
-            nullptr,
-            0,
-            {kDesignedLeft, kDesignedTop, outer.right - outer.left, outer.bottom - outer.top},
-            window::kApplicationTitle,
-            style,
-            nullptr},
+        CreateArgs{nullptr, 0, placeOnScreen(outer.right - outer.left, outer.bottom - outer.top),
+                   window::kApplicationTitle, style, nullptr},
         WS_EX_CONTROLPARENT, icon);
     m_frame->onMessage = [this](UINT message, WPARAM wParam, LPARAM lParam) {
         return handle(message, wParam, lParam);
@@ -230,7 +244,7 @@ void MainWindow::createControls()
     m_notice->onClick = [this] {
         m_operations->showNotice(window::noticeText(
             kVersion, {"the mingw-w64 runtime and the GNU C++ library (GCC Runtime "
-                              "Library Exception)"}));
+                       "Library Exception)"}));
     };
     m_progressLine = std::make_unique<Static>(
         Static::Kind::Label,
@@ -322,6 +336,14 @@ std::optional<LRESULT> MainWindow::handle(UINT message, WPARAM wParam, LPARAM lP
             }
             return std::nullopt;
         }
+        case WM_COMMAND:
+            // IsDialogMessage makes Return and Enter an IDOK in a window that is no dialog; they
+            // press the focused button instead, as in a dialog.
+            if (LOWORD(wParam) == IDOK && lParam == 0) {
+                pressFocusedButton();
+                return 0;
+            }
+            return std::nullopt;
         case WM_TIMER:
             if (wParam == kCopierTimer) {
                 m_operations->copierTick();
@@ -336,6 +358,22 @@ std::optional<LRESULT> MainWindow::handle(UINT message, WPARAM wParam, LPARAM lP
             return 0;
         default:
             return std::nullopt;
+    }
+}
+
+void MainWindow::pressFocusedButton()
+{
+    const HWND focus = GetFocus();
+    std::array<char, 16> className{};
+    if (focus == nullptr || IsChild(hwnd(), focus) == FALSE ||
+        GetClassNameA(focus, className.data(), static_cast<int>(className.size())) == 0 ||
+        lstrcmpiA(className.data(), WC_BUTTONA) != 0) {
+        return;
+    }
+    const LONG type = GetWindowLongA(focus, GWL_STYLE) & BS_TYPEMASK;
+    if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON) {
+        SendMessageA(hwnd(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(focus), BN_CLICKED),
+                     reinterpret_cast<LPARAM>(focus));
     }
 }
 

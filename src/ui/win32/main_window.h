@@ -61,6 +61,8 @@ private:
     void createPages();
     void showPage(int index);
     std::optional<LRESULT> handle(UINT message, WPARAM wParam, LPARAM lParam);
+    /// Clicks the push button that has the focus, if one has.
+    void pressFocusedButton();
 
     void render() override;
     void showMessage(const std::string& text) override;

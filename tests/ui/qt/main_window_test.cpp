@@ -17,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -102,7 +103,14 @@ TEST_F(MainWindowTest, StartsWithTheDesignedLayout)
 {
     EXPECT_EQ(window().windowTitle(), QStringLiteral("Gantrel 3.1"));
     EXPECT_EQ(window().size(), QSize(570, 411));
-    EXPECT_EQ(window().minimumSize(), window().maximumSize());
+    // The designed size is the normal size; the window can be maximised beyond it.
+    EXPECT_EQ(window().minimumSize(), QSize(570, 411));
+    EXPECT_TRUE(window().windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    const QRect screen = window().screen()->availableGeometry();
+    if (screen.contains(QRect(516, 70, 570, 411))) {
+        EXPECT_EQ(window().pos(), QPoint(516, 70));
+    }
+    EXPECT_TRUE(screen.contains(QRect(window().pos(), window().size())));
     const std::pair<const char*, QRect> places[] = {
         {"GroupBox1", {8, 8, 553, 57}},    {"caminho", {12, 24, 453, 22}},
         {"Button2", {484, 23, 49, 23}},    {"PageControl", {8, 71, 553, 297}},
@@ -137,6 +145,18 @@ TEST_F(MainWindowTest, StartsWithTheDesignedLayout)
     EXPECT_EQ(find<QPushButton>("Button10")->text().count(QLatin1Char('\n')), 1);
     EXPECT_FALSE(exportShown());
     EXPECT_EQ(text("Mema"), QStringLiteral("Mema"));
+}
+
+TEST_F(MainWindowTest, HiddenControlsTakeNoKeysAndReturnPressesTheFocusedButton)
+{
+    for (const char* name : {"tilelist", "Mema", "Label1", "Label2", "telvpath"}) {
+        EXPECT_EQ(find(name)->focusPolicy(), Qt::NoFocus) << name;
+    }
+    EXPECT_TRUE(find<QPlainTextEdit>("Mema")->isReadOnly());
+    auto* clickMe = find<QPushButton>("Button7");
+    QTest::keyClick(clickMe, Qt::Key_Return);
+    QTest::keyClick(clickMe, Qt::Key_Enter);
+    EXPECT_EQ(dialogs.messages.size(), 2U) << "Return and Enter each show the notice";
 }
 
 TEST_F(MainWindowTest, AnalysisFillsEveryTabSorted)

@@ -5,7 +5,10 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
@@ -78,6 +81,28 @@ TEST(QtDialogsTest, ErrorBoxShowsTheStopIconAndTheFullStopRule)
         dialogs.showError(message);
         EXPECT_EQ(seen.text, QString::fromUtf8(shown));
     }
+}
+
+TEST(QtDialogsTest, ALongReportScrollsInABoxThatFitsTheScreen)
+{
+    QString report = QStringLiteral("These folders could not be copied:");
+    for (int line = 1; line <= 80; ++line) {
+        report += QStringLiteral("\nSceneryobjects\\Folder %1").arg(line);
+    }
+    QString shown;
+    QSize size;
+    QTimer::singleShot(0, qApp, [&] {
+        auto* box = QApplication::activeModalWidget();
+        ASSERT_NE(box, nullptr);
+        shown = box->findChild<QPlainTextEdit*>()->toPlainText();
+        size = box->frameGeometry().size();
+        box->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
+    QtDialogs().showMessage(report.toStdString());
+    EXPECT_EQ(shown, report);
+    const QSize screen = QApplication::primaryScreen()->availableSize();
+    EXPECT_LE(size.height(), screen.height());
+    EXPECT_LE(size.width(), screen.width());
 }
 
 TEST(QtDialogsTest, FolderDialogRunsModallyAndReportsTheConfirmedFolder)

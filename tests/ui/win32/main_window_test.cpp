@@ -197,6 +197,32 @@ TEST_F(Win32MainWindowTest, StartsAsDesigned)
     }
     EXPECT_FALSE(IsWindowEnabled(control(ids::tilelist)));
     EXPECT_FALSE(IsWindowEnabled(control(ids::Mema)));
+
+    // The maximise box, and the whole window on the work area, at the designed place if it fits.
+    EXPECT_NE(GetWindowLongA(window.hwnd(), GWL_STYLE) & WS_MAXIMIZEBOX, 0);
+    RECT outer{};
+    GetWindowRect(window.hwnd(), &outer);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    ASSERT_NE(GetMonitorInfoA(MonitorFromWindow(window.hwnd(), MONITOR_DEFAULTTONEAREST), &monitor),
+              FALSE);
+    const RECT& work = monitor.rcWork;
+    EXPECT_TRUE(outer.left >= work.left && outer.top >= work.top && outer.right <= work.right &&
+                outer.bottom <= work.bottom);
+    if (516 + (outer.right - outer.left) <= work.right &&
+        70 + (outer.bottom - outer.top) <= work.bottom) {
+        EXPECT_EQ(outer.left, 516);
+        EXPECT_EQ(outer.top, 70);
+    }
+}
+
+TEST_F(Win32MainWindowTest, ReturnPressesTheFocusedButton)
+{
+    SetFocus(control(ids::Button7));
+    ASSERT_EQ(GetFocus(), control(ids::Button7));
+    MSG key{control(ids::Button7), WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+    EXPECT_NE(IsDialogMessageA(window.hwnd(), &key), FALSE);
+    EXPECT_EQ(dialogs.messages.size(), 1u) << "the notice of \"Click me\"";
 }
 
 TEST_F(Win32MainWindowTest, AnalysisOfTheSampleMapShowsInEveryTabAndCopies)
