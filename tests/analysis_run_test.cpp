@@ -315,8 +315,8 @@ TEST(AnalysisRun, AFolderNamedLikeATileEndsTheRunWithTheOpenError)
     }
     EXPECT_EQ(state.log, (Lines{"Loaded successfully from path " + telv.mapText(),
                                 "This map contains 3 tiles.", "Tile 1 of 3 verified successfully.",
-                                "Analysis stopped: Cannot open file \"" + bad + "\". " +
-                                    test::folderAsFileText()}));
+                                test::stoppedLogLine("Cannot open file \"" + bad + "\". " +
+                                                     test::folderAsFileText())}));
     // Unsorted, as appended; nothing of the tiles after the failing one.
     EXPECT_EQ(state.objects, (Lines{"Sceneryobjects\\z.sco", "Sceneryobjects\\b.sco"}));
     EXPECT_FALSE(state.exportButtonsVisible);
@@ -355,7 +355,7 @@ TEST(AnalysisRun, ATileThatIsNoRegularFileEndsTheRunWithTheOpenErrorAtOnce)
             } catch (const Error& error) {
                 EXPECT_EQ(error.what(), expected) << readers << " readers";
             }
-            EXPECT_EQ(state.log.back(), "Analysis stopped: " + expected);
+            EXPECT_EQ(state.log.back(), test::stoppedLogLine(expected));
             EXPECT_EQ(state.log.end()[-2], "Tile 1 of " + std::to_string(state.tiles.size()) +
                                                " verified successfully.");
             EXPECT_EQ(state.objects, Lines{"Sceneryobjects\\a.sco"});

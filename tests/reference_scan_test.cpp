@@ -72,7 +72,7 @@ struct SequentialScan {
                                 state.tiles[t] + " is too long.");
         } catch (const Error& e) {
             error = e.what();
-            state.log.push_back("Analysis stopped: " + *error);
+            state.log.push_back(test::stoppedLogLine(*error));
         }
     }
 };

@@ -157,7 +157,7 @@ TEST_F(ScannerTest, AnErrorIsShownWithTheErrorBoxsFullStop)
     const auto json = nlohmann::json::parse(result.out);
     EXPECT_EQ(json["error"], shown);
     EXPECT_EQ(json["log"].back(),
-              "Analysis stopped: Cannot open file \"" + tile("bad.map") + "\". " + reason);
+              test::stoppedLogLine("Cannot open file \"" + tile("bad.map") + "\". " + reason));
     EXPECT_EQ(json["exportButtonsVisible"], false);
     EXPECT_EQ(scan({map().string()}).err, shown + "\n");
 }

@@ -101,7 +101,12 @@ ScanEnd scanReferences(WindowState& state, UserInterface& ui)
             }
         }
     } catch (const std::exception& error) {
-        state.log.push_back("Analysis stopped: " + (stopped.empty() ? error.what() : stopped));
+        if (stopped.empty()) {
+            // One log entry is one line: the system's text in an open error may end in a break.
+            stopped = error.what();
+            stopped.erase(stopped.find_last_not_of("\r\n") + 1);
+        }
+        state.log.push_back("Analysis stopped: " + stopped);
         throw;
     }
     const auto amount = [](const SeenSet& set) { return std::to_string(set.added()); };

@@ -20,7 +20,8 @@ enum class ScanEnd {
 /// that fails ends the scan with exactly what such a run had appended by then.
 /// Throws Error on a tile that cannot be opened or holds a line too long to fetch; the log's
 /// last line then says that the analysis stopped and why ("line N of tile T is too long" for
-/// a line too long, whose error text names neither). A cancelled scan keeps what it appended
+/// a line too long, whose error text names neither; else the error's text without a line
+/// break at its end). A cancelled scan keeps what it appended
 /// and leaves the path field as it was, as an error does.
 ScanEnd scanReferences(WindowState& state, UserInterface& ui);
 
