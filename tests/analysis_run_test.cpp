@@ -313,9 +313,10 @@ TEST(AnalysisRun, AFolderNamedLikeATileEndsTheRunWithTheOpenError)
         EXPECT_EQ(std::string(error.what()),
                   "Cannot open file \"" + bad + "\". " + test::folderAsFileText());
     }
-    EXPECT_EQ(state.log,
-              (Lines{"Loaded successfully from path " + telv.mapText(),
-                     "This map contains 3 tiles.", "Tile 1 of 3 verified successfully."}));
+    EXPECT_EQ(state.log, (Lines{"Loaded successfully from path " + telv.mapText(),
+                                "This map contains 3 tiles.", "Tile 1 of 3 verified successfully.",
+                                test::stoppedLogLine("Cannot open file \"" + bad + "\". " +
+                                                     test::folderAsFileText())}));
     // Unsorted, as appended; nothing of the tiles after the failing one.
     EXPECT_EQ(state.objects, (Lines{"Sceneryobjects\\z.sco", "Sceneryobjects\\b.sco"}));
     EXPECT_FALSE(state.exportButtonsVisible);
@@ -354,8 +355,9 @@ TEST(AnalysisRun, ATileThatIsNoRegularFileEndsTheRunWithTheOpenErrorAtOnce)
             } catch (const Error& error) {
                 EXPECT_EQ(error.what(), expected) << readers << " readers";
             }
-            EXPECT_EQ(state.log.back(), "Tile 1 of " + std::to_string(state.tiles.size()) +
-                                            " verified successfully.");
+            EXPECT_EQ(state.log.back(), test::stoppedLogLine(expected));
+            EXPECT_EQ(state.log.end()[-2], "Tile 1 of " + std::to_string(state.tiles.size()) +
+                                               " verified successfully.");
             EXPECT_EQ(state.objects, Lines{"Sceneryobjects\\a.sco"});
         }
         fs::remove(telv.map() / failing);
@@ -375,8 +377,43 @@ TEST(AnalysisRun, ALineTooLongEndsTheRunAfterTheLinesBeforeIt)
     EXPECT_THROW(runAnalysis(telv.mapText(), state, ui, store), OutOfResources);
     EXPECT_EQ(state.objects, Lines{"Sceneryobjects\\a.sco"});
     EXPECT_EQ(state.splines, Lines{"Splines\\b.sli"});
-    EXPECT_EQ(state.log.back(), "Tile 1 of 2 verified successfully.");
+    // The box says only "Line too long"; the log says where.
+    EXPECT_EQ(state.log.back(), "Analysis stopped: line 2 of tile " +
+                                    test::joinPath(telv.mapText(), "b.map") + " is too long.");
+    EXPECT_EQ(state.log.end()[-2], "Tile 1 of 2 verified successfully.");
     EXPECT_EQ(state.lineStore.lineCount(), 3u);  // the failing tile was loaded
+}
+
+// Cancels the scan once `after` tiles have been scanned.
+class CancellingUi : public test::RecordingUi {
+public:
+    explicit CancellingUi(std::size_t after) : m_after(after) {}
+    bool cancelRequested() override { return progress.size() >= m_after; }
+
+private:
+    std::size_t m_after;
+};
+
+TEST(AnalysisRun, ACancelledRunKeepsWhatItAppendedUnsortedAndStoresNothing)
+{
+    Installation telv;
+    telv.tile("a.map", "Sceneryobjects\\z.sco\nSceneryobjects\\b.sco\n");
+    telv.tile("b.map", "Splines\\y.sli\nSplines\\c.sli\n");
+    telv.tile("c.map", "Sceneryobjects\\late.sco\n");
+    WindowState state;
+    CancellingUi ui(2);
+    RecordingStore store;
+    EXPECT_EQ(runAnalysis(telv.mapText(), state, ui, store), RunEnd::Cancelled);
+    EXPECT_EQ(state.objects, (Lines{"Sceneryobjects\\z.sco", "Sceneryobjects\\b.sco"}));
+    EXPECT_EQ(state.splines, (Lines{"Splines\\y.sli", "Splines\\c.sli"}));
+    EXPECT_EQ(state.log, (Lines{"Loaded successfully from path " + telv.mapText(),
+                                "This map contains 3 tiles.", "Tile 1 of 3 verified successfully.",
+                                "Tile 2 of 3 verified successfully.", "Analysis cancelled."}));
+    EXPECT_EQ(ui.progress.size(), 2u);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(store.stored.empty());
+    EXPECT_FALSE(state.exportButtonsVisible);
+    EXPECT_EQ(state.path, telv.mapText());
 }
 
 TEST(AnalysisRun, ASettingsFileThatCannotBeWrittenFailsOnlyAfterTheRunCompleted)

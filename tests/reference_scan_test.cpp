@@ -42,10 +42,12 @@ struct SequentialScan {
             first[i] = lists[i]->size();
         }
         const std::size_t n = state.tiles.size();
+        std::size_t t = 0;
+        std::size_t i = 0;
         try {
-            for (std::size_t t = 0; t < n; ++t) {
+            for (; t < n; ++t) {
                 state.lineStore.loadTile(state.tiles[t]);
-                for (std::size_t i = 0; i < state.lineStore.lineCount(); ++i) {
+                for (i = 0; i < state.lineStore.lineCount(); ++i) {
                     const std::u16string line = state.lineStore.line(i);
                     const std::u16string_view tail =
                         std::u16string_view(line).substr(line.size() < 4 ? 0 : line.size() - 4);
@@ -64,8 +66,13 @@ struct SequentialScan {
                 state.log.push_back("Tile " + std::to_string(t + 1) + " of " + std::to_string(n) +
                                     " verified successfully.");
             }
+        } catch (const OutOfResources& e) {
+            error = e.what();
+            state.log.push_back("Analysis stopped: line " + std::to_string(i + 1) + " of tile " +
+                                state.tiles[t] + " is too long.");
         } catch (const Error& e) {
             error = e.what();
+            state.log.push_back(test::stoppedLogLine(*error));
         }
     }
 };

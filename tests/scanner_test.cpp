@@ -156,6 +156,8 @@ TEST_F(ScannerTest, AnErrorIsShownWithTheErrorBoxsFullStop)
     EXPECT_EQ(reason.back() == '\n', test::isWindows());
     const auto json = nlohmann::json::parse(result.out);
     EXPECT_EQ(json["error"], shown);
+    EXPECT_EQ(json["log"].back(),
+              test::stoppedLogLine("Cannot open file \"" + tile("bad.map") + "\". " + reason));
     EXPECT_EQ(json["exportButtonsVisible"], false);
     EXPECT_EQ(scan({map().string()}).err, shown + "\n");
 }

@@ -43,7 +43,9 @@ RunEnd runAnalysis(const std::string& chosen, WindowState& state, UserInterface&
         state.tileCaption += " " + count;
     }
 
-    scanReferences(state, ui);
+    if (scanReferences(state, ui) == ScanEnd::Cancelled) {
+        return RunEnd::Cancelled;
+    }
 
     ++state.logScrolls;
     state.exportButtonsVisible = true;

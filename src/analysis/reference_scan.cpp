@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "analysis/reference_scan.h"
 
+#include <optional>
+
 #include "analysis/seen_set.h"
 #include "analysis/tile_pipeline.h"
 #include "common/error.h"
@@ -60,12 +62,14 @@ private:
 
 }  // namespace
 
-void scanReferences(WindowState& state, UserInterface& ui)
+ScanEnd scanReferences(WindowState& state, UserInterface& ui)
 {
     ReferenceSets sets(state, gameRoot(state.path));
     const std::size_t count = state.tiles.size();
     const std::string of = " of " + std::to_string(count) + " verified successfully.";
-    {
+    // Why the scan stopped where the error's own text does not say it.
+    std::string stopped;
+    try {
         TilePipeline pipeline(state.tiles);
         for (std::size_t t = 0; t < count; ++t) {
             TilePipeline::Tile& tile = pipeline.take(t);
@@ -82,14 +86,28 @@ void scanReferences(WindowState& state, UserInterface& ui)
                 }
                 sets.add(tile.references, tile.references[i]);
             }
-            const bool tooLong = tile.references.tooLongLine.has_value();
+            const std::optional<std::size_t> tooLong = tile.references.tooLongLine;
             pipeline.release(t);
             if (tooLong) {
+                stopped = "line " + std::to_string(*tooLong + 1) + " of tile " + state.tiles[t] +
+                          " is too long.";
                 throw OutOfResources("Line too long");
             }
             state.log.push_back("Tile " + std::to_string(t + 1) + of);
             ui.tileScanned(t + 1, count);
+            if (ui.cancelRequested()) {
+                state.log.push_back("Analysis cancelled.");
+                return ScanEnd::Cancelled;
+            }
         }
+    } catch (const std::exception& error) {
+        if (stopped.empty()) {
+            // One log entry is one line: the system's text in an open error may end in a break.
+            stopped = error.what();
+            stopped.erase(stopped.find_last_not_of("\r\n") + 1);
+        }
+        state.log.push_back("Analysis stopped: " + stopped);
+        throw;
     }
     const auto amount = [](const SeenSet& set) { return std::to_string(set.added()); };
     state.log.insert(state.log.end(), {"---End of analysis.", "", "RESULTS (Amount of):",
@@ -101,6 +119,7 @@ void scanReferences(WindowState& state, UserInterface& ui)
                                        "Missing Splines: " + amount(sets.missingSplines)});
     ui.showMessage("End of analysis. Check the Activity log and other tabs for additional info.");
     state.path = mapsFolderOf(state.path);
+    return ScanEnd::Completed;
 }
 
 }  // namespace gantrel

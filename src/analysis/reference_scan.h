@@ -5,6 +5,11 @@
 
 namespace gantrel {
 
+enum class ScanEnd {
+    Completed,  // every tile scanned, the summary logged, the end message shown
+    Cancelled,  // the interface asked to stop after a tile: "Analysis cancelled." logged
+};
+
 /// The reference scan over the state's tile list: fills the six result lists in first-seen
 /// order, tests each new reference against the installation (GameRoot of the path field),
 /// logs a progress line per tile and the summary, shows the end message and cuts the path
@@ -13,7 +18,11 @@ namespace gantrel {
 /// Tiles are read and classified on every core, but the lists, the log, the line store and
 /// every error come out exactly as in a run that reads the tiles one after the other: a tile
 /// that fails ends the scan with exactly what such a run had appended by then.
-/// Throws Error on a tile that cannot be opened or holds a line too long to fetch.
-void scanReferences(WindowState& state, UserInterface& ui);
+/// Throws Error on a tile that cannot be opened or holds a line too long to fetch; the log's
+/// last line then says that the analysis stopped and why ("line N of tile T is too long" for
+/// a line too long, whose error text names neither; else the error's text without a line
+/// break at its end). A cancelled scan keeps what it appended
+/// and leaves the path field as it was, as an error does.
+ScanEnd scanReferences(WindowState& state, UserInterface& ui);
 
 }  // namespace gantrel

@@ -26,7 +26,7 @@ struct WindowState {
     // GameRoot of the run whose lists are shown: the exports copy from this installation, not
     // from the one a later, rejected folder in the path field belongs to.
     std::string gameRoot;
-    bool exportButtonsVisible = false;        // scof_copy, slif_copy, Button10, Button11
+    bool exportButtonsVisible = false;  // scof_copy, slif_copy, Button10, Button11
     std::size_t logScrolls = 0;  // times the log's caret was put at its end and scrolled into view
 };
 
@@ -42,6 +42,9 @@ public:
     virtual void showError(const std::string& message) = 0;
     /// Called after each tile of a scan; a window repaints and shows progress here.
     virtual void tileScanned(std::size_t /*done*/, std::size_t /*total*/) {}
+    /// Asked after each tile of a scan, once tileScanned has returned: true ends the scan
+    /// there as cancelled (the user pressed Cancel or closed the window).
+    virtual bool cancelRequested() { return false; }
 };
 
 }  // namespace gantrel

@@ -11,6 +11,26 @@
 #include "settings/start_folder.h"
 
 namespace gantrel::window {
+namespace {
+
+// The front's run interface, cancelled also by the operations' own flag.
+class CancellableRun final : public UserInterface {
+public:
+    CancellableRun(UserInterface& front, const bool& cancel) : m_front(front), m_cancel(cancel) {}
+    void showMessage(const std::string& text) override { m_front.showMessage(text); }
+    void showError(const std::string& message) override { m_front.showError(message); }
+    void tileScanned(std::size_t done, std::size_t total) override
+    {
+        m_front.tileScanned(done, total);
+    }
+    bool cancelRequested() override { return m_cancel || m_front.cancelRequested(); }
+
+private:
+    UserInterface& m_front;
+    const bool& m_cancel;
+};
+
+}  // namespace
 
 WindowOperations::WindowOperations(WindowFront& front, std::string settingsPath, std::string copier)
     : m_front(front), m_settingsPath(std::move(settingsPath)), m_copier(std::move(copier))
@@ -46,7 +66,9 @@ void WindowOperations::chooseAndAnalyse()
             return;
         }
         const std::unique_ptr<UserInterface> ui = m_front.analysisInterface();
-        runAnalysis(folder, m_state, *ui, settings);
+        m_cancelScan = false;
+        CancellableRun run(*ui, m_cancelScan);
+        runAnalysis(folder, m_state, run, settings);
     });
 }
 

@@ -62,6 +62,10 @@ public:
     /// "..." (Button2): the start folder, the map folder chooser, and the analysis run on the
     /// chosen folder; nothing when the chooser was cancelled.
     void chooseAndAnalyse();
+    /// Cancels the scan that runs, if any: it ends after the tile it is on, as cancelled (the
+    /// window is closing, or the progress dialog's Cancel was pressed where the front does not
+    /// answer that itself).
+    void cancelScan() { m_cancelScan = true; }
     /// "Click me" (Button7): the notice in the message box.
     void showNotice(const std::string& notice);
     /// A "Copy to Clipboard" button: selects the memo's whole text and puts it on the
@@ -90,6 +94,7 @@ private:
     std::string m_copier;
     WindowState m_state;
     bool m_busy = false;
+    bool m_cancelScan = false;  // set during a scan by cancelScan()
     std::vector<CopierExport> m_copierExports;
 };
 

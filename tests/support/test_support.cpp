@@ -353,6 +353,14 @@ Ended runProgram(const std::string& program, const std::vector<std::string>& arg
     return {status, lineBreaksAsWritten(readFile(out)), lineBreaksAsWritten(readFile(err))};
 }
 
+std::string stoppedLogLine(std::string errorText)
+{
+    while (!errorText.empty() && (errorText.back() == '\n' || errorText.back() == '\r')) {
+        errorText.pop_back();
+    }
+    return "Analysis stopped: " + errorText;
+}
+
 std::string joinPath(std::string_view folder, std::string_view name)
 {
     std::string path(folder);

@@ -39,6 +39,8 @@ std::string missingFileText();
 std::string folderAsFileText();
 /// The system's own words for an error number of the platform (errno, or GetLastError()).
 std::string systemErrorText(int code);
+/// The log's line for a scan stopped by an error of this text: its final line break dropped.
+std::string stoppedLogLine(std::string errorText);
 
 /// The name of a program as it lies on disk ("name", or "name.exe" on Windows).
 std::string programFileName(std::string_view name);

@@ -15,8 +15,8 @@ std::chrono::steady_clock::time_point DelayedProgress::now()
     return std::chrono::steady_clock::now();
 }
 
-DelayedProgress::DelayedProgress(QWidget* owner, Clock clock)
-    : m_owner(owner), m_clock(std::move(clock)), m_start(m_clock())
+DelayedProgress::DelayedProgress(QWidget* owner, Clock clock, Cancel cancel)
+    : m_owner(owner), m_clock(std::move(clock)), m_cancel(cancel), m_start(m_clock())
 {
 }
 
@@ -37,7 +37,14 @@ void DelayedProgress::update(const QString& text, int value, int maximum)
         m_dialog->setObjectName(QStringLiteral("progress"));
         m_dialog->setWindowTitle(QString::fromLatin1(kApplicationTitle));
         m_dialog->setWindowModality(Qt::ApplicationModal);
-        m_dialog->setCancelButton(nullptr);
+        if (m_cancel == Cancel::Yes) {
+            // The dialog's own Cancel button; the dialog presses it on Escape too.
+            QObject::connect(m_dialog.get(), &QProgressDialog::canceled, m_dialog.get(),
+                             [this] { m_cancelled = true; });
+        } else {
+            // Without the button, Escape would only hide the dialog while the work goes on.
+            m_dialog->setCancelButton(nullptr);
+        }
         // Stays at the maximum until closed instead of vanishing there.
         m_dialog->setAutoClose(false);
         m_dialog->setAutoReset(false);

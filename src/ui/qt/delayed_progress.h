@@ -14,11 +14,13 @@ namespace gantrel::ui {
 
 /// The progress dialog of a long operation on the window's thread: once half a second has passed
 /// since the operation started, a modal dialog shows a text over a bar, and every update lets
-/// the windows repaint. A short operation shows nothing. The dialog has no cancel button: the
-/// operations it shows always run to their end.
+/// the windows repaint. A short operation shows nothing. An operation that can stop halfway
+/// gets a Cancel button (Escape presses it) and asks cancelled() after each update; others
+/// have none and run to their end.
 class DelayedProgress {
 public:
     using Clock = std::function<std::chrono::steady_clock::time_point()>;
+    enum class Cancel { No, Yes };
 
     /// How long an operation goes on before the dialog appears.
     static constexpr std::chrono::milliseconds kDelay{500};
@@ -29,8 +31,8 @@ public:
     static std::chrono::steady_clock::time_point now();
 
     /// Starts timing the operation now (by `clock`); the dialog, once shown, is modal over
-    /// `owner`.
-    DelayedProgress(QWidget* owner, Clock clock);
+    /// `owner`; with Cancel::Yes it has a Cancel button.
+    DelayedProgress(QWidget* owner, Clock clock, Cancel cancel = Cancel::No);
     ~DelayedProgress();
     DelayedProgress(const DelayedProgress&) = delete;
     DelayedProgress& operator=(const DelayedProgress&) = delete;
@@ -42,6 +44,9 @@ public:
     /// cannot reach the main window meanwhile: the dialog is application-modal.
     void update(const QString& text, int value, int maximum);
 
+    /// True once the dialog's Cancel has been pressed; stays so for the operation's life.
+    bool cancelled() const { return m_cancelled; }
+
     /// Closes the dialog, if shown; a later update may show it again.
     void close();
     /// Closes the dialog and starts timing anew: the work that follows waiting for the user is
@@ -51,6 +56,8 @@ public:
 private:
     QWidget* m_owner;
     Clock m_clock;
+    Cancel m_cancel;
+    bool m_cancelled = false;
     std::chrono::steady_clock::time_point m_start;
     std::chrono::steady_clock::time_point m_shown;  // when the dialog last took an update
     std::unique_ptr<QProgressDialog> m_dialog;

@@ -2,6 +2,7 @@
 #include "main_window.h"
 
 #include <QClipboard>
+#include <QCloseEvent>
 #include <QFont>
 #include <QGuiApplication>
 #include <QPalette>
@@ -216,6 +217,12 @@ void MainWindow::selectAll(window::WindowList list)
 void MainWindow::setClipboardText(const std::string& text)
 {
     QGuiApplication::clipboard()->setText(toQString(text));
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    m_operations->cancelScan();
+    QWidget::closeEvent(event);
 }
 
 void MainWindow::watchCopiers(bool on)

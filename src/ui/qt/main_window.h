@@ -58,6 +58,10 @@ public:
 
     const WindowState& state() const { return m_operations->state(); }
 
+protected:
+    /// A scan that runs is cancelled: it ends after its tile and writes no settings file.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     // A memo and the list it shows, with the entries it last rendered.
     struct ListView {

@@ -16,7 +16,8 @@ class Dialogs;
 /// The user interface an analysis run talks to while the window runs it. Before any box opens
 /// the window renders the model as it stands, so that the box is seen over the current lists;
 /// the progress dialog closes first. Tile progress goes to the run's progress dialog (modal over
-/// `owner`, timed from the interface's creation), then on to the dialogs.
+/// `owner`, timed from the interface's creation), then on to the dialogs; its Cancel cancels
+/// the scan.
 class RunInterface final : public gantrel::UserInterface {
 public:
     RunInterface(Dialogs& dialogs, QWidget* owner, DelayedProgress::Clock clock,
@@ -25,6 +26,7 @@ public:
     void showMessage(const std::string& text) override;
     void showError(const std::string& message) override;
     void tileScanned(std::size_t done, std::size_t total) override;
+    bool cancelRequested() override { return m_progress.cancelled(); }
 
 private:
     void prepareForBox();

@@ -26,6 +26,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <stdexcept>
 #include <utility>
 
@@ -324,6 +325,42 @@ TEST_F(MainWindowTest, ProgressDialogAppearsOnlyForASlowRun)
     };
     choose(map);
     EXPECT_EQ(text("scanlog"), slowLog);
+}
+
+TEST_F(MainWindowTest, CancelOrClosingTheWindowEndsTheScanAndWritesNoSettings)
+{
+    const auto map = sample.addMap("Large", 4);
+    const auto settings = folder.path() / "gantrel.ini";
+    const std::vector<std::function<void()>> cancels = {
+        [] {
+            auto* progress = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(progress, nullptr);
+            auto* cancel = progress->findChild<QPushButton*>();
+            ASSERT_NE(cancel, nullptr);
+            EXPECT_EQ(cancel->text(), QStringLiteral("Cancel"));
+            cancel->click();
+        },
+        [this] { window().close(); },
+    };
+    for (const auto& cancel : cancels) {
+        now = {};
+        dialogs.onTile = [&](std::size_t done, std::size_t) {
+            now += 300ms;  // the dialog shows from the third tile on
+            if (done == 3) {
+                cancel();
+            }
+        };
+        choose(map);
+        const QStringList log = text("scanlog").split(u'\n', Qt::SkipEmptyParts);
+        ASSERT_GE(log.size(), 2);
+        EXPECT_EQ(log.end()[-2], QStringLiteral("Tile 3 of 4 verified successfully."));
+        EXPECT_EQ(log.back(), QStringLiteral("Analysis cancelled."));
+        EXPECT_FALSE(exportShown());
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+        EXPECT_FALSE(std::filesystem::exists(settings));
+    }
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_TRUE(dialogs.errors.empty());
 }
 
 // ---- The export buttons ----------------------------------------------------------------------
