@@ -223,6 +223,14 @@ TEST_F(ProfileTest, NewLinesUseTheFilesLineEnding)
     file("[other]\na=b\r\n");
     ASSERT_TRUE(write("/x/"));
     EXPECT_EQ(content(), "[other]\na=b\r\n[mapfolder]\npath=/x/\n");
+
+    // A last line that ends in a lone CR keeps its value: the break is completed, not doubled.
+    for (const char* section : {"other", "mapfolder"}) {
+        file("[" + std::string(section) + "]\r\na=b\r");
+        ASSERT_TRUE(write("/x/"));
+        EXPECT_EQ(read(section, "a"), "b");
+        EXPECT_EQ(read(), "/x/");
+    }
 }
 
 TEST_F(ProfileTest, WindowsWrittenFileIsUpdatedInPlace)

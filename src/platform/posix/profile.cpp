@@ -61,6 +61,13 @@ struct Line {
     std::size_t end;
 };
 
+// The break that ends a last line that has none. A lone CR there already ends the line's
+// content: it is completed to CR LF, so the line reads as before.
+std::string_view closingBreak(std::string_view text, std::string_view lineBreak)
+{
+    return text.ends_with('\r') ? "\n" : lineBreak;
+}
+
 std::vector<Line> splitLines(std::string_view text)
 {
     std::vector<Line> lines;
@@ -412,13 +419,13 @@ bool writeProfileString(const std::string& file, std::string_view section, std::
         const Line& line = lines[placement.lastFilledLine];
         updated.append(text.substr(0, line.end));
         if (text[line.end - 1] != '\n') {  // the file's last line, without a break
-            updated.append(lineBreak);
+            updated.append(closingBreak(text.substr(0, line.end), lineBreak));
         }
         updated.append(keyLine).append(lineBreak).append(text.substr(line.end));
     } else {
         updated.append(text);
         if (!text.empty() && text.back() != '\n') {
-            updated.append(lineBreak);
+            updated.append(closingBreak(text, lineBreak));
         }
         updated.append("[").append(section).append("]").append(lineBreak);
         updated.append(keyLine).append(lineBreak);
