@@ -41,11 +41,13 @@ constexpr std::array<ExportPlace, 4> kExportPlaces{{
     {2, {267, 231, 133, 33}},  // Button11
 }};
 
-// The interface an analysis run talks to: boxes over the rendered window, tile progress.
-class RunInterface final : public UserInterface {
+// What the analysis and the exports share: the message and error boxes, each shown after the
+// progress line is taken away and the window repainted, and the progress line itself.
+template <typename Interface>
+class BoxedInterface : public Interface {
 public:
-    RunInterface(Dialogs& dialogs, Static& line, DelayedProgress::Clock clock,
-                 std::function<void()> render)
+    BoxedInterface(Dialogs& dialogs, Static& line, DelayedProgress::Clock clock,
+                   std::function<void()> render)
         : m_dialogs(dialogs), m_render(render), m_progress(line, std::move(clock), render)
     {
     }
@@ -59,13 +61,8 @@ public:
         prepareForBox();
         m_dialogs.showError(message);
     }
-    void tileScanned(std::size_t done, std::size_t total) override
-    {
-        m_progress.update("Tile " + std::to_string(done) + " of " + std::to_string(total));
-        m_dialogs.tileScanned(done, total);
-    }
 
-private:
+protected:
     void prepareForBox()
     {
         m_progress.close();
@@ -77,26 +74,25 @@ private:
     DelayedProgress m_progress;
 };
 
+// The interface an analysis run talks to: boxes over the rendered window, tile progress.
+class RunInterface final : public BoxedInterface<UserInterface> {
+public:
+    using BoxedInterface::BoxedInterface;
+    void tileScanned(std::size_t done, std::size_t total) override
+    {
+        m_progress.update("Tile " + std::to_string(done) + " of " + std::to_string(total));
+        m_dialogs.tileScanned(done, total);
+    }
+};
+
 // The interface an export talks to, and, for the copier export, until its last copier ended.
-class ExportInterface final : public ExportUi {
+class ExportInterface final : public BoxedInterface<ExportUi> {
 public:
     ExportInterface(Dialogs& dialogs, FolderDialog& destination, Static& line,
                     DelayedProgress::Clock clock, std::function<void()> render)
-        : m_dialogs(dialogs),
-          m_destination(destination),
-          m_render(render),
-          m_progress(line, std::move(clock), render)
+        : BoxedInterface(dialogs, line, std::move(clock), std::move(render)),
+          m_destination(destination)
     {
-    }
-    void showMessage(const std::string& text) override
-    {
-        prepareForBox();
-        m_dialogs.showMessage(text);
-    }
-    void showError(const std::string& message) override
-    {
-        prepareForBox();
-        m_dialogs.showError(message);
     }
     std::optional<std::string> chooseDestination() override
     {
@@ -114,16 +110,7 @@ public:
     }
 
 private:
-    void prepareForBox()
-    {
-        m_progress.close();
-        m_render();
-    }
-
-    Dialogs& m_dialogs;
     FolderDialog& m_destination;
-    std::function<void()> m_render;
-    DelayedProgress m_progress;
 };
 
 int screenDpi()
