@@ -146,6 +146,25 @@ TEST(AnalysisRun, RejectsAFolderWithoutBothConfigurationFiles)
     EXPECT_EQ(state.gameRoot, test::joinPath(telv.root().string(), ""));
 }
 
+// Windows' code page 1252 holds no A with macron: the chosen folder's name arrives with a
+// substitute, and the run ends with an error that says why instead of rejecting a map folder.
+TEST(AnalysisRun, AMapFolderNamedBeyondTheCodePageIsNoWrongFolder)
+{
+    test::TempDir dir;
+    const fs::path map = dir.path() / "maps" / u"\u0100";
+    test::writeFile(map / "global.cfg", "");
+    test::writeFile(map / "ailists.cfg", "");
+    WindowState state;
+    test::RecordingUi ui;
+    RecordingStore store;
+    if (test::isWindows()) {
+        EXPECT_THROW(runAnalysis(test::textOf(map), state, ui, store), Error);
+        EXPECT_TRUE(ui.messages.empty());
+    } else {
+        EXPECT_EQ(runAnalysis(test::textOf(map), state, ui, store), RunEnd::Completed);
+    }
+}
+
 TEST(AnalysisRun, FindsTheConfigurationFilesWithoutRegardToCase)
 {
     test::TempDir dir;

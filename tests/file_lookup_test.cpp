@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "common/error.h"
 #include "platform/platform.h"
 #include "support/test_support.h"
 
@@ -170,6 +171,66 @@ TEST(TileSearch, FindsEveryEntryEndingInMapWithoutRegardToCase)
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, expected);
     EXPECT_TRUE(findTiles(test::joinPath(dir.str(), "missing")).empty());
+}
+
+// Beyond the old limit of 260 characters, where the system's ANSI routines stop.
+TEST(LongPaths, AMapFolderItsTilesAndItsReferencesAreReached)
+{
+    test::TempDir dir;
+    fs::path map = dir.path();
+    for (int i = 0; i < 7; ++i) {
+        map /= std::string(40, static_cast<char>('a' + i));
+    }
+    map /= "Demo";
+    test::writeFile(map / "global.cfg", "[map]\n");
+    test::writeFile(map / "tile.map", "Sceneryobjects\\a.sco\r\n");
+    const std::string folder = test::textOf(map);
+    ASSERT_GT(folder.size(), 300u);
+
+    EXPECT_TRUE(directoryExists(folder));
+    EXPECT_TRUE(folderWritable(folder));
+    FileLookup lookup;
+    EXPECT_TRUE(lookup.fileExists(test::joinPath(folder, "GLOBAL.CFG")));
+    EXPECT_FALSE(lookup.fileExists(test::joinPath(folder, "ailists.cfg")));
+    // "/" and ".." are resolved first: the long-path form takes every name as it stands.
+    EXPECT_TRUE(lookup.fileExists(folder + "/../Demo/global.cfg"));
+    EXPECT_EQ(findTiles(folder), std::vector<std::string>{"tile.map"});
+    TileFile tile(test::joinPath(folder, "tile.map"));
+    std::vector<char> bytes;
+    ASSERT_TRUE(tile.read(bytes, 100));
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "Sceneryobjects\\a.sco\r\n");
+}
+
+// Windows' ANSI code page (1252 here) holds neither A with macron nor the CJK "one": such a
+// name reaches the program with a substitute, and then names nothing. POSIX's UTF-8 holds both.
+TEST(TileSearch, NamesTheCharacterThatTheCodePageCannotHold)
+{
+    test::TempDir dir;
+    test::writeFile(dir.path() / u"tile \u4e00.map", "");
+    test::writeFile(dir.path() / u"Map \u0100" / "global.cfg", "");
+    const std::string tile = test::joinPath(dir.str(), test::narrow(u"tile \u4e00.map"));
+    const std::string map = test::joinPath(dir.str(), test::narrow(u"Map \u0100"));
+    const auto error = [](const std::string& path, const char* code, std::u16string_view shown) {
+        return "The name of \"" + path +
+               "\" holds a character that the system's code page cannot hold: " + code +
+               ", shown here as \"" + test::narrow(shown) + "\".";
+    };
+    const auto thrown = [](const auto& call) {
+        try {
+            call();
+        } catch (const Error& error) {
+            return std::string(error.what());
+        }
+        return std::string();
+    };
+
+    EXPECT_EQ(thrown([&] { findTiles(dir.str()); }),
+              test::isWindows() ? error(tile, "U+4E00", u"\u4e00") : "");
+    EXPECT_EQ(thrown([&] { requireReachable(test::joinPath(map, "global.cfg")); }),
+              test::isWindows() ? error(map, "U+0100", u"\u0100") : "");
+    // A path that names something, or is missing for another reason, passes.
+    EXPECT_EQ(thrown([&] { requireReachable(test::joinPath(dir.str(), "missing")); }), "");
+    EXPECT_EQ(thrown([&] { requireReachable(dir.str()); }), "");
 }
 
 TEST(CodePage, TileBytesAreWindows1252)

@@ -19,6 +19,8 @@ RunEnd runAnalysis(const std::string& chosen, WindowState& state, UserInterface&
     {
         platform::FileLookup lookup;
         if (!lookup.fileExists(joint + "global.cfg") || !lookup.fileExists(joint + "ailists.cfg")) {
+            // A folder the 8-bit text cannot name is no wrong folder: the error says so.
+            platform::requireReachable(folder);
             ui.showMessage("Invalid map folder structure. Is this really a map folder?");
             return RunEnd::NotAMapFolder;
         }

@@ -34,10 +34,19 @@ std::string linkTarget(const std::string& path);
 /// The names of the entries of a folder whose name ends in ".map" without regard to case, of
 /// every kind (hidden files and folders included), in the order the system lists them.
 /// A folder that cannot be listed, or a listing that fails midway, gives what was found so far.
+/// Throws Error naming the first such entry whose name holds a character that the 8-bit code
+/// page cannot hold (Windows): the program could reach it by no 8-bit name.
 std::vector<std::string> findTiles(const std::string& folder);
 
 /// True when the path names an existing directory.
 bool directoryExists(const std::string& path);
+
+/// For a path that names nothing: throws Error naming the first entry on the way whose name
+/// holds a character that the 8-bit code page cannot hold, when the path holds that name with
+/// the code page's substitute in place of the character (Windows; a folder chooser and the
+/// command line give such names so). Returns when the path names something or fails for
+/// another reason, and always on POSIX, whose 8-bit strings are UTF-8.
+void requireReachable(const std::string& path);
 
 /// File-exists tests for one operation. Names are found as the native file system finds them:
 /// without regard to case, with "\" and "/" both taken as separators, "*" and "?" literal.

@@ -108,6 +108,11 @@ bool directoryExists(const std::string& path)
     return !path.empty() && kindOf(path) == Kind::Directory;
 }
 
+void requireReachable(const std::string& /*path*/)
+{
+    // The 8-bit strings are UTF-8 here, which holds every name a file system can give.
+}
+
 // The folders met so far, each listed once: a tree that follows the names as resolved, so a
 // lookup walks from node to node and compares only the short component names. A folder keeps
 // its names in one block and its entries sorted by folded name, so that finding a name reads a

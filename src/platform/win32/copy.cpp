@@ -43,36 +43,15 @@ std::uint64_t fileSize(DWORD high, DWORD low)
     return (std::uint64_t{high} << 32) | low;
 }
 
-// The length of a path's root: "C:\", "\\server\share\", nothing for a relative path.
-std::size_t rootLength(std::wstring_view path)
-{
-    if (path.size() >= 3 && path[1] == L':' && path[2] == L'\\') {
-        return 3;
-    }
-    if (path.starts_with(L"\\\\")) {
-        const std::size_t server = path.find(L'\\', 2);
-        const std::size_t share = server == std::wstring_view::npos ? std::wstring_view::npos
-                                                                    : path.find(L'\\', server + 1);
-        return share == std::wstring_view::npos ? path.size() : share + 1;
-    }
-    return 0;
-}
-
 // The full path of a folder without a trailing separator, except for a root.
 std::wstring folderPath(const std::string& path)
 {
     std::wstring full = win32::fullPathWide(win32::toWide(path));
-    while (full.size() > std::max<std::size_t>(rootLength(full), 1) && full.back() == L'\\') {
+    while (full.size() > std::max<std::size_t>(win32::rootLength(full), 1) &&
+           full.back() == L'\\') {
         full.pop_back();
     }
     return full;
-}
-
-bool sameName(std::wstring_view a, std::wstring_view b)
-{
-    return a.size() == b.size() &&
-           ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
-                                  static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
 // True when `path` lies strictly below `folder`, names compared as the file system does.
@@ -80,7 +59,7 @@ bool liesBelow(std::wstring_view path, std::wstring_view folder)
 {
     const bool rooted = folder.ends_with(L'\\');
     return path.size() > folder.size() + (rooted ? 0 : 1) &&
-           sameName(path.substr(0, folder.size()), folder) &&
+           win32::sameName(path.substr(0, folder.size()), folder) &&
            (rooted || path[folder.size()] == L'\\');
 }
 
@@ -271,7 +250,7 @@ std::vector<bool> filesThere(const SourceTree& tree, const std::wstring& target)
 std::string refusal(const std::wstring& source, const std::wstring& target, CopyStep& step)
 {
     step = CopyStep::Refused;
-    if (sameName(target, source)) {
+    if (win32::sameName(target, source)) {
         return "the target folder is the source folder";
     }
     if (liesBelow(source, target)) {
@@ -422,7 +401,7 @@ std::optional<std::string> resolveFolder(const std::string& path)
     }
     // The system found the folder whatever the case of its names; the search tells each name
     // as it is on disk.
-    std::size_t start = rootLength(full);
+    std::size_t start = win32::rootLength(full);
     std::wstring spelled = full.substr(0, start);
     while (start < full.size()) {
         const std::size_t end = std::min(full.find(L'\\', start), full.size());
@@ -442,7 +421,7 @@ std::vector<CopyFailure> copyFolder(const FolderCopy& copy, const CopyProgressFn
     const std::wstring source = folderPath(copy.source);
     const std::wstring target = folderPath(copy.target);
     const std::wstring boundary = folderPath(copy.boundary);
-    if (!sameName(target, boundary) && !liesBelow(target, boundary)) {
+    if (!win32::sameName(target, boundary) && !liesBelow(target, boundary)) {
         return {{CopyStep::OutsideDestination, copy.target, {}}};
     }
     CopyStep step{};

@@ -57,26 +57,66 @@ std::vector<std::string> findTiles(const std::string& folder)
         return names;
     }
     // A drive root ("D:\") already ends in its separator.
-    const std::string pattern =
-        folder + (isSeparator(folder.back()) ? "" : std::string(1, separator())) + "*.map";
-    WIN32_FIND_DATAA found{};
-    const win32::Search search(::FindFirstFileA(pattern.c_str(), &found));
+    const std::string prefix =
+        folder + (isSeparator(folder.back()) ? "" : std::string(1, separator()));
+    // The wide search: the ANSI one stops at the old path limit, and gives a name that the code
+    // page cannot hold with a substitute, which then names no file.
+    WIN32_FIND_DATAW found{};
+    const win32::Search search(
+        ::FindFirstFileW(win32::longPath(win32::toWide(prefix + "*.map")).c_str(), &found));
     if (!search.valid()) {
         return names;
     }
     do {
         // The pattern also matches 8.3 short names ("LONGNA~1.MAP" of "long name.mapx"), but
         // the entry's name is its long name: only those that end in ".map" are tiles.
-        if (isTileName(found.cFileName)) {
-            names.emplace_back(found.cFileName);
+        std::string name = win32::toNarrow(found.cFileName);
+        if (!isTileName(name)) {
+            continue;
         }
-    } while (::FindNextFileA(search.get(), &found) != 0);
+        if (const auto character = win32::unheldCharacter(found.cFileName)) {
+            throw win32::unheldNameError(prefix + name, *character);
+        }
+        names.push_back(std::move(name));
+    } while (::FindNextFileW(search.get(), &found) != 0);
     return names;
 }
 
 bool directoryExists(const std::string& path)
 {
-    return !path.empty() && win32::isDirectory(::GetFileAttributesA(path.c_str()));
+    return !path.empty() &&
+           win32::isDirectory(::GetFileAttributesW(win32::longPath(win32::toWide(path)).c_str()));
+}
+
+void requireReachable(const std::string& path)
+{
+    const std::wstring full = win32::fullPathWide(win32::toWide(path));
+    for (std::size_t start = win32::rootLength(full); start < full.size();) {
+        const std::size_t end = std::min(full.find(L'\\', start), full.size());
+        if (::GetFileAttributesW(win32::longPath(full.substr(0, end)).c_str()) !=
+            INVALID_FILE_ATTRIBUTES) {
+            start = end + 1;
+            continue;
+        }
+        // The first name on the way that names nothing: is it a name of the folder above that
+        // reached the program with a substitute for a character the code page lacks?
+        const std::wstring folder = full.substr(0, start);
+        const std::wstring name = full.substr(start, end - start);
+        WIN32_FIND_DATAW found{};
+        const win32::Search search(
+            ::FindFirstFileW(win32::longPath(folder + L"*").c_str(), &found));
+        if (!search.valid()) {
+            return;
+        }
+        do {
+            const auto character = win32::unheldCharacter(found.cFileName);
+            if (character &&
+                win32::sameName(win32::toWide(win32::toNarrow(found.cFileName)), name)) {
+                throw win32::unheldNameError(win32::toNarrow(folder + found.cFileName), *character);
+            }
+        } while (::FindNextFileW(search.get(), &found) != 0);
+        return;
+    }
 }
 
 // Nothing to keep between lookups: the system answers each one itself.
@@ -93,8 +133,7 @@ bool FileLookup::fileExists(std::string_view path)
     if (path.empty() || isSeparator(path.back())) {
         return false;
     }
-    const std::string text(path);
-    const DWORD attributes = ::GetFileAttributesA(text.c_str());
+    const DWORD attributes = ::GetFileAttributesW(win32::longPath(win32::toWide(path)).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !win32::isDirectory(attributes);
 }
 
@@ -109,9 +148,9 @@ TileFile::TileFile(const std::string& path) : m_path(path)
     // open for writing already makes the open fail with a sharing violation. A folder fails
     // to open as a file, with the system's "access denied".
     const std::wstring widePath = win32::toWide(path);
-    m_handle = std::make_unique<Handle>(::CreateFileW(widePath.c_str(), GENERIC_READ,
-                                                      FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    m_handle = std::make_unique<Handle>(
+        ::CreateFileW(win32::longPath(widePath).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!m_handle->file.valid()) {
         failToOpen(widePath, ::GetLastError());
     }

@@ -73,7 +73,8 @@ bool installedProgramFolder(const std::string& /*folder*/)
 
 bool folderWritable(const std::string& folder)
 {
-    if (folder.empty() || !win32::isDirectory(::GetFileAttributesA(folder.c_str()))) {
+    if (folder.empty() ||
+        !win32::isDirectory(::GetFileAttributesW(win32::longPath(win32::toWide(folder)).c_str()))) {
         return false;
     }
     // A folder's read-only attribute says nothing about creating files in it, and its access
@@ -84,8 +85,8 @@ bool folderWritable(const std::string& folder)
                            std::to_string(::GetTickCount64()) + "-");
     for (int attempt = 0; attempt < 16; ++attempt) {
         const std::string probe = stem + std::to_string(attempt) + ".tmp";
-        const win32::Handle file(::CreateFileA(
-            probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        const win32::Handle file(::CreateFileW(
+            win32::longPath(win32::toWide(probe)).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
             FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
         if (file.valid()) {
             return true;

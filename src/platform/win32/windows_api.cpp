@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "platform/win32/windows_api.h"
 
+#include <cstdio>
+
 #include "platform/platform.h"
 
 namespace gantrel::platform::win32 {
@@ -30,6 +32,80 @@ std::wstring fullPathWide(const std::wstring& path)
         size = length;  // the path changed meanwhile (the current folder): ask again
     }
     return path;
+}
+
+std::wstring longPath(const std::wstring& path)
+{
+    // The old limit, less the room that a folder's path keeps for a file name of 8.3 form.
+    constexpr std::size_t kOldLimit = MAX_PATH - 12;
+    std::wstring full = fullPathWide(path);
+    // A device ("\\.\CON") or a path with the prefix already is left as it is.
+    if (full.size() < kOldLimit || full.starts_with(LR"(\\?\)") || full.starts_with(LR"(\\.\)")) {
+        return full;
+    }
+    if (full.starts_with(LR"(\\)")) {
+        return LR"(\\?\UNC\)" + full.substr(2);
+    }
+    return LR"(\\?\)" + full;
+}
+
+std::size_t rootLength(std::wstring_view path)
+{
+    if (path.size() >= 3 && path[1] == L':' && path[2] == L'\\') {
+        return 3;
+    }
+    if (path.starts_with(L"\\\\")) {
+        const std::size_t server = path.find(L'\\', 2);
+        const std::size_t share = server == std::wstring_view::npos ? std::wstring_view::npos
+                                                                    : path.find(L'\\', server + 1);
+        return share == std::wstring_view::npos ? path.size() : share + 1;
+    }
+    return 0;
+}
+
+bool sameName(std::wstring_view a, std::wstring_view b)
+{
+    return a.size() == b.size() &&
+           ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
+                                  static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+std::optional<char32_t> unheldCharacter(std::wstring_view name)
+{
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const bool pair =
+            IS_HIGH_SURROGATE(name[i]) && i + 1 < name.size() && IS_LOW_SURROGATE(name[i + 1]);
+        const int units = pair ? 2 : 1;
+        // Without best fit, a character the code page lacks comes out as its default
+        // character, and the conversion says so.
+        BOOL usedDefault = FALSE;
+        char bytes[8];
+        const int length = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name.data() + i,
+                                                 units, bytes, sizeof bytes, nullptr, &usedDefault);
+        if (length == 0 || usedDefault != FALSE) {
+            return pair ? static_cast<char32_t>(0x10000 + ((name[i] - 0xD800) << 10) +
+                                                (name[i + 1] - 0xDC00))
+                        : static_cast<char32_t>(name[i]);
+        }
+        i += static_cast<std::size_t>(units - 1);
+    }
+    return std::nullopt;
+}
+
+Error unheldNameError(const std::string& path, char32_t character)
+{
+    std::wstring units;
+    if (character > 0xFFFF) {
+        units = {static_cast<wchar_t>(0xD800 + ((character - 0x10000) >> 10)),
+                 static_cast<wchar_t>(0xDC00 + ((character - 0x10000) & 0x3FF))};
+    } else {
+        units = {static_cast<wchar_t>(character)};
+    }
+    char codePoint[16];
+    std::snprintf(codePoint, sizeof codePoint, "U+%04X", static_cast<unsigned>(character));
+    return Error("The name of \"" + path +
+                 "\" holds a character that the system's code page cannot hold: " + codePoint +
+                 ", shown here as \"" + toNarrow(units) + "\".");
 }
 
 bool isDirectory(DWORD attributes)

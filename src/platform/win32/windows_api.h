@@ -13,8 +13,11 @@
 #endif
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "common/error.h"
 
 namespace gantrel::platform::win32 {
 
@@ -58,6 +61,26 @@ std::string toNarrow(std::wstring_view text);
 
 /// GetFullPathNameW's answer; the path itself when the system cannot make it absolute.
 std::wstring fullPathWide(const std::wstring& path);
+
+/// The path as the wide file routines take it: its full path, with the long-path prefix
+/// ("\\?\", or "\\?\UNC\" for a share) when it is too long for them without one. The
+/// prefix turns off the routines' own clean-up of the path, which the full path has had.
+std::wstring longPath(const std::wstring& path);
+
+/// The length of a path's root: "C:\", "\\server\share\", nothing for a relative path.
+std::size_t rootLength(std::wstring_view path);
+
+/// True when two names are the same to the file system: equal without regard to case.
+bool sameName(std::wstring_view a, std::wstring_view b);
+
+/// The first character of a name that the ANSI code page cannot hold, as its code point;
+/// nothing when the code page holds every character of it.
+std::optional<char32_t> unheldCharacter(std::wstring_view name);
+
+/// The error for an entry whose name holds a character that the ANSI code page cannot hold:
+/// it names the entry by its path in the program's 8-bit text, where the character stands as
+/// the code page's substitute, and the character by its code point.
+Error unheldNameError(const std::string& path, char32_t character);
 
 /// True for the attributes of a folder; false for a file and for INVALID_FILE_ATTRIBUTES (no
 /// such entry).
