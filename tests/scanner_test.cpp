@@ -69,6 +69,23 @@ TEST_F(ScannerTest, PrintsTheLogAndEveryListUnderItsCaption)
               "End of analysis. Check the Activity log and other tabs for additional info.\n");
 }
 
+// Into a file the program writes its 8-bit text byte for byte: only a console is given the
+// characters that the text stands for.
+TEST_F(ScannerTest, AFileGetsTheTextAsItsBytes)
+{
+    test::writeFile(map() / "t.map", "Sceneryobjects\\Caf\xE9\\b\xE4r.sco\n");
+    const char* program = std::getenv("GANTREL_SCAN");
+    ASSERT_NE(program, nullptr) << "GANTREL_SCAN names no scanner";
+    const test::TempDir scratch;
+    const test::Ended ended = test::runProgram(program, {map().string()}, scratch.path());
+    const Scan inProcess = scan({map().string()});
+    EXPECT_EQ(ended.status, kScanMissing);
+    EXPECT_EQ(ended.out, inProcess.out);
+    EXPECT_EQ(ended.err, inProcess.err);
+    EXPECT_NE(ended.out.find(test::narrow(u"Sceneryobjects\\Caf\u00e9\\b\u00e4r.sco")),
+              std::string::npos);
+}
+
 TEST_F(ScannerTest, ExitsCleanWhenNothingIsMissing)
 {
     test::writeFile(map() / "t.map", "sceneryobjects\\a\\A.sco\n");

@@ -33,14 +33,14 @@ public:
     {
         messages.push_back(text);
         if (m_echo) {
-            m_err << text << '\n';
+            platform::writeText(m_err, text + '\n');
         }
     }
     void showError(const std::string& message) override
     {
         error = errorBoxText(message);
         if (m_echo) {
-            m_err << *error << '\n';
+            platform::writeText(m_err, *error + '\n');
         }
     }
 
@@ -67,17 +67,20 @@ constexpr Section kSections[] = {
     {"Missing Splines", "missingSplines", &WindowState::missingSplines},
 };
 
+// 8-bit text, in one piece: a console is given the characters it stands for.
 void printText(const WindowState& state, std::ostream& out)
 {
+    std::string text;
     for (const std::string& line : state.log) {
-        out << line << '\n';
+        text.append(line).append(1, '\n');
     }
     for (const Section& section : kSections) {
-        out << '\n' << section.caption << '\n';
+        text.append(1, '\n').append(section.caption).append(1, '\n');
         for (const std::string& entry : state.*section.list) {
-            out << entry << '\n';
+            text.append(entry).append(1, '\n');
         }
     }
+    platform::writeText(out, text);
 }
 
 // JSON is UTF-8, and the program's strings are in the system's 8-bit code page.

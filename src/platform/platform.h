@@ -5,6 +5,7 @@
 // these declarations; CMake picks the POSIX or the Win32 implementation, callers never see which.
 
 #include <cstdint>
+#include <iosfwd>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -121,6 +122,12 @@ std::string utf8ToNarrow(std::string_view text);
 /// UTF-8 for one of the program's 8-bit strings, for text that leaves the program as UTF-8
 /// (JSON); never fails. On POSIX the strings are UTF-8 already.
 std::string narrowToUtf8(std::string_view text);
+
+/// Writes the program's 8-bit text to a stream. When the stream is std::cout or std::cerr and
+/// that goes to a console (Windows), the text is written as the characters it stands for,
+/// through the console's UTF-16 interface, whatever code page the console shows; to a file or
+/// a pipe, and on POSIX, its bytes go into the stream as they are.
+void writeText(std::ostream& out, std::string_view text);
 
 /// The case-insensitive order of the user's locale, used for the tile list and the result lists.
 class CaseInsensitiveOrder {
