@@ -164,4 +164,13 @@ std::string readProfileString(const std::string& file, std::string_view section,
 bool writeProfileString(const std::string& file, std::string_view section, std::string_view key,
                         std::string_view value);
 
+// ---- Files the user saves ----------------------------------------------------------------
+
+/// Makes `bytes` the whole content of the file, creating it or replacing it in one step: they
+/// go to a new file beside it that then takes its place, so a write that fails leaves the file
+/// as it was and a crash never leaves half of one. An existing file keeps its permissions and
+/// a symbolic link stays a link. Returns false, and changes nothing, when the file cannot be
+/// written: its folder is missing or not writable, it is read-only, or it is a folder.
+bool replaceFile(const std::string& path, std::string_view bytes);
+
 }  // namespace gantrel::platform
