@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QPoint>
 #include <QString>
 
+#include <optional>
 #include <string>
 
 #include "common/window_state.h"
+
+class QMenu;
 
 namespace gantrel::ui {
 
@@ -27,6 +31,11 @@ public:
     /// Runs the destination folder dialog as it stands (its execute()). Returns true when the
     /// user confirmed a folder: the dialog's folder() then holds it; false on cancel.
     virtual bool executeFolderDialog(FolderDialog& dialog) = 0;
+    /// The save dialog, proposing `fileName` in the user's home folder. Returns the file the
+    /// user chose, or nullopt on cancel.
+    virtual std::optional<std::string> chooseSaveFile(const std::string& fileName) = 0;
+    /// Pops up a menu at a point on the screen and runs the action the user picks, if any.
+    virtual void executeMenu(QMenu& menu, const QPoint& at) = 0;
 };
 
 }  // namespace gantrel::ui

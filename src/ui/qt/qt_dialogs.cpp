@@ -4,9 +4,12 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QScreen>
@@ -107,6 +110,23 @@ bool QtDialogs::chooseMapFolder(const QString& title, const QString& root, std::
 bool QtDialogs::executeFolderDialog(FolderDialog& dialog)
 {
     return dialog.execute();
+}
+
+std::optional<std::string> QtDialogs::chooseSaveFile(const std::string& fileName)
+{
+    const QString file =
+        QFileDialog::getSaveFileName(QApplication::activeWindow(), QStringLiteral("Save As"),
+                                     QDir::home().filePath(toQString(fileName)),
+                                     QStringLiteral("Text files (*.txt);;All files (*)"));
+    if (file.isEmpty()) {
+        return std::nullopt;
+    }
+    return toNarrow(QDir::toNativeSeparators(file));
+}
+
+void QtDialogs::executeMenu(QMenu& menu, const QPoint& at)
+{
+    menu.exec(at);
 }
 
 }  // namespace gantrel::ui

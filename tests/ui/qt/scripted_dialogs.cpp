@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "scripted_dialogs.h"
 
+#include <QAction>
+#include <QMenu>
+
 #include "folder_dialog.h"
 
 namespace gantrel::ui::test {
@@ -61,6 +64,41 @@ bool ScriptedDialogs::executeFolderDialog(FolderDialog& dialog)
     }
     dialog.setFolder(folder);
     return true;
+}
+
+std::optional<std::string> ScriptedDialogs::chooseSaveFile(const std::string& fileName)
+{
+    saveCalls.push_back(fileName);
+    std::string file;
+    if (!takeAnswer(saveAnswers, file)) {
+        return std::nullopt;
+    }
+    return file;
+}
+
+void ScriptedDialogs::executeMenu(QMenu& menu, const QPoint& /*at*/)
+{
+    QStringList items;
+    QAction* chosen = nullptr;
+    const QString answer = menuAnswers.empty() ? QString() : menuAnswers.front();
+    if (!menuAnswers.empty()) {
+        menuAnswers.pop_front();
+    }
+    for (QAction* action : menu.actions()) {
+        if (action->isSeparator()) {
+            items << QStringLiteral("-");
+            continue;
+        }
+        items << (action->isEnabled() ? action->text()
+                                      : QLatin1Char('(') + action->text() + QLatin1Char(')'));
+        if (action->isEnabled() && action->text() == answer) {
+            chosen = action;
+        }
+    }
+    menus.push_back(items);
+    if (chosen != nullptr) {
+        chosen->trigger();
+    }
 }
 
 }  // namespace gantrel::ui::test
