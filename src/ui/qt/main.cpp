@@ -17,13 +17,18 @@
 int main(int argc, char* argv[])
 {
     // Answered before the application object exists, which needs a display.
+    if (const auto status = gantrel::window::answerInformationOptions(
+            std::vector<std::string_view>(argv + 1, argv + argc), std::cout)) {
+        return *status;
+    }
+
+    // The application object takes the toolkit's own options out of the arguments first.
+    QApplication application(argc, argv);
     const gantrel::window::WindowStart start = gantrel::window::readCommandLine(
         std::vector<std::string_view>(argv + 1, argv + argc), std::cout, std::cerr);
     if (start.exitStatus) {
         return *start.exitStatus;
     }
-
-    QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Gantrel"));
     // The display name is the application title; window captions that end in it get nothing
     // appended by the platform.
