@@ -593,6 +593,16 @@ private:
     bool m_bigEndian;
 };
 
+// The set bits of a word, in a few instructions: the baseline x86-64 has no popcount, and the
+// library's fallback is a call per block.
+std::size_t countBits(std::uint64_t x)
+{
+    x -= (x >> 1) & 0x5555555555555555ULL;
+    x = (x & 0x3333333333333333ULL) + ((x >> 2) & 0x3333333333333333ULL);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
+    return static_cast<std::size_t>((x * 0x0101010101010101ULL) >> 56);
+}
+
 // Returns false, having added nothing that counts, when a line may be too long to fetch.
 template <class Source>
 bool findReferences(const Source& source, TileReferences& out)
@@ -643,10 +653,10 @@ bool findReferences(const Source& source, TileReferences& out)
                 const std::uint64_t below = (std::uint64_t{1} << bit) - 1;
                 const std::uint64_t before = certain & below;
                 add(before != 0 ? block + highest(before) : afterCertain, q,
-                    lines + static_cast<std::size_t>(__builtin_popcountll(counted & below)));
+                    lines + countBits(counted & below));
             }
         }
-        lines += static_cast<std::size_t>(__builtin_popcountll(counted));
+        lines += countBits(counted);
         if (m.hard != 0) {
             const std::size_t first = block + static_cast<std::size_t>(__builtin_ctzll(m.hard));
             if (first - afterHard > kMaxLine) {
@@ -719,6 +729,8 @@ void TileReferences::clear(ReportedReferences& reported, std::size_t tile, bool 
     m_text.clear();
     m_references.clear();
     m_uses.clear();
+    m_dropped.clear();
+    m_highestId = 0;
     m_reported = &reported;
     m_shared = shared;
     m_tile = tile;
@@ -775,7 +787,8 @@ void TileReferences::dropRepeats(bool finishing)
         if (!m_reported->reportedBy(text(reference), reference.hash, m_tile, id)) {
             return true;
         }
-        use(id, reference.line);
+        m_dropped.push_back(Use{id, reference.line});
+        m_highestId = std::max(m_highestId, id);
         return false;
     });
     if (finishing || m_references.size() >= m_dedupeAt) {
@@ -805,7 +818,8 @@ void TileReferences::finish()
         Reference reference = m_references[i];
         const std::string_view referenceText = text(reference);
         if (!m_reported->report(referenceText, reference.hash, m_tile, reference.id)) {
-            use(reference.id, reference.line);
+            m_uses.push_back(Use{reference.id, reference.line});
+            m_highestId = std::max(m_highestId, reference.id);
             continue;
         }
         if (!m_shared) {
@@ -818,20 +832,35 @@ void TileReferences::finish()
     }
     m_references.resize(kept);
     m_reported = nullptr;
+    addDroppedUses();
 }
 
-void TileReferences::use(std::uint32_t id, std::uint32_t line)
+void TileReferences::addDroppedUses()
 {
-    if (id >= m_useAt.size()) {
-        m_useAt.resize(std::max<std::size_t>(2 * m_useAt.size(), id + std::size_t{1}));
+    // An occurrence is left out as reported only once an earlier tile has reported it, and
+    // then so is every later one: a listed occurrence that the record took back lies before
+    // every dropped one, and the first dropped occurrence of an id is its earliest.
+    if (m_highestId / 64 >= m_seen.size()) {
+        m_seen.resize(m_highestId / 64 + 1);
     }
-    std::uint32_t& at = m_useAt[id];
-    if (at < m_uses.size() && m_uses[at].id == id) {
-        m_uses[at].line = std::min(m_uses[at].line, line);
-        return;
+    const auto firstTime = [&](std::uint32_t id) {
+        std::uint64_t& word = m_seen[id / 64];
+        const std::uint64_t bit = std::uint64_t{1} << (id % 64);
+        const bool first = (word & bit) == 0;
+        word |= bit;
+        return first;
+    };
+    for (const Use& use : m_uses) {
+        firstTime(use.id);
     }
-    at = static_cast<std::uint32_t>(m_uses.size());
-    m_uses.push_back(Use{id, line});
+    for (const Use& use : m_dropped) {
+        if (firstTime(use.id)) {
+            m_uses.push_back(use);
+        }
+    }
+    for (const Use& use : m_uses) {
+        m_seen[use.id / 64] = 0;
+    }
 }
 
 void classifyTile(std::span<const char> file, TileReferences& out)

@@ -83,15 +83,15 @@ private:
     template <class Keep>
     void keepFrom(std::size_t from, Keep keep);
 
-    // Keeps a use of the reference on `line`, unless the tile has one on an earlier line.
-    void use(std::uint32_t id, std::uint32_t line);
+    // Adds the dropped occurrences to the uses, each id once, the first occurrence kept.
+    void addDroppedUses();
 
     std::string m_text;
     std::vector<Reference> m_references;
     std::vector<Use> m_uses;
-    // Where each id's use lies in m_uses, valid where it points at a use of that id: never
-    // cleared, so that emptying the list costs nothing whatever the number of ids.
-    std::vector<std::uint32_t> m_useAt;
+    std::vector<Use> m_dropped;  // every occurrence left out as reported, in the tile's order
+    std::vector<std::uint64_t> m_seen;  // a bit per id, set only while addDroppedUses() runs
+    std::uint32_t m_highestId = 0;      // of the uses and the dropped occurrences
     ReportedReferences* m_reported = nullptr;
     bool m_shared = true;
     std::size_t m_tile = 0;

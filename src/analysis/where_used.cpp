@@ -97,10 +97,28 @@ std::uint8_t widthOf(std::uint32_t value)
     return width;
 }
 
-void writeNumber(unsigned char* at, std::uint32_t value, std::uint8_t width)
+template <std::uint8_t Width>
+void writeNumbers(unsigned char* at, const std::vector<std::uint32_t>& values)
 {
-    for (std::uint8_t i = 0; i < width; ++i) {
-        at[i] = static_cast<unsigned char>(value >> (8 * i));
+    for (const std::uint32_t value : values) {
+        for (std::uint8_t i = 0; i < Width; ++i) {
+            *at++ = static_cast<unsigned char>(value >> (8 * i));
+        }
+    }
+}
+
+// Writes the numbers one after the other, each in `width` bytes, low byte first.
+void writeNumbers(unsigned char* at, const std::vector<std::uint32_t>& values, std::uint8_t width)
+{
+    switch (width) {
+        case 1:
+            return writeNumbers<1>(at, values);
+        case 2:
+            return writeNumbers<2>(at, values);
+        case 3:
+            return writeNumbers<3>(at, values);
+        default:
+            return writeNumbers<4>(at, values);
     }
 }
 
@@ -128,6 +146,21 @@ std::uint32_t readNumber(const unsigned char* at, std::uint8_t width)
     }
 }
 
+// A set of ids, a bit each.
+class IdSet {
+public:
+    explicit IdSet(std::size_t ids) : m_words((ids + 63) / 64) {}
+    void add(std::uint32_t id) { m_words[id / 64] |= std::uint64_t{1} << (id % 64); }
+    bool contains(std::uint32_t id) const
+    {
+        return id / 64 < m_words.size() && (m_words[id / 64] >> (id % 64) & 1) != 0;
+    }
+    void clear() { std::fill(m_words.begin(), m_words.end(), 0); }
+
+private:
+    std::vector<std::uint64_t> m_words;
+};
+
 // One tile's distinct references: their ids, then their lines (counted from 0), each number in
 // as few bytes as the tile's largest needs.
 struct TileBlock {
@@ -138,21 +171,22 @@ struct TileBlock {
 
     const unsigned char* lines() const { return bytes.data() + std::size_t{count} * idWidth; }
 
-    // Calls found(index, id) for every reference whose id `wanted` maps to something but kNone.
+    // Calls found(index, id) for every reference whose id has its bit set in `wanted`, a set
+    // small enough to stay in the nearest cache.
     template <std::uint8_t Width, class Found>
-    void scan(const std::vector<std::uint32_t>& wanted, Found found) const
+    void scan(const IdSet& wanted, Found found) const
     {
         const unsigned char* ids = bytes.data();
         for (std::uint32_t i = 0; i < count; ++i) {
             const std::uint32_t id = readNumber<Width>(ids + std::size_t{i} * Width);
-            if (id < wanted.size() && wanted[id] != kNone) {
+            if (wanted.contains(id)) {
                 found(i, id);
             }
         }
     }
 
     template <class Found>
-    void scan(const std::vector<std::uint32_t>& wanted, Found found) const
+    void scan(const IdSet& wanted, Found found) const
     {
         switch (idWidth) {
             case 1:
@@ -185,12 +219,13 @@ struct WhereUsedRecord::Data {
 WhereUsedRecord::WhereUsedRecord() : m_data(std::make_unique<Data>()) {}
 WhereUsedRecord::~WhereUsedRecord() = default;
 WhereUsedRecord::WhereUsedRecord(const WhereUsedRecord& other)
-    : m_data(std::make_unique<Data>(*other.m_data))
+    : m_data(std::make_unique<Data>(*other.m_data)), m_kept(other.m_kept)
 {
 }
 WhereUsedRecord& WhereUsedRecord::operator=(const WhereUsedRecord& other)
 {
     *m_data = *other.m_data;
+    m_kept = other.m_kept;
     return *this;
 }
 
@@ -211,9 +246,20 @@ std::size_t WhereUsedRecord::tiles() const
 
 void WhereUsedRecord::addTile(const TileReferences& references)
 {
+    if (!m_kept) {
+        return;
+    }
     Data& data = *m_data;
     data.pendingIds.clear();
     data.pendingLines.clear();
+    std::uint32_t highestId = 0;
+    std::uint32_t highestLine = 0;
+    const auto add = [&](std::uint32_t id, std::uint32_t line) {
+        data.pendingIds.push_back(id);
+        data.pendingLines.push_back(line);
+        highestId = std::max(highestId, id);
+        highestLine = std::max(highestLine, line);
+    };
     for (std::size_t i = 0; i < references.size(); ++i) {
         const TileReferences::Reference& reference = references[i];
         const std::uint32_t id = data.ids.add(references.text(reference), reference.hash);
@@ -224,30 +270,27 @@ void WhereUsedRecord::addTile(const TileReferences& references)
             }
             data.fromReaders[reference.id] = id;
         }
-        data.pendingIds.push_back(id);
-        data.pendingLines.push_back(reference.line);
+        add(id, reference.line);
     }
-    for (const TileReferences::Use& use : references.uses()) {
-        data.pendingIds.push_back(data.fromReaders.at(use.id));
-        data.pendingLines.push_back(use.line);
+    // The uses' ids are spread over all the references of the map: their translations are
+    // fetched ahead, or the scan would wait on memory for nearly each one.
+    constexpr std::size_t kAhead = 16;
+    const std::vector<TileReferences::Use>& uses = references.uses();
+    for (std::size_t i = 0; i < uses.size(); ++i) {
+        if (i + kAhead < uses.size() && uses[i + kAhead].id < data.fromReaders.size()) {
+            __builtin_prefetch(&data.fromReaders[uses[i + kAhead].id]);
+        }
+        add(data.fromReaders.at(uses[i].id), uses[i].line);
     }
 
-    TileBlock block;
+    TileBlock& block = data.tiles.emplace_back();
     block.count = static_cast<std::uint32_t>(data.pendingIds.size());
-    if (block.count != 0) {
-        block.idWidth = widthOf(*std::max_element(data.pendingIds.begin(), data.pendingIds.end()));
-        block.lineWidth =
-            widthOf(*std::max_element(data.pendingLines.begin(), data.pendingLines.end()));
-        block.bytes.resize(std::size_t{block.count} * (block.idWidth + block.lineWidth));
-        unsigned char* lines = block.bytes.data() + std::size_t{block.count} * block.idWidth;
-        for (std::uint32_t i = 0; i < block.count; ++i) {
-            writeNumber(block.bytes.data() + std::size_t{i} * block.idWidth, data.pendingIds[i],
-                        block.idWidth);
-            writeNumber(lines + std::size_t{i} * block.lineWidth, data.pendingLines[i],
-                        block.lineWidth);
-        }
-    }
-    data.tiles.push_back(std::move(block));
+    block.idWidth = widthOf(highestId);
+    block.lineWidth = widthOf(highestLine);
+    block.bytes.resize(std::size_t{block.count} * (block.idWidth + block.lineWidth));
+    writeNumbers(block.bytes.data(), data.pendingIds, block.idWidth);
+    writeNumbers(block.bytes.data() + std::size_t{block.count} * block.idWidth, data.pendingLines,
+                 block.lineWidth);
 }
 
 std::vector<TileUse> WhereUsedRecord::usesOf(std::string_view text) const
@@ -265,53 +308,51 @@ void WhereUsedRecord::forEachUses(
     const std::function<void(std::size_t, std::span<const TileUse>)>& visit) const
 {
     const Data& data = *m_data;
-    // place[id]: where the uses of that id go, kNone for an id not asked for (now).
-    std::vector<std::uint32_t> place(data.ids.size(), kNone);
+    IdSet wanted(data.ids.size());
     std::vector<std::uint32_t> idOf(texts.size());
     for (std::size_t i = 0; i < texts.size(); ++i) {
         idOf[i] = data.ids.find(texts[i], hashText(texts[i]));
         if (idOf[i] != kNone) {
-            place[idOf[i]] = 0;
+            wanted.add(idOf[i]);
         }
     }
-    std::vector<std::size_t> counts(data.ids.size(), 0);
+    std::vector<std::uint32_t> counts(data.ids.size(), 0);
     for (const TileBlock& block : data.tiles) {
-        block.scan(place, [&](std::uint32_t, std::uint32_t id) { ++counts[id]; });
+        block.scan(wanted, [&](std::uint32_t, std::uint32_t id) { ++counts[id]; });
     }
     const auto countOf = [&](std::size_t i) { return idOf[i] == kNone ? 0 : counts[idOf[i]]; };
 
-    // The texts in batches of about kUsesAtATime uses, each batch filled in one pass.
+    // The texts in batches of about kUsesAtATime uses, each batch filled in one pass over the
+    // record; place[id] tells where in the batch the uses of an id go.
+    std::vector<std::uint32_t> place(data.ids.size(), kNone);
     std::vector<TileUse> uses;
     std::vector<std::size_t> starts;
+    std::vector<std::size_t> next;
     for (std::size_t first = 0; first < texts.size();) {
-        std::fill(place.begin(), place.end(), kNone);
+        wanted.clear();
         starts.assign(1, 0);
         std::size_t end = first;
-        while (end < texts.size() &&
-               (end == first || starts.back() + countOf(end) <= kUsesAtATime)) {
-            if (idOf[end] != kNone && place[idOf[end]] == kNone) {
+        for (; end < texts.size() && (end == first || starts.back() + countOf(end) <= kUsesAtATime);
+             ++end) {
+            if (idOf[end] != kNone && !wanted.contains(idOf[end])) {
+                wanted.add(idOf[end]);
                 place[idOf[end]] = static_cast<std::uint32_t>(starts.size() - 1);
                 starts.push_back(starts.back() + countOf(end));
             }
-            ++end;
         }
         uses.resize(starts.back());
-        std::vector<std::size_t> next(starts.begin(), starts.end() - 1);
+        next.assign(starts.begin(), starts.end() - 1);
         for (std::size_t t = 0; t < data.tiles.size(); ++t) {
             const TileBlock& block = data.tiles[t];
-            block.scan(place, [&](std::uint32_t i, std::uint32_t id) {
+            block.scan(wanted, [&](std::uint32_t i, std::uint32_t id) {
                 const std::uint32_t line =
                     readNumber(block.lines() + std::size_t{i} * block.lineWidth, block.lineWidth);
                 uses[next[place[id]]++] = TileUse{t, line + std::size_t{1}};
             });
         }
         for (std::size_t i = first; i < end; ++i) {
-            if (idOf[i] == kNone) {
-                visit(i, {});
-            } else {
-                const std::size_t at = starts[place[idOf[i]]];
-                visit(i, std::span<const TileUse>(uses).subspan(at, counts[idOf[i]]));
-            }
+            const std::size_t at = idOf[i] == kNone ? 0 : starts[place[idOf[i]]];
+            visit(i, std::span<const TileUse>(uses).subspan(at, countOf(i)));
         }
         first = end;
     }

@@ -19,6 +19,7 @@ struct WindowState;
 struct TileUse {
     std::size_t tile;  // index into WindowState::tiles (tile-list order)
     std::size_t line;  // first line of that tile holding the entry, counted from 1
+    bool operator==(const TileUse&) const = default;
 };
 
 /// Where the references of a run are used: for every tile scanned, its distinct references,
@@ -32,11 +33,15 @@ public:
     WhereUsedRecord(const WhereUsedRecord& other);
     WhereUsedRecord& operator=(const WhereUsedRecord& other);
 
-    /// Forgets everything: no tile has been recorded.
+    /// Whether tiles are recorded at all (the default): a program that never asks where a
+    /// reference is used saves the memory. Kept by clear().
+    void keep(bool kept) { m_kept = kept; }
+    bool kept() const { return m_kept; }
+    /// Forgets every tile recorded.
     void clear();
-    /// Records the references of the next tile of the tile list, as the scan takes it from its
-    /// readers: those listed by text, the others by the ids the readers' record gave them, which
-    /// a tile recorded earlier in the same scan has listed (or this one).
+    /// Records, when kept, the references of the next tile of the tile list, as the scan takes it
+    /// from its readers: those listed by text, the others by the ids the readers' record gave them,
+    /// which a tile recorded earlier in the same scan has listed (or this one).
     void addTile(const TileReferences& references);
     /// Tells that a new scan begins: the readers' ids of the last one name nothing any more.
     void beginScan();
@@ -53,6 +58,7 @@ public:
 private:
     struct Data;
     std::unique_ptr<Data> m_data;
+    bool m_kept = true;
 };
 
 /// The tiles that use `entry` (an entry of filelist, splinefilelist, missingobjects or
