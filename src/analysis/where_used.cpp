@@ -169,7 +169,12 @@ struct TileBlock {
     std::uint8_t idWidth = 1;
     std::uint8_t lineWidth = 1;
 
-    const unsigned char* lines() const { return bytes.data() + std::size_t{count} * idWidth; }
+    /// The first line of reference i of the tile, counted from 1.
+    std::size_t lineAt(std::uint32_t i) const
+    {
+        const unsigned char* lines = bytes.data() + std::size_t{count} * idWidth;
+        return readNumber(lines + std::size_t{i} * lineWidth, lineWidth) + std::size_t{1};
+    }
 
     // Calls found(index, id) for every reference whose id has its bit set in `wanted`, a set
     // small enough to stay in the nearest cache.
@@ -296,10 +301,18 @@ void WhereUsedRecord::addTile(const TileReferences& references)
 std::vector<TileUse> WhereUsedRecord::usesOf(std::string_view text) const
 {
     std::vector<TileUse> uses;
-    const std::string texts[] = {std::string(text)};
-    forEachUses(texts, [&](std::size_t, std::span<const TileUse> found) {
-        uses.assign(found.begin(), found.end());
-    });
+    const std::uint32_t id = m_data->ids.find(text, hashText(text));
+    if (id == kNone) {
+        return uses;
+    }
+    IdSet wanted(id + std::size_t{1});
+    wanted.add(id);
+    for (std::size_t t = 0; t < m_data->tiles.size(); ++t) {
+        const TileBlock& block = m_data->tiles[t];
+        block.scan(wanted, [&](std::uint32_t i, std::uint32_t) {
+            uses.push_back(TileUse{t, block.lineAt(i)});
+        });
+    }
     return uses;
 }
 
@@ -345,9 +358,7 @@ void WhereUsedRecord::forEachUses(
         for (std::size_t t = 0; t < data.tiles.size(); ++t) {
             const TileBlock& block = data.tiles[t];
             block.scan(wanted, [&](std::uint32_t i, std::uint32_t id) {
-                const std::uint32_t line =
-                    readNumber(block.lines() + std::size_t{i} * block.lineWidth, block.lineWidth);
-                uses[next[place[id]]++] = TileUse{t, line + std::size_t{1}};
+                uses[next[place[id]]++] = TileUse{t, block.lineAt(i)};
             });
         }
         for (std::size_t i = first; i < end; ++i) {
