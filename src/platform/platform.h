@@ -148,6 +148,12 @@ bool installedProgramFolder(const std::string& folder);
 /// separator, never created; the empty string where the system has no such folder.
 std::string specialFolder(int id);
 
+// ---- Process -----------------------------------------------------------------------------
+
+/// Makes a write to a pipe whose reader has gone fail with an error, as a full disk does,
+/// instead of ending the process without a word (POSIX's SIGPIPE); Windows does so already.
+void failWritesToClosedPipes();
+
 // ---- Initialisation files ----------------------------------------------------------------
 
 /// The value of a key in a section of an initialisation file, at most maxLength bytes, cut at
