@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "analysis/analysis_run.h"
+#include "analysis/where_used.h"
 #include "common/error.h"
 #include "export/export_shell_copy.h"
 #include "platform/platform.h"
@@ -107,6 +108,18 @@ void WindowOperations::copyToClipboard(WindowList list)
         m_front.selectAll(list);
         if (const std::string text = clipboardText(listOf(m_state, list)); !text.empty()) {
             m_front.setClipboardText(text);
+        }
+    });
+}
+
+void WindowOperations::showWhereUsed(WindowList list, std::size_t index,
+                                     const WhereUsedDialog& show)
+{
+    runOperation([this, list, index, &show] {
+        const std::vector<std::string>& entries = listOf(m_state, list);
+        if (index < entries.size()) {
+            const std::string& entry = entries[index];
+            show(entry, whereUsedRows(m_state, whereUsed(m_state, entry)));
         }
     });
 }

@@ -10,6 +10,7 @@
 #include "common/window_state.h"
 #include "export/export_copiers.h"
 #include "export/export_ui.h"
+#include "window/where_used_table.h"
 #include "window/window_design.h"
 
 namespace gantrel::window {
@@ -82,6 +83,12 @@ public:
     void saveListAs(
         WindowList list,
         const std::function<std::optional<std::string>(const std::string&)>& chooseFile);
+    /// "Where Used..." on entry `index` of a list that offersWhereUsed, or a double-click on it:
+    /// `show` is the dialog, given the entry and the tiles that use it in tile-list order; it
+    /// runs within the operation. Nothing for an index past the list's end.
+    using WhereUsedDialog =
+        std::function<void(const std::string& entry, const std::vector<WhereUsedRow>& rows)>;
+    void showWhereUsed(WindowList list, std::size_t index, const WhereUsedDialog& show);
     /// An export button. A copier export goes on after this returns: its copiers are watched
     /// by the front's timer, and its end is shown when the last of them has ended.
     void exportFolders(ExportList list, ExportVariant variant);
