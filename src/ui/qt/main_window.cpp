@@ -12,6 +12,7 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QProxyStyle>
@@ -34,6 +35,7 @@
 #include "run_interface.h"
 #include "settings/settings_file.h"
 #include "ui_main_window.h"
+#include "where_used_dialog.h"
 #include "window/list_menu.h"
 #include "window/opened_folder.h"
 #include "window/screen_fit.h"
@@ -244,12 +246,61 @@ void MainWindow::connectListMenus()
         // A scroll area gives the point in its viewport's coordinates.
         connect(view.memo, &QWidget::customContextMenuRequested, this,
                 [this, list = view.list](const QPoint& at) { showListMenu(list, at); });
+        if (window::offersWhereUsed(view.list)) {
+            view.memo->viewport()->installEventFilter(this);
+        }
     }
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::MouseButtonDblClick) {
+        return QWidget::eventFilter(watched, event);
+    }
+    for (const ListView& view : m_lists) {
+        if (view.memo->viewport() != watched) {
+            continue;
+        }
+        const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+        if (const std::optional<std::size_t> entry = entryAt(view.list, at)) {
+            showWhereUsed(view.list, *entry);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+std::optional<std::size_t> MainWindow::entryAt(window::WindowList list, const QPoint& at) const
+{
+    // Below the last entry the nearest line is the empty one that ends the text.
+    const auto line = static_cast<std::size_t>(memoOf(list)->cursorForPosition(at).blockNumber());
+    if (line >= window::listOf(state(), list).size()) {
+        return std::nullopt;
+    }
+    return line;
+}
+
+void MainWindow::showWhereUsed(window::WindowList list, std::size_t entry)
+{
+    m_operations->showWhereUsed(
+        list, entry,
+        [this](const std::string& text, const std::vector<window::WhereUsedRow>& rows) {
+            WhereUsedDialog dialog(
+                text, rows, [this](const std::string& table) { setClipboardText(table); },
+                [this](const std::string& tile) {
+                    if (!m_dialogs.openInDesktop(tile)) {
+                        m_dialogs.showError("No program could open " + tile);
+                    }
+                },
+                this);
+            m_dialogs.executeWhereUsed(dialog);
+        });
 }
 
 void MainWindow::showListMenu(window::WindowList list, const QPoint& at)
 {
     QPlainTextEdit* memo = memoOf(list);
+    const std::optional<std::size_t> entry = entryAt(list, at);
     QMenu menu(this);
     menu.setObjectName(QStringLiteral("ListMenu"));
     for (const window::ListMenuItem& item : window::listMenu(list)) {
@@ -279,6 +330,12 @@ void MainWindow::showListMenu(window::WindowList list, const QPoint& at)
                 });
                 break;
             case window::ListCommand::WhereUsed:
+                action->setEnabled(entry.has_value());
+                connect(action, &QAction::triggered, this, [this, list, entry] {
+                    if (entry) {
+                        showWhereUsed(list, *entry);
+                    }
+                });
                 break;
         }
     }

@@ -76,6 +76,8 @@ protected:
     void dragMoveEvent(QDragMoveEvent* event) override;
     /// The dropped folder is analysed once the drop has ended, as a chosen one.
     void dropEvent(QDropEvent* event) override;
+    /// A double-click on an entry of a reference list opens its Where Used dialog.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // A memo and the list it shows, with the entries it last rendered.
@@ -95,6 +97,10 @@ private:
     QPlainTextEdit* memoOf(window::WindowList list) const;
     /// The memo's context menu, for the point `at` of its viewport.
     void showListMenu(window::WindowList list, const QPoint& at);
+    /// The index of the list entry on the line at the point `at` of the memo's viewport;
+    /// nullopt below the last entry.
+    std::optional<std::size_t> entryAt(window::WindowList list, const QPoint& at) const;
+    void showWhereUsed(window::WindowList list, std::size_t entry);
     /// The folder a drag carries, when the window takes it.
     static std::optional<std::string> droppedFolder(const QMimeData* data);
 

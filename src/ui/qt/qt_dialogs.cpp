@@ -2,6 +2,7 @@
 #include "qt_dialogs.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -15,6 +16,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -24,6 +26,7 @@
 #include "folder_dialog.h"
 #include "map_folder_chooser.h"
 #include "qt_text.h"
+#include "where_used_dialog.h"
 
 namespace gantrel::ui {
 namespace {
@@ -127,6 +130,16 @@ std::optional<std::string> QtDialogs::chooseSaveFile(const std::string& fileName
 void QtDialogs::executeMenu(QMenu& menu, const QPoint& at)
 {
     menu.exec(at);
+}
+
+void QtDialogs::executeWhereUsed(WhereUsedDialog& dialog)
+{
+    dialog.exec();
+}
+
+bool QtDialogs::openInDesktop(const std::string& file)
+{
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(toQString(file)));
 }
 
 }  // namespace gantrel::ui

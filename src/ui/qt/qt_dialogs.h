@@ -17,6 +17,8 @@ public:
     bool executeFolderDialog(FolderDialog& dialog) override;
     std::optional<std::string> chooseSaveFile(const std::string& fileName) override;
     void executeMenu(QMenu& menu, const QPoint& at) override;
+    void executeWhereUsed(WhereUsedDialog& dialog) override;
+    bool openInDesktop(const std::string& file) override;
 };
 
 }  // namespace gantrel::ui

@@ -13,6 +13,7 @@
 #include <QContextMenuEvent>
 #include <QDropEvent>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
@@ -22,6 +23,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
@@ -40,6 +42,7 @@
 #include "scripted_dialogs.h"
 #include "support/sample_map.h"
 #include "support/test_support.h"
+#include "where_used_dialog.h"
 
 namespace gantrel::ui::test {
 namespace {
@@ -348,6 +351,57 @@ TEST_F(MainWindowTest, ListMenusCopySelectAndSaveTheirList)
               std::vector<std::string>{"Unable to write to " +
                                        (folder.path() / "no" / "such.txt").string()});
     EXPECT_EQ(snapshot(), before);
+}
+
+TEST_F(MainWindowTest, WhereUsedListsTheTilesOfTheEntryUnderThePointer)
+{
+    choose(sample.map);
+    const auto pointAt = [&](const char* memo, int line) {
+        auto* on = find<QPlainTextEdit>(memo);
+        return std::pair(
+            on->viewport(),
+            on->cursorRect(QTextCursor(on->document()->findBlockByNumber(line))).center());
+    };
+    QStringList tiles;
+    dialogs.onWhereUsed = [&](WhereUsedDialog& dialog) {
+        auto* table = dialog.findChild<QTableWidget*>(QStringLiteral("tiles"));
+        tiles.clear();
+        for (int row = 0; row < table->rowCount(); ++row) {
+            tiles << table->item(row, 0)->text() + QLatin1Char(':') + table->item(row, 1)->text();
+        }
+        // Sorted by line, the table copies in that order and opens the tile of the row.
+        table->horizontalHeader()->setSortIndicator(1, Qt::AscendingOrder);
+        dialog.findChild<QPushButton*>(QStringLiteral("copyTable"))->click();
+        table->selectRow(0);
+        dialog.findChild<QPushButton*>(QStringLiteral("openTile"))->click();
+    };
+
+    // oak.sco, the third object, is on line 3 of the first tile and line 2 of the second.
+    const auto [objects, oak] = pointAt("filelist", 2);
+    QTest::mouseDClick(objects, Qt::LeftButton, Qt::NoModifier, oak);
+    ASSERT_EQ(dialogs.whereUsedEntries,
+              std::vector<QString>{QStringLiteral("Sceneryobjects\\Trees\\oak.sco")});
+    EXPECT_EQ(tiles,
+              (QStringList{QStringLiteral("tile_0_0.map:3"), QStringLiteral("tile_1_0.map:2")}));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              QStringLiteral("Tile\tLine\r\ntile_1_0.map\t2\r\ntile_0_0.map\t3\r\n"));
+    EXPECT_EQ(dialogs.openedFiles,
+              std::vector<std::string>{(sample.map / "tile_1_0.map").string()});
+
+    // The menu's item opens the same dialog; below the last entry it is disabled, and the log
+    // takes a double-click as text.
+    const auto [missing, lane] = pointAt("missingsplines", 0);
+    dialogs.menuAnswers.push_back(QStringLiteral("Where Used..."));
+    QContextMenuEvent menu(QContextMenuEvent::Mouse, lane, missing->mapToGlobal(lane));
+    QApplication::sendEvent(missing, &menu);
+    EXPECT_EQ(tiles, QStringList{QStringLiteral("tile_1_0.map:3")});
+    const QPoint below(lane.x(), missing->height() - 2);
+    QContextMenuEvent empty(QContextMenuEvent::Mouse, below, missing->mapToGlobal(below));
+    QApplication::sendEvent(missing, &empty);
+    EXPECT_EQ(dialogs.menus.back().back(), QStringLiteral("(Where Used...)"));
+    const auto [log, start] = pointAt("scanlog", 0);
+    QTest::mouseDClick(log, Qt::LeftButton, Qt::NoModifier, start);
+    EXPECT_EQ(dialogs.whereUsedEntries.size(), 2U);
 }
 
 TEST_F(MainWindowTest, ADroppedFolderIsAnalysedAsAChosenOne)

@@ -2,9 +2,11 @@
 #include "scripted_dialogs.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QMenu>
 
 #include "folder_dialog.h"
+#include "where_used_dialog.h"
 
 namespace gantrel::ui::test {
 namespace {
@@ -99,6 +101,20 @@ void ScriptedDialogs::executeMenu(QMenu& menu, const QPoint& /*at*/)
     if (chosen != nullptr) {
         chosen->trigger();
     }
+}
+
+void ScriptedDialogs::executeWhereUsed(WhereUsedDialog& dialog)
+{
+    whereUsedEntries.push_back(dialog.findChild<QLabel*>(QStringLiteral("entry"))->text());
+    if (onWhereUsed) {
+        onWhereUsed(dialog);
+    }
+}
+
+bool ScriptedDialogs::openInDesktop(const std::string& file)
+{
+    openedFiles.push_back(file);
+    return true;
 }
 
 }  // namespace gantrel::ui::test
