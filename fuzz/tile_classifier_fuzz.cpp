@@ -59,9 +59,11 @@ void checkUtf8Decoder(std::string_view text)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string_view file(reinterpret_cast<const char*>(data), size);
-    const Classified expected = gantrel::test::classifyLineByLine(file);
-    const Classified found = gantrel::test::classify(file);
-    if (found != expected) {
+    std::vector<std::size_t> expectedLines;
+    const Classified expected = gantrel::test::classifyLineByLine(file, &expectedLines);
+    std::vector<std::size_t> lines;
+    const Classified found = gantrel::test::classify(file, &lines);
+    if (found != expected || lines != expectedLines) {
         std::ostringstream message;
         message << "classifyTile:     " << found << "\nline by line:     " << expected;
         fail(message.str());

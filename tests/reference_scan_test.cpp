@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <random>
 
 #include "common/error.h"
@@ -18,10 +19,12 @@ using Lines = std::vector<std::string>;
 using platform::codePageToUtf16;
 
 // The scan exactly as a one-after-the-other reader does it: the line store, every line
-// fetched, linear seen-sets. The parallel scan must agree with it in every list, line and error.
+// fetched, linear seen-sets. The parallel scan must agree with it in every list, line and error,
+// and in the tiles and first lines where each reference is used.
 struct SequentialScan {
     WindowState state;
     std::optional<std::string> error;
+    std::map<std::string, std::vector<TileUse>> used;
 
     void run()
     {
@@ -56,6 +59,10 @@ struct SequentialScan {
                         continue;
                     }
                     const std::string r = platform::utf16ToNarrow(line);
+                    std::vector<TileUse>& uses = used[r];
+                    if (uses.empty() || uses.back().tile != t) {
+                        uses.push_back(TileUse{t, i + 1});
+                    }
                     if (addIfNew(*lists[base], first[base], r) && !lookup.fileExists(root + r)) {
                         addIfNew(*lists[base + 2], first[base + 2], r);
                     }
@@ -122,12 +129,16 @@ public:
                 continue;
             }
             std::u16string text;
-            const int lines = std::uniform_int_distribution<int>(0, 40)(m_random);
+            // Now and then a tile dense with references, most of them met on earlier tiles.
+            const int lines =
+                t % 25 == 3 ? 5000 : std::uniform_int_distribution<int>(0, 40)(m_random);
+            const std::u16string breaks[] = {u"\r\n", u"\n", u"\r", u"\u2028"};
+            const std::u16string& lineBreak = breaks[t % 7 % 4];
             for (int i = 0; i < lines; ++i) {
                 const std::u16string& line =
                     m_references[std::uniform_int_distribution<std::size_t>(
                         0, m_references.size() - 1)(m_random)];
-                text += u"[object]\r\n1.0\r\n" + line + u"\r\n";
+                text += u"[object]" + lineBreak + u"1.0" + lineBreak + line + lineBreak;
                 if (failAt == t && i == lines / 2) {
                     text += std::u16string(65536, u'x') + u"\r\n";
                 }
@@ -160,8 +171,14 @@ private:
     std::vector<std::u16string> m_references;
 };
 
-void expectSameState(const WindowState& actual, const WindowState& expected)
+void expectSameState(const WindowState& actual, const SequentialScan& scan)
 {
+    const WindowState& expected = scan.state;
+    for (const auto* list : {&expected.objects, &expected.splines}) {
+        for (const std::string& entry : *list) {
+            EXPECT_EQ(whereUsed(actual, entry), scan.used.at(entry)) << entry;
+        }
+    }
     EXPECT_EQ(actual.objects, expected.objects);
     EXPECT_EQ(actual.objectFolders, expected.objectFolders);
     EXPECT_EQ(actual.splines, expected.splines);
@@ -202,7 +219,7 @@ TEST_P(ParallelScan, AgreesWithTheOneAfterTheOtherScan)
 
     EXPECT_EQ(error, expected.error);
     EXPECT_EQ(error.has_value(), failure.at.has_value());
-    expectSameState(state, expected.state);
+    expectSameState(state, expected);
     if (error) {
         EXPECT_EQ(state.log, expected.state.log);
         EXPECT_TRUE(ui.messages.empty());
@@ -266,7 +283,7 @@ TEST(ReferenceScan, AgreesWithTheOneAfterTheOtherScanWithOneReaderOrEight)
         }
         EXPECT_EQ(error, expected.error) << readers << " readers";
         EXPECT_EQ(state.log, expected.state.log) << readers << " readers";
-        expectSameState(state, expected.state);
+        expectSameState(state, expected);
     }
 }
 

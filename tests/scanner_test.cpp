@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstdlib>
 #include <optional>
 #include <sstream>
@@ -84,6 +85,65 @@ TEST_F(ScannerTest, AFileGetsTheTextAsItsBytes)
     EXPECT_EQ(ended.err, inProcess.err);
     EXPECT_NE(ended.out.find(test::narrow(u"Sceneryobjects\\Caf\u00e9\\b\u00e4r.sco")),
               std::string::npos);
+}
+
+TEST_F(ScannerTest, WhereUsedFollowsEachMissingListAndFillsUsedBy)
+{
+    test::writeFile(map() / "t1.map",
+                    "[object]\r\nSceneryobjects\\B\\b.sco\r\nSplines\\R\\r.sli\r\n");
+    test::writeFile(map() / "t2.map", test::utf16Bytes(u"x\nSplines\\R\\r.sli\n", true));
+    const Scan text = scan({"--where-used", map().string()});
+    EXPECT_EQ(text.status, kScanMissing);
+    const std::string tail =
+        "\nMissing Objects\nSceneryobjects\\B\\b.sco\n"
+        "\nMissing Objects, where used\nSceneryobjects\\B\\b.sco\n    " +
+        tile("t1.map") +
+        ":2\n"
+        "\nMissing Splines\nSplines\\R\\r.sli\n"
+        "\nMissing Splines, where used\nSplines\\R\\r.sli\n    " +
+        tile("t1.map") + ":3\n    " + tile("t2.map") + ":2\n";
+    ASSERT_GE(text.out.size(), tail.size());
+    EXPECT_EQ(text.out.substr(text.out.size() - tail.size()), tail);
+    // Without the option the same text, less the two where-used sections.
+    std::string withoutWhereUsed = text.out;
+    const std::size_t objects = withoutWhereUsed.find("\nMissing Objects, where used\n");
+    withoutWhereUsed.erase(objects, withoutWhereUsed.find("\nMissing Splines\n") - objects);
+    withoutWhereUsed.erase(withoutWhereUsed.find("\nMissing Splines, where used\n"));
+    EXPECT_EQ(scan({map().string()}).out, withoutWhereUsed);
+
+    const auto json = nlohmann::json::parse(scan({"--json", "--where-used", map().string()}).out);
+    const auto use = [&](const char* name, int line) {
+        return nlohmann::json{{"tile", tile(name)}, {"line", line}};
+    };
+    EXPECT_EQ(json["usedBy"],
+              (nlohmann::json{{"Sceneryobjects\\B\\b.sco", {use("t1.map", 2)}},
+                              {"Splines\\R\\r.sli", {use("t1.map", 3), use("t2.map", 2)}}}));
+    EXPECT_FALSE(nlohmann::json::parse(scan({"--json", map().string()}).out).contains("usedBy"));
+}
+
+// A stream whose every write fails, as on a full disk.
+class FullDisk : public std::streambuf {
+protected:
+    int_type overflow(int_type) override { return traits_type::eof(); }
+    std::streamsize xsputn(const char*, std::streamsize) override { return 0; }
+};
+
+TEST_F(ScannerTest, OutputThatCannotBeWrittenFailsWithAMessage)
+{
+    test::writeFile(map() / "t.map", "Sceneryobjects\\A\\a.sco\n");
+    for (const bool json : {false, true}) {
+        FullDisk disk;
+        std::ostream out(&disk);
+        std::ostringstream err;
+        std::vector<std::string> arguments{"--where-used", map().string()};
+        if (json) {
+            arguments.push_back("--json");
+        }
+        EXPECT_EQ(runScanner(arguments, out, err), kScanFailed);
+        EXPECT_TRUE(err.str().ends_with("\n") && err.str().find("gantrel-scan: cannot write the "
+                                                                "output") != std::string::npos)
+            << err.str();
+    }
 }
 
 TEST_F(ScannerTest, ExitsCleanWhenNothingIsMissing)
@@ -206,14 +266,21 @@ TEST_F(ScannerTest, NeverWritesASettingsFile)
     }
 }
 
-TEST(Scanner, WrongUsage)
+TEST(Scanner, WrongUsageIsOneLineThatPointsToTheHelp)
 {
-    EXPECT_EQ(scan({}).status, kScanUsage);
-    EXPECT_EQ(scan({"a", "b"}).status, kScanUsage);
-    const Scan unknown = scan({"--frobnicate", "a"});
-    EXPECT_EQ(unknown.status, kScanUsage);
-    EXPECT_NE(unknown.err.find("Usage: gantrel-scan"), std::string::npos);
-    EXPECT_EQ(scan({"--", "--json"}).err.find("Usage"), std::string::npos);  // a folder "--json"
+    // One line that says what is wrong, not the whole help.
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{}, {"a", "b"}, {"--frobnicate", "a"}}) {
+        const Scan wrong = scan(arguments);
+        EXPECT_EQ(wrong.status, kScanUsage);
+        EXPECT_TRUE(wrong.err.starts_with("gantrel-scan: ")) << wrong.err;
+        EXPECT_TRUE(wrong.err.ends_with("; try 'gantrel-scan --help'\n")) << wrong.err;
+        EXPECT_EQ(std::count(wrong.err.begin(), wrong.err.end(), '\n'), 1) << wrong.err;
+        EXPECT_EQ(wrong.out, "");
+    }
+    EXPECT_EQ(scan({"--frobnicate", "a"}).err,
+              "gantrel-scan: unknown option '--frobnicate'; try 'gantrel-scan --help'\n");
+    EXPECT_EQ(scan({"--", "--json"}).err.find("try"), std::string::npos);  // a folder "--json"
     const Scan help = scan({"--help"});
     EXPECT_EQ(help.status, kScanClean);
     EXPECT_NE(help.out.find("Usage: gantrel-scan"), std::string::npos);

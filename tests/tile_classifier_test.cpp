@@ -171,8 +171,11 @@ TEST(TileClassifier, AgreesWithTheLineByLineModelOnRandomTiles)
     for (int round = 0; round < 4000; ++round) {
         const std::string file =
             upTo(random, 2) == 0 ? randomUtf16Tile(random) : randomByteTile(random);
-        const Classified expected = test::classifyLineByLine(file);
-        ASSERT_EQ(classify(file), expected) << "round " << round;
+        std::vector<std::size_t> expectedLines;
+        const Classified expected = test::classifyLineByLine(file, &expectedLines);
+        std::vector<std::size_t> lines;
+        ASSERT_EQ(classify(file, &lines), expected) << "round " << round;
+        ASSERT_EQ(lines, expectedLines) << "round " << round;
         references += expected.references.size();
         tooLong += expected.tooLongLine.has_value() ? 1 : 0;
     }

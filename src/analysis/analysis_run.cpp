@@ -29,6 +29,7 @@ RunEnd runAnalysis(const std::string& chosen, WindowState& state, UserInterface&
                        &state.missingObjects, &state.missingSplines, &state.tiles}) {
         list->clear();
     }
+    state.whereUsed.clear();
     state.gameRoot = gameRoot(folder);
     state.lineStore.clear();
     state.log.clear();

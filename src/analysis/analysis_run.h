@@ -17,10 +17,11 @@ enum class RunEnd {
 
 /// The analysis run on a chosen map folder (no trailing separator, except for a root), taken
 /// where it really lies when it was reached through links (platform::linkTarget): checks it, clears
-/// every list, enumerates the tiles, scans them, then scrolls the log, shows the export buttons,
-/// sorts the six result lists and stores the maps folder. Throws Error when a tile cannot be read
-/// (the lists keep what was appended so far, the log's last line says why) or, after the run has
-/// completed in every other respect, when the maps folder cannot be stored.
+/// every list and the where-used record, enumerates the tiles, scans them, then scrolls the log,
+/// shows the export buttons, sorts the six result lists and stores the maps folder. Throws Error
+/// when a tile cannot be read (the lists keep what was appended so far, the log's last line says
+/// why) or, after the run has completed in every other respect, when the maps folder cannot be
+/// stored.
 RunEnd runAnalysis(const std::string& folder, WindowState& state, UserInterface& ui,
                    MapsFolderStore& store);
 

@@ -69,6 +69,7 @@ ScanEnd scanReferences(WindowState& state, UserInterface& ui)
     const std::string of = " of " + std::to_string(count) + " verified successfully.";
     // Why the scan stopped where the error's own text does not say it.
     std::string stopped;
+    state.whereUsed.beginScan();
     try {
         TilePipeline pipeline(state.tiles);
         for (std::size_t t = 0; t < count; ++t) {
@@ -86,6 +87,7 @@ ScanEnd scanReferences(WindowState& state, UserInterface& ui)
                 }
                 sets.add(tile.references, tile.references[i]);
             }
+            state.whereUsed.addTile(tile.references);
             const std::optional<std::size_t> tooLong = tile.references.tooLongLine;
             pipeline.release(t);
             if (tooLong) {

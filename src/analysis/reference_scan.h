@@ -13,7 +13,8 @@ enum class ScanEnd {
 /// The reference scan over the state's tile list: fills the six result lists in first-seen
 /// order, tests each new reference against the installation (GameRoot of the path field),
 /// logs a progress line per tile and the summary, shows the end message and cuts the path
-/// field back to the maps folder. Storing that folder is left to the caller.
+/// field back to the maps folder. Storing that folder is left to the caller. Each tile scanned
+/// is appended to the state's where-used record (when it keeps one), also before an error.
 ///
 /// Tiles are read and classified on every core, but the lists, the log, the line store and
 /// every error come out exactly as in a run that reads the tiles one after the other: a tile

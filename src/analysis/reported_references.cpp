@@ -20,6 +20,9 @@ T loadRelaxed(T& value)
     return std::atomic_ref<T>(value).load(std::memory_order_relaxed);
 }
 
+// Before each text: its length and its id.
+constexpr std::size_t kHeader = 2 * sizeof(std::uint32_t);
+
 }  // namespace
 
 ReportedReferences::ReportedReferences(std::size_t limit)
@@ -56,26 +59,49 @@ ReportedReferences::Slot* ReportedReferences::find(std::string_view text, std::u
             const char* stored = m_texts.get() + loadRelaxed(slot.where);
             std::uint32_t length = 0;
             std::memcpy(&length, stored, sizeof length);
-            if (length == text.size() &&
-                std::memcmp(stored + sizeof length, text.data(), length) == 0) {
+            if (length == text.size() && std::memcmp(stored + kHeader, text.data(), length) == 0) {
                 return &slot;
             }
         }
     }
 }
 
+std::uint32_t ReportedReferences::idOf(const Slot& slot) const
+{
+    std::uint32_t id = 0;
+    std::memcpy(&id, m_texts.get() + loadRelaxed(slot.where) + sizeof(std::uint32_t), sizeof id);
+    return id;
+}
+
 bool ReportedReferences::reportedBy(std::string_view text, std::uint64_t hash,
                                     std::size_t tile) const
 {
-    Slot* slot = find(text, hash);
+    std::uint32_t id = kNoId;
+    return reportedBy(text, hash, tile, id);
+}
+
+bool ReportedReferences::reportedBy(std::string_view text, std::uint64_t hash, std::size_t tile,
+                                    std::uint32_t& id) const
+{
+    const Slot* slot = find(text, hash);
+    id = slot != nullptr ? idOf(*slot) : kNoId;
     return slot != nullptr && loadRelaxed(slot->tile) <= tile;
 }
 
 bool ReportedReferences::report(std::string_view text, std::uint64_t hash, std::size_t tile)
 {
+    std::uint32_t id = kNoId;
+    return report(text, hash, tile, id);
+}
+
+bool ReportedReferences::report(std::string_view text, std::uint64_t hash, std::size_t tile,
+                                std::uint32_t& id)
+{
     const auto tileNumber = static_cast<std::uint32_t>(tile);
     const std::lock_guard lock(m_recording);
+    id = kNoId;
     if (Slot* slot = find(text, hash)) {
+        id = idOf(*slot);
         // An earlier tile reports it after a later one did: the earlier counts from now on.
         std::atomic_ref<std::uint32_t> first(slot->tile);
         if (first.load(std::memory_order_relaxed) <= tileNumber) {
@@ -84,14 +110,16 @@ bool ReportedReferences::report(std::string_view text, std::uint64_t hash, std::
         first.store(tileNumber, std::memory_order_relaxed);
         return true;
     }
-    const std::size_t bytes = sizeof(std::uint32_t) + text.size();
+    const std::size_t bytes = kHeader + text.size();
     if (2 * (m_count + 1) > m_mask + 1 || m_textRoom - m_textUsed < bytes) {
         m_full.store(true, std::memory_order_relaxed);
         return true;
     }
     const auto length = static_cast<std::uint32_t>(text.size());
+    id = static_cast<std::uint32_t>(m_count);
     std::memcpy(m_texts.get() + m_textUsed, &length, sizeof length);
-    std::memcpy(m_texts.get() + m_textUsed + sizeof length, text.data(), text.size());
+    std::memcpy(m_texts.get() + m_textUsed + sizeof length, &id, sizeof id);
+    std::memcpy(m_texts.get() + m_textUsed + kHeader, text.data(), text.size());
     const std::uint64_t key = hash | 1;
     std::size_t i = key & m_mask;
     while (loadRelaxed(m_slots[i].key) != 0) {

@@ -22,8 +22,14 @@ namespace gantrel {
 /// `limit` bytes, decided when it is made: once full it records nothing more, and references
 /// it lacks are reported again on every tile, which costs only repeated occurrences that the
 /// scan's seen-sets drop.
+///
+/// Each recorded text has an id, counted from 0 in the order of recording, so that a reader can
+/// name the references it leaves out with a number.
 class ReportedReferences {
 public:
+    /// The id of a text the record does not hold.
+    static constexpr std::uint32_t kNoId = UINT32_MAX;
+
     explicit ReportedReferences(std::size_t limit = std::size_t{1} << 16);
     ~ReportedReferences();
     ReportedReferences(const ReportedReferences&) = delete;
@@ -31,9 +37,14 @@ public:
 
     /// True when tile `tile` or an earlier one has reported the text.
     bool reportedBy(std::string_view text, std::uint64_t hash, std::size_t tile) const;
+    /// The same, and sets `id` to the text's id, or kNoId when the record does not hold it.
+    bool reportedBy(std::string_view text, std::uint64_t hash, std::size_t tile,
+                    std::uint32_t& id) const;
     /// Records that tile `tile` reports the text and returns true, unless the text has been
     /// reported by that tile or an earlier one: then it returns false and changes nothing.
     bool report(std::string_view text, std::uint64_t hash, std::size_t tile);
+    /// The same, and sets `id` to the text's id, or kNoId when the record is full.
+    bool report(std::string_view text, std::uint64_t hash, std::size_t tile, std::uint32_t& id);
     /// True once the record takes no new references.
     bool full() const { return m_full.load(std::memory_order_relaxed); }
 
@@ -53,10 +64,12 @@ private:
 
     std::size_t slotOf(std::uint64_t hash) const { return (hash | 1) & m_mask; }
     Slot* find(std::string_view text, std::uint64_t hash) const;
+    std::uint32_t idOf(const Slot& slot) const;
 
     std::size_t m_mask;
     std::unique_ptr<Slot[], Free> m_slots;  // zeroed by the system, touched only where used
-    std::unique_ptr<char[], Free> m_texts;  // each text as its length (4 bytes) and its bytes
+    // Each text as its length (4 bytes), its id (4 bytes) and its bytes.
+    std::unique_ptr<char[], Free> m_texts;
     std::size_t m_textRoom;
     std::size_t m_textUsed = 0;
     std::size_t m_count = 0;

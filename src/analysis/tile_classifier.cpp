@@ -142,9 +142,9 @@ private:
         if (length >= 4) {
             const std::uint32_t tail = word(end - 4);
             if (tail == kObjectTail) {
-                m_out.add(ReferenceKind::Object, narrow(begin, length));
+                m_out.add(ReferenceKind::Object, narrow(begin, length), m_index - 1);
             } else if (tail == kSplineTail) {
-                m_out.add(ReferenceKind::Spline, narrow(begin, length));
+                m_out.add(ReferenceKind::Spline, narrow(begin, length), m_index - 1);
             }
         }
         return true;
@@ -248,7 +248,7 @@ private:
             }
             m_narrow = platform::utf16ToNarrow(m_units);
         }
-        m_out.add(object ? ReferenceKind::Object : ReferenceKind::Spline, m_narrow);
+        m_out.add(object ? ReferenceKind::Object : ReferenceKind::Spline, m_narrow, m_index - 1);
         return true;
     }
 
@@ -328,6 +328,7 @@ struct Masks {
     std::uint64_t breaks = 0;  // every unit that may end a line
     std::uint64_t hard = 0;    // CR, LF and NUL: breaks whatever follows
     std::uint64_t nul = 0;
+    std::uint64_t lf = 0;     // LF alone, to count a CR LF as one break
     std::uint64_t tails = 0;  // "o" and "i"
 };
 
@@ -359,6 +360,7 @@ public:
             };
             m.hard |= bits(hard);
             m.nul |= bits(nul);
+            m.lf |= bits(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n')));
             m.breaks |= bits(_mm_or_si128(hard, _mm_cmpeq_epi8(v, e2)));
             m.tails |= bits(tails);
         }
@@ -372,6 +374,9 @@ public:
             }
             if (c == 0) {
                 m.nul |= bit;
+            }
+            if (c == '\n') {
+                m.lf |= bit;
             }
             if (m_utf8 && c == 0xE2) {
                 m.breaks |= bit;
@@ -387,6 +392,19 @@ public:
     bool confirmBreak(std::size_t q) const
     {
         return m_p[q] != 0xE2 || (q + 2 < m_n && m_p[q + 1] == 0x80 && m_p[q + 2] == 0xA8);
+    }
+
+    /// The units of the block that end a line, NUL not counted.
+    std::uint64_t lineEnds(std::size_t block, const Masks& m) const
+    {
+        std::uint64_t ends = m.hard & ~m.nul;
+        for (std::uint64_t e2 = m.breaks & ~m.hard; e2 != 0; e2 &= e2 - 1) {
+            const int bit = __builtin_ctzll(e2);
+            if (confirmBreak(block + static_cast<std::size_t>(bit))) {
+                ends |= std::uint64_t{1} << bit;
+            }
+        }
+        return ends;
     }
 
     std::optional<ReferenceKind> kindBefore(std::size_t end) const
@@ -462,7 +480,7 @@ public:
         std::size_t i = 0;
 #if defined(__SSE2__)
         struct Hits {
-            __m128i hard, nul, breaks, tails;
+            __m128i hard, nul, lf, breaks, tails;
         };
         const auto hits = [&](std::size_t at) {
             __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(m_p + 2 * at));
@@ -471,8 +489,9 @@ public:
             }
             Hits h;
             h.nul = _mm_cmpeq_epi16(v, _mm_setzero_si128());
-            h.hard = _mm_or_si128(h.nul, _mm_or_si128(_mm_cmpeq_epi16(v, _mm_set1_epi16('\r')),
-                                                      _mm_cmpeq_epi16(v, _mm_set1_epi16('\n'))));
+            h.lf = _mm_cmpeq_epi16(v, _mm_set1_epi16('\n'));
+            h.hard =
+                _mm_or_si128(h.nul, _mm_or_si128(_mm_cmpeq_epi16(v, _mm_set1_epi16('\r')), h.lf));
             h.breaks = _mm_or_si128(h.hard, _mm_cmpeq_epi16(v, _mm_set1_epi16(0x2028)));
             h.tails = _mm_or_si128(_mm_cmpeq_epi16(v, _mm_set1_epi16('o')),
                                    _mm_cmpeq_epi16(v, _mm_set1_epi16('i')));
@@ -488,6 +507,7 @@ public:
             };
             m.hard |= bits(a.hard, b.hard);
             m.nul |= bits(a.nul, b.nul);
+            m.lf |= bits(a.lf, b.lf);
             m.breaks |= bits(a.breaks, b.breaks);
             m.tails |= bits(a.tails, b.tails);
         }
@@ -502,6 +522,9 @@ public:
             if (u == 0) {
                 m.nul |= bit;
             }
+            if (u == u'\n') {
+                m.lf |= bit;
+            }
             if (u == 0x2028) {
                 m.breaks |= bit;
             }
@@ -515,6 +538,11 @@ public:
     bool confirmBreak(std::size_t) const
     {
         return true;
+    }
+
+    std::uint64_t lineEnds(std::size_t, const Masks& m) const
+    {
+        return m.breaks & ~m.nul;
     }
 
     std::optional<ReferenceKind> kindBefore(std::size_t end) const
@@ -565,6 +593,16 @@ private:
     bool m_bigEndian;
 };
 
+// The set bits of a word, in a few instructions: the baseline x86-64 has no popcount, and the
+// library's fallback is a call per block.
+std::size_t countBits(std::uint64_t x)
+{
+    x -= (x >> 1) & 0x5555555555555555ULL;
+    x = (x & 0x3333333333333333ULL) + ((x >> 2) & 0x3333333333333333ULL);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
+    return static_cast<std::size_t>((x * 0x0101010101010101ULL) >> 56);
+}
+
 // Returns false, having added nothing that counts, when a line may be too long to fetch.
 template <class Source>
 bool findReferences(const Source& source, TileReferences& out)
@@ -574,12 +612,14 @@ bool findReferences(const Source& source, TileReferences& out)
     std::size_t afterHard = 0;     // just after the last CR, LF: where a line may start
     std::size_t afterCertain = 0;  // just after the last break known without a closer look
     std::uint64_t carry = 0;       // the previous block ended in "o" or "i"
-    const auto add = [&](std::size_t start, std::size_t end) {
+    std::uint64_t crCarry = 0;     // the previous block ended in CR
+    std::size_t lines = 0;         // the line breaks before the block, a CR LF counted once
+    const auto add = [&](std::size_t start, std::size_t end, std::size_t line) {
         if (const auto kind = source.kindBefore(end)) {
             // A line this long makes the quick way give up further on: not worth a copy.
             const std::size_t begin = source.lineStart(start, end);
             if (end - begin <= kMaxLine) {
-                out.add(*kind, source.narrow(begin, end, buffer));
+                out.add(*kind, source.narrow(begin, end, buffer), line);
             }
         }
     };
@@ -599,16 +639,24 @@ bool findReferences(const Source& source, TileReferences& out)
             size = block + static_cast<std::size_t>(zero);
         }
         const std::uint64_t certain = Source::kBreaksCertain ? m.breaks : m.hard & allowed;
+        // A break counts once where it starts: an LF right after a CR does not.
+        const std::uint64_t cr = m.hard & ~m.lf & ~m.nul;
+        const std::uint64_t counted =
+            source.lineEnds(block, m) & allowed & ~(m.lf & ((cr << 1) | crCarry));
+        crCarry = cr >> 63;
         std::uint64_t candidates = m.breaks & ((m.tails << 1) | carry);
         carry = m.tails >> 63;
         for (; candidates != 0; candidates &= candidates - 1) {
             const int bit = __builtin_ctzll(candidates);
             const std::size_t q = block + static_cast<std::size_t>(bit);
             if (source.confirmBreak(q)) {
-                const std::uint64_t before = certain & ((std::uint64_t{1} << bit) - 1);
-                add(before != 0 ? block + highest(before) : afterCertain, q);
+                const std::uint64_t below = (std::uint64_t{1} << bit) - 1;
+                const std::uint64_t before = certain & below;
+                add(before != 0 ? block + highest(before) : afterCertain, q,
+                    lines + countBits(counted & below));
             }
         }
+        lines += countBits(counted);
         if (m.hard != 0) {
             const std::size_t first = block + static_cast<std::size_t>(__builtin_ctzll(m.hard));
             if (first - afterHard > kMaxLine) {
@@ -626,7 +674,7 @@ bool findReferences(const Source& source, TileReferences& out)
     if (size > afterHard && size - afterHard > kMaxLine) {
         return false;
     }
-    add(afterCertain, size);  // the last line, when no break ends it
+    add(afterCertain, size, lines);  // the last line, when no break ends it
     return true;
 }
 
@@ -675,20 +723,25 @@ constexpr std::size_t kAhead = 16;
 
 }  // namespace
 
-void TileReferences::clear(ReportedReferences& reported, std::size_t tile)
+void TileReferences::clear(ReportedReferences& reported, std::size_t tile, bool shared)
 {
     tooLongLine.reset();
     m_text.clear();
     m_references.clear();
+    m_uses.clear();
+    m_dropped.clear();
+    m_highestId = 0;
     m_reported = &reported;
+    m_shared = shared;
     m_tile = tile;
     m_checked = 0;
     m_dedupeAt = kFirstDedupe;
 }
 
-void TileReferences::add(ReferenceKind kind, std::string_view text)
+void TileReferences::add(ReferenceKind kind, std::string_view text, std::size_t line)
 {
-    m_references.push_back(Reference{kind, hashText(text), 0, m_text.size(), text.size(), 0});
+    m_references.push_back(Reference{kind, static_cast<std::uint32_t>(line), hashText(text), 0,
+                                     m_text.size(), text.size(), 0, ReportedReferences::kNoId});
     m_text.append(text);
     if (m_references.size() - m_checked >= kCheckedTogether) {
         dropRepeats(false);
@@ -730,7 +783,13 @@ void TileReferences::dropRepeats(bool finishing)
         if (i + kAhead / 2 < count) {
             m_reported->prefetchText(m_references[i + kAhead / 2].hash);
         }
-        return !m_reported->reportedBy(text(reference), reference.hash, m_tile);
+        std::uint32_t id = ReportedReferences::kNoId;
+        if (!m_reported->reportedBy(text(reference), reference.hash, m_tile, id)) {
+            return true;
+        }
+        m_dropped.push_back(Use{id, reference.line});
+        m_highestId = std::max(m_highestId, id);
+        return false;
     });
     if (finishing || m_references.size() >= m_dedupeAt) {
         TextSet seen;
@@ -758,8 +817,13 @@ void TileReferences::finish()
         }
         Reference reference = m_references[i];
         const std::string_view referenceText = text(reference);
-        if (!m_reported->report(referenceText, reference.hash, m_tile)) {
+        if (!m_reported->report(referenceText, reference.hash, m_tile, reference.id)) {
+            m_uses.push_back(Use{reference.id, reference.line});
+            m_highestId = std::max(m_highestId, reference.id);
             continue;
+        }
+        if (!m_shared) {
+            reference.id = ReportedReferences::kNoId;
         }
         const std::size_t slash = referenceText.rfind('\\');
         reference.folderLength = slash == std::string_view::npos ? 0 : slash + 1;
@@ -768,6 +832,35 @@ void TileReferences::finish()
     }
     m_references.resize(kept);
     m_reported = nullptr;
+    addDroppedUses();
+}
+
+void TileReferences::addDroppedUses()
+{
+    // An occurrence is left out as reported only once an earlier tile has reported it, and
+    // then so is every later one: a listed occurrence that the record took back lies before
+    // every dropped one, and the first dropped occurrence of an id is its earliest.
+    if (m_highestId / 64 >= m_seen.size()) {
+        m_seen.resize(m_highestId / 64 + 1);
+    }
+    const auto firstTime = [&](std::uint32_t id) {
+        std::uint64_t& word = m_seen[id / 64];
+        const std::uint64_t bit = std::uint64_t{1} << (id % 64);
+        const bool first = (word & bit) == 0;
+        word |= bit;
+        return first;
+    };
+    for (const Use& use : m_uses) {
+        firstTime(use.id);
+    }
+    for (const Use& use : m_dropped) {
+        if (firstTime(use.id)) {
+            m_uses.push_back(use);
+        }
+    }
+    for (const Use& use : m_uses) {
+        m_seen[use.id / 64] = 0;
+    }
 }
 
 void classifyTile(std::span<const char> file, TileReferences& out)
@@ -789,12 +882,12 @@ void classifyTile(std::span<const char> file, TileReferences& out, ReportedRefer
     ReportedReferences tileOnly;
     if (mark.encoding == TileEncoding::Utf16LittleEndian || bigEndian) {
         if (!findReferences(Utf16Source(text, bigEndian), out)) {
-            out.clear(tileOnly);
+            out.clear(tileOnly, tile, false);
             classifyUtf16(text, bigEndian, out);
         }
     } else if (utf8 || platform::codePageIsSingleByte()) {
         if (!findReferences(ByteSource(text, utf8), out)) {
-            out.clear(tileOnly);
+            out.clear(tileOnly, tile, false);
             ByteLines(utf8, out).classify(text.data(), text.size());
         }
     } else {

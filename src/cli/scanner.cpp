@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "cli/scanner.h"
 
+#include <cerrno>
 #include <nlohmann/json.hpp>
 #include <ostream>
+#include <system_error>
 
 #include "analysis/analysis_run.h"
+#include "analysis/where_used.h"
 #include "common/error.h"
 #include "gantrel/version.h"
 #include "platform/platform.h"
@@ -13,16 +16,21 @@ namespace gantrel {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: gantrel-scan [--json] MAP_FOLDER\n"
+    "Usage: gantrel-scan [--json] [--where-used] MAP_FOLDER\n"
     "Checks a TELV map folder: reads every tile, lists the scenery objects and splines the map\n"
     "uses, their folders, and the ones missing from the installation that holds the map.\n"
     "\n"
-    "  --json     print one JSON object instead of the activity log and the lists\n"
-    "  --help     print this help\n"
-    "  --version  print the version\n"
+    "  --json        print one JSON object instead of the activity log and the lists\n"
+    "  --where-used  also tell the tiles that use each reference, with the first line of each:\n"
+    "                after each missing list, every missing entry followed by lines\n"
+    "                \"    TILE:LINE\"; with --json, the key \"usedBy\" for every entry\n"
+    "  --help        print this help\n"
+    "  --version     print the version\n"
     "\n"
-    "Exit status: 0 nothing missing, 1 something missing, 2 not a map folder or an error,\n"
-    "64 wrong usage.\n";
+    "Exit status: 0 nothing missing, 1 something missing, 2 not a map folder, an error or\n"
+    "output that cannot be written, 64 wrong usage.\n";
+
+constexpr const char* kTryHelp = "; try 'gantrel-scan --help'\n";
 
 // Message boxes become lines on the error stream, in order; the JSON form collects them.
 class ConsoleUi final : public UserInterface {
@@ -67,8 +75,27 @@ constexpr Section kSections[] = {
     {"Missing Splines", "missingSplines", &WindowState::missingSplines},
 };
 
+bool isMissingList(const Section& section)
+{
+    return section.list == &WindowState::missingObjects ||
+           section.list == &WindowState::missingSplines;
+}
+
+// Each entry of a missing list, then "    TILE:LINE" for every tile that uses it.
+void appendWhereUsed(const WindowState& state, const std::vector<std::string>& entries,
+                     std::string& text)
+{
+    state.whereUsed.forEachUses(entries, [&](std::size_t i, std::span<const TileUse> uses) {
+        text.append(entries[i]).append(1, '\n');
+        for (const TileUse& use : uses) {
+            text.append("    ").append(state.tiles[use.tile]).append(1, ':');
+            text.append(std::to_string(use.line)).append(1, '\n');
+        }
+    });
+}
+
 // 8-bit text, in one piece: a console is given the characters it stands for.
-void printText(const WindowState& state, std::ostream& out)
+void printText(const WindowState& state, bool whereUsed, std::ostream& out)
 {
     std::string text;
     for (const std::string& line : state.log) {
@@ -78,6 +105,10 @@ void printText(const WindowState& state, std::ostream& out)
         text.append(1, '\n').append(section.caption).append(1, '\n');
         for (const std::string& entry : state.*section.list) {
             text.append(entry).append(1, '\n');
+        }
+        if (whereUsed && isMissingList(section)) {
+            text.append(1, '\n').append(section.caption).append(", where used\n");
+            appendWhereUsed(state, state.*section.list, text);
         }
     }
     platform::writeText(out, text);
@@ -94,7 +125,42 @@ std::vector<std::string> utf8(const std::vector<std::string>& texts)
     return converted;
 }
 
-void printJson(const WindowState& state, const ConsoleUi& ui, std::ostream& out)
+std::string jsonString(std::string_view narrow)
+{
+    // Paths on disk need not be valid UTF-8: such bytes are replaced rather than refused.
+    return nlohmann::json(platform::narrowToUtf8(narrow))
+        .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+// "usedBy", written as it is made: on a large map it is far larger than everything else.
+void printUsedBy(const WindowState& state, std::ostream& out)
+{
+    std::vector<std::string> tiles;
+    tiles.reserve(state.tiles.size());
+    for (const std::string& tile : state.tiles) {
+        tiles.push_back(jsonString(tile));
+    }
+    out << "  \"usedBy\": {";
+    const char* separator = "\n";
+    std::string text;
+    for (const auto* list : {&state.objects, &state.splines}) {
+        state.whereUsed.forEachUses(*list, [&](std::size_t i, std::span<const TileUse> uses) {
+            text.assign(separator).append("    ").append(jsonString((*list)[i])).append(": [");
+            const char* comma = "\n";
+            for (const TileUse& use : uses) {
+                text.append(comma).append("      {\"tile\": ").append(tiles[use.tile]);
+                text.append(", \"line\": ").append(std::to_string(use.line)).append("}");
+                comma = ",\n";
+            }
+            text.append(uses.empty() ? "]" : "\n    ]");
+            out << text;
+            separator = ",\n";
+        });
+    }
+    out << (*separator == '\n' ? "}" : "\n  }");
+}
+
+void printJson(const WindowState& state, const ConsoleUi& ui, bool whereUsed, std::ostream& out)
 {
     nlohmann::ordered_json result;
     result["path"] = platform::narrowToUtf8(state.path);
@@ -108,7 +174,14 @@ void printJson(const WindowState& state, const ConsoleUi& ui, std::ostream& out)
     result["error"] = ui.error ? nlohmann::ordered_json(platform::narrowToUtf8(*ui.error))
                                : nlohmann::ordered_json();
     // Paths on disk need not be valid UTF-8: such bytes are replaced rather than refused.
-    out << result.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+    std::string text = result.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+    if (whereUsed) {
+        text.erase(text.size() - 2);  // the line break and the brace that close the object
+        out << text << ",\n";
+        printUsedBy(state, out);
+        text = "\n}";
+    }
+    out << text << '\n';
 }
 
 }  // namespace
@@ -131,6 +204,7 @@ std::string chosenFolderPath(const std::string& argument)
 int runScanner(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err)
 {
     bool json = false;
+    bool whereUsed = false;
     bool optionsEnded = false;  // after "--" every argument is a folder, even "-x"
     std::vector<std::string> folders;
     for (const std::string& argument : arguments) {
@@ -146,19 +220,23 @@ int runScanner(const std::vector<std::string>& arguments, std::ostream& out, std
             return kScanClean;
         } else if (argument == "--json") {
             json = true;
+        } else if (argument == "--where-used") {
+            whereUsed = true;
         } else {
-            err << "gantrel-scan: unknown option " << argument << "\n" << kUsage;
+            err << "gantrel-scan: unknown option '" << argument << "'" << kTryHelp;
             return kScanUsage;
         }
     }
     if (folders.size() != 1) {
-        err << (folders.empty() ? "gantrel-scan: no map folder given\n"
-                                : "gantrel-scan: give one map folder\n")
-            << kUsage;
+        err << (folders.empty() ? "gantrel-scan: no map folder given"
+                                : "gantrel-scan: " + std::to_string(folders.size()) +
+                                      " map folders given, one expected")
+            << kTryHelp;
         return kScanUsage;
     }
 
     WindowState state;
+    state.whereUsed.keep(whereUsed);
     ConsoleUi ui(err, !json);
     NoMapsFolderStore store;
     RunEnd end = RunEnd::NotAMapFolder;
@@ -167,10 +245,17 @@ int runScanner(const std::vector<std::string>& arguments, std::ostream& out, std
     } catch (const std::exception& error) {
         ui.showError(error.what());
     }
+    errno = 0;
     if (json) {
-        printJson(state, ui, out);
+        printJson(state, ui, whereUsed, out);
     } else {
-        printText(state, out);
+        printText(state, whereUsed, out);
+    }
+    if (!out.flush()) {
+        const int code = errno;
+        err << "gantrel-scan: cannot write the output"
+            << (code != 0 ? ": " + std::generic_category().message(code) : std::string()) << '\n';
+        return kScanFailed;
     }
     if (end != RunEnd::Completed || ui.error) {
         return kScanFailed;

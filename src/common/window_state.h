@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/line_store.h"
+#include "analysis/where_used.h"
 
 namespace gantrel {
 
@@ -23,6 +24,7 @@ struct WindowState {
     std::vector<std::string> tiles;           // tilelist: full tile paths, kept sorted
     LineStore lineStore{u"Mema"};             // Mema: the current tile's lines
     std::string tileCaption = "Tiles:";       // Label1
+    WhereUsedRecord whereUsed;                // the tiles of the run that use each reference
     // GameRoot of the run whose lists are shown: the exports copy from this installation, not
     // from the one a later, rejected folder in the path field belongs to.
     std::string gameRoot;

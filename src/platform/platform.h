@@ -164,6 +164,12 @@ bool installedProgramFolder(const std::string& folder);
 /// separator, never created; the empty string where the system has no such folder.
 std::string specialFolder(int id);
 
+// ---- Process -----------------------------------------------------------------------------
+
+/// Makes a write to a pipe whose reader has gone fail with an error, as a full disk does,
+/// instead of ending the process without a word (POSIX's SIGPIPE); Windows does so already.
+void failWritesToClosedPipes();
+
 // ---- Initialisation files ----------------------------------------------------------------
 
 /// The value of a key in a section of an initialisation file, at most maxLength bytes, cut at
@@ -179,5 +185,14 @@ std::string readProfileString(const std::string& file, std::string_view section,
 /// link. Returns false when the file cannot be written.
 bool writeProfileString(const std::string& file, std::string_view section, std::string_view key,
                         std::string_view value);
+
+// ---- Files the user saves ----------------------------------------------------------------
+
+/// Makes `bytes` the whole content of the file, creating it or replacing it in one step: they
+/// go to a new file beside it that then takes its place, so a write that fails leaves the file
+/// as it was and a crash never leaves half of one. An existing file keeps its permissions and
+/// a symbolic link stays a link. Returns false, and changes nothing, when the file cannot be
+/// written: its folder is missing or not writable, it is read-only, or it is a folder.
+bool replaceFile(const std::string& path, std::string_view bytes);
 
 }  // namespace gantrel::platform

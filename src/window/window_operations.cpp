@@ -6,9 +6,13 @@
 #include <utility>
 
 #include "analysis/analysis_run.h"
+#include "analysis/where_used.h"
+#include "common/error.h"
 #include "export/export_shell_copy.h"
+#include "platform/platform.h"
 #include "settings/settings_file.h"
 #include "settings/start_folder.h"
+#include "window/list_menu.h"
 
 namespace gantrel::window {
 namespace {
@@ -57,18 +61,39 @@ void WindowOperations::runOperation(const std::function<void()>& operation)
     m_front.render();
 }
 
+void WindowOperations::analyse(const std::string& folder)
+{
+    SettingsFile settings(m_settingsPath);
+    const std::unique_ptr<UserInterface> ui = m_front.analysisInterface();
+    m_cancelScan = false;
+    CancellableRun run(*ui, m_cancelScan);
+    runAnalysis(folder, m_state, run, settings);
+}
+
 void WindowOperations::chooseAndAnalyse()
 {
     runOperation([this] {
-        SettingsFile settings(m_settingsPath);
-        std::string folder = startFolder(settings);
-        if (!m_front.chooseMapFolder(kMapFolderTitle, kMapFolderRoot, folder)) {
-            return;
+        std::string folder = startFolder(SettingsFile(m_settingsPath));
+        if (m_front.chooseMapFolder(kMapFolderTitle, kMapFolderRoot, folder)) {
+            analyse(folder);
         }
-        const std::unique_ptr<UserInterface> ui = m_front.analysisInterface();
-        m_cancelScan = false;
-        CancellableRun run(*ui, m_cancelScan);
-        runAnalysis(folder, m_state, run, settings);
+    });
+}
+
+void WindowOperations::analyseMapFolder(const std::string& folder)
+{
+    runOperation([this, &folder] { analyse(folder); });
+}
+
+void WindowOperations::saveListAs(
+    WindowList list,
+    const std::function<std::optional<std::string>(const std::string&)>& chooseFile)
+{
+    runOperation([this, list, &chooseFile] {
+        const std::optional<std::string> file = chooseFile(saveAsFileName(list));
+        if (file && !platform::replaceFile(*file, clipboardText(listOf(m_state, list)))) {
+            throw Error("Unable to write to " + *file);
+        }
     });
 }
 
@@ -83,6 +108,18 @@ void WindowOperations::copyToClipboard(WindowList list)
         m_front.selectAll(list);
         if (const std::string text = clipboardText(listOf(m_state, list)); !text.empty()) {
             m_front.setClipboardText(text);
+        }
+    });
+}
+
+void WindowOperations::showWhereUsed(WindowList list, std::size_t index,
+                                     const WhereUsedDialog& show)
+{
+    runOperation([this, list, index, &show] {
+        const std::vector<std::string>& entries = listOf(m_state, list);
+        if (index < entries.size()) {
+            const std::string& entry = entries[index];
+            show(entry, whereUsedRows(m_state, whereUsed(m_state, entry)));
         }
     });
 }

@@ -3,12 +3,14 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "common/window_state.h"
 #include "export/export_copiers.h"
 #include "export/export_ui.h"
+#include "window/where_used_table.h"
 #include "window/window_design.h"
 
 namespace gantrel::window {
@@ -62,6 +64,9 @@ public:
     /// "..." (Button2): the start folder, the map folder chooser, and the analysis run on the
     /// chosen folder; nothing when the chooser was cancelled.
     void chooseAndAnalyse();
+    /// A map folder given without the chooser (the command line, a drop): analysed exactly as
+    /// "..." analyses the folder the chooser returned.
+    void analyseMapFolder(const std::string& folder);
     /// Cancels the scan that runs, if any: it ends after the tile it is on, as cancelled (the
     /// window is closing, or the progress dialog's Cancel was pressed where the front does not
     /// answer that itself).
@@ -71,6 +76,19 @@ public:
     /// A "Copy to Clipboard" button: selects the memo's whole text and puts it on the
     /// clipboard; an empty list leaves the clipboard alone.
     void copyToClipboard(WindowList list);
+    /// "Save As..." of a list's menu. `chooseFile` is the save dialog, given the file name it
+    /// proposes (saveAsFileName); it returns the file chosen, or nullopt when cancelled. The
+    /// file gets the list's clipboard text in one step; one that cannot be written raises
+    /// Error "Unable to write to <file>" into the error box and is left as it was.
+    void saveListAs(
+        WindowList list,
+        const std::function<std::optional<std::string>(const std::string&)>& chooseFile);
+    /// "Where Used..." on entry `index` of a list that offersWhereUsed, or a double-click on it:
+    /// `show` is the dialog, given the entry and the tiles that use it in tile-list order; it
+    /// runs within the operation. Nothing for an index past the list's end.
+    using WhereUsedDialog =
+        std::function<void(const std::string& entry, const std::vector<WhereUsedRow>& rows)>;
+    void showWhereUsed(WindowList list, std::size_t index, const WhereUsedDialog& show);
     /// An export button. A copier export goes on after this returns: its copiers are watched
     /// by the front's timer, and its end is shown when the last of them has ended.
     void exportFolders(ExportList list, ExportVariant variant);
@@ -83,6 +101,8 @@ public:
 
 private:
     void runOperation(const std::function<void()>& operation);
+    // The analysis run on a folder as the chooser returns it; within an operation.
+    void analyse(const std::string& folder);
 
     struct CopierExport {
         std::unique_ptr<ExportUi> ui;

@@ -18,18 +18,21 @@ std::ostream& operator<<(std::ostream& out, const Classified& classified)
                << (classified.tooLongLine ? std::to_string(*classified.tooLongLine) : "none");
 }
 
-Classified classify(std::string_view file)
+Classified classify(std::string_view file, std::vector<std::size_t>* firstLines)
 {
     TileReferences references;
     classifyTile(std::span<const char>(file.data(), file.size()), references);
     Classified result{{}, references.tooLongLine};
     for (std::size_t i = 0; i < references.size(); ++i) {
         result.references.emplace_back(references[i].kind, std::string(references.text(i)));
+        if (firstLines) {
+            firstLines->push_back(references[i].line);
+        }
     }
     return result;
 }
 
-Classified classifyLineByLine(std::string_view file)
+Classified classifyLineByLine(std::string_view file, std::vector<std::size_t>* firstLines)
 {
     std::vector<char> bytes(file.begin(), file.end());
     LineStore store;
@@ -52,6 +55,9 @@ Classified classifyLineByLine(std::string_view file)
             if (seen.insert(text).second) {
                 result.references.emplace_back(
                     object ? ReferenceKind::Object : ReferenceKind::Spline, text);
+                if (firstLines) {
+                    firstLines->push_back(i);
+                }
             }
         }
     }

@@ -26,10 +26,12 @@ struct Classified {
 
 std::ostream& operator<<(std::ostream& out, const Classified& classified);
 
-/// classifyTile() of a whole tile file on its own.
-Classified classify(std::string_view file);
+/// classifyTile() of a whole tile file on its own; with `firstLines`, also the line (counted
+/// from 0) where each reference first occurs.
+Classified classify(std::string_view file, std::vector<std::size_t>* firstLines = nullptr);
 
 /// The same, found the plain way: LineStore::line() for every line until one is too long.
-Classified classifyLineByLine(std::string_view file);
+Classified classifyLineByLine(std::string_view file,
+                              std::vector<std::size_t>* firstLines = nullptr);
 
 }  // namespace gantrel::test

@@ -150,6 +150,42 @@ TEST_F(WindowOperationsTest, OneOperationAtATimeAndAnEscapingErrorInTheErrorBox)
     EXPECT_EQ(front.messages.back(), "notice");
 }
 
+TEST_F(WindowOperationsTest, SaveAsReplacesAFileInOneStepOrLeavesItAsItWas)
+{
+    analyseSample();
+    const fs::path lists = folder.path() / "lists";
+    const fs::path saved = lists / "objects.txt";
+    test::writeFile(saved, "old");
+    std::vector<std::string> proposed;
+    const auto saveTo = [&](std::optional<fs::path> file) {
+        operations.saveListAs(WindowList::Objects, [&](const std::string& name) {
+            proposed.push_back(name);
+            return file ? std::optional(test::textOf(*file)) : std::nullopt;
+        });
+    };
+
+    saveTo(std::nullopt);
+    EXPECT_EQ(test::readFile(saved), "old");
+    saveTo(saved);
+    EXPECT_EQ(test::readFile(saved), clipboardText(operations.state().objects));
+    EXPECT_EQ(proposed, (std::vector<std::string>{"Object list.txt", "Object list.txt"}));
+    EXPECT_TRUE(front.errors.empty());
+
+    // A read-only file and a folder are left as they were, and no temporary file stays.
+    test::writeFile(saved, "old");
+    fs::permissions(saved,
+                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    saveTo(saved);
+    saveTo(lists);
+    fs::permissions(saved, fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_EQ(test::readFile(saved), "old");
+    EXPECT_EQ(front.errors,
+              (std::vector<std::string>{"Unable to write to " + test::textOf(saved),
+                                        "Unable to write to " + test::textOf(lists)}));
+    EXPECT_EQ(std::distance(fs::directory_iterator(lists), fs::directory_iterator()), 1);
+}
+
 TEST_F(WindowOperationsTest, CopierExportIsWatchedUntilItsLastCopierHasEnded)
 {
     analyseSample();

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Initialisation files on POSIX. Written by hand rather than taken from a library because the
+// Initialisation files on POSIX, and the one-step replacement of a file they and the lists the
+// user saves share. Written by hand rather than taken from a library because the
 // settings file must be read and written exactly as the native system's own routines do it.
 //
 // A file is a list of lines. "[name]" starts a section, ";" starts a comment, "key=value"
@@ -435,6 +436,20 @@ bool writeProfileString(const std::string& file, std::string_view section, std::
                                            ? std::optional<mode_t>(content.mode)
                                            : std::nullopt;
     return replaceContent(target, updated, mode);
+}
+
+bool replaceFile(const std::string& path, std::string_view bytes)
+{
+    const std::filesystem::path target = writeTarget(path);
+    struct stat info {};
+    std::optional<mode_t> mode;
+    if (::stat(target.c_str(), &info) == 0) {
+        mode = info.st_mode & 07777;
+        if (!S_ISREG(info.st_mode) || readOnly(target.string(), *mode)) {
+            return false;
+        }
+    }
+    return replaceContent(target, bytes, mode);
 }
 
 }  // namespace gantrel::platform

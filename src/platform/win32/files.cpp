@@ -23,6 +23,19 @@ namespace {
                               static_cast<int>(code)));
 }
 
+bool writeAll(HANDLE file, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1U << 30));
+        DWORD put = 0;
+        if (::WriteFile(file, bytes.data(), chunk, &put, nullptr) == FALSE || put == 0) {
+            return false;
+        }
+        bytes.remove_prefix(put);
+    }
+    return true;
+}
+
 }  // namespace
 
 char separator()
@@ -192,6 +205,45 @@ std::size_t TileFile::readAt(std::uint64_t offset, char* into, std::size_t room)
         done += got;
     }
     return done;
+}
+
+bool replaceFile(const std::string& path, std::string_view bytes)
+{
+    const std::wstring target = win32::fullPathWide(win32::toWide(path));
+    const DWORD attributes = ::GetFileAttributesW(target.c_str());
+    const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+    if (exists && (win32::isDirectory(attributes) || (attributes & FILE_ATTRIBUTE_READONLY) != 0)) {
+        return false;
+    }
+    std::wstring temporary;
+    HANDLE created = INVALID_HANDLE_VALUE;
+    for (DWORD attempt = 0; attempt < 16 && created == INVALID_HANDLE_VALUE; ++attempt) {
+        temporary = target + L"." + std::to_wstring(::GetTickCount() + attempt) + L".tmp";
+        created = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (created == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS) {
+            return false;
+        }
+    }
+    if (created == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    bool written = false;
+    {
+        const win32::Handle file(created);
+        written = writeAll(file.get(), bytes) && ::FlushFileBuffers(file.get()) != FALSE;
+    }
+    // ReplaceFileW keeps the replaced file's attributes and access rights on the new content.
+    const bool placed =
+        written &&
+        (exists
+             ? ::ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
+                              REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != FALSE
+             : ::MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE);
+    if (!placed) {
+        ::DeleteFileW(temporary.c_str());
+    }
+    return placed;
 }
 
 }  // namespace gantrel::platform

@@ -1,15 +1,20 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QPoint>
 #include <QString>
 
+#include <optional>
 #include <string>
 
 #include "common/window_state.h"
 
+class QMenu;
+
 namespace gantrel::ui {
 
 class FolderDialog;
+class WhereUsedDialog;
 
 /// Every modal box and chooser the window opens, behind one seam: the program uses QtDialogs,
 /// the tests a scripted implementation whose answers are set before the click, so that no test
@@ -27,6 +32,15 @@ public:
     /// Runs the destination folder dialog as it stands (its execute()). Returns true when the
     /// user confirmed a folder: the dialog's folder() then holds it; false on cancel.
     virtual bool executeFolderDialog(FolderDialog& dialog) = 0;
+    /// The save dialog, proposing `fileName` in the user's home folder. Returns the file the
+    /// user chose, or nullopt on cancel.
+    virtual std::optional<std::string> chooseSaveFile(const std::string& fileName) = 0;
+    /// Pops up a menu at a point on the screen and runs the action the user picks, if any.
+    virtual void executeMenu(QMenu& menu, const QPoint& at) = 0;
+    /// Runs the Where Used dialog until it is closed.
+    virtual void executeWhereUsed(WhereUsedDialog& dialog) = 0;
+    /// Opens a file in the desktop's program for its type; false when none could be started.
+    virtual bool openInDesktop(const std::string& file) = 0;
 };
 
 }  // namespace gantrel::ui

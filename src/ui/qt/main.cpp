@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
-// Program start: the application object, the one window and the message loop. The program
-// takes no command-line arguments of its own beyond --help and --version.
+// Program start: the application object, the one window and the message loop. The command
+// line takes --help, --version and a map folder to analyse at once.
 
 #include <QApplication>
 #include <QIcon>
+#include <QTimer>
 #include <iostream>
 #include <string_view>
 #include <vector>
@@ -21,7 +22,13 @@ int main(int argc, char* argv[])
         return *status;
     }
 
+    // The application object takes the toolkit's own options out of the arguments first.
     QApplication application(argc, argv);
+    const gantrel::window::WindowStart start = gantrel::window::readCommandLine(
+        std::vector<std::string_view>(argv + 1, argv + argc), std::cout, std::cerr);
+    if (start.exitStatus) {
+        return *start.exitStatus;
+    }
     QApplication::setApplicationName(QStringLiteral("Gantrel"));
     // The display name is the application title; window captions that end in it get nothing
     // appended by the platform.
@@ -37,5 +44,10 @@ int main(int argc, char* argv[])
     gantrel::ui::QtDialogs dialogs;
     gantrel::ui::MainWindow window(dialogs);
     window.show();
+    if (start.mapFolder) {
+        // Once the window shows, as if the chooser had just returned the folder.
+        QTimer::singleShot(0, &window,
+                           [&window, &start] { window.analyseMapFolder(*start.mapFolder); });
+    }
     return QApplication::exec();
 }

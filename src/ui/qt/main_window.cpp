@@ -1,18 +1,28 @@
 // SPDX-License-Identifier: MIT
 #include "main_window.h"
 
+#include <QAction>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFont>
 #include <QGuiApplication>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QTabBar>
 #include <QTextCursor>
 #include <QTimer>
+#include <QUrl>
 
 #include <chrono>
 #include <utility>
@@ -25,7 +35,11 @@
 #include "run_interface.h"
 #include "settings/settings_file.h"
 #include "ui_main_window.h"
+#include "where_used_dialog.h"
+#include "window/list_menu.h"
+#include "window/opened_folder.h"
 #include "window/screen_fit.h"
+#include "window/shortcuts.h"
 
 namespace gantrel::ui {
 namespace {
@@ -53,6 +67,11 @@ public:
         return QProxyStyle::pixelMetric(metric, option, widget);
     }
 };
+
+QKeySequence keySequence(const std::string& keyText)
+{
+    return QKeySequence(QString::fromLatin1(keyText), QKeySequence::PortableText);
+}
 
 QFont pixelFont(const QString& family, int pixels, QFont::StyleHint hint)
 {
@@ -104,6 +123,9 @@ MainWindow::MainWindow(Dialogs& dialogs, MainWindowSetup setup, QWidget* parent)
         m_lists.push_back({page.list, memoOf(page.list), {}});
     }
     connectButtons();
+    connectShortcuts();
+    connectListMenus();
+    setAcceptDrops(true);
     render();
 }
 
@@ -147,9 +169,19 @@ void MainWindow::applyDesign()
     m_ui->PageControl->tabBar()->setStyle(tabStyle);
     m_ui->PageControl->setCurrentIndex(0);
 
-    // Return and Enter press the focused button, as in a dialog.
+    // Return and Enter press the focused button, as in a dialog; a button with a shortcut
+    // names it in its tooltip, and so does each tab.
     for (QPushButton* button : findChildren<QPushButton*>()) {
         button->setAutoDefault(true);
+        button->setToolTip(toQString(window::buttonToolTip(toNarrow(button->objectName()))));
+    }
+    for (int page = 0; page < m_ui->PageControl->count(); ++page) {
+        m_ui->PageControl->setTabToolTip(
+            page, toQString(window::pageToolTip(static_cast<std::size_t>(page))));
+    }
+    // Drops go to the window, not to the text of a memo.
+    for (QPlainTextEdit* memo : findChildren<QPlainTextEdit*>()) {
+        memo->setAcceptDrops(false);
     }
 }
 
@@ -180,6 +212,177 @@ void MainWindow::connectButtons()
                 });
     }
     connect(m_copierTimer, &QTimer::timeout, this, [this] { m_operations->copierTick(); });
+}
+
+void MainWindow::connectShortcuts()
+{
+    for (const window::Shortcut& shortcut : window::kShortcuts) {
+        auto* key = new QShortcut(keySequence(window::keyText(shortcut.chord)), this);
+        connect(key, &QShortcut::activated, this, [this, shortcut] {
+            switch (shortcut.command) {
+                case window::ShortcutCommand::ChooseMapFolder:
+                    m_operations->chooseAndAnalyse();
+                    break;
+                case window::ShortcutCommand::ShowPage:
+                    m_ui->PageControl->setCurrentIndex(static_cast<int>(shortcut.page));
+                    break;
+                case window::ShortcutCommand::CopyShownList:
+                    m_operations->copyToClipboard(
+                        window::kPages[static_cast<std::size_t>(m_ui->PageControl->currentIndex())]
+                            .list);
+                    break;
+                case window::ShortcutCommand::ShowNotice:
+                    m_operations->showNotice(noticeText());
+                    break;
+            }
+        });
+    }
+}
+
+void MainWindow::connectListMenus()
+{
+    for (const ListView& view : m_lists) {
+        view.memo->setContextMenuPolicy(Qt::CustomContextMenu);
+        // A scroll area gives the point in its viewport's coordinates.
+        connect(view.memo, &QWidget::customContextMenuRequested, this,
+                [this, list = view.list](const QPoint& at) { showListMenu(list, at); });
+        if (window::offersWhereUsed(view.list)) {
+            view.memo->viewport()->installEventFilter(this);
+        }
+    }
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::MouseButtonDblClick) {
+        return QWidget::eventFilter(watched, event);
+    }
+    for (const ListView& view : m_lists) {
+        if (view.memo->viewport() != watched) {
+            continue;
+        }
+        const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+        if (const std::optional<std::size_t> entry = entryAt(view.list, at)) {
+            showWhereUsed(view.list, *entry);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+std::optional<std::size_t> MainWindow::entryAt(window::WindowList list, const QPoint& at) const
+{
+    // Below the last entry the nearest line is the empty one that ends the text.
+    const auto line = static_cast<std::size_t>(memoOf(list)->cursorForPosition(at).blockNumber());
+    if (line >= window::listOf(state(), list).size()) {
+        return std::nullopt;
+    }
+    return line;
+}
+
+void MainWindow::showWhereUsed(window::WindowList list, std::size_t entry)
+{
+    m_operations->showWhereUsed(
+        list, entry,
+        [this](const std::string& text, const std::vector<window::WhereUsedRow>& rows) {
+            WhereUsedDialog dialog(
+                text, rows, [this](const std::string& table) { setClipboardText(table); },
+                [this](const std::string& tile) {
+                    if (!m_dialogs.openInDesktop(tile)) {
+                        m_dialogs.showError("No program could open " + tile);
+                    }
+                },
+                this);
+            m_dialogs.executeWhereUsed(dialog);
+        });
+}
+
+void MainWindow::showListMenu(window::WindowList list, const QPoint& at)
+{
+    QPlainTextEdit* memo = memoOf(list);
+    const std::optional<std::size_t> entry = entryAt(list, at);
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("ListMenu"));
+    for (const window::ListMenuItem& item : window::listMenu(list)) {
+        if (item.separatorBefore) {
+            menu.addSeparator();
+        }
+        QAction* action = menu.addAction(QString::fromLatin1(item.text));
+        action->setShortcut(keySequence(item.key));
+        action->setShortcutVisibleInContextMenu(true);
+        switch (item.command) {
+            case window::ListCommand::Copy:
+                action->setEnabled(memo->textCursor().hasSelection());
+                connect(action, &QAction::triggered, memo, &QPlainTextEdit::copy);
+                break;
+            case window::ListCommand::SelectAll:
+                connect(action, &QAction::triggered, memo, &QPlainTextEdit::selectAll);
+                break;
+            case window::ListCommand::CopyToClipboard:
+                connect(action, &QAction::triggered, this,
+                        [this, list] { m_operations->copyToClipboard(list); });
+                break;
+            case window::ListCommand::SaveAs:
+                connect(action, &QAction::triggered, this, [this, list] {
+                    m_operations->saveListAs(list, [this](const std::string& fileName) {
+                        return m_dialogs.chooseSaveFile(fileName);
+                    });
+                });
+                break;
+            case window::ListCommand::WhereUsed:
+                action->setEnabled(entry.has_value());
+                connect(action, &QAction::triggered, this, [this, list, entry] {
+                    if (entry) {
+                        showWhereUsed(list, *entry);
+                    }
+                });
+                break;
+        }
+    }
+    m_dialogs.executeMenu(menu, memo->viewport()->mapToGlobal(at));
+}
+
+void MainWindow::analyseMapFolder(const std::string& folder)
+{
+    m_operations->analyseMapFolder(folder);
+}
+
+std::optional<std::string> MainWindow::droppedFolder(const QMimeData* data)
+{
+    std::vector<std::string> paths;
+    if (data != nullptr && data->hasUrls()) {
+        for (const QUrl& url : data->urls()) {
+            paths.push_back(url.isLocalFile()
+                                ? toNarrow(QDir::toNativeSeparators(url.toLocalFile()))
+                                : std::string());
+        }
+    }
+    return window::droppedMapFolder(paths);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (droppedFolder(event->mimeData())) {
+        event->acceptProposedAction();
+    }
+}
+
+void MainWindow::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (droppedFolder(event->mimeData())) {
+        event->acceptProposedAction();
+    }
+}
+
+void MainWindow::dropEvent(QDropEvent* event)
+{
+    const std::optional<std::string> folder = droppedFolder(event->mimeData());
+    if (!folder) {
+        return;
+    }
+    event->acceptProposedAction();
+    // The run with its boxes waits until the drag source has seen the drop end.
+    QTimer::singleShot(0, this, [this, folder = *folder] { analyseMapFolder(folder); });
 }
 
 void MainWindow::showMessage(const std::string& text)

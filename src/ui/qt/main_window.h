@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "delayed_progress.h"
 #include "window/window_operations.h"
 
+class QMimeData;
 class QPlainTextEdit;
 class QTimer;
 
@@ -43,6 +45,10 @@ struct MainWindowSetup {
 /// the error box, and the window stays usable. Every control carries its component name as its
 /// object name.
 ///
+/// Every memo has a context menu (Copy, Select All, "Copy to Clipboard", "Save As...", and on
+/// the reference lists "Where Used..."); a folder dropped on the window is analysed as a chosen
+/// one; the keys of window/shortcuts.h press the buttons and show the pages.
+///
 /// The four export buttons share one destination folder dialog, FolderDialog1, so that every
 /// export opens at the last confirmed destination. A copier export goes on after its button's
 /// operation has returned: the window watches its copiers while it takes input, and the export
@@ -58,9 +64,20 @@ public:
 
     const WindowState& state() const { return m_operations->state(); }
 
+    /// Analyses a map folder given without the chooser (the command line) as "..." analyses a
+    /// chosen one.
+    void analyseMapFolder(const std::string& folder);
+
 protected:
     /// A scan that runs is cancelled: it ends after its tile and writes no settings file.
     void closeEvent(QCloseEvent* event) override;
+    /// A drag is accepted only when it holds one local folder; anything else is refused.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    /// The dropped folder is analysed once the drop has ended, as a chosen one.
+    void dropEvent(QDropEvent* event) override;
+    /// A double-click on an entry of a reference list opens its Where Used dialog.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // A memo and the list it shows, with the entries it last rendered.
@@ -75,7 +92,17 @@ private:
     /// the screen's available area (a high scale factor can push it off the screen).
     void placeOnScreen();
     void connectButtons();
+    void connectShortcuts();
+    void connectListMenus();
     QPlainTextEdit* memoOf(window::WindowList list) const;
+    /// The memo's context menu, for the point `at` of its viewport.
+    void showListMenu(window::WindowList list, const QPoint& at);
+    /// The index of the list entry on the line at the point `at` of the memo's viewport;
+    /// nullopt below the last entry.
+    std::optional<std::size_t> entryAt(window::WindowList list, const QPoint& at) const;
+    void showWhereUsed(window::WindowList list, std::size_t entry);
+    /// The folder a drag carries, when the window takes it.
+    static std::optional<std::string> droppedFolder(const QMimeData* data);
 
     // The window operations' front: the boxes through the dialogs, the progress dialogs, the
     // clipboard and the copier timer.

@@ -2,16 +2,21 @@
 #include "qt_dialogs.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -21,6 +26,7 @@
 #include "folder_dialog.h"
 #include "map_folder_chooser.h"
 #include "qt_text.h"
+#include "where_used_dialog.h"
 
 namespace gantrel::ui {
 namespace {
@@ -107,6 +113,33 @@ bool QtDialogs::chooseMapFolder(const QString& title, const QString& root, std::
 bool QtDialogs::executeFolderDialog(FolderDialog& dialog)
 {
     return dialog.execute();
+}
+
+std::optional<std::string> QtDialogs::chooseSaveFile(const std::string& fileName)
+{
+    const QString file =
+        QFileDialog::getSaveFileName(QApplication::activeWindow(), QStringLiteral("Save As"),
+                                     QDir::home().filePath(toQString(fileName)),
+                                     QStringLiteral("Text files (*.txt);;All files (*)"));
+    if (file.isEmpty()) {
+        return std::nullopt;
+    }
+    return toNarrow(QDir::toNativeSeparators(file));
+}
+
+void QtDialogs::executeMenu(QMenu& menu, const QPoint& at)
+{
+    menu.exec(at);
+}
+
+void QtDialogs::executeWhereUsed(WhereUsedDialog& dialog)
+{
+    dialog.exec();
+}
+
+bool QtDialogs::openInDesktop(const std::string& file)
+{
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(toQString(file)));
 }
 
 }  // namespace gantrel::ui

@@ -15,6 +15,10 @@ public:
     void showError(const std::string& message) override;
     bool chooseMapFolder(const QString& title, const QString& root, std::string& folder) override;
     bool executeFolderDialog(FolderDialog& dialog) override;
+    std::optional<std::string> chooseSaveFile(const std::string& fileName) override;
+    void executeMenu(QMenu& menu, const QPoint& at) override;
+    void executeWhereUsed(WhereUsedDialog& dialog) override;
+    bool openInDesktop(const std::string& file) override;
 };
 
 }  // namespace gantrel::ui

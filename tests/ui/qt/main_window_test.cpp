@@ -10,17 +10,24 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTest>
+#include <QTextBlock>
 #include <QTimer>
+#include <QUrl>
 
 #include <algorithm>
 #include <chrono>
@@ -35,6 +42,7 @@
 #include "scripted_dialogs.h"
 #include "support/sample_map.h"
 #include "support/test_support.h"
+#include "where_used_dialog.h"
 
 namespace gantrel::ui::test {
 namespace {
@@ -302,6 +310,158 @@ TEST_F(MainWindowTest, CopyPutsTheWholeMemoOnTheClipboardWithCrLf)
     clipboard->setText(QStringLiteral("before"));
     find<QPushButton>("Button9")->click();
     EXPECT_EQ(clipboard->text(), QStringLiteral("before"));
+}
+
+TEST_F(MainWindowTest, ListMenusCopySelectAndSaveTheirList)
+{
+    choose(sample.map);
+    auto* memo = find<QPlainTextEdit>("filelist");
+    // Right-clicks the memo on the line of an entry.
+    const auto rightClick = [&](QPlainTextEdit* on, const char* item, int line) {
+        dialogs.menuAnswers.push_back(QString::fromLatin1(item));
+        const QPoint at =
+            on->cursorRect(QTextCursor(on->document()->findBlockByNumber(line))).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, on->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(on->viewport(), &event);
+    };
+
+    rightClick(memo, "Select All", 1);
+    rightClick(find<QPlainTextEdit>("scanlog"), "", 0);
+    const QStringList common{QStringLiteral("(Copy)"), QStringLiteral("Select All"),
+                             QStringLiteral("-"), QStringLiteral("Copy to Clipboard"),
+                             QStringLiteral("Save As...")};
+    ASSERT_EQ(dialogs.menus.size(), 2U);
+    const QStringList withWhereUsed =
+        common + QStringList{QStringLiteral("-"), QStringLiteral("Where Used...")};
+    EXPECT_EQ(dialogs.menus[0], withWhereUsed);
+    EXPECT_EQ(dialogs.menus[1], common) << "the log offers no Where Used";
+    EXPECT_EQ(memo->textCursor().selectedText().size(), memo->toPlainText().size());
+
+    // "Save As..." writes the clipboard text; a file that cannot be written changes nothing.
+    const auto saved = folder.path() / "saved.txt";
+    dialogs.saveAnswers = {saved.string(), (folder.path() / "no" / "such.txt").string()};
+    rightClick(memo, "Save As...", 0);
+    find<QPushButton>("Button5")->click();
+    EXPECT_EQ(gantrel::test::readFile(saved), QGuiApplication::clipboard()->text().toStdString());
+    EXPECT_EQ(dialogs.saveCalls, std::vector<std::string>{"Object list.txt"});
+    const QStringList before = snapshot();
+    rightClick(find<QPlainTextEdit>("missingsplines"), "Save As...", 0);
+    EXPECT_EQ(dialogs.saveCalls.back(), "Missing Splines.txt");
+    EXPECT_EQ(dialogs.errors,
+              std::vector<std::string>{"Unable to write to " +
+                                       (folder.path() / "no" / "such.txt").string()});
+    EXPECT_EQ(snapshot(), before);
+}
+
+TEST_F(MainWindowTest, WhereUsedListsTheTilesOfTheEntryUnderThePointer)
+{
+    choose(sample.map);
+    const auto pointAt = [&](const char* memo, int line) {
+        auto* on = find<QPlainTextEdit>(memo);
+        return std::pair(
+            on->viewport(),
+            on->cursorRect(QTextCursor(on->document()->findBlockByNumber(line))).center());
+    };
+    QStringList tiles;
+    dialogs.onWhereUsed = [&](WhereUsedDialog& dialog) {
+        auto* table = dialog.findChild<QTableWidget*>(QStringLiteral("tiles"));
+        tiles.clear();
+        for (int row = 0; row < table->rowCount(); ++row) {
+            tiles << table->item(row, 0)->text() + QLatin1Char(':') + table->item(row, 1)->text();
+        }
+        // Sorted by line, the table copies in that order and opens the tile of the row.
+        table->horizontalHeader()->setSortIndicator(1, Qt::AscendingOrder);
+        dialog.findChild<QPushButton*>(QStringLiteral("copyTable"))->click();
+        table->selectRow(0);
+        dialog.findChild<QPushButton*>(QStringLiteral("openTile"))->click();
+    };
+
+    // oak.sco, the third object, is on line 3 of the first tile and line 2 of the second.
+    const auto [objects, oak] = pointAt("filelist", 2);
+    QTest::mouseDClick(objects, Qt::LeftButton, Qt::NoModifier, oak);
+    ASSERT_EQ(dialogs.whereUsedEntries,
+              std::vector<QString>{QStringLiteral("Sceneryobjects\\Trees\\oak.sco")});
+    EXPECT_EQ(tiles,
+              (QStringList{QStringLiteral("tile_0_0.map:3"), QStringLiteral("tile_1_0.map:2")}));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              QStringLiteral("Tile\tLine\r\ntile_1_0.map\t2\r\ntile_0_0.map\t3\r\n"));
+    EXPECT_EQ(dialogs.openedFiles,
+              std::vector<std::string>{(sample.map / "tile_1_0.map").string()});
+
+    // The menu's item opens the same dialog; below the last entry it is disabled, and the log
+    // takes a double-click as text.
+    const auto [missing, lane] = pointAt("missingsplines", 0);
+    dialogs.menuAnswers.push_back(QStringLiteral("Where Used..."));
+    QContextMenuEvent menu(QContextMenuEvent::Mouse, lane, missing->mapToGlobal(lane));
+    QApplication::sendEvent(missing, &menu);
+    EXPECT_EQ(tiles, QStringList{QStringLiteral("tile_1_0.map:3")});
+    const QPoint below(lane.x(), missing->height() - 2);
+    QContextMenuEvent empty(QContextMenuEvent::Mouse, below, missing->mapToGlobal(below));
+    QApplication::sendEvent(missing, &empty);
+    EXPECT_EQ(dialogs.menus.back().back(), QStringLiteral("(Where Used...)"));
+    const auto [log, start] = pointAt("scanlog", 0);
+    QTest::mouseDClick(log, Qt::LeftButton, Qt::NoModifier, start);
+    EXPECT_EQ(dialogs.whereUsedEntries.size(), 2U);
+}
+
+TEST_F(MainWindowTest, ADroppedFolderIsAnalysedAsAChosenOne)
+{
+    const auto drop = [&](const QList<QUrl>& urls) {
+        QMimeData data;
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&window(), &enter);
+        QDropEvent event(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&window(), &event);
+        EXPECT_EQ(enter.isAccepted(), event.isAccepted());
+        return event.isAccepted();
+    };
+    choose(sample.map);
+    const QStringList chosen = snapshot();
+    const std::string tile = (sample.map / "tile_0_0.map").string();
+    const QUrl map = QUrl::fromLocalFile(QString::fromStdString((sample.map / "").string()));
+
+    // Files, several items and remote folders are refused, without a message.
+    EXPECT_FALSE(drop({QUrl::fromLocalFile(QString::fromStdString(tile))}));
+    EXPECT_FALSE(drop({map, map}));
+    EXPECT_FALSE(drop({QUrl(QStringLiteral("https://example.org/maps/Demo/"))}));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dialogs.messages.size(), 1U);
+
+    ASSERT_TRUE(drop({map}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialogs.messages.size() == 2; }));
+    EXPECT_EQ(snapshot(), chosen);
+    EXPECT_EQ(dialogs.chooserCalls.size(), 1U);
+
+    // So is a folder named on the command line.
+    window().analyseMapFolder(sample.addMap("Other", 1).string());
+    EXPECT_EQ(text("filelist"), QStringLiteral("Sceneryobjects\\Trees\\oak.sco\n"));
+}
+
+TEST_F(MainWindowTest, ShortcutsPressTheButtonsTheirTooltipsName)
+{
+    window().show();
+    window().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window()));
+    dialogs.chooserAnswers.push_back(sample.map.string());
+    QTest::keyClick(&window(), Qt::Key_O, Qt::ControlModifier);
+    ASSERT_EQ(dialogs.chooserCalls.size(), 1U);
+    EXPECT_TRUE(find("Button2")->toolTip().endsWith(QStringLiteral("(Ctrl+O)")));
+
+    QTest::keyClick(&window(), Qt::Key_6, Qt::ControlModifier);
+    EXPECT_EQ(find<QTabWidget>("PageControl")->currentIndex(), 5);
+    QTest::keyClick(&window(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              QStringLiteral("Sceneryobjects\\Trees\\birch.sco\r\n"));
+    EXPECT_TRUE(find("Button8")->toolTip().endsWith(QStringLiteral("(Ctrl+Shift+C)")));
+    EXPECT_TRUE(
+        find<QTabWidget>("PageControl")->tabToolTip(5).endsWith(QStringLiteral("(Ctrl+6)")));
+
+    QTest::keyClick(&window(), Qt::Key_F1);
+    ASSERT_EQ(dialogs.messages.size(), 2U);
+    EXPECT_NE(dialogs.messages[1].find("MIT licence"), std::string::npos);
+    EXPECT_TRUE(find("Button7")->toolTip().endsWith(QStringLiteral("(F1)")));
+    EXPECT_EQ(find<QPushButton>("Button7")->text(), QStringLiteral("Click me"));
 }
 
 TEST_F(MainWindowTest, ProgressDialogAppearsOnlyForASlowRun)

@@ -1,7 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "scripted_dialogs.h"
 
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+
 #include "folder_dialog.h"
+#include "where_used_dialog.h"
 
 namespace gantrel::ui::test {
 namespace {
@@ -60,6 +65,55 @@ bool ScriptedDialogs::executeFolderDialog(FolderDialog& dialog)
         return false;
     }
     dialog.setFolder(folder);
+    return true;
+}
+
+std::optional<std::string> ScriptedDialogs::chooseSaveFile(const std::string& fileName)
+{
+    saveCalls.push_back(fileName);
+    std::string file;
+    if (!takeAnswer(saveAnswers, file)) {
+        return std::nullopt;
+    }
+    return file;
+}
+
+void ScriptedDialogs::executeMenu(QMenu& menu, const QPoint& /*at*/)
+{
+    QStringList items;
+    QAction* chosen = nullptr;
+    const QString answer = menuAnswers.empty() ? QString() : menuAnswers.front();
+    if (!menuAnswers.empty()) {
+        menuAnswers.pop_front();
+    }
+    for (QAction* action : menu.actions()) {
+        if (action->isSeparator()) {
+            items << QStringLiteral("-");
+            continue;
+        }
+        items << (action->isEnabled() ? action->text()
+                                      : QLatin1Char('(') + action->text() + QLatin1Char(')'));
+        if (action->isEnabled() && action->text() == answer) {
+            chosen = action;
+        }
+    }
+    menus.push_back(items);
+    if (chosen != nullptr) {
+        chosen->trigger();
+    }
+}
+
+void ScriptedDialogs::executeWhereUsed(WhereUsedDialog& dialog)
+{
+    whereUsedEntries.push_back(dialog.findChild<QLabel*>(QStringLiteral("entry"))->text());
+    if (onWhereUsed) {
+        onWhereUsed(dialog);
+    }
+}
+
+bool ScriptedDialogs::openInDesktop(const std::string& file)
+{
+    openedFiles.push_back(file);
     return true;
 }
 

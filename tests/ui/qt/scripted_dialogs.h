@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include <QStringList>
+
 #include "dialogs.h"
 
 namespace gantrel::ui::test {
@@ -29,16 +31,33 @@ public:
     /// Takes the next destination answer as chooseMapFolder takes its: a chosen folder is set
     /// as the dialog's folder, as a confirmed dialog leaves it.
     bool executeFolderDialog(FolderDialog& dialog) override;
+    /// Records the proposed name and takes the next save answer (none left: cancel).
+    std::optional<std::string> chooseSaveFile(const std::string& fileName) override;
+    /// Records the menu's items and triggers the one named by the next menu answer, if it is
+    /// there and enabled (none left: the menu is closed).
+    void executeMenu(QMenu& menu, const QPoint& at) override;
+    /// Records the dialog's entry and hands the dialog to onWhereUsed, if set, to drive it.
+    void executeWhereUsed(WhereUsedDialog& dialog) override;
+    /// Records the file instead of starting a program.
+    bool openInDesktop(const std::string& file) override;
 
     std::deque<std::optional<std::string>> chooserAnswers;
     std::deque<std::optional<std::string>> destinationAnswers;
+    std::deque<std::optional<std::string>> saveAnswers;
+    std::deque<QString> menuAnswers;
     /// Runs when a box opens, before it is recorded, so a test can look at the window then.
     std::function<void()> onBox;
     std::function<void(std::size_t, std::size_t)> onTile;
+    std::function<void(WhereUsedDialog&)> onWhereUsed;
 
     std::vector<ChooserCall> chooserCalls;
     /// The destination dialogs run, each with the folder it would have opened at.
     std::vector<std::pair<const FolderDialog*, std::string>> destinationCalls;
+    std::vector<std::string> saveCalls;
+    /// Each menu shown: its items' texts in order, a disabled one in brackets, "-" a separator.
+    std::vector<QStringList> menus;
+    std::vector<QString> whereUsedEntries;
+    std::vector<std::string> openedFiles;
     std::vector<std::string> messages;
     std::vector<std::string> errors;
 };

@@ -1,0 +1,377 @@
+// SPDX-License-Identifier: MIT
+#include "analysis/where_used.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+#include "analysis/tile_classifier.h"
+#include "common/window_state.h"
+
+namespace gantrel {
+namespace {
+
+constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
+
+// Texts numbered from 0 in the order they were added, found by text.
+class TextIds {
+public:
+    /// The text's number, or kNone.
+    std::uint32_t find(std::string_view text, std::uint64_t hash) const
+    {
+        if (m_slots.empty()) {
+            return kNone;
+        }
+        const std::size_t mask = m_slots.size() - 1;
+        for (std::size_t i = hash & mask; m_slots[i].id != kNone; i = (i + 1) & mask) {
+            if (m_slots[i].hash == hash && textOf(m_slots[i].id) == text) {
+                return m_slots[i].id;
+            }
+        }
+        return kNone;
+    }
+
+    /// The text's number, the next one when it is new.
+    std::uint32_t add(std::string_view text, std::uint64_t hash)
+    {
+        if (const std::uint32_t found = find(text, hash); found != kNone) {
+            return found;
+        }
+        if (2 * (m_starts.size() + 1) > m_slots.size()) {
+            grow();
+        }
+        const auto id = static_cast<std::uint32_t>(m_starts.size());
+        m_starts.push_back(m_texts.size());
+        m_texts.append(text);
+        place(Slot{hash, id});
+        return id;
+    }
+
+    std::size_t size() const { return m_starts.size(); }
+
+private:
+    struct Slot {
+        std::uint64_t hash;
+        std::uint32_t id;  // kNone marks a free slot
+    };
+
+    std::string_view textOf(std::uint32_t id) const
+    {
+        const std::size_t end = id + 1 < m_starts.size() ? m_starts[id + 1] : m_texts.size();
+        return std::string_view(m_texts).substr(m_starts[id], end - m_starts[id]);
+    }
+
+    void place(const Slot& slot)
+    {
+        const std::size_t mask = m_slots.size() - 1;
+        std::size_t i = slot.hash & mask;
+        while (m_slots[i].id != kNone) {
+            i = (i + 1) & mask;
+        }
+        m_slots[i] = slot;
+    }
+
+    void grow()
+    {
+        std::vector<Slot> old(std::max<std::size_t>(64, 2 * m_slots.size()), Slot{0, kNone});
+        old.swap(m_slots);
+        for (const Slot& slot : old) {
+            if (slot.id != kNone) {
+                place(slot);
+            }
+        }
+    }
+
+    std::vector<Slot> m_slots;
+    std::vector<std::size_t> m_starts;  // where each text begins in m_texts
+    std::string m_texts;
+};
+
+// Bytes needed for a number.
+std::uint8_t widthOf(std::uint32_t value)
+{
+    std::uint8_t width = 1;
+    while (width < 4 && value >> (8 * width) != 0) {
+        ++width;
+    }
+    return width;
+}
+
+template <std::uint8_t Width>
+void writeNumbers(unsigned char* at, const std::vector<std::uint32_t>& values)
+{
+    for (const std::uint32_t value : values) {
+        for (std::uint8_t i = 0; i < Width; ++i) {
+            *at++ = static_cast<unsigned char>(value >> (8 * i));
+        }
+    }
+}
+
+// Writes the numbers one after the other, each in `width` bytes, low byte first.
+void writeNumbers(unsigned char* at, const std::vector<std::uint32_t>& values, std::uint8_t width)
+{
+    switch (width) {
+        case 1:
+            return writeNumbers<1>(at, values);
+        case 2:
+            return writeNumbers<2>(at, values);
+        case 3:
+            return writeNumbers<3>(at, values);
+        default:
+            return writeNumbers<4>(at, values);
+    }
+}
+
+template <std::uint8_t Width>
+std::uint32_t readNumber(const unsigned char* at)
+{
+    std::uint32_t value = 0;
+    for (std::uint8_t i = 0; i < Width; ++i) {
+        value |= static_cast<std::uint32_t>(at[i]) << (8 * i);
+    }
+    return value;
+}
+
+std::uint32_t readNumber(const unsigned char* at, std::uint8_t width)
+{
+    switch (width) {
+        case 1:
+            return readNumber<1>(at);
+        case 2:
+            return readNumber<2>(at);
+        case 3:
+            return readNumber<3>(at);
+        default:
+            return readNumber<4>(at);
+    }
+}
+
+// A set of ids, a bit each.
+class IdSet {
+public:
+    explicit IdSet(std::size_t ids) : m_words((ids + 63) / 64) {}
+    void add(std::uint32_t id) { m_words[id / 64] |= std::uint64_t{1} << (id % 64); }
+    bool contains(std::uint32_t id) const
+    {
+        return id / 64 < m_words.size() && (m_words[id / 64] >> (id % 64) & 1) != 0;
+    }
+    void clear() { std::fill(m_words.begin(), m_words.end(), 0); }
+
+private:
+    std::vector<std::uint64_t> m_words;
+};
+
+// One tile's distinct references: their ids, then their lines (counted from 0), each number in
+// as few bytes as the tile's largest needs.
+struct TileBlock {
+    std::vector<unsigned char> bytes;  // made at its size, never grown
+    std::uint32_t count = 0;
+    std::uint8_t idWidth = 1;
+    std::uint8_t lineWidth = 1;
+
+    /// The first line of reference i of the tile, counted from 1.
+    std::size_t lineAt(std::uint32_t i) const
+    {
+        const unsigned char* lines = bytes.data() + std::size_t{count} * idWidth;
+        return readNumber(lines + std::size_t{i} * lineWidth, lineWidth) + std::size_t{1};
+    }
+
+    // Calls found(index, id) for every reference whose id has its bit set in `wanted`, a set
+    // small enough to stay in the nearest cache.
+    template <std::uint8_t Width, class Found>
+    void scan(const IdSet& wanted, Found found) const
+    {
+        const unsigned char* ids = bytes.data();
+        for (std::uint32_t i = 0; i < count; ++i) {
+            const std::uint32_t id = readNumber<Width>(ids + std::size_t{i} * Width);
+            if (wanted.contains(id)) {
+                found(i, id);
+            }
+        }
+    }
+
+    template <class Found>
+    void scan(const IdSet& wanted, Found found) const
+    {
+        switch (idWidth) {
+            case 1:
+                return scan<1>(wanted, found);
+            case 2:
+                return scan<2>(wanted, found);
+            case 3:
+                return scan<3>(wanted, found);
+            default:
+                return scan<4>(wanted, found);
+        }
+    }
+};
+
+// Uses handed to a visitor at a time, at most, unless one text alone has more.
+constexpr std::size_t kUsesAtATime = std::size_t{1} << 20;
+
+}  // namespace
+
+struct WhereUsedRecord::Data {
+    TextIds ids;
+    std::vector<TileBlock> tiles;
+    // The record's id of each id the readers of the current scan gave.
+    std::vector<std::uint32_t> fromReaders;
+    // The tile being added: its ids and lines.
+    std::vector<std::uint32_t> pendingIds;
+    std::vector<std::uint32_t> pendingLines;
+};
+
+WhereUsedRecord::WhereUsedRecord() : m_data(std::make_unique<Data>()) {}
+WhereUsedRecord::~WhereUsedRecord() = default;
+WhereUsedRecord::WhereUsedRecord(const WhereUsedRecord& other)
+    : m_data(std::make_unique<Data>(*other.m_data)), m_kept(other.m_kept)
+{
+}
+WhereUsedRecord& WhereUsedRecord::operator=(const WhereUsedRecord& other)
+{
+    *m_data = *other.m_data;
+    m_kept = other.m_kept;
+    return *this;
+}
+
+void WhereUsedRecord::clear()
+{
+    *m_data = Data();
+}
+
+void WhereUsedRecord::beginScan()
+{
+    m_data->fromReaders.clear();
+}
+
+std::size_t WhereUsedRecord::tiles() const
+{
+    return m_data->tiles.size();
+}
+
+void WhereUsedRecord::addTile(const TileReferences& references)
+{
+    if (!m_kept) {
+        return;
+    }
+    Data& data = *m_data;
+    data.pendingIds.clear();
+    data.pendingLines.clear();
+    std::uint32_t highestId = 0;
+    std::uint32_t highestLine = 0;
+    const auto add = [&](std::uint32_t id, std::uint32_t line) {
+        data.pendingIds.push_back(id);
+        data.pendingLines.push_back(line);
+        highestId = std::max(highestId, id);
+        highestLine = std::max(highestLine, line);
+    };
+    for (std::size_t i = 0; i < references.size(); ++i) {
+        const TileReferences::Reference& reference = references[i];
+        const std::uint32_t id = data.ids.add(references.text(reference), reference.hash);
+        if (reference.id != ReportedReferences::kNoId) {
+            if (reference.id >= data.fromReaders.size()) {
+                data.fromReaders.resize(
+                    std::max<std::size_t>(2 * data.fromReaders.size(), reference.id + 1), kNone);
+            }
+            data.fromReaders[reference.id] = id;
+        }
+        add(id, reference.line);
+    }
+    // The uses' ids are spread over all the references of the map: their translations are
+    // fetched ahead, or the scan would wait on memory for nearly each one.
+    constexpr std::size_t kAhead = 16;
+    const std::vector<TileReferences::Use>& uses = references.uses();
+    for (std::size_t i = 0; i < uses.size(); ++i) {
+        if (i + kAhead < uses.size() && uses[i + kAhead].id < data.fromReaders.size()) {
+            __builtin_prefetch(&data.fromReaders[uses[i + kAhead].id]);
+        }
+        add(data.fromReaders.at(uses[i].id), uses[i].line);
+    }
+
+    TileBlock& block = data.tiles.emplace_back();
+    block.count = static_cast<std::uint32_t>(data.pendingIds.size());
+    block.idWidth = widthOf(highestId);
+    block.lineWidth = widthOf(highestLine);
+    block.bytes.resize(std::size_t{block.count} * (block.idWidth + block.lineWidth));
+    writeNumbers(block.bytes.data(), data.pendingIds, block.idWidth);
+    writeNumbers(block.bytes.data() + std::size_t{block.count} * block.idWidth, data.pendingLines,
+                 block.lineWidth);
+}
+
+std::vector<TileUse> WhereUsedRecord::usesOf(std::string_view text) const
+{
+    std::vector<TileUse> uses;
+    const std::uint32_t id = m_data->ids.find(text, hashText(text));
+    if (id == kNone) {
+        return uses;
+    }
+    IdSet wanted(id + std::size_t{1});
+    wanted.add(id);
+    for (std::size_t t = 0; t < m_data->tiles.size(); ++t) {
+        const TileBlock& block = m_data->tiles[t];
+        block.scan(wanted, [&](std::uint32_t i, std::uint32_t) {
+            uses.push_back(TileUse{t, block.lineAt(i)});
+        });
+    }
+    return uses;
+}
+
+void WhereUsedRecord::forEachUses(
+    std::span<const std::string> texts,
+    const std::function<void(std::size_t, std::span<const TileUse>)>& visit) const
+{
+    const Data& data = *m_data;
+    IdSet wanted(data.ids.size());
+    std::vector<std::uint32_t> idOf(texts.size());
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        idOf[i] = data.ids.find(texts[i], hashText(texts[i]));
+        if (idOf[i] != kNone) {
+            wanted.add(idOf[i]);
+        }
+    }
+    std::vector<std::uint32_t> counts(data.ids.size(), 0);
+    for (const TileBlock& block : data.tiles) {
+        block.scan(wanted, [&](std::uint32_t, std::uint32_t id) { ++counts[id]; });
+    }
+    const auto countOf = [&](std::size_t i) { return idOf[i] == kNone ? 0 : counts[idOf[i]]; };
+
+    // The texts in batches of about kUsesAtATime uses, each batch filled in one pass over the
+    // record; place[id] tells where in the batch the uses of an id go.
+    std::vector<std::uint32_t> place(data.ids.size(), kNone);
+    std::vector<TileUse> uses;
+    std::vector<std::size_t> starts;
+    std::vector<std::size_t> next;
+    for (std::size_t first = 0; first < texts.size();) {
+        wanted.clear();
+        starts.assign(1, 0);
+        std::size_t end = first;
+        for (; end < texts.size() && (end == first || starts.back() + countOf(end) <= kUsesAtATime);
+             ++end) {
+            if (idOf[end] != kNone && !wanted.contains(idOf[end])) {
+                wanted.add(idOf[end]);
+                place[idOf[end]] = static_cast<std::uint32_t>(starts.size() - 1);
+                starts.push_back(starts.back() + countOf(end));
+            }
+        }
+        uses.resize(starts.back());
+        next.assign(starts.begin(), starts.end() - 1);
+        for (std::size_t t = 0; t < data.tiles.size(); ++t) {
+            const TileBlock& block = data.tiles[t];
+            block.scan(wanted, [&](std::uint32_t i, std::uint32_t id) {
+                uses[next[place[id]]++] = TileUse{t, block.lineAt(i)};
+            });
+        }
+        for (std::size_t i = first; i < end; ++i) {
+            const std::size_t at = idOf[i] == kNone ? 0 : starts[place[idOf[i]]];
+            visit(i, std::span<const TileUse>(uses).subspan(at, countOf(i)));
+        }
+        first = end;
+    }
+}
+
+std::vector<TileUse> whereUsed(const WindowState& state, std::string_view entry)
+{
+    return state.whereUsed.usesOf(entry);
+}
+
+}  // namespace gantrel

@@ -1,0 +1,70 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace gantrel {
+
+class TileReferences;
+struct WindowState;
+
+/// One tile that uses a reference.
+struct TileUse {
+    std::size_t tile;  // index into WindowState::tiles (tile-list order)
+    std::size_t line;  // first line of that tile holding the entry, counted from 1
+    bool operator==(const TileUse&) const = default;
+};
+
+/// Where the references of a run are used: for every tile scanned, its distinct references,
+/// each with the first line that holds it. References are matched exactly, case-sensitively,
+/// as the seen-sets match them; the extension tells objects from splines, so one text is never
+/// both. Held compactly: a few bytes a reference and tile.
+class WhereUsedRecord {
+public:
+    WhereUsedRecord();
+    ~WhereUsedRecord();
+    WhereUsedRecord(const WhereUsedRecord& other);
+    WhereUsedRecord& operator=(const WhereUsedRecord& other);
+
+    /// Whether tiles are recorded at all (the default): a program that never asks where a
+    /// reference is used saves the memory. Kept by clear().
+    void keep(bool kept) { m_kept = kept; }
+    bool kept() const { return m_kept; }
+    /// Forgets every tile recorded.
+    void clear();
+    /// Records, when kept, the references of the next tile of the tile list, as the scan takes it
+    /// from its readers: those listed by text, the others by the ids the readers' record gave them,
+    /// which a tile recorded earlier in the same scan has listed (or this one).
+    void addTile(const TileReferences& references);
+    /// Tells that a new scan begins: the readers' ids of the last one name nothing any more.
+    void beginScan();
+    /// The number of tiles recorded.
+    std::size_t tiles() const;
+
+    /// The tiles that use the text, in tile-list order, with the first line of each.
+    std::vector<TileUse> usesOf(std::string_view text) const;
+    /// usesOf() for many texts at once, far cheaper than one by one: calls visit(i, uses) for
+    /// every texts[i] in order. The uses handed over are valid only during the call.
+    void forEachUses(std::span<const std::string> texts,
+                     const std::function<void(std::size_t, std::span<const TileUse>)>& visit) const;
+
+private:
+    struct Data;
+    std::unique_ptr<Data> m_data;
+    bool m_kept = true;
+};
+
+/// The tiles that use `entry` (an entry of filelist, splinefilelist, missingobjects or
+/// missingsplines, matched case-sensitively as the seen-sets match), in tile-list order, with
+/// the first line of each. Empty for an unknown entry. Cheap enough to call from the window's
+/// thread: one pass over the record, some ten milliseconds on a map of 2,000 tiles.
+std::vector<TileUse> whereUsed(const WindowState& state, std::string_view entry);
+
+}  // namespace gantrel

@@ -1,0 +1,9 @@
+// SPDX-License-Identifier: MIT
+#include "platform/platform.h"
+
+namespace gantrel::platform {
+
+// A write to a closed pipe fails with ERROR_NO_DATA here; no signal ends the process.
+void failWritesToClosedPipes() {}
+
+}  // namespace gantrel::platform

@@ -1,0 +1,95 @@
+// SPDX-License-Identifier: MIT
+#include "analysis/where_used.h"
+
+#include <gtest/gtest.h>
+
+#include <utility>
+
+#include "analysis/analysis_run.h"
+#include "common/error.h"
+#include "support/test_support.h"
+
+namespace gantrel {
+namespace {
+
+namespace fs = std::filesystem;
+using Uses = std::vector<std::pair<std::string, std::size_t>>;  // tile file name, first line
+
+// The tiles that use the entry, by file name, with the first line of each.
+Uses usesOf(const WindowState& state, std::string_view entry)
+{
+    Uses uses;
+    for (const TileUse& use : whereUsed(state, entry)) {
+        uses.emplace_back(fs::path(test::pathOf(state.tiles.at(use.tile))).filename().string(),
+                          use.line);
+    }
+    return uses;
+}
+
+TEST(WhereUsed, TellsTheTilesAndFirstLinesOfEachEntryOfTheSampleMap)
+{
+    const std::string demo = test::textOf(test::examplesFolder() / "TELV 2" / "maps" / "Demo");
+    WindowState state;
+    test::RecordingUi ui;
+    NoMapsFolderStore store;
+    // A second run must hold nothing more than the first.
+    for (int run = 0; run < 2; ++run) {
+        ASSERT_EQ(runAnalysis(demo, state, ui, store), RunEnd::Completed);
+        EXPECT_EQ(state.whereUsed.tiles(), 5u);
+        // Every missing entry: tile_0_1 is UTF-16 little-endian, tile_1_0 big-endian, tile_1_1
+        // UTF-8, the others 8-bit text.
+        EXPECT_EQ(usesOf(state, "lamp.sco"), (Uses{{"tile_1_1.map", 45}}));
+        EXPECT_EQ(usesOf(state, "Sceneryobjects\\Fences\\fence_wood.sco"),
+                  (Uses{{"tile_1_0.map", 45}}));
+        EXPECT_EQ(usesOf(state, "Sceneryobjects\\Signs\\speed30.sco"),
+                  (Uses{{"tile_0_1.map", 57}}));
+        EXPECT_EQ(usesOf(state, "Splines\\Bridges\\bridge_steel.sli"),
+                  (Uses{{"tile_2_0.map", 45}}));
+        EXPECT_EQ(usesOf(state, "Splines\\Rails\\tram_track.sli"), (Uses{{"tile_1_0.map", 33}}));
+        // On several tiles, in each encoding, in the tile list's order.
+        EXPECT_EQ(usesOf(state, test::narrow(u"Sceneryobjects\\H\u00e4user\\altbau.sco")),
+                  (Uses{{"tile_0_0.map", 23}, {"tile_0_1.map", 33}, {"tile_1_1.map", 57}}));
+        EXPECT_EQ(usesOf(state, "Splines\\Roads\\road_2lane.sli"),
+                  (Uses{{"tile_0_0.map", 47}, {"tile_0_1.map", 9}, {"tile_2_0.map", 21}}));
+        // Matched with their letter case, as the seen-sets match.
+        EXPECT_EQ(usesOf(state, "Sceneryobjects\\Houses\\h1.sco"),
+                  (Uses{{"tile_0_0.map", 11}, {"tile_0_1.map", 21}}));
+        EXPECT_EQ(usesOf(state, "Sceneryobjects\\houses\\H1.sco"), (Uses{{"tile_1_0.map", 9}}));
+        EXPECT_EQ(usesOf(state, "Sceneryobjects\\houses\\h1.sco"), Uses{});
+        EXPECT_EQ(usesOf(state, "Sceneryobjects\\Houses\\"), Uses{});
+    }
+
+    // Asked all at once, every entry of the lists answers as when asked alone; so does a copy.
+    const WindowState copy = state;
+    for (const auto* list : {&state.objects, &state.splines}) {
+        std::size_t visited = 0;
+        state.whereUsed.forEachUses(*list, [&](std::size_t i, std::span<const TileUse> uses) {
+            EXPECT_EQ(i, visited++);
+            EXPECT_EQ(std::vector<TileUse>(uses.begin(), uses.end()), whereUsed(copy, (*list)[i]))
+                << (*list)[i];
+        });
+        EXPECT_EQ(visited, list->size());
+    }
+}
+
+TEST(WhereUsed, ARunThatEndsInAnErrorKeepsWhatItRecorded)
+{
+    test::TempDir dir;
+    const fs::path map = dir.path() / "TELV" / "maps" / "M";
+    test::writeFile(map / "global.cfg", "");
+    test::writeFile(map / "ailists.cfg", "");
+    test::writeFile(map / "a.map", "x\\a.sco\r\ny\\b.sli\r\n");
+    test::writeFile(map / "b.map", "1\r\nx\\a.sco\n" + std::string(70000, 'x') + "\nx\\late.sco\n");
+    test::writeFile(map / "c.map", "x\\c.sco\n");
+    WindowState state;
+    test::RecordingUi ui;
+    NoMapsFolderStore store;
+    EXPECT_THROW(runAnalysis(map.string(), state, ui, store), OutOfResources);
+    EXPECT_EQ(usesOf(state, "x\\a.sco"), (Uses{{"a.map", 1}, {"b.map", 2}}));
+    EXPECT_EQ(usesOf(state, "y\\b.sli"), (Uses{{"a.map", 2}}));
+    EXPECT_EQ(usesOf(state, "x\\late.sco"), Uses{});
+    EXPECT_EQ(usesOf(state, "x\\c.sco"), Uses{});
+}
+
+}  // namespace
+}  // namespace gantrel
