@@ -343,9 +343,10 @@ private:
 };
 
 /// Replaces the file's content in one step: a crash leaves the old file or the new one, never
-/// a part of either. An existing file keeps its permissions.
+/// a part of either. An existing file keeps its permissions, `mode` (null for a new file; a
+/// pointer, not an optional, which GCC's flow analysis takes for uninitialised when inlined).
 bool replaceContent(const std::filesystem::path& target, std::string_view bytes,
-                    std::optional<mode_t> mode)
+                    const mode_t* mode)
 {
     TemporaryFile temporary(target);
     if (!temporary.isOpen() || !writeAll(temporary.fd(), bytes)) {
@@ -432,24 +433,22 @@ bool writeProfileString(const std::string& file, std::string_view section, std::
         updated.append(keyLine).append(lineBreak);
     }
 
-    const std::optional<mode_t> mode = content.status == FileContent::Status::Read
-                                           ? std::optional<mode_t>(content.mode)
-                                           : std::nullopt;
-    return replaceContent(target, updated, mode);
+    return replaceContent(target, updated,
+                          content.status == FileContent::Status::Read ? &content.mode : nullptr);
 }
 
 bool replaceFile(const std::string& path, std::string_view bytes)
 {
     const std::filesystem::path target = writeTarget(path);
     struct stat info {};
-    std::optional<mode_t> mode;
-    if (::stat(target.c_str(), &info) == 0) {
-        mode = info.st_mode & 07777;
-        if (!S_ISREG(info.st_mode) || readOnly(target.string(), *mode)) {
-            return false;
-        }
+    if (::stat(target.c_str(), &info) != 0) {
+        return replaceContent(target, bytes, nullptr);
     }
-    return replaceContent(target, bytes, mode);
+    const mode_t mode = info.st_mode & 07777;
+    if (!S_ISREG(info.st_mode) || readOnly(target.string(), mode)) {
+        return false;
+    }
+    return replaceContent(target, bytes, &mode);
 }
 
 }  // namespace gantrel::platform
