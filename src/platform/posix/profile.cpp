@@ -345,8 +345,7 @@ private:
 /// Replaces the file's content in one step: a crash leaves the old file or the new one, never
 /// a part of either. An existing file keeps its permissions, `mode` (null for a new file; a
 /// pointer, not an optional, which GCC's flow analysis takes for uninitialised when inlined).
-bool replaceContent(const std::filesystem::path& target, std::string_view bytes,
-                    const mode_t* mode)
+bool replaceContent(const std::filesystem::path& target, std::string_view bytes, const mode_t* mode)
 {
     TemporaryFile temporary(target);
     if (!temporary.isOpen() || !writeAll(temporary.fd(), bytes)) {
