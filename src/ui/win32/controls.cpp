@@ -106,6 +106,8 @@ Static::Static(Kind kind, const CreateArgs& args)
 {
     if (kind == Kind::GroupBox) {
         createControl(WC_BUTTONA, args, BS_GROUPBOX);
+    } else if (kind == Kind::Icon) {
+        createControl(WC_STATICA, args, SS_ICON);
     } else {
         createControl(WC_STATICA, args, SS_LEFT | SS_NOPREFIX);
     }
@@ -177,6 +179,29 @@ void ListBox::setItems(const std::vector<std::string>& items)
     }
     SendMessageA(hwnd(), WM_SETREDRAW, TRUE, 0);
     InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+ProgressBar::ProgressBar(const CreateArgs& args)
+{
+    INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&classes);
+    createControl(PROGRESS_CLASSA, args);
+}
+
+void ProgressBar::setPosition(std::size_t value, std::size_t maximum)
+{
+    const LONG style = GetWindowLongA(hwnd(), GWL_STYLE);
+    const bool marquee = maximum == 0;
+    if (marquee != ((style & PBS_MARQUEE) != 0)) {
+        SetWindowLongA(hwnd(), GWL_STYLE, marquee ? style | PBS_MARQUEE : style & ~PBS_MARQUEE);
+        SendMessageA(hwnd(), PBM_SETMARQUEE, marquee ? TRUE : FALSE, 0);
+    }
+    if (!marquee) {
+        // In thousandths: the control counts in int, a count of tiles may pass it.
+        constexpr std::size_t kSteps = 1000;
+        SendMessageA(hwnd(), PBM_SETRANGE32, 0, kSteps);
+        SendMessageA(hwnd(), PBM_SETPOS, static_cast<WPARAM>(value * kSteps / maximum), 0);
+    }
 }
 
 TabControl::TabControl(const CreateArgs& args, const std::vector<std::string>& captions)

@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
@@ -81,10 +82,10 @@ private:
     void onCommand(WORD code) override;
 };
 
-/// A group box, a label, or anything else that shows a text and reports nothing.
+/// A group box, a label, an icon, or anything else that shows and reports nothing.
 class Static final : public Window {
 public:
-    enum class Kind { GroupBox, Label };
+    enum class Kind { GroupBox, Label, Icon };
     Static(Kind kind, const CreateArgs& args);
 };
 
@@ -111,6 +112,14 @@ class ListBox final : public Window {
 public:
     explicit ListBox(const CreateArgs& args);
     void setItems(const std::vector<std::string>& items);
+};
+
+/// A progress bar.
+class ProgressBar final : public Window {
+public:
+    explicit ProgressBar(const CreateArgs& args);
+    /// At `value` of `maximum`; with `maximum` 0 a bar that only shows activity.
+    void setPosition(std::size_t value, std::size_t maximum);
 };
 
 /// A tab control with its pages' captions.

@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <utility>
@@ -42,13 +43,15 @@ constexpr std::array<ExportPlace, 4> kExportPlaces{{
 }};
 
 // What the analysis and the exports share: the message and error boxes, each shown after the
-// progress line is taken away and the window repainted, and the progress line itself.
+// progress dialog has closed and the window has been rendered, and the progress dialog itself.
 template <typename Interface>
 class BoxedInterface : public Interface {
 public:
-    BoxedInterface(Dialogs& dialogs, Static& line, DelayedProgress::Clock clock,
-                   std::function<void()> render)
-        : m_dialogs(dialogs), m_render(render), m_progress(line, std::move(clock), render)
+    BoxedInterface(Dialogs& dialogs, HWND owner, int dpi, DelayedProgress::Clock clock,
+                   DelayedProgress::Cancel cancel, std::function<void()> render)
+        : m_dialogs(dialogs),
+          m_render(render),
+          m_progress(owner, dpi, std::move(clock), cancel, render)
     {
     }
     void showMessage(const std::string& text) override
@@ -74,23 +77,32 @@ protected:
     DelayedProgress m_progress;
 };
 
-// The interface an analysis run talks to: boxes over the rendered window, tile progress.
+// The interface an analysis run talks to: boxes over the rendered window, the tiles' progress
+// with Cancel.
 class RunInterface final : public BoxedInterface<UserInterface> {
 public:
-    using BoxedInterface::BoxedInterface;
+    RunInterface(Dialogs& dialogs, HWND owner, int dpi, DelayedProgress::Clock clock,
+                 std::function<void()> render)
+        : BoxedInterface(dialogs, owner, dpi, std::move(clock), DelayedProgress::Cancel::Yes,
+                         std::move(render))
+    {
+    }
     void tileScanned(std::size_t done, std::size_t total) override
     {
-        m_progress.update("Tile " + std::to_string(done) + " of " + std::to_string(total));
+        m_progress.update("Tile " + std::to_string(done) + " of " + std::to_string(total), done,
+                          std::max<std::size_t>(total, 1));
         m_dialogs.tileScanned(done, total);
     }
+    bool cancelRequested() override { return m_progress.cancelled(); }
 };
 
 // The interface an export talks to, and, for the copier export, until its last copier ended.
 class ExportInterface final : public BoxedInterface<ExportUi> {
 public:
-    ExportInterface(Dialogs& dialogs, FolderDialog& destination, Static& line,
+    ExportInterface(Dialogs& dialogs, FolderDialog& destination, HWND owner, int dpi,
                     DelayedProgress::Clock clock, std::function<void()> render)
-        : BoxedInterface(dialogs, line, std::move(clock), std::move(render)),
+        : BoxedInterface(dialogs, owner, dpi, std::move(clock), DelayedProgress::Cancel::No,
+                         std::move(render)),
           m_destination(destination)
     {
     }
@@ -106,7 +118,8 @@ public:
     void copyProgress(const CopyProgress& done) override
     {
         m_progress.update("Files copied: " + std::to_string(done.files) + "   Bytes copied: " +
-                          std::to_string(done.bytes) + "   Copying into: " + done.folder);
+                              std::to_string(done.bytes) + "   Copying into: " + done.folder,
+                          0, 0);
     }
 
 private:
@@ -215,7 +228,7 @@ void MainWindow::createControls()
                    ES_AUTOHSCROLL | ES_READONLY | WS_DISABLED | WS_BORDER, arial});
     m_choose = std::make_unique<Button>(
         CreateArgs{parent, ids::Button2, place(492, 31, 49, 23), "...", WS_TABSTOP, arial});
-    m_choose->onClick = [this] { m_operations->chooseAndAnalyse(); };
+    m_choose->onClick = [this] { operate([this] { m_operations->chooseAndAnalyse(); }); };
 
     std::vector<std::string> captions;
     for (const window::PageDesign& page : kPages) {
@@ -229,14 +242,12 @@ void MainWindow::createControls()
     m_notice = std::make_unique<Button>(
         CreateArgs{parent, ids::Button7, place(486, 377, 75, 25), "Click me", WS_TABSTOP, arial});
     m_notice->onClick = [this] {
-        m_operations->showNotice(window::noticeText(
-            kVersion, {"the mingw-w64 runtime and the GNU C++ library (GCC Runtime "
-                       "Library Exception)"}));
+        operate([this] {
+            m_operations->showNotice(window::noticeText(
+                kVersion, {"the mingw-w64 runtime and the GNU C++ library (GCC Runtime "
+                           "Library Exception)"}));
+        });
     };
-    m_progressLine = std::make_unique<Static>(
-        Static::Kind::Label,
-        CreateArgs{parent, ids::Progress, place(8, 383, 470, 16), "", 0, arial});
-    m_progressLine->setVisible(false);
 
     // The working controls below the client area: seen only when the window is maximised, and
     // never taking the keyboard focus.
@@ -277,7 +288,7 @@ void MainWindow::createPages()
             CreateArgs{parent, ids::copyButtonOfPage(index), onPage(8, 232, 123, 33),
                        "Copy to Clipboard", WS_TABSTOP, arial});
         m_copyButtons[i]->onClick = [this, list = page.list] {
-            m_operations->copyToClipboard(list);
+            operate([this, list] { m_operations->copyToClipboard(list); });
         };
     }
     for (std::size_t i = 0; i < kExportButtons.size(); ++i) {
@@ -290,7 +301,7 @@ void MainWindow::createPages()
                        copier ? "Copy to another folder (Windows XP)" : "Copy to another folder",
                        static_cast<DWORD>(WS_TABSTOP | (copier ? BS_MULTILINE : 0)), arial});
         m_exportButtons[i]->onClick = [this, list = design.list, variant = design.variant] {
-            m_operations->exportFolders(list, variant);
+            operate([this, list, variant] { m_operations->exportFolders(list, variant); });
         };
     }
 }
@@ -333,7 +344,16 @@ std::optional<LRESULT> MainWindow::handle(UINT message, WPARAM wParam, LPARAM lP
             return std::nullopt;
         case WM_TIMER:
             if (wParam == kCopierTimer) {
-                m_operations->copierTick();
+                operate([this] { m_operations->copierTick(); });
+                return 0;
+            }
+            return std::nullopt;
+        case WM_CLOSE:
+            // Closing during an operation (from its progress dialog's message loop) cancels a
+            // scan that runs; the window closes once the operation has ended.
+            if (m_operationDepth > 0) {
+                m_operations->cancelScan();
+                m_closeWhenDone = true;
                 return 0;
             }
             return std::nullopt;
@@ -345,6 +365,17 @@ std::optional<LRESULT> MainWindow::handle(UINT message, WPARAM wParam, LPARAM lP
             return 0;
         default:
             return std::nullopt;
+    }
+}
+
+void MainWindow::operate(const std::function<void()>& operation)
+{
+    ++m_operationDepth;
+    operation();
+    --m_operationDepth;
+    if (m_operationDepth == 0 && m_closeWhenDone) {
+        m_closeWhenDone = false;
+        DestroyWindow(hwnd());
     }
 }
 
@@ -416,13 +447,13 @@ bool MainWindow::chooseMapFolder(const std::string& title, const std::string& ro
 
 std::unique_ptr<UserInterface> MainWindow::analysisInterface()
 {
-    return std::make_unique<RunInterface>(m_dialogs, *m_progressLine, m_setup.clock,
+    return std::make_unique<RunInterface>(m_dialogs, hwnd(), m_dpi, m_setup.clock,
                                           [this] { render(); });
 }
 
 std::unique_ptr<ExportUi> MainWindow::exportInterface()
 {
-    return std::make_unique<ExportInterface>(m_dialogs, *m_folderDialog, *m_progressLine,
+    return std::make_unique<ExportInterface>(m_dialogs, *m_folderDialog, hwnd(), m_dpi,
                                              m_setup.clock, [this] { render(); });
 }
 

@@ -61,6 +61,8 @@ private:
     void createPages();
     void showPage(int index);
     std::optional<LRESULT> handle(UINT message, WPARAM wParam, LPARAM lParam);
+    /// Runs a window operation; a close asked for meanwhile happens once it has ended.
+    void operate(const std::function<void()>& operation);
     /// Clicks the push button that has the focus, if one has.
     void pressFocusedButton();
 
@@ -86,7 +88,6 @@ private:
     std::unique_ptr<Button> m_choose;     // Button2
     std::unique_ptr<TabControl> m_pages;  // PageControl
     std::unique_ptr<Button> m_notice;     // Button7
-    std::unique_ptr<Static> m_progressLine;
     std::array<Memo, 7> m_memos;
     std::array<std::unique_ptr<Button>, 7> m_copyButtons;
     std::array<std::unique_ptr<Button>, 4> m_exportButtons;
@@ -100,6 +101,8 @@ private:
     std::u16string m_shownLineStore;
     std::size_t m_shownLogScrolls = 0;
     bool m_shownExportButtons = false;
+    int m_operationDepth = 0;
+    bool m_closeWhenDone = false;
 
     std::unique_ptr<FolderDialog> m_folderDialog;  // FolderDialog1
     std::unique_ptr<window::WindowOperations> m_operations;
