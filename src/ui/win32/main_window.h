@@ -4,9 +4,11 @@
 #include <windows.h>
 
 #include <array>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/window_state.h"
@@ -55,8 +57,30 @@ private:
         std::vector<std::string> shown;
     };
 
+    // A font of the design, in pixels high at 96 dpi.
+    struct FontDesign {
+        const char* family;
+        int pixels;
+    };
+    static constexpr FontDesign kArial{"Arial", 11};
+    // Where a control lies at 96 dpi, on the client area or on the tab control's page area.
+    struct ControlDesign {
+        int id;
+        Place place;
+        FontDesign font = kArial;
+        bool onPage = false;
+    };
+    using Font = std::unique_ptr<std::remove_pointer_t<HFONT>, decltype(&DeleteObject)>;
+
     int scaled(int pixels) const;
-    HFONT font(const char* family, int pixels);
+    /// The font at the window's dpi; made once per dpi.
+    HFONT font(const FontDesign& design);
+    /// The design's place at the window's dpi.
+    Place placed(const ControlDesign& design) const;
+    /// The arguments that create the control of `design`, which is kept for a new dpi.
+    CreateArgs arrange(const ControlDesign& design, std::string text, DWORD style);
+    /// Lays out the window and its controls at `dpi`, in the `suggested` outer rectangle.
+    void changeDpi(int dpi, const RECT& suggested);
     void createControls();
     void createPages();
     void showPage(int index);
@@ -80,7 +104,8 @@ private:
     Dialogs& m_dialogs;
     MainWindowSetup m_setup;
     int m_dpi;
-    std::vector<std::unique_ptr<std::remove_pointer_t<HFONT>, decltype(&DeleteObject)>> m_fonts;
+    std::map<std::pair<std::string, int>, Font> m_fonts;
+    std::vector<ControlDesign> m_layout;
     std::unique_ptr<TopWindow> m_frame;
 
     std::unique_ptr<Static> m_groupBox;

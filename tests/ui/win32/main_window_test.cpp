@@ -234,6 +234,47 @@ TEST_F(Win32MainWindowTest, StartsAsDesigned)
     }
 }
 
+TEST_F(Win32MainWindowTest, ANewDpiLaysTheWindowOutAgain)
+{
+    const auto fontHeight = [this](int id) {
+        LOGFONTA font{};
+        GetObjectA(reinterpret_cast<HFONT>(SendMessageA(control(id), WM_GETFONT, 0, 0)),
+                   sizeof(font), &font);
+        return font.lfHeight;
+    };
+    const auto placeOf = [this](int id) {
+        RECT place{};
+        GetWindowRect(control(id), &place);
+        MapWindowPoints(nullptr, window.hwnd(), reinterpret_cast<POINT*>(&place), 2);
+        return place;
+    };
+    for (const int dpi : {144, 96}) {
+        const RECT suggested{100, 50, 100 + MulDiv(600, dpi, 96), 50 + MulDiv(450, dpi, 96)};
+        SendMessageA(window.hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                     reinterpret_cast<LPARAM>(&suggested));
+        RECT outer{};
+        GetWindowRect(window.hwnd(), &outer);
+        EXPECT_TRUE(EqualRect(&outer, &suggested)) << dpi;
+        const RECT notice = placeOf(ids::Button7);
+        EXPECT_EQ(notice.left, MulDiv(486, dpi, 96)) << dpi;
+        EXPECT_EQ(notice.top, MulDiv(377, dpi, 96)) << dpi;
+        EXPECT_EQ(notice.right - notice.left, MulDiv(75, dpi, 96)) << dpi;
+        EXPECT_EQ(fontHeight(ids::Button7), -MulDiv(11, dpi, 96)) << dpi;
+        EXPECT_EQ(fontHeight(ids::GroupBox1), -MulDiv(13, dpi, 96)) << dpi;
+        EXPECT_EQ(fontHeight(ids::folderlist), -MulDiv(13, dpi, 96)) << dpi;
+        // A page's controls lie on the tab control's page area, which grew with its font.
+        RECT area{};
+        GetClientRect(control(ids::PageControl), &area);
+        SendMessageA(control(ids::PageControl), TCM_ADJUSTRECT, FALSE,
+                     reinterpret_cast<LPARAM>(&area));
+        MapWindowPoints(control(ids::PageControl), window.hwnd(), reinterpret_cast<POINT*>(&area),
+                        2);
+        const RECT copy = placeOf(ids::Button1);
+        EXPECT_EQ(copy.left, area.left + MulDiv(8, dpi, 96)) << dpi;
+        EXPECT_EQ(copy.top, area.top + MulDiv(232, dpi, 96)) << dpi;
+    }
+}
+
 TEST_F(Win32MainWindowTest, ReturnPressesTheFocusedButton)
 {
     SetFocus(control(ids::Button7));
