@@ -325,8 +325,18 @@ void MainWindow::createPages()
     }
 }
 
+void MainWindow::syncMemo(std::size_t page)
+{
+    const std::vector<std::string>& entries = window::listOf(state(), kPages[page].list);
+    if (entries != m_memos[page].shown) {
+        m_memos[page].edit->setLines(entries);
+        m_memos[page].shown = entries;
+    }
+}
+
 void MainWindow::showPage(int index)
 {
+    syncMemo(static_cast<std::size_t>(index));
     for (std::size_t i = 0; i < kPages.size(); ++i) {
         const bool shown = static_cast<int>(i) == index;
         m_memos[i].edit->setVisible(shown);
@@ -424,15 +434,14 @@ void MainWindow::render()
     if (m_path->text() != state.path) {
         m_path->setText(state.path);
     }
-    for (std::size_t i = 0; i < kPages.size(); ++i) {
-        const std::vector<std::string>& entries = window::listOf(state, kPages[i].list);
-        if (entries != m_memos[i].shown) {
-            m_memos[i].edit->setLines(entries);
-            m_memos[i].shown = entries;
-        }
+    // An edit control takes its time over a long text: only the page shown is filled now, the
+    // others when they are shown.
+    if (const int page = m_pages->current(); page >= 0) {
+        syncMemo(static_cast<std::size_t>(page));
     }
     if (state.logScrolls != m_shownLogScrolls) {
         m_shownLogScrolls = state.logScrolls;
+        syncMemo(0);
         m_memos[0].edit->scrollToEnd();
     }
     if (state.tiles != m_shownTiles) {
@@ -484,6 +493,7 @@ void MainWindow::selectAll(window::WindowList list)
 {
     for (std::size_t i = 0; i < kPages.size(); ++i) {
         if (kPages[i].list == list) {
+            syncMemo(i);
             m_memos[i].edit->selectAll();
         }
     }

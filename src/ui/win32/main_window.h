@@ -83,6 +83,8 @@ private:
     void changeDpi(int dpi, const RECT& suggested);
     void createControls();
     void createPages();
+    /// Fills the page's memo with its list, unless it shows it already.
+    void syncMemo(std::size_t page);
     void showPage(int index);
     std::optional<LRESULT> handle(UINT message, WPARAM wParam, LPARAM lParam);
     /// Runs a window operation; a close asked for meanwhile happens once it has ended.
