@@ -20,13 +20,12 @@ namespace gantrel::ui::win32 {
 /// defaults; the window never changes them. The browser opens with the label caption as its
 /// instruction text, the path line in its status text (shortened with "..." to fit), OK and the
 /// shell's new-folder button enabled only while the selection has a path, and the last
-/// confirmed folder preselected (made again when it was deleted). It opens centred on the
-/// screen and, once the user has moved a dialog, where it was moved to: that place is shared by
-/// every FolderDialog of the process; the preselected folder's node is scrolled into view and
-/// opened. While the owner's top-level window is minimised the browser is hidden with it. In
-/// the classic style (bfNewDialogStyle cleared) the
-/// dialog adds its own new-folder button, which asks for a name, makes the folder and opens
-/// the browser again with it selected.
+/// confirmed folder preselected (made again when it was deleted), its node scrolled into view
+/// and opened. It opens centred on the screen and, once the user has moved a dialog, where it
+/// was moved to: that place is shared by every FolderDialog of the process. While the owner's
+/// top-level window is minimised the browser is hidden. In the classic style (bfNewDialogStyle
+/// cleared) the dialog adds its own new-folder button, which asks for a name, makes the folder
+/// and opens the browser again with it selected.
 class FolderDialog {
 public:
     /// `owner` (the main window) is the browser's owner. The language keys are those of the
