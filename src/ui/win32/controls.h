@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -94,7 +95,9 @@ class Edit final : public Window {
 public:
     explicit Edit(const CreateArgs& args);
     /// The lines, each followed by CR LF, as one text.
-    void setLines(const std::vector<std::string>& lines);
+    void setLines(std::span<const std::string> lines);
+    /// Appends the lines, each followed by CR LF, keeping the selection and the lines in view.
+    void appendLines(std::span<const std::string> lines);
     void selectAll();
     /// Puts the caret at the end of the text and scrolls it into view.
     void scrollToEnd();

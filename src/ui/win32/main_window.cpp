@@ -28,6 +28,8 @@ constexpr int kClientHeight = 411;
 constexpr int kDesignedLeft = 516;
 constexpr int kDesignedTop = 70;
 constexpr UINT_PTR kCopierTimer = 1;
+// Fills the memo of the page shown, a step at a time, while the window takes input.
+constexpr UINT_PTR kFillTimer = 2;
 // How often the copiers of the command-line exports are looked at while they run.
 constexpr UINT kCopierPollMilliseconds = 150;
 
@@ -325,18 +327,35 @@ void MainWindow::createPages()
     }
 }
 
-void MainWindow::syncMemo(std::size_t page)
+void MainWindow::syncMemo(std::size_t page, bool whole)
 {
+    Memo& memo = m_memos[page];
     const std::vector<std::string>& entries = window::listOf(state(), kPages[page].list);
-    if (entries != m_memos[page].shown) {
-        m_memos[page].edit->setLines(entries);
-        m_memos[page].shown = entries;
+    if (entries != memo.shown) {
+        memo.shown = entries;
+        memo.filled = std::min(entries.size(), kFillStep);
+        memo.edit->setLines({memo.shown.data(), memo.filled});
+    }
+    if (whole) {
+        fillMemo(page, memo.shown.size());
+    } else if (memo.filled < memo.shown.size()) {
+        SetTimer(hwnd(), kFillTimer, USER_TIMER_MINIMUM, nullptr);
+    }
+}
+
+void MainWindow::fillMemo(std::size_t page, std::size_t count)
+{
+    Memo& memo = m_memos[page];
+    count = std::min(count, memo.shown.size() - memo.filled);
+    if (count > 0) {
+        memo.edit->appendLines({memo.shown.data() + memo.filled, count});
+        memo.filled += count;
     }
 }
 
 void MainWindow::showPage(int index)
 {
-    syncMemo(static_cast<std::size_t>(index));
+    syncMemo(static_cast<std::size_t>(index), false);
     for (std::size_t i = 0; i < kPages.size(); ++i) {
         const bool shown = static_cast<int>(i) == index;
         m_memos[i].edit->setVisible(shown);
@@ -376,6 +395,14 @@ std::optional<LRESULT> MainWindow::handle(UINT message, WPARAM wParam, LPARAM lP
             changeDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;
         case WM_TIMER:
+            if (wParam == kFillTimer) {
+                const auto page = static_cast<std::size_t>(m_pages->current());
+                fillMemo(page, kFillStep);
+                if (m_memos[page].filled == m_memos[page].shown.size()) {
+                    KillTimer(hwnd(), kFillTimer);
+                }
+                return 0;
+            }
             if (wParam == kCopierTimer) {
                 operate([this] { m_operations->copierTick(); });
                 return 0;
@@ -392,6 +419,7 @@ std::optional<LRESULT> MainWindow::handle(UINT message, WPARAM wParam, LPARAM lP
             return std::nullopt;
         case WM_DESTROY:
             KillTimer(hwnd(), kCopierTimer);
+            KillTimer(hwnd(), kFillTimer);
             if (onClosed) {
                 onClosed();
             }
@@ -437,11 +465,11 @@ void MainWindow::render()
     // An edit control takes its time over a long text: only the page shown is filled now, the
     // others when they are shown.
     if (const int page = m_pages->current(); page >= 0) {
-        syncMemo(static_cast<std::size_t>(page));
+        syncMemo(static_cast<std::size_t>(page), false);
     }
     if (state.logScrolls != m_shownLogScrolls) {
         m_shownLogScrolls = state.logScrolls;
-        syncMemo(0);
+        syncMemo(0, true);
         m_memos[0].edit->scrollToEnd();
     }
     if (state.tiles != m_shownTiles) {
@@ -493,7 +521,7 @@ void MainWindow::selectAll(window::WindowList list)
 {
     for (std::size_t i = 0; i < kPages.size(); ++i) {
         if (kPages[i].list == list) {
-            syncMemo(i);
+            syncMemo(i, true);
             m_memos[i].edit->selectAll();
         }
     }

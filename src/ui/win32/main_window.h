@@ -51,11 +51,14 @@ public:
     std::function<void()> onClosed;
 
 private:
-    // A page's memo and the entries it last rendered.
+    // A page's memo, the entries it is filled with and how many of them it holds so far.
     struct Memo {
         std::unique_ptr<Edit> edit;
         std::vector<std::string> shown;
+        std::size_t filled = 0;
     };
+    /// How many lines a memo takes at a time: Wine's edit control takes about 50 ms for them.
+    static constexpr std::size_t kFillStep = 1000;
 
     // A font of the design, in pixels high at 96 dpi.
     struct FontDesign {
@@ -83,8 +86,11 @@ private:
     void changeDpi(int dpi, const RECT& suggested);
     void createControls();
     void createPages();
-    /// Fills the page's memo with its list, unless it shows it already.
-    void syncMemo(std::size_t page);
+    /// Sets the page's memo to its list when that changed, with its first kFillStep entries;
+    /// the rest at once when `whole`, otherwise a step a time on the fill timer's ticks.
+    void syncMemo(std::size_t page, bool whole);
+    /// Appends up to `count` of the entries the page's memo does not hold yet.
+    void fillMemo(std::size_t page, std::size_t count);
     void showPage(int index);
     std::optional<LRESULT> handle(UINT message, WPARAM wParam, LPARAM lParam);
     /// Runs a window operation; a close asked for meanwhile happens once it has ended.

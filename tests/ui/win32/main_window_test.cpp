@@ -379,6 +379,41 @@ TEST_F(Win32MainWindowTest, CancelEscapeOrClosingTheWindowEndsTheScanAndWritesNo
     EXPECT_FALSE(IsWindow(window.hwnd()));
 }
 
+TEST_F(Win32MainWindowTest, ALongListFillsItsMemoInStepsWhileTheWindowTakesInput)
+{
+    // A map of 2,500 objects named after it.
+    const auto longMap = [&](const std::string& name) {
+        const fs::path map = sample.addMap(name, 1);
+        std::string tile;
+        for (int i = 0; i < 2500; ++i) {
+            tile += "Sceneryobjects\\" + name + "\\object_" + std::to_string(i) + ".sco\r\n";
+        }
+        test::writeFile(map / "tile_0.map", tile);
+        choose(map);
+        EXPECT_TRUE(dialogs.errors.empty());
+        return window::clipboardText(window.state().objects);
+    };
+    std::string whole = longMap("First");
+    const auto lines = [&] {
+        return SendMessageA(control(ids::filelist), EM_GETLINECOUNT, 0, 0) - 1;
+    };
+
+    showTab(3);
+    EXPECT_EQ(lines(), 1000) << "the first step at once";
+    EXPECT_TRUE(pumpUntil([&] { return textOf(control(ids::filelist)) == whole; }));
+    EXPECT_EQ(SendMessageA(control(ids::filelist), EM_GETFIRSTVISIBLELINE, 0, 0), 0)
+        << "the view stays at the top while the rest is appended";
+
+    // A copy takes the whole list at once, whatever the memo holds so far.
+    showTab(0);
+    whole = longMap("Second");
+    showTab(3);
+    ASSERT_EQ(lines(), 1000);
+    click(ids::Button5);
+    EXPECT_EQ(clipboard(), whole);
+    EXPECT_EQ(textOf(control(ids::filelist)), whole);
+}
+
 TEST_F(Win32MainWindowTest, RejectedFolderAndErrorBoxLeaveTheWindowUsable)
 {
     choose(test::examplesFolder() / "TELV 2" / "maps" / "NotAMap");
