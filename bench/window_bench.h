@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <vector>
 
 namespace gantrel::bench {
@@ -24,6 +25,9 @@ using Seconds = std::chrono::duration<double>;
 struct WindowFigures {
     Seconds shown;      // from the scan's end (its end message) until the window was shown
     Seconds pageShown;  // the tab of the longest list selected until its page was shown
+    // Until that page's memo held the whole list, where the window fills it in steps.
+    std::optional<Seconds> filled;
+    Seconds longestStep{};         // the longest the window was busy with one step of that filling
     std::vector<Seconds> scrolls;  // page scrolls of the longest list
 };
 
