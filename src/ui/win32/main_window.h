@@ -33,8 +33,12 @@ struct MainWindowSetup {
 
 /// The program's one window, native: it owns the window operations (and so the window state)
 /// and renders them in native controls laid out at the designed places, scaled from 96 dpi to
-/// the screen's. Its buttons start the operations; every control carries the identifier of
-/// its component name (control_ids.h). The four export buttons share one destination dialog.
+/// the monitor's (again when it moves to a monitor of another dpi). Its buttons start the
+/// operations; every control carries the identifier of its component name (control_ids.h). The
+/// four export buttons share one destination dialog. A long operation shows its progress in a
+/// dialog; closing the window during a scan cancels the scan, and the window closes once the
+/// scan has ended. A long list enters its memo a thousand lines at a time, when its page is
+/// shown.
 class MainWindow final : private window::WindowFront {
 public:
     /// `dialogs` must outlive the window. The window is created hidden; show() shows it.
