@@ -2,6 +2,7 @@
 #include "screen_fit.h"
 
 #include <algorithm>
+#include <cstddef>
 
 namespace gantrel::window {
 namespace {
@@ -20,6 +21,12 @@ ScreenRect fitOnScreen(const ScreenRect& window, const ScreenRect& available)
     return {fitSpan(window.left, window.width, available.left, available.width),
             fitSpan(window.top, window.height, available.top, available.height), window.width,
             window.height};
+}
+
+bool isLongReport(std::string_view text)
+{
+    constexpr std::ptrdiff_t kMaxBoxLines = 25;
+    return std::count(text.begin(), text.end(), '\n') >= kMaxBoxLines;
 }
 
 }  // namespace gantrel::window

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <string_view>
+
 namespace gantrel::window {
 
 /// A rectangle on the screen: its top-left corner and its size, in the toolkit's pixels.
@@ -17,5 +19,12 @@ struct ScreenRect {
 /// area free of task bars: where it fits, it stays; otherwise it moves just enough to fit.
 /// A window wider or taller than that area keeps its title bar and left edge on the screen.
 ScreenRect fitOnScreen(const ScreenRect& window, const ScreenRect& available);
+
+/// The share of the screen's free area, each way, that a box of a long report takes at most.
+constexpr double kReportScreenShare = 0.8;
+
+/// True for a box text too long for a plain message box (25 line breaks or more): it is shown
+/// in a box that scrolls and fits the screen.
+bool isLongReport(std::string_view text);
 
 }  // namespace gantrel::window

@@ -38,8 +38,6 @@ enum : int {
     tilelist,
     Mema,
     telvpath,
-    // The text of a long operation's progress.
-    Progress,
 };
 
 /// The memo and the copy button of page `index`.

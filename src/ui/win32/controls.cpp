@@ -10,6 +10,21 @@ namespace {
 constexpr char kObjectProperty[] = "Gantrel.Window";
 constexpr char kTopWindowClass[] = "Gantrel.TopWindow";
 
+// The lines, each followed by CR LF, as one text.
+std::string joinLines(std::span<const std::string> lines)
+{
+    std::size_t size = 0;
+    for (const std::string& line : lines) {
+        size += line.size() + 2;
+    }
+    std::string text;
+    text.reserve(size);
+    for (const std::string& line : lines) {
+        text.append(line).append("\r\n");
+    }
+    return text;
+}
+
 }  // namespace
 
 Window::~Window()
@@ -106,6 +121,8 @@ Static::Static(Kind kind, const CreateArgs& args)
 {
     if (kind == Kind::GroupBox) {
         createControl(WC_BUTTONA, args, BS_GROUPBOX);
+    } else if (kind == Kind::Icon) {
+        createControl(WC_STATICA, args, SS_ICON);
     } else {
         createControl(WC_STATICA, args, SS_LEFT | SS_NOPREFIX);
     }
@@ -118,18 +135,29 @@ Edit::Edit(const CreateArgs& args)
     SendMessageA(hwnd(), EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
 }
 
-void Edit::setLines(const std::vector<std::string>& lines)
+void Edit::setLines(std::span<const std::string> lines)
 {
-    std::size_t size = 0;
-    for (const std::string& line : lines) {
-        size += line.size() + 2;
-    }
-    std::string text;
-    text.reserve(size);
-    for (const std::string& line : lines) {
-        text.append(line).append("\r\n");
-    }
-    setText(text);
+    setText(joinLines(lines));
+}
+
+void Edit::appendLines(std::span<const std::string> lines)
+{
+    // Appending puts the caret at the end and scrolls there: the selection and the view are
+    // put back where they were.
+    DWORD start = 0;
+    DWORD end = 0;
+    SendMessageA(hwnd(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    const LRESULT firstLine = SendMessageA(hwnd(), EM_GETFIRSTVISIBLELINE, 0, 0);
+    SendMessageA(hwnd(), WM_SETREDRAW, FALSE, 0);
+    const auto length = static_cast<WPARAM>(GetWindowTextLengthA(hwnd()));
+    SendMessageA(hwnd(), EM_SETSEL, length, static_cast<LPARAM>(length));
+    SendMessageA(hwnd(), EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(joinLines(lines).c_str()));
+    SendMessageA(hwnd(), EM_SETSEL, start, static_cast<LPARAM>(end));
+    SendMessageA(hwnd(), EM_LINESCROLL, 0,
+                 firstLine - SendMessageA(hwnd(), EM_GETFIRSTVISIBLELINE, 0, 0));
+    SendMessageA(hwnd(), WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
 void Edit::selectAll()
@@ -177,6 +205,29 @@ void ListBox::setItems(const std::vector<std::string>& items)
     }
     SendMessageA(hwnd(), WM_SETREDRAW, TRUE, 0);
     InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+ProgressBar::ProgressBar(const CreateArgs& args)
+{
+    INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&classes);
+    createControl(PROGRESS_CLASSA, args);
+}
+
+void ProgressBar::setPosition(std::size_t value, std::size_t maximum)
+{
+    const LONG style = GetWindowLongA(hwnd(), GWL_STYLE);
+    const bool marquee = maximum == 0;
+    if (marquee != ((style & PBS_MARQUEE) != 0)) {
+        SetWindowLongA(hwnd(), GWL_STYLE, marquee ? style | PBS_MARQUEE : style & ~PBS_MARQUEE);
+        SendMessageA(hwnd(), PBM_SETMARQUEE, marquee ? TRUE : FALSE, 0);
+    }
+    if (!marquee) {
+        // In thousandths: the control counts in int, a count of tiles may pass it.
+        constexpr std::size_t kSteps = 1000;
+        SendMessageA(hwnd(), PBM_SETRANGE32, 0, kSteps);
+        SendMessageA(hwnd(), PBM_SETPOS, static_cast<WPARAM>(value * kSteps / maximum), 0);
+    }
 }
 
 TabControl::TabControl(const CreateArgs& args, const std::vector<std::string>& captions)

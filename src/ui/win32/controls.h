@@ -8,8 +8,10 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -81,10 +83,10 @@ private:
     void onCommand(WORD code) override;
 };
 
-/// A group box, a label, or anything else that shows a text and reports nothing.
+/// A group box, a label, an icon, or anything else that shows and reports nothing.
 class Static final : public Window {
 public:
-    enum class Kind { GroupBox, Label };
+    enum class Kind { GroupBox, Label, Icon };
     Static(Kind kind, const CreateArgs& args);
 };
 
@@ -93,7 +95,9 @@ class Edit final : public Window {
 public:
     explicit Edit(const CreateArgs& args);
     /// The lines, each followed by CR LF, as one text.
-    void setLines(const std::vector<std::string>& lines);
+    void setLines(std::span<const std::string> lines);
+    /// Appends the lines, each followed by CR LF, keeping the selection and the lines in view.
+    void appendLines(std::span<const std::string> lines);
     void selectAll();
     /// Puts the caret at the end of the text and scrolls it into view.
     void scrollToEnd();
@@ -111,6 +115,14 @@ class ListBox final : public Window {
 public:
     explicit ListBox(const CreateArgs& args);
     void setItems(const std::vector<std::string>& items);
+};
+
+/// A progress bar.
+class ProgressBar final : public Window {
+public:
+    explicit ProgressBar(const CreateArgs& args);
+    /// At `value` of `maximum`; with `maximum` 0 a bar that only shows activity.
+    void setPosition(std::size_t value, std::size_t maximum);
 };
 
 /// A tab control with its pages' captions.

@@ -6,15 +6,21 @@
 #include "common/error.h"
 #include "folder_dialog.h"
 #include "map_folder_chooser.h"
+#include "report_box.h"
+#include "window/screen_fit.h"
 #include "window/window_design.h"
 
 namespace gantrel::ui::win32 {
 namespace {
 
 // Without an owner the box is centred on the screen; task-modal, it disables the thread's
-// windows while it is open.
+// windows while it is open. A long report cannot scroll there: it goes into a box that does.
 void showBox(const std::string& text, UINT icon)
 {
+    if (window::isLongReport(text)) {
+        showReportBox(text, icon == MB_ICONSTOP);
+        return;
+    }
     MessageBoxA(nullptr, text.c_str(), window::kApplicationTitle, MB_OK | MB_TASKMODAL | icon);
 }
 

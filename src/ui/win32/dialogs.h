@@ -27,7 +27,7 @@ public:
 void showMessageBox(const std::string& text);
 
 /// The program's own boxes: MessageBoxA, task-modal, centred on the screen, captioned with the
-/// application title, one OK button.
+/// application title, one OK button; a report too long for it in the scrolling report box.
 class NativeDialogs final : public Dialogs {
 public:
     /// The message box: no icon.

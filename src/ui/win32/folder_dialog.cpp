@@ -139,6 +139,11 @@ PIDLIST_ABSOLUTE shortcutTarget(PCIDLIST_ABSOLUTE item)
     return target;
 }
 
+int platformMajorVersion()
+{
+    return LOBYTE(LOWORD(GetVersion()));
+}
+
 HWND treeOf(HWND dialog)
 {
     if (const HWND nameSpace =
@@ -217,6 +222,9 @@ FolderDialog::FolderDialog(HWND owner, LanguageKeys keys)
       m_keys(std::move(keys)),
       m_comInitialised(SUCCEEDED(CoInitialize(nullptr)))
 {
+    m_filter.include = [this](const std::string& path, const std::string& name) {
+        return !onXPIncludeItem || onXPIncludeItem(path, name);
+    };
 }
 
 FolderDialog::~FolderDialog()
@@ -268,12 +276,19 @@ bool FolderDialog::execute()
         m_reopen = false;
         m_hasPath = true;
         m_dialog = nullptr;
+        m_tree = nullptr;
+        m_treeItem = nullptr;
+        m_hiddenByMinimise = false;
         m_newFolderButton = nullptr;
         m_displayText.clear();
         CoTaskMemFree(chosen);
         chosen = SHBrowseForFolderA(&request);
         if (m_dialog != nullptr && IsWindow(m_dialog)) {
             RemoveWindowSubclass(m_dialog, &FolderDialog::subclass, kSubclassId);
+        }
+        if (m_hooked != nullptr) {
+            RemoveWindowSubclass(m_hooked, &FolderDialog::applicationHook, kSubclassId);
+            m_hooked = nullptr;
         }
         // Only the own new-folder button reopens: it closed the browser as cancelled.
     } while (m_reopen);
@@ -292,19 +307,42 @@ int CALLBACK FolderDialog::callback(HWND dialog, UINT message, LPARAM lParam, LP
 {
     auto& self = *reinterpret_cast<FolderDialog*>(data);
     self.m_dialog = dialog;
-    if (message == BFFM_INITIALIZED) {
-        self.onInitialized(dialog);
-    } else if (message == BFFM_SELCHANGED && lParam != 0) {
-        self.onSelectionChanged(dialog, reinterpret_cast<PCIDLIST_ABSOLUTE>(lParam));
-    } else if (message == BFFM_VALIDATEFAILEDA) {
-        MessageBeep(MB_OK);
-        return 1;
+    if (self.m_tree == nullptr) {
+        self.m_tree = treeOf(dialog);
     }
-    return 0;
+    switch (message) {
+        case BFFM_INITIALIZED:
+            self.handleInitialized(dialog);
+            return 0;
+        case BFFM_SELCHANGED:
+            if (lParam != 0) {
+                self.handleSelectionChanged(dialog, reinterpret_cast<PCIDLIST_ABSOLUTE>(lParam));
+            }
+            return 0;
+        case BFFM_VALIDATEFAILEDA:
+            if (!self.onValidateFailed) {
+                MessageBeep(MB_OK);
+                return 1;
+            }
+            return self.onValidateFailed(reinterpret_cast<const char*>(lParam)) ? 0 : 1;
+        case BFFM_IUNKNOWN:
+            // Later browsers take no item filter.
+            if (platformMajorVersion() < 6) {
+                self.m_filter.registerWith(reinterpret_cast<IUnknown*>(lParam));
+            }
+            return 0;
+        default:
+            return 0;
+    }
 }
 
-void FolderDialog::onInitialized(HWND dialog)
+void FolderDialog::handleInitialized(HWND dialog)
 {
+    if (m_owner != nullptr) {
+        m_hooked = GetAncestor(m_owner, GA_ROOTOWNER);
+        SetWindowSubclass(m_hooked, &FolderDialog::applicationHook, kSubclassId,
+                          reinterpret_cast<DWORD_PTR>(this));
+    }
     if (flags.testFlag(bfShowPath)) {
         showPathLine();
     }
@@ -324,11 +362,18 @@ void FolderDialog::onInitialized(HWND dialog)
                      reinterpret_cast<LPARAM>(m_pendingNewFolder.c_str()));
         m_pendingNewFolder.clear();
     }
+    if (m_tree != nullptr && m_treeItem != nullptr) {
+        SendMessageA(m_tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(m_treeItem));
+        SendMessageA(m_tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(m_treeItem));
+    }
+    if (onInitialized) {
+        onInitialized();
+    }
 }
 
 bool FolderDialog::modernStyle() const
 {
-    return LOBYTE(LOWORD(GetVersion())) >= 5 && flags.testFlag(bfNewDialogStyle);
+    return platformMajorVersion() >= 5 && flags.testFlag(bfNewDialogStyle);
 }
 
 void FolderDialog::onShown(HWND dialog)
@@ -341,7 +386,7 @@ void FolderDialog::onShown(HWND dialog)
         if (m_newFolderButton == nullptr) {
             m_newFolderButton = firstPushButton(dialog);
         }
-        if (flags.testFlag(bfHideNewFolderButton) && LOBYTE(LOWORD(GetVersion())) == 5) {
+        if (flags.testFlag(bfHideNewFolderButton) && platformMajorVersion() == 5) {
             EnableWindow(m_newFolderButton, FALSE);
             ShowWindow(m_newFolderButton, SW_HIDE);
         }
@@ -400,7 +445,7 @@ void FolderDialog::onNewFolder(HWND dialog)
     PostMessageA(dialog, WM_KEYUP, VK_ESCAPE, static_cast<LPARAM>(0xC0010001));
 }
 
-void FolderDialog::onSelectionChanged(HWND dialog, PCIDLIST_ABSOLUTE item)
+void FolderDialog::handleSelectionChanged(HWND dialog, PCIDLIST_ABSOLUTE item)
 {
     if (!flags.testFlag(bfDontBrowseShortcuts)) {
         // A shortcut to a folder stands for its target: the browser then reports the target as
@@ -412,13 +457,15 @@ void FolderDialog::onSelectionChanged(HWND dialog, PCIDLIST_ABSOLUTE item)
         }
     }
     convertItem(item, m_selectedFolder, m_displayText);
-    if (extraFlags.testFlag(efAutoExpandTree)) {
+    m_treeItem =
+        m_tree != nullptr
+            ? reinterpret_cast<HTREEITEM>(SendMessageA(m_tree, TVM_GETNEXTITEM, TVGN_CARET, 0))
+            : nullptr;
+    if (extraFlags.testFlag(efAutoExpandTree) && m_treeItem != nullptr) {
         // A node selected by a click opens; one reached with the keyboard does not.
         const int button = GetSystemMetrics(SM_SWAPBUTTON) != 0 ? VK_RBUTTON : VK_LBUTTON;
         if (static_cast<SHORT>(GetAsyncKeyState(button)) > 0) {
-            const HWND tree = treeOf(dialog);
-            const auto caret = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
-            SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, caret);
+            SendMessageA(m_tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(m_treeItem));
         }
     }
     if (!m_selectedFolder.empty()) {
@@ -431,6 +478,9 @@ void FolderDialog::onSelectionChanged(HWND dialog, PCIDLIST_ABSOLUTE item)
     SendMessageA(dialog, BFFM_ENABLEOK, 0, okEnabled(browseFor, m_hasPath, m_hasPath) ? 1 : 0);
     if (m_newFolderButton != nullptr) {
         EnableWindow(m_newFolderButton, m_hasPath ? TRUE : FALSE);
+    }
+    if (onSelectionChanged) {
+        onSelectionChanged();
     }
 }
 
@@ -511,6 +561,22 @@ void FolderDialog::place()
     SetWindowPos(m_dialog, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
                  (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+LRESULT CALLBACK FolderDialog::applicationHook(HWND window, UINT message, WPARAM wParam,
+                                               LPARAM lParam, UINT_PTR /*id*/, DWORD_PTR data)
+{
+    auto& self = *reinterpret_cast<FolderDialog*>(data);
+    if (message == WM_SIZE && self.m_dialog != nullptr) {
+        if (wParam == SIZE_MINIMIZED && IsWindowVisible(self.m_dialog)) {
+            ShowWindow(self.m_dialog, SW_HIDE);
+            self.m_hiddenByMinimise = true;
+        } else if (wParam != SIZE_MINIMIZED && self.m_hiddenByMinimise) {
+            self.m_hiddenByMinimise = false;
+            ShowWindow(self.m_dialog, SW_SHOW);
+        }
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
 }
 
 LRESULT CALLBACK FolderDialog::subclass(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam,

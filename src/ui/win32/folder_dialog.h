@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
 #include <shlobj.h>
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include "item_filter.h"
 #include "window/shell_folders.h"
 
 namespace gantrel::ui::win32 {
@@ -18,11 +20,12 @@ namespace gantrel::ui::win32 {
 /// defaults; the window never changes them. The browser opens with the label caption as its
 /// instruction text, the path line in its status text (shortened with "..." to fit), OK and the
 /// shell's new-folder button enabled only while the selection has a path, and the last
-/// confirmed folder preselected (made again when it was deleted). It opens centred on the
-/// screen and, once the user has moved a dialog, where it was moved to: that place is shared by
-/// every FolderDialog of the process. In the classic style (bfNewDialogStyle cleared) the
-/// dialog adds its own new-folder button, which asks for a name, makes the folder and opens
-/// the browser again with it selected.
+/// confirmed folder preselected (made again when it was deleted), its node scrolled into view
+/// and opened. It opens centred on the screen and, once the user has moved a dialog, where it
+/// was moved to: that place is shared by every FolderDialog of the process. While the owner's
+/// top-level window is minimised the browser is hidden. In the classic style (bfNewDialogStyle
+/// cleared) the dialog adds its own new-folder button, which asks for a name, makes the folder
+/// and opens the browser again with it selected.
 class FolderDialog {
 public:
     /// `owner` (the main window) is the browser's owner. The language keys are those of the
@@ -46,6 +49,19 @@ public:
     window::CaptionList labelCaptions = window::defaultLabelCaptions();
     window::CaptionList newFolderCaptions = window::defaultNewFolderCaptions();
     window::CaptionList titles;
+
+    // ---- Events, none assigned by default ---------------------------------------------------
+    /// After the browser has opened, been placed and made its preselection.
+    std::function<void()> onInitialized;
+    /// After each selection change, once selectedFolder() and displayText() hold the new item.
+    std::function<void()> onSelectionChanged;
+    /// When the browser rejects a typed name (bfValidate), with that name: true lets the browser
+    /// close all the same. Unassigned, the system beeps and the browser stays open.
+    std::function<bool(const std::string& typed)> onValidateFailed;
+    /// Per item the browser would show, on systems before major version 6 only (later browsers
+    /// take no item filter), with the item's path (empty for none) and display name: false
+    /// hides the item. Unassigned, every item is shown.
+    std::function<bool(const std::string& path, const std::string& name)> onXPIncludeItem;
 
     /// Runs the browser modally: true when the user confirmed a folder (selectedFolder() and
     /// folder then hold it, pretty-cased), false on cancel (folder unchanged).
@@ -72,8 +88,12 @@ private:
     static int CALLBACK callback(HWND dialog, UINT message, LPARAM lParam, LPARAM data);
     static LRESULT CALLBACK subclass(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam,
                                      UINT_PTR id, DWORD_PTR data);
-    void onInitialized(HWND dialog);
-    void onSelectionChanged(HWND dialog, PCIDLIST_ABSOLUTE item);
+    // The application's top-level window while the browser is open: minimised, it hides the
+    // browser; restored, it shows it again.
+    static LRESULT CALLBACK applicationHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                            UINT_PTR id, DWORD_PTR data);
+    void handleInitialized(HWND dialog);
+    void handleSelectionChanged(HWND dialog, PCIDLIST_ABSOLUTE item);
     void showPathLine();
     void place();
     bool modernStyle() const;
@@ -89,8 +109,13 @@ private:
     std::string m_displayText;
     PIDLIST_ABSOLUTE m_initialItem = nullptr;  // the first opening's preselection
     std::string m_pendingNewFolder;  // made by the own new-folder button, selected on reopening
+    ItemFilter m_filter;
     // Per opening.
     HWND m_dialog = nullptr;
+    HWND m_tree = nullptr;
+    HTREEITEM m_treeItem = nullptr;  // the current tree item
+    HWND m_hooked = nullptr;         // the application window hooked for minimising
+    bool m_hiddenByMinimise = false;
     HWND m_newFolderButton = nullptr;
     bool m_initialised = false;
     bool m_reopen = false;

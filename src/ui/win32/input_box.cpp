@@ -2,6 +2,7 @@
 #include "input_box.h"
 
 #include "controls.h"
+#include "modal_loop.h"
 
 namespace gantrel::ui::win32 {
 
@@ -43,25 +44,7 @@ std::optional<std::string> inputBox(HWND owner, const std::string& title, const 
         return std::nullopt;
     };
 
-    const bool ownerWasEnabled = owner != nullptr && IsWindowEnabled(owner) != FALSE;
-    if (ownerWasEnabled) {
-        EnableWindow(owner, FALSE);
-    }
-    ShowWindow(parent, SW_SHOW);
-    SetFocus(entry.hwnd());
-    MSG message{};
-    while (open && GetMessageA(&message, nullptr, 0, 0) > 0) {
-        if (IsDialogMessageA(parent, &message) == FALSE) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-    }
-    if (message.message == WM_QUIT) {
-        PostQuitMessage(static_cast<int>(message.wParam));
-    }
-    if (ownerWasEnabled) {
-        EnableWindow(owner, TRUE);
-    }
+    runModal(parent, entry.hwnd(), open);
     return answer;
 }
 

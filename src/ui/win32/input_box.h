@@ -10,7 +10,7 @@ namespace gantrel::ui::win32 {
 
 /// A modal input box over `owner`: `title` as its caption, `prompt` above an entry field
 /// holding `text`, OK and Cancel. Returns the entry's text after OK, nullopt after Cancel or
-/// when it was closed. Blocks until then; `owner` is disabled meanwhile.
+/// when it was closed. Blocks until then; the thread's other windows are disabled meanwhile.
 std::optional<std::string> inputBox(HWND owner, const std::string& title, const std::string& prompt,
                                     const std::string& text = {});
 

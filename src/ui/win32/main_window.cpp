@@ -3,8 +3,10 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
+#include <map>
 #include <utility>
 
 #include "control_ids.h"
@@ -26,6 +28,8 @@ constexpr int kClientHeight = 411;
 constexpr int kDesignedLeft = 516;
 constexpr int kDesignedTop = 70;
 constexpr UINT_PTR kCopierTimer = 1;
+// Fills the memo of the page shown, a step at a time, while the window takes input.
+constexpr UINT_PTR kFillTimer = 2;
 // How often the copiers of the command-line exports are looked at while they run.
 constexpr UINT kCopierPollMilliseconds = 150;
 
@@ -42,13 +46,15 @@ constexpr std::array<ExportPlace, 4> kExportPlaces{{
 }};
 
 // What the analysis and the exports share: the message and error boxes, each shown after the
-// progress line is taken away and the window repainted, and the progress line itself.
+// progress dialog has closed and the window has been rendered, and the progress dialog itself.
 template <typename Interface>
 class BoxedInterface : public Interface {
 public:
-    BoxedInterface(Dialogs& dialogs, Static& line, DelayedProgress::Clock clock,
-                   std::function<void()> render)
-        : m_dialogs(dialogs), m_render(render), m_progress(line, std::move(clock), render)
+    BoxedInterface(Dialogs& dialogs, HWND owner, int dpi, DelayedProgress::Clock clock,
+                   DelayedProgress::Cancel cancel, std::function<void()> render)
+        : m_dialogs(dialogs),
+          m_render(render),
+          m_progress(owner, dpi, std::move(clock), cancel, render)
     {
     }
     void showMessage(const std::string& text) override
@@ -74,23 +80,32 @@ protected:
     DelayedProgress m_progress;
 };
 
-// The interface an analysis run talks to: boxes over the rendered window, tile progress.
+// The interface an analysis run talks to: boxes over the rendered window, the tiles' progress
+// with Cancel.
 class RunInterface final : public BoxedInterface<UserInterface> {
 public:
-    using BoxedInterface::BoxedInterface;
+    RunInterface(Dialogs& dialogs, HWND owner, int dpi, DelayedProgress::Clock clock,
+                 std::function<void()> render)
+        : BoxedInterface(dialogs, owner, dpi, std::move(clock), DelayedProgress::Cancel::Yes,
+                         std::move(render))
+    {
+    }
     void tileScanned(std::size_t done, std::size_t total) override
     {
-        m_progress.update("Tile " + std::to_string(done) + " of " + std::to_string(total));
+        m_progress.update("Tile " + std::to_string(done) + " of " + std::to_string(total), done,
+                          std::max<std::size_t>(total, 1));
         m_dialogs.tileScanned(done, total);
     }
+    bool cancelRequested() override { return m_progress.cancelled(); }
 };
 
 // The interface an export talks to, and, for the copier export, until its last copier ended.
 class ExportInterface final : public BoxedInterface<ExportUi> {
 public:
-    ExportInterface(Dialogs& dialogs, FolderDialog& destination, Static& line,
+    ExportInterface(Dialogs& dialogs, FolderDialog& destination, HWND owner, int dpi,
                     DelayedProgress::Clock clock, std::function<void()> render)
-        : BoxedInterface(dialogs, line, std::move(clock), std::move(render)),
+        : BoxedInterface(dialogs, owner, dpi, std::move(clock), DelayedProgress::Cancel::No,
+                         std::move(render)),
           m_destination(destination)
     {
     }
@@ -106,7 +121,8 @@ public:
     void copyProgress(const CopyProgress& done) override
     {
         m_progress.update("Files copied: " + std::to_string(done.files) + "   Bytes copied: " +
-                          std::to_string(done.bytes) + "   Copying into: " + done.folder);
+                              std::to_string(done.bytes) + "   Copying into: " + done.folder,
+                          0, 0);
     }
 
 private:
@@ -162,7 +178,7 @@ MainWindow::MainWindow(Dialogs& dialogs, MainWindowSetup setup)
     m_frame->onMessage = [this](UINT message, WPARAM wParam, LPARAM lParam) {
         return handle(message, wParam, lParam);
     };
-    SendMessageA(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font("Arial", 11)), FALSE);
+    SendMessageA(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font(kArial)), FALSE);
 
     m_folderDialog = std::make_unique<FolderDialog>(hwnd());
     window::WindowFront& front = *this;
@@ -187,116 +203,159 @@ int MainWindow::scaled(int pixels) const
     return MulDiv(pixels, m_dpi, 96);
 }
 
-HFONT MainWindow::font(const char* family, int pixels)
+HFONT MainWindow::font(const FontDesign& design)
 {
-    const HFONT made = CreateFontA(-scaled(pixels), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                                   DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                   DEFAULT_QUALITY, DEFAULT_PITCH, family);
-    m_fonts.emplace_back(made, &DeleteObject);
-    return made;
+    const std::pair<std::string, int> key{design.family, design.pixels};
+    auto found = m_fonts.find(key);
+    if (found == m_fonts.end()) {
+        const HFONT made = CreateFontA(
+            -scaled(design.pixels), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, design.family);
+        found = m_fonts.emplace(key, Font(made, &DeleteObject)).first;
+    }
+    return found->second.get();
+}
+
+Place MainWindow::placed(const ControlDesign& design) const
+{
+    const Place& at = design.place;
+    const Place area = design.onPage ? m_pages->pageArea() : Place{};
+    return {area.left + scaled(at.left), area.top + scaled(at.top), scaled(at.width),
+            scaled(at.height)};
+}
+
+CreateArgs MainWindow::arrange(const ControlDesign& design, std::string text, DWORD style)
+{
+    m_layout.push_back(design);
+    return {hwnd(), design.id, placed(design), std::move(text), style, font(design.font)};
+}
+
+void MainWindow::changeDpi(int dpi, const RECT& suggested)
+{
+    m_dpi = dpi;
+    // The controls let go of the old fonts before they are deleted.
+    const std::map<std::pair<std::string, int>, Font> old = std::move(m_fonts);
+    m_fonts.clear();
+    SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageA(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font(kArial)), FALSE);
+    // In the order of creation: the pages' controls follow the tab control they lie on.
+    for (const ControlDesign& design : m_layout) {
+        const HWND control = GetDlgItem(hwnd(), design.id);
+        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font(design.font)), FALSE);
+        const Place at = placed(design);
+        SetWindowPos(control, nullptr, at.left, at.top, at.width, at.height,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void MainWindow::createControls()
 {
-    const HWND parent = hwnd();
-    const HFONT arial = font("Arial", 11);
-    const auto place = [this](int left, int top, int width, int height) {
-        return Place{scaled(left), scaled(top), scaled(width), scaled(height)};
-    };
-
     m_groupBox = std::make_unique<Static>(
         Static::Kind::GroupBox,
-        CreateArgs{parent, ids::GroupBox1, place(8, 8, 553, 57),
-                   "Select your MAP folder (analysis will start right after selecting it):", 0,
-                   font("Arial", 13)});
+        arrange({ids::GroupBox1, {8, 8, 553, 57}, {"Arial", 13}},
+                "Select your MAP folder (analysis will start right after selecting it):", 0));
     // The group box's children lie on the window, at the group box's place plus their own.
-    m_path = std::make_unique<Edit>(
-        CreateArgs{parent, ids::caminho, place(20, 32, 453, 22), "",
-                   ES_AUTOHSCROLL | ES_READONLY | WS_DISABLED | WS_BORDER, arial});
-    m_choose = std::make_unique<Button>(
-        CreateArgs{parent, ids::Button2, place(492, 31, 49, 23), "...", WS_TABSTOP, arial});
-    m_choose->onClick = [this] { m_operations->chooseAndAnalyse(); };
+    m_path =
+        std::make_unique<Edit>(arrange({ids::caminho, {20, 32, 453, 22}}, "",
+                                       ES_AUTOHSCROLL | ES_READONLY | WS_DISABLED | WS_BORDER));
+    m_choose =
+        std::make_unique<Button>(arrange({ids::Button2, {492, 31, 49, 23}}, "...", WS_TABSTOP));
+    m_choose->onClick = [this] { operate([this] { m_operations->chooseAndAnalyse(); }); };
 
     std::vector<std::string> captions;
     for (const window::PageDesign& page : kPages) {
         captions.emplace_back(page.caption);
     }
     m_pages = std::make_unique<TabControl>(
-        CreateArgs{parent, ids::PageControl, place(8, 71, 553, 297), "", WS_TABSTOP, arial},
-        captions);
+        arrange({ids::PageControl, {8, 71, 553, 297}}, "", WS_TABSTOP), captions);
     m_pages->onChange = [this](int index) { showPage(index); };
 
     m_notice = std::make_unique<Button>(
-        CreateArgs{parent, ids::Button7, place(486, 377, 75, 25), "Click me", WS_TABSTOP, arial});
+        arrange({ids::Button7, {486, 377, 75, 25}}, "Click me", WS_TABSTOP));
     m_notice->onClick = [this] {
-        m_operations->showNotice(window::noticeText(
-            kVersion, {"the mingw-w64 runtime and the GNU C++ library (GCC Runtime "
-                       "Library Exception)"}));
+        operate([this] {
+            m_operations->showNotice(window::noticeText(
+                kVersion, {"the mingw-w64 runtime and the GNU C++ library (GCC Runtime "
+                           "Library Exception)"}));
+        });
     };
-    m_progressLine = std::make_unique<Static>(
-        Static::Kind::Label,
-        CreateArgs{parent, ids::Progress, place(8, 383, 470, 16), "", 0, arial});
-    m_progressLine->setVisible(false);
 
     // The working controls below the client area: seen only when the window is maximised, and
     // never taking the keyboard focus.
-    m_tileCaption = std::make_unique<Static>(
-        Static::Kind::Label,
-        CreateArgs{parent, ids::Label1, place(184, 425, 200, 16), "", 0, arial});
+    m_tileCaption = std::make_unique<Static>(Static::Kind::Label,
+                                             arrange({ids::Label1, {184, 425, 200, 16}}, "", 0));
     m_lastTile = std::make_unique<Static>(
-        Static::Kind::Label,
-        CreateArgs{parent, ids::Label2, place(215, 425, 200, 16), "Last loaded tile: ", 0, arial});
-    m_tiles = std::make_unique<ListBox>(CreateArgs{parent, ids::tilelist, place(8, 445, 361, 105),
-                                                   "", LBS_SORT | WS_BORDER | WS_DISABLED, arial});
+        Static::Kind::Label, arrange({ids::Label2, {215, 425, 200, 16}}, "Last loaded tile: ", 0));
+    m_tiles = std::make_unique<ListBox>(
+        arrange({ids::tilelist, {8, 445, 361, 105}}, "", LBS_SORT | WS_BORDER | WS_DISABLED));
     m_lineStore = std::make_unique<UnicodeEdit>(
-        CreateArgs{parent, ids::Mema, place(400, 448, 313, 209), "",
-                   ES_AUTOHSCROLL | ES_AUTOVSCROLL | WS_VSCROLL | WS_BORDER | WS_DISABLED, arial});
+        arrange({ids::Mema, {400, 448, 313, 209}}, "",
+                ES_AUTOHSCROLL | ES_AUTOVSCROLL | WS_VSCROLL | WS_BORDER | WS_DISABLED));
     m_telvpath = std::make_unique<Static>(
-        Static::Kind::Label,
-        CreateArgs{parent, ids::telvpath, place(8, 576, 100, 16), "telvpath", 0, arial});
+        Static::Kind::Label, arrange({ids::telvpath, {8, 576, 100, 16}}, "telvpath", 0));
 }
 
 void MainWindow::createPages()
 {
-    const HWND parent = hwnd();
-    const HFONT arial = font("Arial", 11);
-    const Place area = m_pages->pageArea();
-    const auto onPage = [&](int left, int top, int width, int height) {
-        return Place{area.left + scaled(left), area.top + scaled(top), scaled(width),
-                     scaled(height)};
-    };
     for (std::size_t i = 0; i < kPages.size(); ++i) {
         const window::PageDesign& page = kPages[i];
         const int index = static_cast<int>(i);
-        m_memos[i].edit = std::make_unique<Edit>(
-            CreateArgs{parent, ids::memoOfPage(index), onPage(8, 8, 521, 217), "",
-                       ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL | ES_AUTOVSCROLL | WS_VSCROLL |
-                           WS_BORDER | WS_TABSTOP,
-                       font("Courier New", page.memoFontPixels)});
+        m_memos[i].edit = std::make_unique<Edit>(arrange(
+            {ids::memoOfPage(index), {8, 8, 521, 217}, {"Courier New", page.memoFontPixels}, true},
+            "",
+            ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL | ES_AUTOVSCROLL | WS_VSCROLL | WS_BORDER |
+                WS_TABSTOP));
         m_copyButtons[i] = std::make_unique<Button>(
-            CreateArgs{parent, ids::copyButtonOfPage(index), onPage(8, 232, 123, 33),
-                       "Copy to Clipboard", WS_TABSTOP, arial});
+            arrange({ids::copyButtonOfPage(index), {8, 232, 123, 33}, kArial, true},
+                    "Copy to Clipboard", WS_TABSTOP));
         m_copyButtons[i]->onClick = [this, list = page.list] {
-            m_operations->copyToClipboard(list);
+            operate([this, list] { m_operations->copyToClipboard(list); });
         };
     }
     for (std::size_t i = 0; i < kExportButtons.size(); ++i) {
         const window::ExportButtonDesign& design = kExportButtons[i];
-        const Place& place = kExportPlaces[i].place;
         const bool copier = design.variant == ExportVariant::CommandCopy;
         m_exportButtons[i] = std::make_unique<Button>(
-            CreateArgs{parent, ids::exportButton(static_cast<int>(i)),
-                       onPage(place.left, place.top, place.width, place.height),
-                       copier ? "Copy to another folder (Windows XP)" : "Copy to another folder",
-                       static_cast<DWORD>(WS_TABSTOP | (copier ? BS_MULTILINE : 0)), arial});
+            arrange({ids::exportButton(static_cast<int>(i)), kExportPlaces[i].place, kArial, true},
+                    copier ? "Copy to another folder (Windows XP)" : "Copy to another folder",
+                    static_cast<DWORD>(WS_TABSTOP | (copier ? BS_MULTILINE : 0))));
         m_exportButtons[i]->onClick = [this, list = design.list, variant = design.variant] {
-            m_operations->exportFolders(list, variant);
+            operate([this, list, variant] { m_operations->exportFolders(list, variant); });
         };
+    }
+}
+
+void MainWindow::syncMemo(std::size_t page, bool whole)
+{
+    Memo& memo = m_memos[page];
+    const std::vector<std::string>& entries = window::listOf(state(), kPages[page].list);
+    if (entries != memo.shown) {
+        memo.shown = entries;
+        memo.filled = std::min(entries.size(), kFillStep);
+        memo.edit->setLines({memo.shown.data(), memo.filled});
+    }
+    if (whole) {
+        fillMemo(page, memo.shown.size());
+    } else if (memo.filled < memo.shown.size()) {
+        SetTimer(hwnd(), kFillTimer, USER_TIMER_MINIMUM, nullptr);
+    }
+}
+
+void MainWindow::fillMemo(std::size_t page, std::size_t count)
+{
+    Memo& memo = m_memos[page];
+    count = std::min(count, memo.shown.size() - memo.filled);
+    if (count > 0) {
+        memo.edit->appendLines({memo.shown.data() + memo.filled, count});
+        memo.filled += count;
     }
 }
 
 void MainWindow::showPage(int index)
 {
+    syncMemo(static_cast<std::size_t>(index), false);
     for (std::size_t i = 0; i < kPages.size(); ++i) {
         const bool shown = static_cast<int>(i) == index;
         m_memos[i].edit->setVisible(shown);
@@ -331,20 +390,53 @@ std::optional<LRESULT> MainWindow::handle(UINT message, WPARAM wParam, LPARAM lP
                 return 0;
             }
             return std::nullopt;
+        case WM_DPICHANGED:
+            // Moved to a monitor of another dpi: the system suggests the window's new place.
+            changeDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            return 0;
         case WM_TIMER:
+            if (wParam == kFillTimer) {
+                const auto page = static_cast<std::size_t>(m_pages->current());
+                fillMemo(page, kFillStep);
+                if (m_memos[page].filled == m_memos[page].shown.size()) {
+                    KillTimer(hwnd(), kFillTimer);
+                }
+                return 0;
+            }
             if (wParam == kCopierTimer) {
-                m_operations->copierTick();
+                operate([this] { m_operations->copierTick(); });
+                return 0;
+            }
+            return std::nullopt;
+        case WM_CLOSE:
+            // Closing during an operation (from its progress dialog's message loop) cancels a
+            // scan that runs; the window closes once the operation has ended.
+            if (m_operationDepth > 0) {
+                m_operations->cancelScan();
+                m_closeWhenDone = true;
                 return 0;
             }
             return std::nullopt;
         case WM_DESTROY:
             KillTimer(hwnd(), kCopierTimer);
+            KillTimer(hwnd(), kFillTimer);
             if (onClosed) {
                 onClosed();
             }
             return 0;
         default:
             return std::nullopt;
+    }
+}
+
+void MainWindow::operate(const std::function<void()>& operation)
+{
+    ++m_operationDepth;
+    operation();
+    --m_operationDepth;
+    if (m_operationDepth == 0 && m_closeWhenDone) {
+        m_closeWhenDone = false;
+        DestroyWindow(hwnd());
     }
 }
 
@@ -370,15 +462,14 @@ void MainWindow::render()
     if (m_path->text() != state.path) {
         m_path->setText(state.path);
     }
-    for (std::size_t i = 0; i < kPages.size(); ++i) {
-        const std::vector<std::string>& entries = window::listOf(state, kPages[i].list);
-        if (entries != m_memos[i].shown) {
-            m_memos[i].edit->setLines(entries);
-            m_memos[i].shown = entries;
-        }
+    // An edit control takes its time over a long text: only the page shown is filled now, the
+    // others when they are shown.
+    if (const int page = m_pages->current(); page >= 0) {
+        syncMemo(static_cast<std::size_t>(page), false);
     }
     if (state.logScrolls != m_shownLogScrolls) {
         m_shownLogScrolls = state.logScrolls;
+        syncMemo(0, true);
         m_memos[0].edit->scrollToEnd();
     }
     if (state.tiles != m_shownTiles) {
@@ -416,13 +507,13 @@ bool MainWindow::chooseMapFolder(const std::string& title, const std::string& ro
 
 std::unique_ptr<UserInterface> MainWindow::analysisInterface()
 {
-    return std::make_unique<RunInterface>(m_dialogs, *m_progressLine, m_setup.clock,
+    return std::make_unique<RunInterface>(m_dialogs, hwnd(), m_dpi, m_setup.clock,
                                           [this] { render(); });
 }
 
 std::unique_ptr<ExportUi> MainWindow::exportInterface()
 {
-    return std::make_unique<ExportInterface>(m_dialogs, *m_folderDialog, *m_progressLine,
+    return std::make_unique<ExportInterface>(m_dialogs, *m_folderDialog, hwnd(), m_dpi,
                                              m_setup.clock, [this] { render(); });
 }
 
@@ -430,6 +521,7 @@ void MainWindow::selectAll(window::WindowList list)
 {
     for (std::size_t i = 0; i < kPages.size(); ++i) {
         if (kPages[i].list == list) {
+            syncMemo(i, true);
             m_memos[i].edit->selectAll();
         }
     }

@@ -4,9 +4,11 @@
 #include <windows.h>
 
 #include <array>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/window_state.h"
@@ -31,8 +33,12 @@ struct MainWindowSetup {
 
 /// The program's one window, native: it owns the window operations (and so the window state)
 /// and renders them in native controls laid out at the designed places, scaled from 96 dpi to
-/// the screen's. Its buttons start the operations; every control carries the identifier of
-/// its component name (control_ids.h). The four export buttons share one destination dialog.
+/// the monitor's (again when it moves to a monitor of another dpi). Its buttons start the
+/// operations; every control carries the identifier of its component name (control_ids.h). The
+/// four export buttons share one destination dialog. A long operation shows its progress in a
+/// dialog; closing the window during a scan cancels the scan, and the window closes once the
+/// scan has ended. A long list enters its memo a thousand lines at a time, when its page is
+/// shown.
 class MainWindow final : private window::WindowFront {
 public:
     /// `dialogs` must outlive the window. The window is created hidden; show() shows it.
@@ -49,18 +55,50 @@ public:
     std::function<void()> onClosed;
 
 private:
-    // A page's memo and the entries it last rendered.
+    // A page's memo, the entries it is filled with and how many of them it holds so far.
     struct Memo {
         std::unique_ptr<Edit> edit;
         std::vector<std::string> shown;
+        std::size_t filled = 0;
     };
+    /// How many lines a memo takes at a time: Wine's edit control takes about 50 ms for them.
+    static constexpr std::size_t kFillStep = 1000;
+
+    // A font of the design, in pixels high at 96 dpi.
+    struct FontDesign {
+        const char* family;
+        int pixels;
+    };
+    static constexpr FontDesign kArial{"Arial", 11};
+    // Where a control lies at 96 dpi, on the client area or on the tab control's page area.
+    struct ControlDesign {
+        int id;
+        Place place;
+        FontDesign font = kArial;
+        bool onPage = false;
+    };
+    using Font = std::unique_ptr<std::remove_pointer_t<HFONT>, decltype(&DeleteObject)>;
 
     int scaled(int pixels) const;
-    HFONT font(const char* family, int pixels);
+    /// The font at the window's dpi; made once per dpi.
+    HFONT font(const FontDesign& design);
+    /// The design's place at the window's dpi.
+    Place placed(const ControlDesign& design) const;
+    /// The arguments that create the control of `design`, which is kept for a new dpi.
+    CreateArgs arrange(const ControlDesign& design, std::string text, DWORD style);
+    /// Lays out the window and its controls at `dpi`, in the `suggested` outer rectangle.
+    void changeDpi(int dpi, const RECT& suggested);
     void createControls();
     void createPages();
+    /// Sets the page's memo to its list when that changed, with its first kFillStep entries;
+    /// the rest at once when `whole`, otherwise a step a time on the fill timer's ticks.
+    void syncMemo(std::size_t page, bool whole);
+    /// Appends up to `count` of the entries the page's memo does not hold yet.
+    void fillMemo(std::size_t page, std::size_t count);
     void showPage(int index);
     std::optional<LRESULT> handle(UINT message, WPARAM wParam, LPARAM lParam);
+    /// Runs a window operation; a close asked for meanwhile happens once it has ended.
+    void operate(const std::function<void()>& operation);
     /// Clicks the push button that has the focus, if one has.
     void pressFocusedButton();
 
@@ -78,7 +116,8 @@ private:
     Dialogs& m_dialogs;
     MainWindowSetup m_setup;
     int m_dpi;
-    std::vector<std::unique_ptr<std::remove_pointer_t<HFONT>, decltype(&DeleteObject)>> m_fonts;
+    std::map<std::pair<std::string, int>, Font> m_fonts;
+    std::vector<ControlDesign> m_layout;
     std::unique_ptr<TopWindow> m_frame;
 
     std::unique_ptr<Static> m_groupBox;
@@ -86,7 +125,6 @@ private:
     std::unique_ptr<Button> m_choose;     // Button2
     std::unique_ptr<TabControl> m_pages;  // PageControl
     std::unique_ptr<Button> m_notice;     // Button7
-    std::unique_ptr<Static> m_progressLine;
     std::array<Memo, 7> m_memos;
     std::array<std::unique_ptr<Button>, 7> m_copyButtons;
     std::array<std::unique_ptr<Button>, 4> m_exportButtons;
@@ -100,6 +138,8 @@ private:
     std::u16string m_shownLineStore;
     std::size_t m_shownLogScrolls = 0;
     bool m_shownExportButtons = false;
+    int m_operationDepth = 0;
+    bool m_closeWhenDone = false;
 
     std::unique_ptr<FolderDialog> m_folderDialog;  // FolderDialog1
     std::unique_ptr<window::WindowOperations> m_operations;

@@ -5,8 +5,7 @@
 
 #include <shlobj.h>
 
-#include <vector>
-
+#include "modal_loop.h"
 #include "platform/platform.h"
 
 namespace gantrel::ui::win32 {
@@ -22,39 +21,6 @@ int CALLBACK preselect(HWND browser, UINT message, LPARAM /*lParam*/, LPARAM dat
     }
     return 0;
 }
-
-// The thread's visible and enabled top-level windows, disabled for the time of the browse and
-// enabled again afterwards where they still exist.
-class DisabledWindows {
-public:
-    DisabledWindows()
-    {
-        EnumThreadWindows(GetCurrentThreadId(), &DisabledWindows::disable,
-                          reinterpret_cast<LPARAM>(&m_windows));
-    }
-    ~DisabledWindows()
-    {
-        for (const HWND window : m_windows) {
-            if (IsWindow(window)) {
-                EnableWindow(window, TRUE);
-            }
-        }
-    }
-    DisabledWindows(const DisabledWindows&) = delete;
-    DisabledWindows& operator=(const DisabledWindows&) = delete;
-
-private:
-    static BOOL CALLBACK disable(HWND window, LPARAM windows)
-    {
-        if (IsWindowVisible(window) && IsWindowEnabled(window)) {
-            EnableWindow(window, FALSE);
-            reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
-        }
-        return TRUE;
-    }
-
-    std::vector<HWND> m_windows;
-};
 
 // A COM interface pointer released when it goes.
 template <typename Interface>

@@ -1,43 +1,71 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <windows.h>
+
 #include <chrono>
+#include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "controls.h"
 
 namespace gantrel::ui::win32 {
 
-/// The progress of a long operation on the window's thread: once half a second has passed since
-/// the operation started, `line` shows a text, and every update lets the windows repaint. A
-/// short operation shows nothing. Input is not taken meanwhile: the operation runs to its end.
+/// The progress dialog of a long operation on the window's thread: once half a second has passed
+/// since the operation started, a small dialog captioned with the application title shows a
+/// text over a bar, modal over `owner` (which it disables while it is open). Every update lets
+/// the windows repaint and the dialog take its input. An operation that can stop halfway gets
+/// a Cancel button (Escape and the dialog's close box press it) and asks cancelled() after each
+/// update; the others run to their end. A short operation shows nothing.
 class DelayedProgress {
 public:
     using Clock = std::function<std::chrono::steady_clock::time_point()>;
+    enum class Cancel { No, Yes };
 
     static constexpr std::chrono::milliseconds kDelay{500};
-    /// How often at most the shown line takes a new text and the windows repaint.
+    /// How often at most the shown dialog takes a new text and the windows repaint.
     static constexpr std::chrono::milliseconds kRepaintInterval{50};
+    /// The dialog's control identifiers besides IDCANCEL.
+    static constexpr int kTextId = 101;
+    static constexpr int kBarId = 102;
 
-    /// Starts timing now; `render` shows the window state before a repaint.
-    DelayedProgress(Static& line, Clock clock, std::function<void()> render);
-    ~DelayedProgress() { close(); }
+    /// Starts timing now. `dpi` scales the dialog; `render` shows the window state before a
+    /// repaint.
+    DelayedProgress(HWND owner, int dpi, Clock clock, Cancel cancel, std::function<void()> render);
+    ~DelayedProgress();
     DelayedProgress(const DelayedProgress&) = delete;
     DelayedProgress& operator=(const DelayedProgress&) = delete;
 
-    void update(const std::string& text);
-    /// Hides the line; a later update may show it again.
+    /// Shows or updates the dialog once the delay has passed: `text` over a bar at `value` of
+    /// `maximum` (a bar that only shows activity when `maximum` is 0); then handles the pending
+    /// messages. Updates quicker than kRepaintInterval after the last one shown are passed over.
+    void update(const std::string& text, std::size_t value, std::size_t maximum);
+    /// True once Cancel has been pressed; stays so for the operation's life.
+    bool cancelled() const { return m_cancelled; }
+    /// Closes the dialog, if shown; a later update may show it again.
     void close();
-    /// Hides the line and starts timing anew.
+    /// Closes the dialog and starts timing anew.
     void restart();
 
 private:
-    Static& m_line;
+    void open();
+    void pump();
+
+    HWND m_owner;
+    int m_dpi;
     Clock m_clock;
+    Cancel m_cancel;
     std::function<void()> m_render;
+    bool m_cancelled = false;
+    bool m_ownerDisabled = false;
     std::chrono::steady_clock::time_point m_start;
-    std::chrono::steady_clock::time_point m_shown;
+    std::chrono::steady_clock::time_point m_shown;  // when the dialog last took an update
+    std::unique_ptr<TopWindow> m_dialog;
+    std::unique_ptr<Static> m_text;
+    std::unique_ptr<ProgressBar> m_bar;
+    std::unique_ptr<Button> m_cancelButton;
 };
 
 }  // namespace gantrel::ui::win32

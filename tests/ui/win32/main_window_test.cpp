@@ -10,6 +10,7 @@
 #include <deque>
 #include <filesystem>
 #include <optional>
+#include <utility>
 
 #include "control_ids.h"
 #include "dialogs.h"
@@ -110,6 +111,23 @@ protected:
     }
 
     HWND control(int id) { return GetDlgItem(window.hwnd(), id); }
+    // The visible window the main window owns: a progress dialog, if one is open.
+    HWND progressDialog()
+    {
+        std::pair<HWND, HWND> search{window.hwnd(), nullptr};
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND candidate, LPARAM data) {
+                auto& [owner, found] = *reinterpret_cast<std::pair<HWND, HWND>*>(data);
+                if (GetWindow(candidate, GW_OWNER) == owner && IsWindowVisible(candidate)) {
+                    found = candidate;
+                    return FALSE;
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        return search.second;
+    }
     bool shown(int id) { return (GetWindowLongA(control(id), GWL_STYLE) & WS_VISIBLE) != 0; }
     // What a click on the button sends its window.
     void click(int id)
@@ -216,6 +234,47 @@ TEST_F(Win32MainWindowTest, StartsAsDesigned)
     }
 }
 
+TEST_F(Win32MainWindowTest, ANewDpiLaysTheWindowOutAgain)
+{
+    const auto fontHeight = [this](int id) {
+        LOGFONTA font{};
+        GetObjectA(reinterpret_cast<HFONT>(SendMessageA(control(id), WM_GETFONT, 0, 0)),
+                   sizeof(font), &font);
+        return font.lfHeight;
+    };
+    const auto placeOf = [this](int id) {
+        RECT place{};
+        GetWindowRect(control(id), &place);
+        MapWindowPoints(nullptr, window.hwnd(), reinterpret_cast<POINT*>(&place), 2);
+        return place;
+    };
+    for (const int dpi : {144, 96}) {
+        const RECT suggested{100, 50, 100 + MulDiv(600, dpi, 96), 50 + MulDiv(450, dpi, 96)};
+        SendMessageA(window.hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                     reinterpret_cast<LPARAM>(&suggested));
+        RECT outer{};
+        GetWindowRect(window.hwnd(), &outer);
+        EXPECT_TRUE(EqualRect(&outer, &suggested)) << dpi;
+        const RECT notice = placeOf(ids::Button7);
+        EXPECT_EQ(notice.left, MulDiv(486, dpi, 96)) << dpi;
+        EXPECT_EQ(notice.top, MulDiv(377, dpi, 96)) << dpi;
+        EXPECT_EQ(notice.right - notice.left, MulDiv(75, dpi, 96)) << dpi;
+        EXPECT_EQ(fontHeight(ids::Button7), -MulDiv(11, dpi, 96)) << dpi;
+        EXPECT_EQ(fontHeight(ids::GroupBox1), -MulDiv(13, dpi, 96)) << dpi;
+        EXPECT_EQ(fontHeight(ids::folderlist), -MulDiv(13, dpi, 96)) << dpi;
+        // A page's controls lie on the tab control's page area, which grew with its font.
+        RECT area{};
+        GetClientRect(control(ids::PageControl), &area);
+        SendMessageA(control(ids::PageControl), TCM_ADJUSTRECT, FALSE,
+                     reinterpret_cast<LPARAM>(&area));
+        MapWindowPoints(control(ids::PageControl), window.hwnd(), reinterpret_cast<POINT*>(&area),
+                        2);
+        const RECT copy = placeOf(ids::Button1);
+        EXPECT_EQ(copy.left, area.left + MulDiv(8, dpi, 96)) << dpi;
+        EXPECT_EQ(copy.top, area.top + MulDiv(232, dpi, 96)) << dpi;
+    }
+}
+
 TEST_F(Win32MainWindowTest, ReturnPressesTheFocusedButton)
 {
     SetFocus(control(ids::Button7));
@@ -265,15 +324,94 @@ TEST_F(Win32MainWindowTest, ALongScanShowsItsProgressUntilItsEnd)
 {
     std::vector<std::string> shownProgress;
     dialogs.onTile = [&](std::size_t, std::size_t) {
-        if (shown(ids::Progress)) {
-            shownProgress.push_back(textOf(control(ids::Progress)));
+        if (const HWND dialog = progressDialog()) {
+            EXPECT_EQ(textOf(dialog), "Gantrel 3.1");
+            EXPECT_FALSE(IsWindowEnabled(window.hwnd())) << "the dialog is modal";
+            shownProgress.push_back(
+                textOf(GetDlgItem(dialog, DelayedProgress::kTextId)) + " " +
+                std::to_string(
+                    SendMessageA(GetDlgItem(dialog, DelayedProgress::kBarId), PBM_GETPOS, 0, 0)));
         }
     };
     choose(sample.addMap("Long", 3));
     // The first tile comes before half a second has passed; the window repaints after each
     // later one.
-    EXPECT_EQ(shownProgress, (std::vector<std::string>{"Tile 2 of 3", "Tile 3 of 3"}));
-    EXPECT_FALSE(shown(ids::Progress)) << "the end message closed it";
+    EXPECT_EQ(shownProgress, (std::vector<std::string>{"Tile 2 of 3 666", "Tile 3 of 3 1000"}));
+    EXPECT_EQ(progressDialog(), nullptr) << "the end message closed it";
+    EXPECT_TRUE(IsWindowEnabled(window.hwnd()));
+}
+
+TEST_F(Win32MainWindowTest, CancelEscapeOrClosingTheWindowEndsTheScanAndWritesNoSettings)
+{
+    const fs::path map = sample.addMap("Large", 4);
+    const fs::path settings = folder.path() / "gantrel.ini";
+    bool closed = false;
+    window.onClosed = [&] { closed = true; };
+    // Each is done at the third tile, the first with the dialog shown; Escape is posted and
+    // reaches the dialog when the fourth tile lets it take its input.
+    const std::vector<std::function<void(HWND)>> cancels = {
+        [](HWND dialog) { SendMessageA(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0); },
+        [](HWND dialog) {
+            PostMessageA(GetDlgItem(dialog, IDCANCEL), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+        },
+        [this](HWND) { SendMessageA(window.hwnd(), WM_CLOSE, 0, 0); },
+    };
+    for (std::size_t i = 0; i < cancels.size(); ++i) {
+        std::size_t lastTile = 0;
+        dialogs.onTile = [&](std::size_t done, std::size_t) {
+            lastTile = done;
+            if (done == 3) {
+                const HWND dialog = progressDialog();
+                ASSERT_NE(dialog, nullptr);
+                EXPECT_EQ(textOf(GetDlgItem(dialog, IDCANCEL)), "Cancel");
+                cancels[i](dialog);
+            }
+        };
+        choose(map);
+        const WindowState& state = window.state();
+        ASSERT_FALSE(state.log.empty());
+        EXPECT_EQ(state.log.back(), "Analysis cancelled.") << i;
+        EXPECT_EQ(lastTile, i == 1 ? 4u : 3u) << i;
+        EXPECT_FALSE(fs::exists(settings)) << i;
+        EXPECT_EQ(progressDialog(), nullptr) << i;
+        EXPECT_EQ(closed, i == 2) << "the window closes once the scan has ended";
+    }
+    EXPECT_FALSE(IsWindow(window.hwnd()));
+}
+
+TEST_F(Win32MainWindowTest, ALongListFillsItsMemoInStepsWhileTheWindowTakesInput)
+{
+    // A map of 2,500 objects named after it.
+    const auto longMap = [&](const std::string& name) {
+        const fs::path map = sample.addMap(name, 1);
+        std::string tile;
+        for (int i = 0; i < 2500; ++i) {
+            tile += "Sceneryobjects\\" + name + "\\object_" + std::to_string(i) + ".sco\r\n";
+        }
+        test::writeFile(map / "tile_0.map", tile);
+        choose(map);
+        EXPECT_TRUE(dialogs.errors.empty());
+        return window::clipboardText(window.state().objects);
+    };
+    std::string whole = longMap("First");
+    const auto lines = [&] {
+        return SendMessageA(control(ids::filelist), EM_GETLINECOUNT, 0, 0) - 1;
+    };
+
+    showTab(3);
+    EXPECT_EQ(lines(), 1000) << "the first step at once";
+    EXPECT_TRUE(pumpUntil([&] { return textOf(control(ids::filelist)) == whole; }));
+    EXPECT_EQ(SendMessageA(control(ids::filelist), EM_GETFIRSTVISIBLELINE, 0, 0), 0)
+        << "the view stays at the top while the rest is appended";
+
+    // A copy takes the whole list at once, whatever the memo holds so far.
+    showTab(0);
+    whole = longMap("Second");
+    showTab(3);
+    ASSERT_EQ(lines(), 1000);
+    click(ids::Button5);
+    EXPECT_EQ(clipboard(), whole);
+    EXPECT_EQ(textOf(control(ids::filelist)), whole);
 }
 
 TEST_F(Win32MainWindowTest, RejectedFolderAndErrorBoxLeaveTheWindowUsable)

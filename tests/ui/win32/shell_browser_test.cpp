@@ -8,11 +8,13 @@
 
 #include <commctrl.h>
 
+#include <cstring>
 #include <deque>
 #include <filesystem>
 #include <functional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "folder_dialog.h"
 #include "map_folder_chooser.h"
@@ -23,14 +25,20 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The browser's tree.
+HWND treeOf(HWND browser)
+{
+    // The modern browser may hold its tree inside a control of its own.
+    const HWND nameSpace =
+        FindWindowExA(browser, nullptr, "SHBrowseForFolder ShellNameSpace Control", nullptr);
+    return FindWindowExA(nameSpace != nullptr ? nameSpace : browser, nullptr, WC_TREEVIEWA,
+                         nullptr);
+}
+
 // The text of the tree's selected node.
 std::string selectedNode(HWND browser)
 {
-    // The modern browser holds its tree inside a control of its own.
-    const HWND nameSpace =
-        FindWindowExA(browser, nullptr, "SHBrowseForFolder ShellNameSpace Control", nullptr);
-    const HWND tree =
-        FindWindowExA(nameSpace != nullptr ? nameSpace : browser, nullptr, WC_TREEVIEWA, nullptr);
+    const HWND tree = treeOf(browser);
     char text[260] = {};
     TVITEMA item{};
     item.mask = TVIF_TEXT;
@@ -209,6 +217,133 @@ TEST(FolderDialogTest, ClassicStyleMakesANewFolderWithItsOwnButton)
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_FALSE(messages[0].empty());
     EXPECT_FALSE(fs::exists(base / "Map one" / "bad<name"));
+}
+
+// The top-left corner of a window on the screen.
+POINT cornerOf(HWND window)
+{
+    RECT place{};
+    GetWindowRect(window, &place);
+    return {place.left, place.top};
+}
+
+// A plain visible top-level window to own the dialog, as the main window does.
+struct OwnerWindow {
+    OwnerWindow()
+        : hwnd(CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300,
+                               200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr))
+    {
+    }
+    ~OwnerWindow() { DestroyWindow(hwnd); }
+    OwnerWindow(const OwnerWindow&) = delete;
+    OwnerWindow& operator=(const OwnerWindow&) = delete;
+    HWND hwnd;
+};
+
+TEST(FolderDialogTest, OpensOverItsOwnerWithThePathLineAndTheFolderRevealed)
+{
+    const test::TempDir folder;
+    // Deep enough that its path does not fit the path line.
+    fs::path destination = folder.path();
+    for (const char* name : {"a rather long folder name", "another long folder name",
+                             "and a third long folder name", "Map PACK"}) {
+        destination /= name;
+    }
+    fs::create_directories(destination / "inside");
+    const OwnerWindow owner;
+    FolderDialog dialog(owner.hwnd, window::languageKeysFor(0x0409));
+    dialog.folder = test::textOf(destination);
+    int initialised = 0;
+    std::vector<std::string> selections;
+    dialog.onInitialized = [&] { ++initialised; };
+    dialog.onSelectionChanged = [&] { selections.push_back(dialog.selectedFolder()); };
+
+    const std::string expected = window::prettyCase(test::textOf(destination), '\\');
+    const BrowserAnswer answer([&](HWND browser) {
+        // The request: the owner, the label caption as the instruction, the modern resizable
+        // dialog with its status line.
+        EXPECT_EQ(GetWindow(browser, GW_OWNER), owner.hwnd);
+        EXPECT_FALSE(IsWindowEnabled(owner.hwnd)) << "the browser is modal over its owner";
+        EXPECT_EQ(textOf(GetDlgItem(browser, 0x3742)), "Current folder:");
+        EXPECT_NE(GetWindowLongA(browser, GWL_STYLE) & WS_THICKFRAME, 0);
+
+        // The preselected folder is the caret node, shown and opened.
+        const HWND tree = treeOf(browser);
+        const auto node =
+            reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+        EXPECT_EQ(selectedNode(browser), "Map PACK");
+        EXPECT_NE(
+            SendMessageA(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(node), TVIS_EXPANDED) &
+                TVIS_EXPANDED,
+            0u);
+        RECT nodePlace{};
+        std::memcpy(&nodePlace, &node, sizeof(node));  // the message takes the node there
+        EXPECT_NE(SendMessageA(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&nodePlace)),
+                  FALSE)
+            << "the node is scrolled into view";
+
+        // The path line: the path shortened with "..." at the front, its name kept, fitting.
+        const HWND line = GetDlgItem(browser, 0x3743);
+        const std::string shown = textOf(line);
+        EXPECT_NE(shown, expected);
+        EXPECT_NE(shown.find("..."), std::string::npos) << shown;
+        EXPECT_TRUE(shown.ends_with("\\Map Pack")) << shown;
+        const HDC dc = GetDC(line);
+        const HGDIOBJ old =
+            SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(line, WM_GETFONT, 0, 0)));
+        SIZE size{};
+        GetTextExtentPoint32A(dc, shown.c_str(), static_cast<int>(shown.size()), &size);
+        SelectObject(dc, old);
+        ReleaseDC(line, dc);
+        RECT inner{};
+        GetClientRect(line, &inner);
+        EXPECT_LE(size.cx, inner.right - 8) << shown;
+        return IDOK;
+    });
+    ASSERT_TRUE(dialog.execute());
+    EXPECT_TRUE(IsWindowEnabled(owner.hwnd));
+    EXPECT_EQ(initialised, 1);
+    ASSERT_FALSE(selections.empty());
+    EXPECT_EQ(selections.back(), expected);
+    EXPECT_EQ(dialog.folder, expected);
+}
+
+TEST(FolderDialogTest, ReopensWhereItWasMovedAndHidesWhileItsOwnerIsMinimised)
+{
+    const test::TempDir folder;
+    const OwnerWindow owner;
+    FolderDialog dialog(owner.hwnd, window::languageKeysFor(0x0409));
+    dialog.folder = folder.str();
+    POINT moved{};
+    bool hiddenWhenMinimised = false;
+    bool shownWhenRestored = false;
+    POINT reopened{};
+    POINT restored{};
+    const BrowserAnswer answers({[&](HWND browser) {
+                                     const POINT corner = cornerOf(browser);
+                                     moved = {corner.x + 37, corner.y + 23};
+                                     SetWindowPos(browser, nullptr, moved.x, moved.y, 0, 0,
+                                                  SWP_NOSIZE | SWP_NOZORDER);
+                                     return IDCANCEL;
+                                 },
+                                 [&](HWND browser) {
+                                     reopened = cornerOf(browser);
+                                     // What the owner hears when it is minimised and restored.
+                                     SendMessageA(owner.hwnd, WM_SIZE, SIZE_MINIMIZED, 0);
+                                     hiddenWhenMinimised = IsWindowVisible(browser) == FALSE;
+                                     SendMessageA(owner.hwnd, WM_SIZE, SIZE_RESTORED, 0);
+                                     shownWhenRestored = IsWindowVisible(browser) != FALSE;
+                                     restored = cornerOf(browser);
+                                     return IDCANCEL;
+                                 }});
+    EXPECT_FALSE(dialog.execute());
+    EXPECT_FALSE(dialog.execute());
+    EXPECT_EQ(reopened.x, moved.x);
+    EXPECT_EQ(reopened.y, moved.y);
+    EXPECT_TRUE(hiddenWhenMinimised);
+    EXPECT_TRUE(shownWhenRestored);
+    EXPECT_EQ(restored.x, moved.x);
+    EXPECT_EQ(restored.y, moved.y);
 }
 
 }  // namespace

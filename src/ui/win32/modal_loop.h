@@ -1,0 +1,28 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+namespace gantrel::ui::win32 {
+
+/// The thread's visible and enabled top-level windows, disabled while the object lives and
+/// enabled again afterwards where they still exist: what a task-modal box does to the others.
+class DisabledWindows {
+public:
+    DisabledWindows();
+    ~DisabledWindows();
+    DisabledWindows(const DisabledWindows&) = delete;
+    DisabledWindows& operator=(const DisabledWindows&) = delete;
+
+private:
+    std::vector<HWND> m_windows;
+};
+
+/// Shows the hidden `box` task-modal and runs the thread's messages until `open` turns false:
+/// Tab, Return and Escape work in it as in a dialog, and `focus` starts with the keyboard
+/// focus. A WM_QUIT ends the loop and is posted again for the loop outside.
+void runModal(HWND box, HWND focus, const bool& open);
+
+}  // namespace gantrel::ui::win32

@@ -1,0 +1,14 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <string>
+
+namespace gantrel::ui::win32 {
+
+/// The box of a report too long for a message box (window::isLongReport): captioned with the
+/// application title, the text in a read-only edit that scrolls, the stop icon beside it when
+/// `error`, and OK. As large as the text needs, but at most window::kReportScreenShare of the
+/// work area each way, centred on it; task-modal. Returns when it has been closed.
+void showReportBox(const std::string& text, bool error);
+
+}  // namespace gantrel::ui::win32
