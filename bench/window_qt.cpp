@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "dialogs.h"
@@ -39,6 +40,10 @@ public:
         return true;
     }
     bool executeFolderDialog(ui::FolderDialog&) override { return false; }
+    std::optional<std::string> chooseSaveFile(const std::string&) override { return {}; }
+    void executeMenu(QMenu&, const QPoint&) override {}
+    void executeWhereUsed(ui::WhereUsedDialog&) override {}
+    bool openInDesktop(const std::string&) override { return false; }
 
     std::optional<Clock::time_point> scanEnd;
 
