@@ -20,11 +20,13 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QTabBar>
+#include <QTabWidget>
 #include <QTextCursor>
 #include <QTimer>
 #include <QUrl>
 
 #include <chrono>
+#include <stdexcept>
 #include <utility>
 
 #include "app_info.h"
@@ -122,6 +124,9 @@ MainWindow::MainWindow(Dialogs& dialogs, MainWindowSetup setup, QWidget* parent)
     for (const window::PageDesign& page : window::kPages) {
         m_lists.push_back({page.list, memoOf(page.list), {}});
     }
+    // The pages follow kPages; a page's memo is brought up to date as it is shown.
+    connect(m_ui->PageControl, &QTabWidget::currentChanged, this,
+            [this](int page) { syncMemo(m_lists[static_cast<std::size_t>(page)]); });
     connectButtons();
     connectShortcuts();
     connectListMenus();
@@ -130,6 +135,26 @@ MainWindow::MainWindow(Dialogs& dialogs, MainWindowSetup setup, QWidget* parent)
 }
 
 MainWindow::~MainWindow() = default;
+
+MainWindow::ListView& MainWindow::viewOf(window::WindowList list)
+{
+    for (ListView& view : m_lists) {
+        if (view.list == list) {
+            return view;
+        }
+    }
+    throw std::logic_error("MainWindow: no memo shows this list");
+}
+
+void MainWindow::syncMemo(ListView& view)
+{
+    const std::vector<std::string>& entries = window::listOf(state(), view.list);
+    if (entries != view.shown) {
+        // One document load for the whole list, however long.
+        view.memo->setPlainText(joinEntries(entries));
+        view.shown = entries;
+    }
+}
 
 QPlainTextEdit* MainWindow::memoOf(window::WindowList list) const
 {
@@ -414,7 +439,9 @@ std::unique_ptr<ExportUi> MainWindow::exportInterface()
 
 void MainWindow::selectAll(window::WindowList list)
 {
-    memoOf(list)->selectAll();
+    ListView& view = viewOf(list);
+    syncMemo(view);
+    view.memo->selectAll();
 }
 
 void MainWindow::setClipboardText(const std::string& text)
@@ -441,16 +468,12 @@ void MainWindow::render()
 {
     const WindowState& state = m_operations->state();
     m_ui->caminho->setText(toQString(state.path));
-    for (ListView& list : m_lists) {
-        const std::vector<std::string>& entries = window::listOf(state, list.list);
-        if (entries != list.shown) {
-            // One document load for the whole list, however long.
-            list.memo->setPlainText(joinEntries(entries));
-            list.shown = entries;
-        }
-    }
+    // A memo takes a second or so over the lists of a large map, one block per entry: only the
+    // page shown is filled now, each other page when it is shown or its list selected.
+    syncMemo(m_lists[static_cast<std::size_t>(m_ui->PageControl->currentIndex())]);
     if (state.logScrolls != m_shownLogScrolls) {
         m_shownLogScrolls = state.logScrolls;
+        syncMemo(viewOf(window::WindowList::Log));
         m_ui->scanlog->moveCursor(QTextCursor::End);
         m_ui->scanlog->ensureCursorVisible();
     }

@@ -95,6 +95,9 @@ private:
     void connectShortcuts();
     void connectListMenus();
     QPlainTextEdit* memoOf(window::WindowList list) const;
+    ListView& viewOf(window::WindowList list);
+    /// Sets the memo's text to its list when that changed since the memo last showed it.
+    void syncMemo(ListView& view);
     /// The memo's context menu, for the point `at` of its viewport.
     void showListMenu(window::WindowList list, const QPoint& at);
     /// The index of the list entry on the line at the point `at` of the memo's viewport;

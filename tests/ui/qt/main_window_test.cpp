@@ -66,7 +66,16 @@ protected:
     {
         return window().findChild<T*>(QString::fromLatin1(name));
     }
-    QString text(const char* memo) { return find<QPlainTextEdit>(memo)->toPlainText(); }
+    // Shows the memo's page, as the user does to see the memo; Mema lies on no page.
+    QPlainTextEdit* shown(QPlainTextEdit* memo)
+    {
+        auto* pages = find<QTabWidget>("PageControl");
+        if (const int page = pages->indexOf(memo->parentWidget()); page >= 0) {
+            pages->setCurrentIndex(page);
+        }
+        return memo;
+    }
+    QString text(const char* memo) { return shown(find<QPlainTextEdit>(memo))->toPlainText(); }
     bool exportShown()
     {
         int shown = 0;
@@ -85,13 +94,15 @@ protected:
     // Everything the user can see or copy, to compare the window before and after.
     QStringList snapshot()
     {
-        QStringList shown{find<QLineEdit>("caminho")->text(),
-                          QString::number(find<QTabWidget>("PageControl")->currentIndex()),
-                          QString::number(exportShown())};
-        for (const auto* memo : window().findChildren<QPlainTextEdit*>()) {
-            shown << memo->toPlainText();
+        auto* pages = find<QTabWidget>("PageControl");
+        const int page = pages->currentIndex();
+        QStringList seen{find<QLineEdit>("caminho")->text(), QString::number(page),
+                         QString::number(exportShown())};
+        for (auto* memo : window().findChildren<QPlainTextEdit*>()) {
+            seen << shown(memo)->toPlainText();
         }
-        return shown;
+        pages->setCurrentIndex(page);
+        return seen;
     }
 
     gantrel::test::TempDir folder;
@@ -211,6 +222,19 @@ TEST_F(MainWindowTest, AnalysisFillsEveryTabSorted)
     EXPECT_EQ(find<QListWidget>("tilelist")->count(), 1);
 }
 
+TEST_F(MainWindowTest, APageShowsItsListOnceShownAndRenewsItAtARunsEndWhileShown)
+{
+    auto* pages = find<QTabWidget>("PageControl");
+    const auto* objects = find<QPlainTextEdit>("filelist");
+    choose(sample.map);
+    pages->setCurrentIndex(3);
+    EXPECT_EQ(objects->toPlainText(), QStringLiteral("Sceneryobjects\\Houses\\house.sco\n"
+                                                     "Sceneryobjects\\Trees\\birch.sco\n"
+                                                     "Sceneryobjects\\Trees\\oak.sco\n"));
+    choose(sample.addMap("Other", 1));
+    EXPECT_EQ(objects->toPlainText(), QStringLiteral("Sceneryobjects\\Trees\\oak.sco\n"));
+}
+
 TEST_F(MainWindowTest, RejectedFolderKeepsResultsWhileThePathShowsIt)
 {
     choose(sample.map);
@@ -315,7 +339,7 @@ TEST_F(MainWindowTest, CopyPutsTheWholeMemoOnTheClipboardWithCrLf)
 TEST_F(MainWindowTest, ListMenusCopySelectAndSaveTheirList)
 {
     choose(sample.map);
-    auto* memo = find<QPlainTextEdit>("filelist");
+    auto* memo = shown(find<QPlainTextEdit>("filelist"));
     // Right-clicks the memo on the line of an entry.
     const auto rightClick = [&](QPlainTextEdit* on, const char* item, int line) {
         dialogs.menuAnswers.push_back(QString::fromLatin1(item));
@@ -357,7 +381,7 @@ TEST_F(MainWindowTest, WhereUsedListsTheTilesOfTheEntryUnderThePointer)
 {
     choose(sample.map);
     const auto pointAt = [&](const char* memo, int line) {
-        auto* on = find<QPlainTextEdit>(memo);
+        auto* on = shown(find<QPlainTextEdit>(memo));
         return std::pair(
             on->viewport(),
             on->cursorRect(QTextCursor(on->document()->findBlockByNumber(line))).center());
