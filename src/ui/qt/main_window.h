@@ -109,7 +109,8 @@ private:
 
     // The window operations' front: the boxes through the dialogs, the progress dialogs, the
     // clipboard and the copier timer.
-    /// Shows the model as it stands: only what changed since the last render is set again.
+    /// Shows the model as it stands: only what changed since the last render is set again. Of
+    /// the list memos only the page shown's is set, and the log's when it scrolls to its end.
     void render() override;
     void showMessage(const std::string& text) override;
     void showError(const std::string& message) override;
