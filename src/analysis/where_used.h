@@ -39,12 +39,11 @@ public:
     bool kept() const { return m_kept; }
     /// Forgets every tile recorded.
     void clear();
-    /// Records, when kept, the references of the next tile of the tile list, as the scan takes it
-    /// from its readers: those listed by text, the others by the ids the readers' record gave them,
-    /// which a tile recorded earlier in the same scan has listed (or this one).
+    /// Records, when kept, the references of the next tile of the tile list, as the scan takes
+    /// it from its readers: those listed by text, the others by the ids the readers' record
+    /// gave them, which a tile recorded earlier since clear() has listed (or this one). A scan
+    /// starts from a cleared record: the ids of another scan's readers name other texts.
     void addTile(const TileReferences& references);
-    /// Tells that a new scan begins: the readers' ids of the last one name nothing any more.
-    void beginScan();
     /// The number of tiles recorded.
     std::size_t tiles() const;
 
