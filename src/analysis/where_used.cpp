@@ -350,27 +350,9 @@ void WhereUsedRecord::forEachUses(
             data.numbersOf(entryOf[i], wanted);
         }
     }
-    // Counted in one pass, which also keeps the uses themselves while they are few enough:
-    // then no further pass over the record is needed.
     std::vector<std::uint32_t> counts(wanted.universe(), 0);
-    struct Hit {
-        std::uint32_t id;
-        TileUse use;
-    };
-    std::vector<Hit> hits;
-    bool allHit = true;
-    for (std::size_t t = 0; t < data.tiles.size(); ++t) {
-        const TileBlock& block = data.tiles[t];
-        block.scan(wanted, [&](std::uint32_t i, std::uint32_t id) {
-            ++counts[wanted.index(id)];
-            if (allHit && hits.size() == kUsesAtATime) {
-                allHit = false;
-                std::vector<Hit>().swap(hits);
-            }
-            if (allHit) {
-                hits.push_back(Hit{id, TileUse{t, block.lineAt(i)}});
-            }
-        });
+    for (const TileBlock& block : data.tiles) {
+        block.scan(wanted, [&](std::uint32_t, std::uint32_t id) { ++counts[wanted.index(id)]; });
     }
     const auto countOf = [&](std::size_t i) -> std::size_t {
         const std::uint32_t entry = entryOf[i];
@@ -407,19 +389,11 @@ void WhereUsedRecord::forEachUses(
         }
         uses.resize(starts.back());
         next.assign(starts.begin(), starts.end() - 1);
-        if (allHit) {
-            for (const Hit& hit : hits) {
-                if (wanted.contains(hit.id)) {
-                    uses[next[place[wanted.index(hit.id)]]++] = hit.use;
-                }
-            }
-        } else {
-            for (std::size_t t = 0; t < data.tiles.size(); ++t) {
-                const TileBlock& block = data.tiles[t];
-                block.scan(wanted, [&](std::uint32_t i, std::uint32_t id) {
-                    uses[next[place[wanted.index(id)]]++] = TileUse{t, block.lineAt(i)};
-                });
-            }
+        for (std::size_t t = 0; t < data.tiles.size(); ++t) {
+            const TileBlock& block = data.tiles[t];
+            block.scan(wanted, [&](std::uint32_t i, std::uint32_t id) {
+                uses[next[place[wanted.index(id)]]++] = TileUse{t, block.lineAt(i)};
+            });
         }
         for (std::size_t i = first; i < end; ++i) {
             const std::size_t at =
