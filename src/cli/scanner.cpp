@@ -2,6 +2,7 @@
 #include "cli/scanner.h"
 
 #include <cerrno>
+#include <charconv>
 #include <nlohmann/json.hpp>
 #include <ostream>
 #include <system_error>
@@ -75,25 +76,51 @@ constexpr Section kSections[] = {
     {"Missing Splines", "missingSplines", &WindowState::missingSplines},
 };
 
-bool isMissingList(const Section& section)
+void printSection(const WindowState& state, const Section& section, std::ostream& out)
 {
-    return section.list == &WindowState::missingObjects ||
-           section.list == &WindowState::missingSplines;
+    out << '\n' << section.caption << '\n';
+    for (const std::string& entry : state.*section.list) {
+        out << entry << '\n';
+    }
 }
 
-// Each entry of a missing list, then "    TILE:LINE" for every tile that uses it.
-void printWhereUsed(const WindowState& state, const std::vector<std::string>& entries,
-                    std::ostream& out)
+// The two missing lists, each followed by its entries with "    TILE:LINE" for every tile that
+// uses them; both are looked up at once, in one pass over the where-used record.
+void printMissingWhereUsed(const WindowState& state, std::ostream& out)
 {
+    // The last two sections.
+    const Section& objects = kSections[4];
+    const Section& splines = kSections[5];
+    std::vector<std::string> entries = state.*objects.list;
+    entries.insert(entries.end(), (state.*splines.list).begin(), (state.*splines.list).end());
+    std::vector<std::string> prefixes;  // "    TILE:" for each tile
+    prefixes.reserve(state.tiles.size());
+    for (const std::string& tile : state.tiles) {
+        prefixes.push_back("    " + tile + ":");
+    }
+    const auto beginSection = [&](const Section& section) {
+        printSection(state, section, out);
+        out << '\n' << section.caption << ", where used\n";
+    };
+    beginSection(objects);
+    bool splinesBegun = false;
     std::string text;
     state.whereUsed.forEachUses(entries, [&](std::size_t i, std::span<const TileUse> uses) {
+        if (i == (state.*objects.list).size()) {
+            beginSection(splines);
+            splinesBegun = true;
+        }
         text.assign(entries[i]).append(1, '\n');
         for (const TileUse& use : uses) {
-            text.append("    ").append(state.tiles[use.tile]).append(1, ':');
-            text.append(std::to_string(use.line)).append(1, '\n');
+            char number[24];
+            char* end = std::to_chars(number, number + sizeof number, use.line).ptr;
+            text.append(prefixes[use.tile]).append(number, end).append(1, '\n');
         }
         out << text;
     });
+    if (!splinesBegun) {
+        beginSection(splines);
+    }
 }
 
 void printText(const WindowState& state, bool whereUsed, std::ostream& out)
@@ -102,13 +129,11 @@ void printText(const WindowState& state, bool whereUsed, std::ostream& out)
         out << line << '\n';
     }
     for (const Section& section : kSections) {
-        out << '\n' << section.caption << '\n';
-        for (const std::string& entry : state.*section.list) {
-            out << entry << '\n';
-        }
-        if (whereUsed && isMissingList(section)) {
-            out << '\n' << section.caption << ", where used" << '\n';
-            printWhereUsed(state, state.*section.list, out);
+        if (!whereUsed || section.list != &WindowState::missingObjects) {
+            printSection(state, section, out);
+        } else {
+            printMissingWhereUsed(state, out);
+            break;  // the missing splines come with it
         }
     }
 }
