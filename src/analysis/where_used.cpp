@@ -227,9 +227,6 @@ struct TileBlock {
     }
 };
 
-// Uses handed to a visitor at a time, at most, unless one text alone has more.
-constexpr std::size_t kUsesAtATime = std::size_t{1} << 20;
-
 }  // namespace
 
 struct WhereUsedRecord::Data {
@@ -339,7 +336,8 @@ std::vector<TileUse> WhereUsedRecord::usesOf(std::string_view text) const
 
 void WhereUsedRecord::forEachUses(
     std::span<const std::string> texts,
-    const std::function<void(std::size_t, std::span<const TileUse>)>& visit) const
+    const std::function<void(std::size_t, std::span<const TileUse>)>& visit,
+    std::size_t usesAtATime) const
 {
     const Data& data = *m_data;
     IdSet wanted(data.readerIds, data.ids.size());
@@ -364,7 +362,7 @@ void WhereUsedRecord::forEachUses(
                (readerId == kNone ? 0 : counts[wanted.index(readerId)]);
     };
 
-    // The texts in batches of about kUsesAtATime uses, each batch filled in one pass over the
+    // The texts in batches of at most usesAtATime uses, each batch filled in one pass over the
     // record; place[index] tells where in the batch the uses of a number go.
     std::vector<std::uint32_t> place(wanted.universe(), kNone);
     std::vector<TileUse> uses;
@@ -374,7 +372,7 @@ void WhereUsedRecord::forEachUses(
         wanted.clear();
         starts.assign(1, 0);
         std::size_t end = first;
-        for (; end < texts.size() && (end == first || starts.back() + countOf(end) <= kUsesAtATime);
+        for (; end < texts.size() && (end == first || starts.back() + countOf(end) <= usesAtATime);
              ++end) {
             const std::uint32_t entry = entryOf[end];
             if (entry != kNone && !wanted.contains(kOwn + entry)) {

@@ -50,9 +50,12 @@ public:
     /// The tiles that use the text, in tile-list order, with the first line of each.
     std::vector<TileUse> usesOf(std::string_view text) const;
     /// usesOf() for many texts at once, far cheaper than one by one: calls visit(i, uses) for
-    /// every texts[i] in order. The uses handed over are valid only during the call.
+    /// every texts[i] in order. The uses handed over are valid only during the call. The texts
+    /// are looked up in batches of at most `usesAtATime` uses (or one text, when it alone has
+    /// more), a pass over the record each, which bounds the memory held.
     void forEachUses(std::span<const std::string> texts,
-                     const std::function<void(std::size_t, std::span<const TileUse>)>& visit) const;
+                     const std::function<void(std::size_t, std::span<const TileUse>)>& visit,
+                     std::size_t usesAtATime = std::size_t{1} << 20) const;
 
 private:
     struct Data;
