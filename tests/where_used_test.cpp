@@ -59,16 +59,21 @@ TEST(WhereUsed, TellsTheTilesAndFirstLinesOfEachEntryOfTheSampleMap)
         EXPECT_EQ(usesOf(state, "Sceneryobjects\\Houses\\"), Uses{});
     }
 
-    // Asked all at once, every entry of the lists answers as when asked alone; so does a copy.
+    // Asked all at once, in one batch or in batches of a few uses, every entry of the lists
+    // answers as when asked alone; so does a copy.
     const WindowState copy = state;
-    for (const auto* list : {&state.objects, &state.splines}) {
-        std::size_t visited = 0;
-        state.whereUsed.forEachUses(*list, [&](std::size_t i, std::span<const TileUse> uses) {
-            EXPECT_EQ(i, visited++);
-            EXPECT_EQ(std::vector<TileUse>(uses.begin(), uses.end()), whereUsed(copy, (*list)[i]))
-                << (*list)[i];
-        });
-        EXPECT_EQ(visited, list->size());
+    for (const std::size_t usesAtATime : {std::size_t{1} << 20, std::size_t{2}}) {
+        for (const auto* list : {&state.objects, &state.splines}) {
+            std::size_t visited = 0;
+            const auto check = [&](std::size_t i, std::span<const TileUse> uses) {
+                EXPECT_EQ(i, visited++);
+                EXPECT_EQ(std::vector<TileUse>(uses.begin(), uses.end()),
+                          whereUsed(copy, (*list)[i]))
+                    << (*list)[i];
+            };
+            state.whereUsed.forEachUses(*list, check, usesAtATime);
+            EXPECT_EQ(visited, list->size());
+        }
     }
 }
 

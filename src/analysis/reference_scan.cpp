@@ -69,7 +69,7 @@ ScanEnd scanReferences(WindowState& state, UserInterface& ui)
     const std::string of = " of " + std::to_string(count) + " verified successfully.";
     // Why the scan stopped where the error's own text does not say it.
     std::string stopped;
-    state.whereUsed.beginScan();
+    state.whereUsed.clear();
     try {
         TilePipeline pipeline(state.tiles);
         for (std::size_t t = 0; t < count; ++t) {

@@ -13,6 +13,11 @@ namespace {
 
 constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
 
+// A tile names each of its references by a number: the id the readers' record gave it (below
+// kOwn), or, for a reference that record did not number, kOwn + its entry among the texts here.
+// So the scan stores what the readers hand over as it is, without a look-up per reference.
+constexpr std::uint32_t kOwn = std::uint32_t{1} << 31;
+
 // Texts numbered from 0 in the order they were added, found by text.
 class TextIds {
 public:
@@ -146,18 +151,34 @@ std::uint32_t readNumber(const unsigned char* at, std::uint8_t width)
     }
 }
 
-// A set of ids, a bit each.
+// A set of the numbers tiles name references by, a bit each: the readers' ids below
+// `readerIds`, then the own ones.
 class IdSet {
 public:
-    explicit IdSet(std::size_t ids) : m_words((ids + 63) / 64) {}
-    void add(std::uint32_t id) { m_words[id / 64] |= std::uint64_t{1} << (id % 64); }
+    IdSet(std::uint32_t readerIds, std::size_t entries)
+        : m_readerIds(readerIds), m_words((readerIds + entries + 63) / 64)
+    {
+    }
+    /// The place of a number among all, from 0 to universe() - 1.
+    std::size_t index(std::uint32_t id) const
+    {
+        return id >= kOwn ? m_readerIds + std::size_t{id - kOwn} : id;
+    }
+    std::size_t universe() const { return m_words.size() * 64; }
+    void add(std::uint32_t id)
+    {
+        const std::size_t i = index(id);
+        m_words[i / 64] |= std::uint64_t{1} << (i % 64);
+    }
     bool contains(std::uint32_t id) const
     {
-        return id / 64 < m_words.size() && (m_words[id / 64] >> (id % 64) & 1) != 0;
+        const std::size_t i = index(id);
+        return i / 64 < m_words.size() && (m_words[i / 64] >> (i % 64) & 1) != 0;
     }
     void clear() { std::fill(m_words.begin(), m_words.end(), 0); }
 
 private:
+    std::size_t m_readerIds;
     std::vector<std::uint64_t> m_words;
 };
 
@@ -206,19 +227,25 @@ struct TileBlock {
     }
 };
 
-// Uses handed to a visitor at a time, at most, unless one text alone has more.
-constexpr std::size_t kUsesAtATime = std::size_t{1} << 20;
-
 }  // namespace
 
 struct WhereUsedRecord::Data {
-    TextIds ids;
+    TextIds ids;                            // the texts the tiles listed, as entries
+    std::vector<std::uint32_t> readerIdOf;  // each entry's id from the readers, or kNone
+    std::uint32_t readerIds = 0;            // above every id from the readers met so far
     std::vector<TileBlock> tiles;
-    // The record's id of each id the readers of the current scan gave.
-    std::vector<std::uint32_t> fromReaders;
-    // The tile being added: its ids and lines.
+    // The tile being added: its numbers and lines.
     std::vector<std::uint32_t> pendingIds;
     std::vector<std::uint32_t> pendingLines;
+
+    // The numbers that tiles may name the entry's text by.
+    void numbersOf(std::uint32_t entry, IdSet& into) const
+    {
+        into.add(kOwn + entry);
+        if (readerIdOf[entry] != kNone) {
+            into.add(readerIdOf[entry]);
+        }
+    }
 };
 
 WhereUsedRecord::WhereUsedRecord() : m_data(std::make_unique<Data>()) {}
@@ -237,11 +264,6 @@ WhereUsedRecord& WhereUsedRecord::operator=(const WhereUsedRecord& other)
 void WhereUsedRecord::clear()
 {
     *m_data = Data();
-}
-
-void WhereUsedRecord::beginScan()
-{
-    m_data->fromReaders.clear();
 }
 
 std::size_t WhereUsedRecord::tiles() const
@@ -265,27 +287,23 @@ void WhereUsedRecord::addTile(const TileReferences& references)
         highestId = std::max(highestId, id);
         highestLine = std::max(highestLine, line);
     };
+    // A use names a reference that this tile or an earlier one listed with the same id.
     for (std::size_t i = 0; i < references.size(); ++i) {
         const TileReferences::Reference& reference = references[i];
-        const std::uint32_t id = data.ids.add(references.text(reference), reference.hash);
-        if (reference.id != ReportedReferences::kNoId) {
-            if (reference.id >= data.fromReaders.size()) {
-                data.fromReaders.resize(
-                    std::max<std::size_t>(2 * data.fromReaders.size(), reference.id + 1), kNone);
-            }
-            data.fromReaders[reference.id] = id;
+        const std::uint32_t entry = data.ids.add(references.text(reference), reference.hash);
+        if (entry == data.readerIdOf.size()) {
+            data.readerIdOf.push_back(kNone);
         }
-        add(id, reference.line);
+        if (reference.id == ReportedReferences::kNoId) {
+            add(kOwn + entry, reference.line);
+        } else {
+            data.readerIdOf[entry] = reference.id;
+            data.readerIds = std::max(data.readerIds, reference.id + 1);
+            add(reference.id, reference.line);
+        }
     }
-    // The uses' ids are spread over all the references of the map: their translations are
-    // fetched ahead, or the scan would wait on memory for nearly each one.
-    constexpr std::size_t kAhead = 16;
-    const std::vector<TileReferences::Use>& uses = references.uses();
-    for (std::size_t i = 0; i < uses.size(); ++i) {
-        if (i + kAhead < uses.size() && uses[i + kAhead].id < data.fromReaders.size()) {
-            __builtin_prefetch(&data.fromReaders[uses[i + kAhead].id]);
-        }
-        add(data.fromReaders.at(uses[i].id), uses[i].line);
+    for (const TileReferences::Use& use : references.uses()) {
+        add(use.id, use.line);
     }
 
     TileBlock& block = data.tiles.emplace_back();
@@ -301,12 +319,12 @@ void WhereUsedRecord::addTile(const TileReferences& references)
 std::vector<TileUse> WhereUsedRecord::usesOf(std::string_view text) const
 {
     std::vector<TileUse> uses;
-    const std::uint32_t id = m_data->ids.find(text, hashText(text));
-    if (id == kNone) {
+    const std::uint32_t entry = m_data->ids.find(text, hashText(text));
+    if (entry == kNone) {
         return uses;
     }
-    IdSet wanted(id + std::size_t{1});
-    wanted.add(id);
+    IdSet wanted(m_data->readerIds, m_data->ids.size());
+    m_data->numbersOf(entry, wanted);
     for (std::size_t t = 0; t < m_data->tiles.size(); ++t) {
         const TileBlock& block = m_data->tiles[t];
         block.scan(wanted, [&](std::uint32_t i, std::uint32_t) {
@@ -318,26 +336,35 @@ std::vector<TileUse> WhereUsedRecord::usesOf(std::string_view text) const
 
 void WhereUsedRecord::forEachUses(
     std::span<const std::string> texts,
-    const std::function<void(std::size_t, std::span<const TileUse>)>& visit) const
+    const std::function<void(std::size_t, std::span<const TileUse>)>& visit,
+    std::size_t usesAtATime) const
 {
     const Data& data = *m_data;
-    IdSet wanted(data.ids.size());
-    std::vector<std::uint32_t> idOf(texts.size());
+    IdSet wanted(data.readerIds, data.ids.size());
+    std::vector<std::uint32_t> entryOf(texts.size());
     for (std::size_t i = 0; i < texts.size(); ++i) {
-        idOf[i] = data.ids.find(texts[i], hashText(texts[i]));
-        if (idOf[i] != kNone) {
-            wanted.add(idOf[i]);
+        entryOf[i] = data.ids.find(texts[i], hashText(texts[i]));
+        if (entryOf[i] != kNone) {
+            data.numbersOf(entryOf[i], wanted);
         }
     }
-    std::vector<std::uint32_t> counts(data.ids.size(), 0);
+    std::vector<std::uint32_t> counts(wanted.universe(), 0);
     for (const TileBlock& block : data.tiles) {
-        block.scan(wanted, [&](std::uint32_t, std::uint32_t id) { ++counts[id]; });
+        block.scan(wanted, [&](std::uint32_t, std::uint32_t id) { ++counts[wanted.index(id)]; });
     }
-    const auto countOf = [&](std::size_t i) { return idOf[i] == kNone ? 0 : counts[idOf[i]]; };
+    const auto countOf = [&](std::size_t i) -> std::size_t {
+        const std::uint32_t entry = entryOf[i];
+        if (entry == kNone) {
+            return 0;
+        }
+        const std::uint32_t readerId = data.readerIdOf[entry];
+        return counts[wanted.index(kOwn + entry)] +
+               (readerId == kNone ? 0 : counts[wanted.index(readerId)]);
+    };
 
-    // The texts in batches of about kUsesAtATime uses, each batch filled in one pass over the
-    // record; place[id] tells where in the batch the uses of an id go.
-    std::vector<std::uint32_t> place(data.ids.size(), kNone);
+    // The texts in batches of at most usesAtATime uses, each batch filled in one pass over the
+    // record; place[index] tells where in the batch the uses of a number go.
+    std::vector<std::uint32_t> place(wanted.universe(), kNone);
     std::vector<TileUse> uses;
     std::vector<std::size_t> starts;
     std::vector<std::size_t> next;
@@ -345,11 +372,16 @@ void WhereUsedRecord::forEachUses(
         wanted.clear();
         starts.assign(1, 0);
         std::size_t end = first;
-        for (; end < texts.size() && (end == first || starts.back() + countOf(end) <= kUsesAtATime);
+        for (; end < texts.size() && (end == first || starts.back() + countOf(end) <= usesAtATime);
              ++end) {
-            if (idOf[end] != kNone && !wanted.contains(idOf[end])) {
-                wanted.add(idOf[end]);
-                place[idOf[end]] = static_cast<std::uint32_t>(starts.size() - 1);
+            const std::uint32_t entry = entryOf[end];
+            if (entry != kNone && !wanted.contains(kOwn + entry)) {
+                data.numbersOf(entry, wanted);
+                place[wanted.index(kOwn + entry)] = static_cast<std::uint32_t>(starts.size() - 1);
+                if (data.readerIdOf[entry] != kNone) {
+                    place[wanted.index(data.readerIdOf[entry])] =
+                        static_cast<std::uint32_t>(starts.size() - 1);
+                }
                 starts.push_back(starts.back() + countOf(end));
             }
         }
@@ -358,11 +390,12 @@ void WhereUsedRecord::forEachUses(
         for (std::size_t t = 0; t < data.tiles.size(); ++t) {
             const TileBlock& block = data.tiles[t];
             block.scan(wanted, [&](std::uint32_t i, std::uint32_t id) {
-                uses[next[place[id]]++] = TileUse{t, block.lineAt(i)};
+                uses[next[place[wanted.index(id)]]++] = TileUse{t, block.lineAt(i)};
             });
         }
         for (std::size_t i = first; i < end; ++i) {
-            const std::size_t at = idOf[i] == kNone ? 0 : starts[place[idOf[i]]];
+            const std::size_t at =
+                entryOf[i] == kNone ? 0 : starts[place[wanted.index(kOwn + entryOf[i])]];
             visit(i, std::span<const TileUse>(uses).subspan(at, countOf(i)));
         }
         first = end;

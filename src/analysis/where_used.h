@@ -39,21 +39,23 @@ public:
     bool kept() const { return m_kept; }
     /// Forgets every tile recorded.
     void clear();
-    /// Records, when kept, the references of the next tile of the tile list, as the scan takes it
-    /// from its readers: those listed by text, the others by the ids the readers' record gave them,
-    /// which a tile recorded earlier in the same scan has listed (or this one).
+    /// Records, when kept, the references of the next tile of the tile list, as the scan takes
+    /// it from its readers: those listed by text, the others by the ids the readers' record
+    /// gave them, which a tile recorded earlier since clear() has listed (or this one). A scan
+    /// starts from a cleared record: the ids of another scan's readers name other texts.
     void addTile(const TileReferences& references);
-    /// Tells that a new scan begins: the readers' ids of the last one name nothing any more.
-    void beginScan();
     /// The number of tiles recorded.
     std::size_t tiles() const;
 
     /// The tiles that use the text, in tile-list order, with the first line of each.
     std::vector<TileUse> usesOf(std::string_view text) const;
     /// usesOf() for many texts at once, far cheaper than one by one: calls visit(i, uses) for
-    /// every texts[i] in order. The uses handed over are valid only during the call.
+    /// every texts[i] in order. The uses handed over are valid only during the call. The texts
+    /// are looked up in batches of at most `usesAtATime` uses (or one text, when it alone has
+    /// more), a pass over the record each, which bounds the memory held.
     void forEachUses(std::span<const std::string> texts,
-                     const std::function<void(std::size_t, std::span<const TileUse>)>& visit) const;
+                     const std::function<void(std::size_t, std::span<const TileUse>)>& visit,
+                     std::size_t usesAtATime = std::size_t{1} << 20) const;
 
 private:
     struct Data;

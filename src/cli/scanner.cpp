@@ -2,6 +2,7 @@
 #include "cli/scanner.h"
 
 #include <cerrno>
+#include <charconv>
 #include <nlohmann/json.hpp>
 #include <ostream>
 #include <system_error>
@@ -75,23 +76,49 @@ constexpr Section kSections[] = {
     {"Missing Splines", "missingSplines", &WindowState::missingSplines},
 };
 
-bool isMissingList(const Section& section)
+void appendSection(const WindowState& state, const Section& section, std::string& text)
 {
-    return section.list == &WindowState::missingObjects ||
-           section.list == &WindowState::missingSplines;
+    text.append(1, '\n').append(section.caption).append(1, '\n');
+    for (const std::string& entry : state.*section.list) {
+        text.append(entry).append(1, '\n');
+    }
 }
 
-// Each entry of a missing list, then "    TILE:LINE" for every tile that uses it.
-void appendWhereUsed(const WindowState& state, const std::vector<std::string>& entries,
-                     std::string& text)
+// The two missing lists, each followed by its entries with "    TILE:LINE" for every tile that
+// uses them; both are looked up at once, in one pass over the where-used record.
+void appendMissingWhereUsed(const WindowState& state, std::string& text)
 {
+    // The last two sections.
+    const Section& objects = kSections[4];
+    const Section& splines = kSections[5];
+    std::vector<std::string> entries = state.*objects.list;
+    entries.insert(entries.end(), (state.*splines.list).begin(), (state.*splines.list).end());
+    std::vector<std::string> prefixes;  // "    TILE:" for each tile
+    prefixes.reserve(state.tiles.size());
+    for (const std::string& tile : state.tiles) {
+        prefixes.push_back("    " + tile + ":");
+    }
+    const auto beginSection = [&](const Section& section) {
+        appendSection(state, section, text);
+        text.append(1, '\n').append(section.caption).append(", where used\n");
+    };
+    beginSection(objects);
+    bool splinesBegun = false;
     state.whereUsed.forEachUses(entries, [&](std::size_t i, std::span<const TileUse> uses) {
+        if (i == (state.*objects.list).size()) {
+            beginSection(splines);
+            splinesBegun = true;
+        }
         text.append(entries[i]).append(1, '\n');
         for (const TileUse& use : uses) {
-            text.append("    ").append(state.tiles[use.tile]).append(1, ':');
-            text.append(std::to_string(use.line)).append(1, '\n');
+            char number[24];
+            char* end = std::to_chars(number, number + sizeof number, use.line).ptr;
+            text.append(prefixes[use.tile]).append(number, end).append(1, '\n');
         }
     });
+    if (!splinesBegun) {
+        beginSection(splines);
+    }
 }
 
 // 8-bit text, in one piece: a console is given the characters it stands for.
@@ -102,13 +129,11 @@ void printText(const WindowState& state, bool whereUsed, std::ostream& out)
         text.append(line).append(1, '\n');
     }
     for (const Section& section : kSections) {
-        text.append(1, '\n').append(section.caption).append(1, '\n');
-        for (const std::string& entry : state.*section.list) {
-            text.append(entry).append(1, '\n');
-        }
-        if (whereUsed && isMissingList(section)) {
-            text.append(1, '\n').append(section.caption).append(", where used\n");
-            appendWhereUsed(state, state.*section.list, text);
+        if (!whereUsed || section.list != &WindowState::missingObjects) {
+            appendSection(state, section, text);
+        } else {
+            appendMissingWhereUsed(state, text);
+            break;  // the missing splines come with it
         }
     }
     platform::writeText(out, text);
