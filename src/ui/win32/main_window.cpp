@@ -433,9 +433,11 @@ std::optional<LRESULT> MainWindow::handle(UINT message, WPARAM wParam, LPARAM lP
         }
         case WM_ERASEBKGND: {
             // The group box paints its frame and caption but not its inside: the window paints
-            // everything but its other controls, which paint themselves.
+            // everything but its other controls, which paint themselves. A control that asks
+            // for the window's background under it (a themed button) gets all of it.
             const auto dc = reinterpret_cast<HDC>(wParam);
-            for (HWND child = GetWindow(hwnd(), GW_CHILD); child != nullptr;
+            const bool own = WindowFromDC(dc) == hwnd();
+            for (HWND child = GetWindow(hwnd(), GW_CHILD); own && child != nullptr;
                  child = GetWindow(child, GW_HWNDNEXT)) {
                 if (child != m_groupBox->hwnd() && IsWindowVisible(child) != FALSE) {
                     RECT place{};

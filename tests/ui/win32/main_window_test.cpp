@@ -351,6 +351,23 @@ TEST_F(Win32MainWindowTest, AnalysisOfTheSampleMapShowsInEveryTabAndCopies)
     EXPECT_TRUE(exportsShown());
     EXPECT_NE(textOf(control(ids::Label1)), "Tiles:");
 
+    // Shift+Tab from its copy button into the log leaves the caret at the end, nothing selected.
+    SetFocus(control(ids::Button1));
+    std::array<BYTE, 256> keys{};
+    keys[VK_SHIFT] = 0x80;
+    SetKeyboardState(keys.data());
+    MSG tab{control(ids::Button1), WM_KEYDOWN, VK_TAB, 0, 0, {}};
+    window.translate(tab);
+    keys.fill(0);
+    SetKeyboardState(keys.data());
+    ASSERT_EQ(GetFocus(), control(ids::scanlog));
+    DWORD start = 0;
+    DWORD end = 0;
+    SendMessageA(control(ids::scanlog), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, end);
+    EXPECT_EQ(end, static_cast<DWORD>(GetWindowTextLengthA(control(ids::scanlog))));
+
     for (std::size_t page = 0; page < window::kPages.size(); ++page) {
         showTab(static_cast<int>(page));
         const int memo = ids::memoOfPage(static_cast<int>(page));
