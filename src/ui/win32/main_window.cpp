@@ -550,6 +550,17 @@ std::optional<LRESULT> MainWindow::memoMessage(std::size_t page, UINT message, W
         case WM_CONTEXTMENU:
             showListMenu(page, lParam);
             return 0;
+        case WM_KEYDOWN:
+            // Ctrl+A, as the menu names it: the whole list, also of a memo still being filled.
+            if (wParam == 'A' && GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_SHIFT) >= 0 &&
+                GetKeyState(VK_MENU) >= 0) {
+                selectAll(kPages[page].list);
+                return 0;
+            }
+            return std::nullopt;
+        case WM_CHAR:
+            // The character Ctrl+A makes, which a read-only memo would answer with a beep.
+            return wParam == 1 ? std::optional<LRESULT>(0) : std::nullopt;
         case WM_LBUTTONDBLCLK: {
             DefSubclassProc(memo, message, wParam, lParam);
             const window::WindowList list = kPages[page].list;

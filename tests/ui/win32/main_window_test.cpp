@@ -664,13 +664,13 @@ TEST_F(Win32MainWindowTest, ADroppedFolderOrTheCommandLinesIsAnalysedAsAChosenOn
 TEST_F(Win32MainWindowTest, ShortcutsWorkThroughTheMessageLoopAndTheirTooltipsNameThem)
 {
     choose(sample.map);
-    const auto press = [&](std::initializer_list<BYTE> held, WPARAM key) {
+    const auto press = [&](std::initializer_list<BYTE> held, WPARAM key, int to = ids::Button7) {
         std::array<BYTE, 256> keys{};
         for (const BYTE down : held) {
             keys[down] = 0x80;
         }
         SetKeyboardState(keys.data());
-        MSG message{control(ids::Button7), WM_KEYDOWN, key, 0, 0, {}};
+        MSG message{control(to), WM_KEYDOWN, key, 0, 0, {}};
         const bool taken = window.translate(message);
         keys.fill(0);
         SetKeyboardState(keys.data());
@@ -685,6 +685,12 @@ TEST_F(Win32MainWindowTest, ShortcutsWorkThroughTheMessageLoopAndTheirTooltipsNa
     dialogs.chooserAnswers.push_back(std::nullopt);
     EXPECT_TRUE(press({VK_CONTROL}, 'O'));
     EXPECT_EQ(dialogs.chooserCalls.size(), 2u);
+    press({VK_CONTROL}, 'A', ids::missingobjects);
+    DWORD start = 0;
+    DWORD end = 0;
+    SendMessageA(control(ids::missingobjects), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(end - start, window::clipboardText(window.state().missingObjects).size());
 
     // The window's tooltips: one for each button with a shortcut, one for each tab.
     HWND tips = nullptr;
