@@ -133,6 +133,27 @@ Edit::Edit(const CreateArgs& args)
     createControl(WC_EDITA, args);
     // A list of the benchmark map's size passes the default limit by far.
     SendMessageA(hwnd(), EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
+    SetWindowSubclass(hwnd(), &Edit::subclassed, 0, reinterpret_cast<DWORD_PTR>(this));
+}
+
+Edit::~Edit()
+{
+    // The control's last messages must not reach a handler that is being destroyed.
+    if (IsWindow(hwnd()) != FALSE) {
+        RemoveWindowSubclass(hwnd(), &Edit::subclassed, 0);
+    }
+}
+
+LRESULT CALLBACK Edit::subclassed(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                  UINT_PTR /*id*/, DWORD_PTR self)
+{
+    const auto& handler = reinterpret_cast<Edit*>(self)->onMessage;
+    if (handler) {
+        if (const std::optional<LRESULT> answer = handler(message, wParam, lParam)) {
+            return *answer;
+        }
+    }
+    return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
 void Edit::setLines(std::span<const std::string> lines)
@@ -271,6 +292,40 @@ LRESULT TabControl::onNotify(const NMHDR& header)
         onChange(current());
     }
     return 0;
+}
+
+ToolTip::ToolTip(HWND owner)
+{
+    adopt(CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+                          WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                          CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, GetModuleHandleA(nullptr),
+                          nullptr));
+    // Wide enough for every tip on one line.
+    SendMessageA(hwnd(), TTM_SETMAXTIPWIDTH, 0, 400);
+}
+
+void ToolTip::addControl(HWND control, const std::string& text)
+{
+    TTTOOLINFOA tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = GetParent(control);
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = const_cast<char*>(text.c_str());
+    SendMessageA(hwnd(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void ToolTip::setArea(HWND control, UINT_PTR id, const RECT& area, const std::string& text)
+{
+    TTTOOLINFOA tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_SUBCLASS;
+    tool.hwnd = control;
+    tool.uId = id;
+    tool.rect = area;
+    tool.lpszText = const_cast<char*>(text.c_str());
+    SendMessageA(hwnd(), TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageA(hwnd(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 TopWindow::TopWindow(const CreateArgs& args, DWORD exStyle, HICON icon)

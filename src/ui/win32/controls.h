@@ -94,6 +94,11 @@ public:
 class Edit final : public Window {
 public:
     explicit Edit(const CreateArgs& args);
+    ~Edit() override;
+    /// Sees every message of the control before the control does; what it leaves unanswered
+    /// (nullopt) goes on to the control. It may call DefSubclassProc to let the control answer
+    /// first.
+    std::function<std::optional<LRESULT>(UINT, WPARAM, LPARAM)> onMessage;
     /// The lines, each followed by CR LF, as one text.
     void setLines(std::span<const std::string> lines);
     /// Appends the lines, each followed by CR LF, keeping the selection and the lines in view.
@@ -101,6 +106,10 @@ public:
     void selectAll();
     /// Puts the caret at the end of the text and scrolls it into view.
     void scrollToEnd();
+
+private:
+    static LRESULT CALLBACK subclassed(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                       UINT_PTR id, DWORD_PTR self);
 };
 
 /// A multi-line edit control of UTF-16 text: a Unicode window, as the line store needs.
@@ -139,6 +148,17 @@ public:
 
 private:
     LRESULT onNotify(const NMHDR& header) override;
+};
+
+/// The tooltips of a window's controls, shown while the pointer rests on them.
+class ToolTip final : public Window {
+public:
+    explicit ToolTip(HWND owner);
+    /// `text` for the whole of `control`.
+    void addControl(HWND control, const std::string& text);
+    /// `text` for `area` of `control` (in its client coordinates), as its tool `id`; called
+    /// again for the same id, it moves the area.
+    void setArea(HWND control, UINT_PTR id, const RECT& area, const std::string& text);
 };
 
 /// A top-level window of the program's own class. It reflects WM_COMMAND and WM_NOTIFY to the

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <windows.h>
+
+#include <optional>
 #include <string>
 
 #include "common/window_state.h"
@@ -8,6 +11,7 @@
 namespace gantrel::ui::win32 {
 
 class FolderDialog;
+class WhereUsedDialog;
 
 /// Every modal box and chooser the window opens, behind one seam: the program uses
 /// NativeDialogs, the tests a scripted implementation whose answers are set before the click,
@@ -20,6 +24,16 @@ public:
     /// Runs the destination folder dialog as it stands (its execute()). Returns true when the
     /// user confirmed a folder: the dialog's selectedFolder() then holds it; false on cancel.
     virtual bool executeFolderDialog(FolderDialog& dialog) = 0;
+    /// The Save As dialog of a list, proposing `fileName`: the file chosen, or nullopt when the
+    /// user cancelled.
+    virtual std::optional<std::string> chooseSaveFile(const std::string& fileName) = 0;
+    /// Runs the Where Used dialog as it stands (its run()) until it has been closed.
+    virtual void runWhereUsed(WhereUsedDialog& dialog) = 0;
+    /// Opens the file in the desktop's default program for its type.
+    virtual void openFile(const std::string& path) = 0;
+    /// Shows the popup `menu` of `owner` at `at` (screen coordinates) until a command is chosen;
+    /// returns the command's identifier, 0 when the menu was dismissed.
+    virtual UINT trackMenu(HMENU menu, HWND owner, POINT at) = 0;
 };
 
 /// The program's message box: MessageBoxA, task-modal, centred on the screen, captioned with
@@ -37,6 +51,13 @@ public:
     bool chooseMapFolder(const std::string& title, const std::string& root,
                          std::string& folder) override;
     bool executeFolderDialog(FolderDialog& dialog) override;
+    /// GetSaveFileNameW for a text file. A name the program's 8-bit text cannot hold raises
+    /// the error the engine raises for such a name.
+    std::optional<std::string> chooseSaveFile(const std::string& fileName) override;
+    void runWhereUsed(WhereUsedDialog& dialog) override;
+    /// ShellExecuteW "open".
+    void openFile(const std::string& path) override;
+    UINT trackMenu(HMENU menu, HWND owner, POINT at) override;
 };
 
 }  // namespace gantrel::ui::win32

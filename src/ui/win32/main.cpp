@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Program start: the common controls, the one window and the message loop. The program takes
-// no command-line arguments of its own beyond --help and --version.
+// Program start: the command line, the common controls, the one window and the message loop.
 
 #include <windows.h>
 
@@ -17,24 +16,28 @@
 
 int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*commandLine*/, int show)
 {
-    // Written to the standard output a terminal or a script gave the program, if any.
-    if (const auto status = gantrel::window::answerInformationOptions(
-            std::vector<std::string_view>(__argv + 1, __argv + __argc), std::cout)) {
-        return *status;
+    // Written to the standard output and error a terminal or a script gave the program, if any.
+    const gantrel::window::WindowStart start = gantrel::window::readCommandLine(
+        std::vector<std::string_view>(__argv + 1, __argv + __argc), std::cout, std::cerr);
+    if (start.exitStatus) {
+        return *start.exitStatus;
     }
 
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_TAB_CLASSES};
+    INITCOMMONCONTROLSEX controls{sizeof(controls),
+                                  ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
 
     gantrel::ui::win32::NativeDialogs dialogs;
     gantrel::ui::win32::MainWindow window(dialogs);
     window.onClosed = [] { PostQuitMessage(0); };
     window.show(show);
+    if (start.mapFolder) {
+        window.analyseWhenShown(*start.mapFolder);
+    }
 
     MSG message{};
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        // Tab and the arrow keys move between the controls as in a dialog.
-        if (IsDialogMessageA(window.hwnd(), &message) == FALSE) {
+        if (!window.translate(message)) {
             TranslateMessage(&message);
             DispatchMessageA(&message);
         }

@@ -2,6 +2,8 @@
 #include "main_window.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <array>
@@ -9,10 +11,15 @@
 #include <map>
 #include <utility>
 
+#include "clipboard.h"
 #include "control_ids.h"
 #include "dialogs.h"
 #include "platform/copy.h"
+#include "platform/win32/windows_api.h"
 #include "settings/settings_file.h"
+#include "where_used_dialog.h"
+#include "window/list_menu.h"
+#include "window/opened_folder.h"
 #include "window/screen_fit.h"
 #include "window/window_design.h"
 
@@ -32,6 +39,10 @@ constexpr UINT_PTR kCopierTimer = 1;
 constexpr UINT_PTR kFillTimer = 2;
 // How often the copiers of the command-line exports are looked at while they run.
 constexpr UINT kCopierPollMilliseconds = 150;
+// The window's own message: analyse the map folder of the command line.
+constexpr UINT kAnalyseStartFolder = WM_APP + 1;
+// The command of kShortcuts[i] is kFirstShortcut + i.
+constexpr WORD kFirstShortcut = 0x7000;
 
 // The export buttons' pages and places, in the order of kExportButtons.
 struct ExportPlace {
@@ -154,10 +165,28 @@ Place placeOnScreen(int width, int height)
     return {place.left, place.top, width, height};
 }
 
+// The accelerator table of kShortcuts.
+HACCEL shortcutTable()
+{
+    std::vector<ACCEL> table;
+    for (std::size_t i = 0; i < window::kShortcuts.size(); ++i) {
+        const window::KeyChord& chord = window::kShortcuts[i].chord;
+        const auto flags = static_cast<BYTE>(FVIRTKEY | (chord.control ? FCONTROL : 0) |
+                                             (chord.shift ? FSHIFT : 0));
+        const auto key =
+            static_cast<WORD>(chord.functionKey > 0 ? VK_F1 + chord.functionKey - 1 : chord.key);
+        table.push_back({flags, key, static_cast<WORD>(kFirstShortcut + i)});
+    }
+    return CreateAcceleratorTableA(table.data(), static_cast<int>(table.size()));
+}
+
 }  // namespace
 
 MainWindow::MainWindow(Dialogs& dialogs, MainWindowSetup setup)
-    : m_dialogs(dialogs), m_setup(std::move(setup)), m_dpi(screenDpi())
+    : m_dialogs(dialogs),
+      m_setup(std::move(setup)),
+      m_dpi(screenDpi()),
+      m_shortcuts(shortcutTable(), &DestroyAcceleratorTable)
 {
     if (m_setup.settingsPath.empty()) {
         m_setup.settingsPath = settingsFilePath();
@@ -165,8 +194,7 @@ MainWindow::MainWindow(Dialogs& dialogs, MainWindowSetup setup)
     if (m_setup.copier.empty()) {
         m_setup.copier = platform::bundledCopier();
     }
-    const DWORD style =
-        WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_CLIPCHILDREN;
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
     RECT outer{0, 0, scaled(kClientWidth), scaled(kClientHeight)};
     AdjustWindowRectEx(&outer, style, FALSE, WS_EX_CONTROLPARENT);
     const auto icon = static_cast<HICON>(
@@ -186,6 +214,8 @@ MainWindow::MainWindow(Dialogs& dialogs, MainWindowSetup setup)
         std::make_unique<window::WindowOperations>(front, m_setup.settingsPath, m_setup.copier);
     createControls();
     createPages();
+    createToolTips();
+    DragAcceptFiles(hwnd(), TRUE);
     showPage(0);
     render();
 }
@@ -196,6 +226,21 @@ void MainWindow::show(int command)
 {
     ShowWindow(hwnd(), command);
     UpdateWindow(hwnd());
+}
+
+void MainWindow::analyseWhenShown(std::string folder)
+{
+    m_startFolder = std::move(folder);
+    PostMessageA(hwnd(), kAnalyseStartFolder, 0, 0);
+}
+
+bool MainWindow::translate(MSG& message)
+{
+    if ((message.hwnd == hwnd() || IsChild(hwnd(), message.hwnd) != FALSE) &&
+        TranslateAcceleratorA(hwnd(), m_shortcuts.get(), &message) != 0) {
+        return true;
+    }
+    return IsDialogMessageA(hwnd(), &message) != FALSE;
 }
 
 int MainWindow::scaled(int pixels) const
@@ -247,6 +292,7 @@ void MainWindow::changeDpi(int dpi, const RECT& suggested)
         SetWindowPos(control, nullptr, at.left, at.top, at.width, at.height,
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    placeTabToolTips();
     RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
@@ -312,6 +358,9 @@ void MainWindow::createPages()
                     "Copy to Clipboard", WS_TABSTOP));
         m_copyButtons[i]->onClick = [this, list = page.list] {
             operate([this, list] { m_operations->copyToClipboard(list); });
+        };
+        m_memos[i].edit->onMessage = [this, i](UINT message, WPARAM wParam, LPARAM lParam) {
+            return memoMessage(i, message, wParam, lParam);
         };
     }
     for (std::size_t i = 0; i < kExportButtons.size(); ++i) {
@@ -382,7 +431,41 @@ std::optional<LRESULT> MainWindow::handle(UINT message, WPARAM wParam, LPARAM lP
             }
             return std::nullopt;
         }
+        case WM_ERASEBKGND: {
+            // The group box paints its frame and caption but not its inside: the window paints
+            // everything but its other controls, which paint themselves. A control that asks
+            // for the window's background under it (a themed button) gets all of it.
+            const auto dc = reinterpret_cast<HDC>(wParam);
+            const bool own = WindowFromDC(dc) == hwnd();
+            for (HWND child = GetWindow(hwnd(), GW_CHILD); own && child != nullptr;
+                 child = GetWindow(child, GW_HWNDNEXT)) {
+                if (child != m_groupBox->hwnd() && IsWindowVisible(child) != FALSE) {
+                    RECT place{};
+                    GetWindowRect(child, &place);
+                    MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&place), 2);
+                    ExcludeClipRect(dc, place.left, place.top, place.right, place.bottom);
+                }
+            }
+            RECT client{};
+            GetClientRect(hwnd(), &client);
+            FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+            return 1;
+        }
+        case WM_DROPFILES:
+            dropped(reinterpret_cast<HDROP>(wParam));
+            return 0;
+        case kAnalyseStartFolder:
+            if (m_startFolder) {
+                const std::string folder = *std::exchange(m_startFolder, std::nullopt);
+                operate([this, &folder] { m_operations->analyseMapFolder(folder); });
+            }
+            return 0;
         case WM_COMMAND:
+            if (HIWORD(wParam) == 1 && LOWORD(wParam) >= kFirstShortcut &&
+                LOWORD(wParam) < kFirstShortcut + window::kShortcuts.size()) {
+                runShortcut(window::kShortcuts[LOWORD(wParam) - kFirstShortcut]);
+                return 0;
+            }
             // IsDialogMessage makes Return and Enter an IDOK in a window that is no dialog; they
             // press the focused button instead, as in a dialog.
             if (LOWORD(wParam) == IDOK && lParam == 0) {
@@ -453,6 +536,193 @@ void MainWindow::pressFocusedButton()
     if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON) {
         SendMessageA(hwnd(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(focus), BN_CLICKED),
                      reinterpret_cast<LPARAM>(focus));
+    }
+}
+
+std::optional<LRESULT> MainWindow::memoMessage(std::size_t page, UINT message, WPARAM wParam,
+                                               LPARAM lParam)
+{
+    const HWND memo = m_memos[page].edit->hwnd();
+    switch (message) {
+        case WM_GETDLGCODE:
+            // Tab into a memo leaves its caret and selection as they were.
+            return DefSubclassProc(memo, message, wParam, lParam) & ~DLGC_HASSETSEL;
+        case WM_CONTEXTMENU:
+            showListMenu(page, lParam);
+            return 0;
+        case WM_KEYDOWN:
+            // Ctrl+A, as the menu names it: the whole list, also of a memo still being filled.
+            if (wParam == 'A' && GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_SHIFT) >= 0 &&
+                GetKeyState(VK_MENU) >= 0) {
+                selectAll(kPages[page].list);
+                return 0;
+            }
+            return std::nullopt;
+        case WM_CHAR:
+            // The character Ctrl+A makes, which a read-only memo would answer with a beep.
+            return wParam == 1 ? std::optional<LRESULT>(0) : std::nullopt;
+        case WM_LBUTTONDBLCLK: {
+            DefSubclassProc(memo, message, wParam, lParam);
+            const window::WindowList list = kPages[page].list;
+            if (window::offersWhereUsed(list)) {
+                if (const auto entry =
+                        entryAt(page, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)})) {
+                    showWhereUsed(list, *entry);
+                }
+            }
+            return 0;
+        }
+        default:
+            return std::nullopt;
+    }
+}
+
+std::optional<std::size_t> MainWindow::entryAt(std::size_t page, POINT point) const
+{
+    const Memo& memo = m_memos[page];
+    const HWND edit = memo.edit->hwnd();
+    const LRESULT found = SendMessageA(edit, EM_CHARFROMPOS, 0, MAKELPARAM(point.x, point.y));
+    if (found == -1) {
+        return std::nullopt;
+    }
+    // The line comes in 16 bits; the line pointed at lies within a screen of the first one
+    // shown, whose number is whole.
+    const auto first = static_cast<std::size_t>(SendMessageA(edit, EM_GETFIRSTVISIBLELINE, 0, 0));
+    const std::size_t line = first + ((HIWORD(found) - first) & 0xFFFF);
+    // The memo may hold only the first lines of its list so far: its lines are the list's.
+    return line < memo.filled ? std::optional(line) : std::nullopt;
+}
+
+void MainWindow::showListMenu(std::size_t page, LPARAM at)
+{
+    const window::WindowList list = kPages[page].list;
+    const HWND edit = m_memos[page].edit->hwnd();
+    DWORD start = 0;
+    DWORD end = 0;
+    SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    POINT point{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+    std::optional<std::size_t> entry;
+    if (at == -1) {
+        // From the keyboard: at the caret, for its line.
+        const LRESULT caret = SendMessageA(edit, EM_POSFROMCHAR, start, 0);
+        point = caret == -1 ? POINT{0, 0} : POINT{GET_X_LPARAM(caret), GET_Y_LPARAM(caret)};
+        const auto line = static_cast<std::size_t>(SendMessageA(edit, EM_LINEFROMCHAR, start, 0));
+        if (line < m_memos[page].filled) {
+            entry = line;
+        }
+        ClientToScreen(edit, &point);
+    } else {
+        POINT inMemo = point;
+        ScreenToClient(edit, &inMemo);
+        entry = entryAt(page, inMemo);
+    }
+
+    const std::unique_ptr<std::remove_pointer_t<HMENU>, decltype(&DestroyMenu)> menu(
+        CreatePopupMenu(), &DestroyMenu);
+    for (const window::ListMenuItem& item : window::listMenu(list)) {
+        if (item.separatorBefore) {
+            AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
+        }
+        const bool greyed = (item.command == window::ListCommand::Copy && start == end) ||
+                            (item.command == window::ListCommand::WhereUsed && !entry);
+        const std::string text = item.key.empty() ? item.text : item.text + ("\t" + item.key);
+        AppendMenuA(menu.get(), MF_STRING | (greyed ? MF_GRAYED : 0),
+                    static_cast<UINT_PTR>(item.command) + 1, text.c_str());
+    }
+    const UINT chosen = m_dialogs.trackMenu(menu.get(), hwnd(), point);
+    if (chosen == 0) {
+        return;
+    }
+    switch (static_cast<window::ListCommand>(chosen - 1)) {
+        case window::ListCommand::Copy:
+            SendMessageA(edit, WM_COPY, 0, 0);
+            break;
+        case window::ListCommand::SelectAll:
+            selectAll(list);
+            break;
+        case window::ListCommand::CopyToClipboard:
+            operate([this, list] { m_operations->copyToClipboard(list); });
+            break;
+        case window::ListCommand::SaveAs:
+            operate([this, list] {
+                m_operations->saveListAs(list, [this](const std::string& fileName) {
+                    return m_dialogs.chooseSaveFile(fileName);
+                });
+            });
+            break;
+        case window::ListCommand::WhereUsed:
+            if (entry) {
+                showWhereUsed(list, *entry);
+            }
+            break;
+    }
+}
+
+void MainWindow::showWhereUsed(window::WindowList list, std::size_t entry)
+{
+    operate([this, list, entry] {
+        m_operations->showWhereUsed(
+            list, entry,
+            [this](const std::string& name, const std::vector<window::WhereUsedRow>& rows) {
+                WhereUsedDialog dialog(hwnd(), m_dialogs, name, rows);
+                m_dialogs.runWhereUsed(dialog);
+            });
+    });
+}
+
+void MainWindow::dropped(HDROP drop)
+{
+    using namespace platform::win32;
+    std::vector<std::string> paths;
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        std::wstring path(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
+        path.resize(DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size())));
+        // A name the program's 8-bit text cannot hold is no path the analysis can take.
+        paths.push_back(unheldCharacter(path) ? std::string() : toNarrow(path));
+    }
+    DragFinish(drop);
+    if (const std::optional<std::string> folder = window::droppedMapFolder(paths)) {
+        operate([this, &folder] { m_operations->analyseMapFolder(*folder); });
+    }
+}
+
+void MainWindow::runShortcut(const window::Shortcut& shortcut)
+{
+    switch (shortcut.command) {
+        case window::ShortcutCommand::ChooseMapFolder:
+            m_choose->onClick();
+            break;
+        case window::ShortcutCommand::ShowPage:
+            m_pages->select(static_cast<int>(shortcut.page));
+            break;
+        case window::ShortcutCommand::CopyShownList:
+            m_copyButtons[static_cast<std::size_t>(m_pages->current())]->onClick();
+            break;
+        case window::ShortcutCommand::ShowNotice:
+            m_notice->onClick();
+            break;
+    }
+}
+
+void MainWindow::createToolTips()
+{
+    m_toolTips = std::make_unique<ToolTip>(hwnd());
+    m_toolTips->addControl(m_choose->hwnd(), window::buttonToolTip("Button2"));
+    m_toolTips->addControl(m_notice->hwnd(), window::buttonToolTip("Button7"));
+    for (std::size_t i = 0; i < kPages.size(); ++i) {
+        m_toolTips->addControl(m_copyButtons[i]->hwnd(),
+                               window::buttonToolTip(kPages[i].copyButton));
+    }
+    placeTabToolTips();
+}
+
+void MainWindow::placeTabToolTips()
+{
+    for (std::size_t i = 0; i < kPages.size(); ++i) {
+        RECT tab{};
+        SendMessageA(m_pages->hwnd(), TCM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&tab));
+        m_toolTips->setArea(m_pages->hwnd(), i, tab, window::pageToolTip(i));
     }
 }
 
@@ -529,21 +799,7 @@ void MainWindow::selectAll(window::WindowList list)
 
 void MainWindow::setClipboardText(const std::string& text)
 {
-    if (OpenClipboard(hwnd()) == FALSE) {
-        return;
-    }
-    EmptyClipboard();
-    if (const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1)) {
-        auto* bytes = static_cast<char*>(GlobalLock(memory));
-        text.copy(bytes, text.size());
-        bytes[text.size()] = '\0';
-        GlobalUnlock(memory);
-        // The clipboard owns the memory once it took it.
-        if (SetClipboardData(CF_TEXT, memory) == nullptr) {
-            GlobalFree(memory);
-        }
-    }
-    CloseClipboard();
+    win32::setClipboardText(hwnd(), text);
 }
 
 void MainWindow::watchCopiers(bool on)

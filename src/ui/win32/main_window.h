@@ -15,6 +15,7 @@
 #include "controls.h"
 #include "folder_dialog.h"
 #include "progress.h"
+#include "window/shortcuts.h"
 #include "window/window_operations.h"
 
 namespace gantrel::ui::win32 {
@@ -49,6 +50,13 @@ public:
 
     HWND hwnd() const { return m_frame->hwnd(); }
     void show(int command);
+    /// Analyses `folder` as a folder the chooser returned, once the window takes its messages:
+    /// the map folder of the command line.
+    void analyseWhenShown(std::string folder);
+    /// What the message loop does first with each message: the window's keyboard shortcuts and
+    /// the keys that move between its controls as in a dialog. False when the message is still
+    /// to be translated and dispatched.
+    bool translate(MSG& message);
     const WindowState& state() const { return m_operations->state(); }
     FolderDialog& folderDialog() { return *m_folderDialog; }
     /// Runs when the user has closed the window.
@@ -101,6 +109,23 @@ private:
     void operate(const std::function<void()>& operation);
     /// Clicks the push button that has the focus, if one has.
     void pressFocusedButton();
+    /// A message of a page's memo: its context menu, a double-click on an entry, and no
+    /// selection of its whole text when the keyboard moves the focus to it.
+    std::optional<LRESULT> memoMessage(std::size_t page, UINT message, WPARAM wParam,
+                                       LPARAM lParam);
+    /// The index in the page's list of the entry at `point` (client coordinates of the memo),
+    /// if the memo shows one there.
+    std::optional<std::size_t> entryAt(std::size_t page, POINT point) const;
+    /// The memo's context menu at `at`, as WM_CONTEXTMENU gives it (-1 from the keyboard: at
+    /// the caret), and the command chosen on it.
+    void showListMenu(std::size_t page, LPARAM at);
+    void showWhereUsed(window::WindowList list, std::size_t entry);
+    /// Files or folders dropped on the window.
+    void dropped(HDROP drop);
+    void runShortcut(const window::Shortcut& shortcut);
+    void createToolTips();
+    /// Puts the tabs' tooltips over the tabs where they lie now.
+    void placeTabToolTips();
 
     void render() override;
     void showMessage(const std::string& text) override;
@@ -140,6 +165,10 @@ private:
     bool m_shownExportButtons = false;
     int m_operationDepth = 0;
     bool m_closeWhenDone = false;
+
+    std::unique_ptr<ToolTip> m_toolTips;
+    std::unique_ptr<std::remove_pointer_t<HACCEL>, decltype(&DestroyAcceleratorTable)> m_shortcuts;
+    std::optional<std::string> m_startFolder;
 
     std::unique_ptr<FolderDialog> m_folderDialog;  // FolderDialog1
     std::unique_ptr<window::WindowOperations> m_operations;

@@ -16,6 +16,8 @@
 #include "dialogs.h"
 #include "support/sample_map.h"
 #include "support/test_support.h"
+#include "where_used_dialog.h"
+#include "window/list_menu.h"
 #include "window/window_design.h"
 
 namespace gantrel::ui::win32 {
@@ -44,9 +46,44 @@ public:
     {
         return answer(destinationAnswers, dialog.folder);
     }
+    std::optional<std::string> chooseSaveFile(const std::string& fileName) override
+    {
+        saveCalls.push_back(fileName);
+        std::string file;
+        return answer(saveAnswers, file) ? std::optional(file) : std::nullopt;
+    }
+    void runWhereUsed(WhereUsedDialog& dialog) override { onWhereUsed(dialog); }
+    void openFile(const std::string& path) override { openedFiles.push_back(path); }
+    // Records the menu's items ("(Copy)" when greyed, "-" for a separator) and chooses the
+    // item whose text starts with the next menu answer; none for an empty answer.
+    UINT trackMenu(HMENU menu, HWND /*owner*/, POINT /*at*/) override
+    {
+        std::vector<std::string> items;
+        UINT chosen = 0;
+        for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+            std::array<char, 64> text{};
+            GetMenuStringA(menu, static_cast<UINT>(i), text.data(), text.size(), MF_BYPOSITION);
+            const UINT state = GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
+            const std::string item = text.data();
+            items.push_back((state & MF_SEPARATOR) != 0 ? "-"
+                            : (state & MF_GRAYED) != 0  ? "(" + item + ")"
+                                                        : item);
+            if (!menuAnswer.empty() && item.rfind(menuAnswer, 0) == 0) {
+                chosen = GetMenuItemID(menu, i);
+            }
+        }
+        menus.push_back(items);
+        return chosen;
+    }
 
     std::deque<std::optional<std::string>> chooserAnswers;
     std::deque<std::optional<std::string>> destinationAnswers;
+    std::deque<std::optional<std::string>> saveAnswers;
+    std::string menuAnswer;
+    std::function<void(WhereUsedDialog&)> onWhereUsed = [](WhereUsedDialog&) {};
+    std::vector<std::string> saveCalls;
+    std::vector<std::string> openedFiles;
+    std::vector<std::vector<std::string>> menus;
     std::function<void(std::size_t, std::size_t)> onTile;
     std::vector<std::string> chooserCalls;
     std::vector<std::string> messages;
@@ -160,6 +197,21 @@ protected:
         }
         showTab(0);
         return count == 4;
+    }
+    // A right-click on line `line` of the page's memo (a line past the end: its bottom), with
+    // the menu item chosen whose text starts with `item`.
+    void rightClick(int page, const char* item, int line)
+    {
+        const HWND memo = control(ids::memoOfPage(page));
+        RECT client{};
+        GetClientRect(memo, &client);
+        const LRESULT start = SendMessageA(memo, EM_LINEINDEX, static_cast<WPARAM>(line), 0);
+        const LRESULT at = start >= 0 ? SendMessageA(memo, EM_POSFROMCHAR, start, 0) : -1;
+        POINT point{4, at >= 0 ? HIWORD(at) + 2 : client.bottom - 2};
+        ClientToScreen(memo, &point);
+        dialogs.menuAnswer = item;
+        SendMessageA(memo, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(memo),
+                     MAKELPARAM(point.x, point.y));
     }
     // Runs the window's messages (its copier timer) until `done` or a minute has passed.
     bool pumpUntil(const std::function<bool()>& done)
@@ -298,6 +350,23 @@ TEST_F(Win32MainWindowTest, AnalysisOfTheSampleMapShowsInEveryTabAndCopies)
     EXPECT_EQ(textOf(control(ids::caminho)), state.path);
     EXPECT_TRUE(exportsShown());
     EXPECT_NE(textOf(control(ids::Label1)), "Tiles:");
+
+    // Shift+Tab from its copy button into the log leaves the caret at the end, nothing selected.
+    SetFocus(control(ids::Button1));
+    std::array<BYTE, 256> keys{};
+    keys[VK_SHIFT] = 0x80;
+    SetKeyboardState(keys.data());
+    MSG tab{control(ids::Button1), WM_KEYDOWN, VK_TAB, 0, 0, {}};
+    window.translate(tab);
+    keys.fill(0);
+    SetKeyboardState(keys.data());
+    ASSERT_EQ(GetFocus(), control(ids::scanlog));
+    DWORD start = 0;
+    DWORD end = 0;
+    SendMessageA(control(ids::scanlog), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, end);
+    EXPECT_EQ(end, static_cast<DWORD>(GetWindowTextLengthA(control(ids::scanlog))));
 
     for (std::size_t page = 0; page < window::kPages.size(); ++page) {
         showTab(static_cast<int>(page));
@@ -452,6 +521,204 @@ TEST_F(Win32MainWindowTest, ExportsRunToTheirEndMessage)
     EXPECT_TRUE(pumpUntil([&] { return dialogs.messages.size() == 2; }));
     EXPECT_EQ(dialogs.messages.back(), "Used Spline folders copied successfully.");
     EXPECT_TRUE(fs::exists(copierTarget.path() / "Splines" / "Roads" / "road.sli"));
+}
+
+TEST_F(Win32MainWindowTest, ListMenusCopySelectAndSaveTheirList)
+{
+    choose(sample.map);
+    showTab(3);
+    rightClick(3, "Select All", 1);
+    rightClick(0, "", 0);
+    rightClick(3, "Copy", 0);
+    const std::vector<std::string> common{"(Copy\tCtrl+C)", "Select All\tCtrl+A", "-",
+                                          "Copy to Clipboard\tCtrl+Shift+C", "Save As..."};
+    std::vector<std::string> withWhereUsed = common;
+    withWhereUsed.insert(withWhereUsed.end(), {"-", "Where Used..."});
+    ASSERT_EQ(dialogs.menus.size(), 3u);
+    EXPECT_EQ(dialogs.menus[0], withWhereUsed);
+    EXPECT_EQ(dialogs.menus[1], common) << "the log offers no Where Used";
+    EXPECT_EQ(dialogs.menus[2][0], "Copy\tCtrl+C") << "once something is selected";
+    const std::string objects = window::clipboardText(window.state().objects);
+    EXPECT_EQ(clipboard(), objects);
+
+    // "Save As..." from the keyboard's menu key writes the list with CR LF; a file that cannot
+    // be written says so.
+    const fs::path saved = folder.path() / "saved.txt";
+    const fs::path unwritable = folder.path() / "no" / "such.txt";
+    dialogs.saveAnswers = {test::textOf(saved), test::textOf(unwritable)};
+    dialogs.menuAnswer = "Save As";
+    SendMessageA(control(ids::filelist), WM_CONTEXTMENU, 0, -1);
+    EXPECT_EQ(test::readFile(saved), objects);
+    rightClick(6, "Save As", 0);
+    EXPECT_EQ(dialogs.saveCalls,
+              (std::vector<std::string>{"Object list.txt", "Missing Splines.txt"}));
+    EXPECT_EQ(dialogs.errors,
+              std::vector<std::string>{"Unable to write to " + test::textOf(unwritable)});
+}
+
+TEST_F(Win32MainWindowTest, WhereUsedListsSortsCopiesAndOpensTheTilesOfAnEntry)
+{
+    choose(sample.map);
+    std::vector<std::string> entries;
+    std::vector<std::string> shownTiles;
+    dialogs.onWhereUsed = [&](WhereUsedDialog& dialog) {
+        const HWND table = GetDlgItem(dialog.hwnd(), WhereUsedDialog::kTableId);
+        EXPECT_EQ(textOf(dialog.hwnd()), "Where Used");
+        entries.push_back(textOf(GetDlgItem(dialog.hwnd(), WhereUsedDialog::kEntryId)) + " / " +
+                          textOf(GetDlgItem(dialog.hwnd(), WhereUsedDialog::kCountId)));
+        shownTiles.clear();
+        for (int item = 0; item < SendMessageA(table, LVM_GETITEMCOUNT, 0, 0); ++item) {
+            std::array<char, 64> cells[2]{};
+            for (int column = 0; column < 2; ++column) {
+                LVITEMA cell{};
+                cell.iSubItem = column;
+                cell.pszText = cells[column].data();
+                cell.cchTextMax = static_cast<int>(cells[column].size());
+                SendMessageA(table, LVM_GETITEMTEXTA, static_cast<WPARAM>(item),
+                             reinterpret_cast<LPARAM>(&cell));
+            }
+            shownTiles.push_back(std::string(cells[0].data()) + ":" + cells[1].data());
+        }
+        // Sorted by line, the table copies in that order and opens the tile of a row.
+        NMLISTVIEW click{};
+        click.hdr = {table, WhereUsedDialog::kTableId, static_cast<UINT>(LVN_COLUMNCLICK)};
+        click.iItem = -1;
+        click.iSubItem = 1;
+        SendMessageA(dialog.hwnd(), WM_NOTIFY, click.hdr.idFrom, reinterpret_cast<LPARAM>(&click));
+        SendMessageA(dialog.hwnd(), WM_COMMAND, MAKEWPARAM(WhereUsedDialog::kCopyId, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog.hwnd(), WhereUsedDialog::kCopyId)));
+        NMITEMACTIVATE twice{};
+        twice.hdr = {table, WhereUsedDialog::kTableId, static_cast<UINT>(NM_DBLCLK)};
+        twice.iItem = 0;
+        SendMessageA(dialog.hwnd(), WM_NOTIFY, twice.hdr.idFrom, reinterpret_cast<LPARAM>(&twice));
+    };
+
+    // oak.sco, the third object, is on line 3 of the first tile and line 2 of the second.
+    showTab(3);
+    const HWND objects = control(ids::filelist);
+    const LRESULT oak =
+        SendMessageA(objects, EM_POSFROMCHAR, SendMessageA(objects, EM_LINEINDEX, 2, 0), 0);
+    SendMessageA(objects, WM_LBUTTONDBLCLK, 0, MAKELPARAM(4, HIWORD(oak) + 2));
+    ASSERT_EQ(entries,
+              std::vector<std::string>{"Sceneryobjects\\Trees\\oak.sco / Used on 2 tiles"});
+    EXPECT_EQ(shownTiles, (std::vector<std::string>{"tile_0_0.map:3", "tile_1_0.map:2"}));
+    EXPECT_EQ(clipboard(), "Tile\tLine\r\ntile_1_0.map\t2\r\ntile_0_0.map\t3\r\n");
+    EXPECT_EQ(dialogs.openedFiles,
+              std::vector<std::string>{test::textOf(sample.map / "tile_1_0.map")});
+
+    // The menu's item opens the same dialog; below the last entry it is greyed, and the log
+    // takes a double-click as text.
+    showTab(6);
+    rightClick(6, "Where Used", 0);
+    EXPECT_EQ(shownTiles, std::vector<std::string>{"tile_1_0.map:3"});
+    rightClick(6, "", 100);
+    EXPECT_EQ(dialogs.menus.back().back(), "(Where Used...)");
+    showTab(0);
+    SendMessageA(control(ids::scanlog), WM_LBUTTONDBLCLK, 0, MAKELPARAM(4, 4));
+    EXPECT_EQ(entries.size(), 2u);
+}
+
+// A drop of these paths, as the shell hands it to the window.
+HDROP droppedPaths(const std::vector<fs::path>& paths)
+{
+    std::wstring names;
+    for (const fs::path& path : paths) {
+        names += path.wstring() + L'\0';
+    }
+    const HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + (names.size() + 1) * 2);
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    std::memcpy(drop + 1, names.c_str(), names.size() * 2);
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+TEST_F(Win32MainWindowTest, ADroppedFolderOrTheCommandLinesIsAnalysedAsAChosenOne)
+{
+    const fs::path other = sample.addMap("Other", 1);
+    for (const auto& refused : std::vector<std::vector<fs::path>>{
+             {sample.map / "tile_0_0.map"}, {sample.map, other}, {folder.path() / "gone"}}) {
+        SendMessageA(window.hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(droppedPaths(refused)),
+                     0);
+    }
+    EXPECT_TRUE(window.state().tiles.empty());
+    EXPECT_TRUE(dialogs.messages.empty() && dialogs.errors.empty());
+
+    // The map whose tiles the window lists last.
+    const auto analysed = [&](const fs::path& map) {
+        const std::vector<std::string>& tiles = window.state().tiles;
+        return !tiles.empty() && tiles.front().rfind(test::textOf(map / "tile_0"), 0) == 0;
+    };
+    SendMessageA(window.hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(droppedPaths({sample.map})),
+                 0);
+    EXPECT_TRUE(analysed(sample.map));
+    EXPECT_FALSE(window.state().objects.empty());
+    EXPECT_TRUE(dialogs.chooserCalls.empty());
+
+    window.analyseWhenShown(test::textOf(other));
+    EXPECT_TRUE(analysed(sample.map)) << "not before the window takes its messages";
+    EXPECT_TRUE(pumpUntil([&] { return analysed(other); }));
+}
+
+TEST_F(Win32MainWindowTest, ShortcutsWorkThroughTheMessageLoopAndTheirTooltipsNameThem)
+{
+    choose(sample.map);
+    const auto press = [&](std::initializer_list<BYTE> held, WPARAM key, int to = ids::Button7) {
+        std::array<BYTE, 256> keys{};
+        for (const BYTE down : held) {
+            keys[down] = 0x80;
+        }
+        SetKeyboardState(keys.data());
+        MSG message{control(to), WM_KEYDOWN, key, 0, 0, {}};
+        const bool taken = window.translate(message);
+        keys.fill(0);
+        SetKeyboardState(keys.data());
+        return taken;
+    };
+    EXPECT_TRUE(press({VK_CONTROL}, '6'));
+    EXPECT_TRUE(shown(ids::missingobjects));
+    EXPECT_TRUE(press({VK_CONTROL, VK_SHIFT}, 'C'));
+    EXPECT_EQ(clipboard(), window::clipboardText(window.state().missingObjects));
+    EXPECT_TRUE(press({}, VK_F1));
+    EXPECT_EQ(dialogs.messages.size(), 2u) << "the end of the analysis and the notice";
+    dialogs.chooserAnswers.push_back(std::nullopt);
+    EXPECT_TRUE(press({VK_CONTROL}, 'O'));
+    EXPECT_EQ(dialogs.chooserCalls.size(), 2u);
+    press({VK_CONTROL}, 'A', ids::missingobjects);
+    DWORD start = 0;
+    DWORD end = 0;
+    SendMessageA(control(ids::missingobjects), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(end - start, window::clipboardText(window.state().missingObjects).size());
+
+    // The window's tooltips: one for each button with a shortcut, one for each tab.
+    HWND tips = nullptr;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND candidate, LPARAM found) {
+            std::array<char, 32> name{};
+            GetClassNameA(candidate, name.data(), static_cast<int>(name.size()));
+            if (lstrcmpiA(name.data(), TOOLTIPS_CLASSA) == 0) {
+                *reinterpret_cast<HWND*>(found) = candidate;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&tips));
+    ASSERT_NE(tips, nullptr);
+    EXPECT_EQ(SendMessageA(tips, TTM_GETTOOLCOUNT, 0, 0), 2 + 7 + 7);
+    std::array<char, 128> text{};
+    TTTOOLINFOA tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = window.hwnd();
+    tool.uId = reinterpret_cast<UINT_PTR>(control(ids::Button2));
+    tool.lpszText = text.data();
+    SendMessageA(tips, TTM_GETTEXTA, text.size(), reinterpret_cast<LPARAM>(&tool));
+    EXPECT_NE(std::string(text.data()).find("Ctrl+O"), std::string::npos) << text.data();
+    tool.hwnd = control(ids::PageControl);
+    tool.uId = 4;
+    SendMessageA(tips, TTM_GETTEXTA, text.size(), reinterpret_cast<LPARAM>(&tool));
+    EXPECT_NE(std::string(text.data()).find("Ctrl+5"), std::string::npos) << text.data();
 }
 
 }  // namespace

@@ -42,6 +42,13 @@ public:
     {
         return false;
     }
+    std::optional<std::string> chooseSaveFile(const std::string& /*fileName*/) override
+    {
+        return std::nullopt;
+    }
+    void runWhereUsed(gantrel::ui::win32::WhereUsedDialog& /*dialog*/) override {}
+    void openFile(const std::string& /*path*/) override {}
+    UINT trackMenu(HMENU /*menu*/, HWND /*owner*/, POINT /*at*/) override { return 0; }
 
     std::vector<std::string> errors;
 

@@ -1,0 +1,256 @@
+// SPDX-License-Identifier: MIT
+#include "where_used_dialog.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "clipboard.h"
+#include "dialogs.h"
+#include "modal_loop.h"
+
+namespace gantrel::ui::win32 {
+namespace {
+
+constexpr int kClientWidth = 480;
+constexpr int kClientHeight = 320;
+constexpr int kMargin = 12;
+constexpr int kLabelHeight = 16;
+constexpr int kButtonHeight = 25;
+constexpr int kLineColumnWidth = 70;
+
+// The three-way comparison of two values.
+template <typename T>
+int compared(const T& a, const T& b)
+{
+    return (b < a) - (a < b);
+}
+
+}  // namespace
+
+/// The report-style list view of the tiles: an item a row, whose item data is the row's index.
+class TileTable final : public Window {
+public:
+    TileTable(const CreateArgs& args, const std::vector<window::WhereUsedRow>& rows) : m_rows(rows)
+    {
+        createControl(WC_LISTVIEWA, args,
+                      LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_BORDER | WS_TABSTOP);
+        SendMessageA(hwnd(), LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
+                     LVS_EX_FULLROWSELECT);
+        const int widths[] = {
+            args.place.width - kLineColumnWidth - GetSystemMetrics(SM_CXVSCROLL) - 4,
+            kLineColumnWidth};
+        for (int column = 0; column < 2; ++column) {
+            LVCOLUMNA caption{};
+            caption.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+            caption.fmt = column == 1 ? LVCFMT_RIGHT : LVCFMT_LEFT;
+            caption.cx = widths[column];
+            caption.pszText = const_cast<char*>(window::kWhereUsedColumns[column]);
+            SendMessageA(hwnd(), LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&caption));
+        }
+        for (std::size_t row = 0; row < rows.size(); ++row) {
+            LVITEMA item{};
+            item.mask = LVIF_TEXT | LVIF_PARAM;
+            item.iItem = static_cast<int>(row);
+            item.pszText = const_cast<char*>(rows[row].fileName.c_str());
+            item.lParam = static_cast<LPARAM>(row);
+            SendMessageA(hwnd(), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+            std::string line = std::to_string(rows[row].line);
+            item.mask = LVIF_TEXT;
+            item.iSubItem = 1;
+            item.pszText = line.data();
+            SendMessageA(hwnd(), LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+        }
+        if (!rows.empty()) {
+            select(0);
+        }
+    }
+
+    int count() const { return static_cast<int>(SendMessageA(hwnd(), LVM_GETITEMCOUNT, 0, 0)); }
+    int selected() const
+    {
+        return static_cast<int>(
+            SendMessageA(hwnd(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    }
+    /// The index in the rows of the item shown at `item`.
+    std::size_t rowOf(int item) const
+    {
+        LVITEMA data{};
+        data.mask = LVIF_PARAM;
+        data.iItem = item;
+        SendMessageA(hwnd(), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
+        return static_cast<std::size_t>(data.lParam);
+    }
+
+    /// A double-click on an item.
+    std::function<void(int)> onActivate;
+
+private:
+    void select(int item)
+    {
+        LVITEMA state{};
+        state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        state.state = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageA(hwnd(), LVM_SETITEMSTATE, static_cast<WPARAM>(item),
+                     reinterpret_cast<LPARAM>(&state));
+    }
+
+    LRESULT onNotify(const NMHDR& header) override
+    {
+        if (header.code == static_cast<UINT>(LVN_COLUMNCLICK)) {
+            const int column = reinterpret_cast<const NMLISTVIEW&>(header).iSubItem;
+            m_ascending = column != m_sortColumn || !m_ascending;
+            m_sortColumn = column;
+            SendMessageA(hwnd(), LVM_SORTITEMS, reinterpret_cast<WPARAM>(this),
+                         reinterpret_cast<LPARAM>(&compare));
+        } else if (header.code == static_cast<UINT>(NM_DBLCLK) && onActivate) {
+            if (const int item = reinterpret_cast<const NMITEMACTIVATE&>(header).iItem; item >= 0) {
+                onActivate(item);
+            }
+        }
+        return 0;
+    }
+
+    // By the sorted column (file names in the system's order, lines as numbers), then by the
+    // other, then in tile-list order.
+    static int CALLBACK compare(LPARAM a, LPARAM b, LPARAM self)
+    {
+        const auto& table = *reinterpret_cast<const TileTable*>(self);
+        const window::WhereUsedRow& x = table.m_rows[static_cast<std::size_t>(a)];
+        const window::WhereUsedRow& y = table.m_rows[static_cast<std::size_t>(b)];
+        const int byName = lstrcmpiA(x.fileName.c_str(), y.fileName.c_str());
+        const int byLine = compared(x.line, y.line);
+        int order = table.m_sortColumn == 0 ? (byName != 0 ? byName : byLine)
+                                            : (byLine != 0 ? byLine : byName);
+        order = order != 0 ? order : compared(a, b);
+        return table.m_ascending ? order : -order;
+    }
+
+    const std::vector<window::WhereUsedRow>& m_rows;
+    int m_sortColumn = -1;
+    bool m_ascending = true;
+};
+
+WhereUsedDialog::WhereUsedDialog(HWND owner, Dialogs& dialogs, const std::string& entry,
+                                 std::vector<window::WhereUsedRow> rows)
+    : m_dialogs(dialogs), m_rows(std::move(rows)), m_font(nullptr, &DeleteObject)
+{
+    INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&classes);
+    NONCLIENTMETRICSA metrics{};
+    metrics.cbSize = sizeof(metrics);
+    SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+    m_font.reset(CreateFontIndirectA(&metrics.lfMessageFont));
+    const HFONT font = m_font.get();
+
+    // Centred on the owner.
+    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+    const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+    RECT outer{0, 0, kClientWidth, kClientHeight};
+    AdjustWindowRectEx(&outer, style, FALSE, exStyle);
+    const int width = outer.right - outer.left;
+    const int height = outer.bottom - outer.top;
+    RECT ownerPlace{};
+    GetWindowRect(owner, &ownerPlace);
+    m_box = std::make_unique<TopWindow>(
+        CreateArgs{owner,
+                   0,
+                   {(ownerPlace.left + ownerPlace.right - width) / 2,
+                    (ownerPlace.top + ownerPlace.bottom - height) / 2, width, height},
+                   window::kWhereUsedTitle,
+                   style,
+                   nullptr},
+        exStyle, nullptr);
+    const HWND box = m_box->hwnd();
+    SendMessageA(box, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+
+    constexpr int inner = kClientWidth - 2 * kMargin;
+    m_entry = std::make_unique<Static>(
+        Static::Kind::Label,
+        CreateArgs{box, kEntryId, {kMargin, kMargin, inner, kLabelHeight}, entry, 0, font});
+    const std::size_t uses = m_rows.size();
+    m_count = std::make_unique<Static>(
+        Static::Kind::Label,
+        CreateArgs{box,
+                   kCountId,
+                   {kMargin, kMargin + kLabelHeight + 4, inner, kLabelHeight},
+                   "Used on " + std::to_string(uses) + (uses == 1 ? " tile" : " tiles"),
+                   0,
+                   font});
+    const int tableTop = kMargin + 2 * kLabelHeight + 12;
+    const int buttonTop = kClientHeight - kMargin - kButtonHeight;
+    m_table = std::make_unique<TileTable>(
+        CreateArgs{
+            box, kTableId, {kMargin, tableTop, inner, buttonTop - kMargin - tableTop}, "", 0, font},
+        m_rows);
+    m_copy = std::make_unique<Button>(CreateArgs{box,
+                                                 kCopyId,
+                                                 {kMargin, buttonTop, 120, kButtonHeight},
+                                                 "Copy to Clipboard",
+                                                 WS_TABSTOP,
+                                                 font});
+    m_openButton = std::make_unique<Button>(
+        CreateArgs{box,
+                   kOpenId,
+                   {kMargin + 128, buttonTop, 90, kButtonHeight},
+                   "Open Tile",
+                   static_cast<DWORD>(WS_TABSTOP | (m_rows.empty() ? WS_DISABLED : 0)),
+                   font});
+    m_close = std::make_unique<Button>(
+        CreateArgs{box,
+                   IDCANCEL,
+                   {kClientWidth - kMargin - 75, buttonTop, 75, kButtonHeight},
+                   "Close",
+                   WS_TABSTOP,
+                   font});
+
+    m_copy->onClick = [this] { setClipboardText(hwnd(), window::whereUsedText(shownRows())); };
+    m_openButton->onClick = [this] { openRow(m_table->selected()); };
+    m_table->onActivate = [this](int item) { openRow(item); };
+    m_close->onClick = [this] { m_shown = false; };
+    m_box->onMessage = [this](UINT message, WPARAM wParam, LPARAM) -> std::optional<LRESULT> {
+        if (message == WM_CLOSE || (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL)) {
+            m_shown = false;
+            return 0;
+        }
+        // Return: on the table it opens the selected tile, on a button it presses that button.
+        if (message == WM_COMMAND && LOWORD(wParam) == IDOK) {
+            const HWND focus = GetFocus();
+            if (focus == m_table->hwnd()) {
+                openRow(m_table->selected());
+            } else if (focus == m_copy->hwnd() || focus == m_openButton->hwnd()) {
+                SendMessageA(focus, BM_CLICK, 0, 0);
+            }
+            return 0;
+        }
+        return std::nullopt;
+    };
+}
+
+WhereUsedDialog::~WhereUsedDialog() = default;
+
+void WhereUsedDialog::run()
+{
+    m_shown = true;
+    runModal(hwnd(), m_table->hwnd(), m_shown);
+    // Hidden at once, so that the owner, enabled again, takes the activation.
+    ShowWindow(hwnd(), SW_HIDE);
+}
+
+std::vector<window::WhereUsedRow> WhereUsedDialog::shownRows() const
+{
+    std::vector<window::WhereUsedRow> shown;
+    for (int item = 0; item < m_table->count(); ++item) {
+        shown.push_back(m_rows[m_table->rowOf(item)]);
+    }
+    return shown;
+}
+
+void WhereUsedDialog::openRow(int item)
+{
+    if (item >= 0 && item < m_table->count()) {
+        m_dialogs.openFile(m_rows[m_table->rowOf(item)].tile);
+    }
+}
+
+}  // namespace gantrel::ui::win32

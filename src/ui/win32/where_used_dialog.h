@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "controls.h"
+#include "window/where_used_table.h"
+
+namespace gantrel::ui::win32 {
+
+class Dialogs;
+class TileTable;
+
+/// The small modal window of "Where Used...": the entry, how many tiles use it, and a table of
+/// those tiles (file name and first line) in tile-list order until a column's caption is
+/// clicked, which sorts by that column (again: the other way round). "Copy to Clipboard" copies
+/// the table as shown; "Open Tile", a double-click or Return on a row opens that tile through
+/// the dialogs' openFile. Created hidden; run() shows it.
+class WhereUsedDialog {
+public:
+    /// The controls' identifiers; Close is IDCANCEL.
+    enum : int { kEntryId = 10, kCountId, kTableId, kCopyId, kOpenId };
+
+    /// `dialogs` must outlive the dialog.
+    WhereUsedDialog(HWND owner, Dialogs& dialogs, const std::string& entry,
+                    std::vector<window::WhereUsedRow> rows);
+    ~WhereUsedDialog();
+    WhereUsedDialog(const WhereUsedDialog&) = delete;
+    WhereUsedDialog& operator=(const WhereUsedDialog&) = delete;
+
+    HWND hwnd() const { return m_box->hwnd(); }
+    /// Shows the dialog modal to the thread's windows until it is closed.
+    void run();
+    /// The rows in the order the table shows them.
+    std::vector<window::WhereUsedRow> shownRows() const;
+
+private:
+    void openRow(int item);
+
+    Dialogs& m_dialogs;
+    std::vector<window::WhereUsedRow> m_rows;
+    std::unique_ptr<std::remove_pointer_t<HFONT>, decltype(&DeleteObject)> m_font;
+    std::unique_ptr<TopWindow> m_box;
+    std::unique_ptr<Static> m_entry;
+    std::unique_ptr<Static> m_count;
+    std::unique_ptr<TileTable> m_table;
+    std::unique_ptr<Button> m_copy;
+    std::unique_ptr<Button> m_openButton;
+    std::unique_ptr<Button> m_close;
+    bool m_shown = false;
+};
+
+}  // namespace gantrel::ui::win32
