@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -52,18 +53,26 @@ std::string selectedNode(HWND browser)
     return text;
 }
 
-// Answers each browser that opens, in turn, once the browser's tree has a selected node or eight
-// seconds have passed without one (Wine fills the tree after the browser has shown): an answer
-// gets the browser's window and returns the button to press (IDOK, IDCANCEL, or the own
-// new-folder button).
+// Answers each browser that opens, in turn: an answer gets the browser's window and returns the
+// button to press (IDOK, IDCANCEL, or the own new-folder button). Wine fills the tree after the
+// browser has shown, so an answer that reads the preselection waits for a selected node, up to a
+// minute on a loaded machine; one for a browser opened without a preselection does not wait.
 class BrowserAnswer {
 public:
-    using Answer = std::function<int(HWND)>;
+    struct Step {
+        template <class Answer>
+        requires std::is_invocable_r_v<int, Answer, HWND> Step(Answer reply, bool waits = true)
+            : answer(std::move(reply)), waitsForSelection(waits)
+        {
+        }
+        std::function<int(HWND)> answer;
+        bool waitsForSelection;
+    };
 
-    explicit BrowserAnswer(Answer answer) : BrowserAnswer(std::deque<Answer>{std::move(answer)}) {}
-    explicit BrowserAnswer(std::deque<Answer> answers)
+    explicit BrowserAnswer(Step step) : BrowserAnswer(std::deque<Step>{std::move(step)}) {}
+    explicit BrowserAnswer(std::deque<Step> steps)
     {
-        current() = std::move(answers);
+        current() = std::move(steps);
         m_timer = SetTimer(nullptr, 0, 100, &BrowserAnswer::tick);
     }
     ~BrowserAnswer()
@@ -75,10 +84,10 @@ public:
     BrowserAnswer& operator=(const BrowserAnswer&) = delete;
 
 private:
-    static std::deque<Answer>& current()
+    static std::deque<Step>& current()
     {
-        static std::deque<Answer> answers;
-        return answers;
+        static std::deque<Step> steps;
+        return steps;
     }
     static BOOL CALLBACK findBrowser(HWND window, LPARAM found)
     {
@@ -97,12 +106,13 @@ private:
         HWND browser = nullptr;
         EnumThreadWindows(GetCurrentThreadId(), &findBrowser, reinterpret_cast<LPARAM>(&browser));
         if (browser == nullptr || browser == answered || current().empty() ||
-            (selectedNode(browser).empty() && ++waited < 80)) {
+            (current().front().waitsForSelection && selectedNode(browser).empty() &&
+             ++waited < 600)) {
             return;
         }
         answered = browser;
         waited = 0;
-        const int button = current().front()(browser);
+        const int button = current().front().answer(browser);
         current().pop_front();
         PostMessageA(browser, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(browser, button)));
@@ -143,7 +153,7 @@ TEST(MapFolderChooserTest, PreselectsTheStartFolderAndReturnsTheChoice)
     EXPECT_TRUE(fs::equivalent(test::pathOf(chosen), start)) << chosen;
 
     chosen = test::textOf(folder.path() / "gone");
-    const BrowserAnswer cancel([](HWND) { return IDCANCEL; });
+    const BrowserAnswer cancel({[](HWND) { return IDCANCEL; }, false});
     EXPECT_FALSE(chooseMapFolder("Select your MAP folder", L"\\", chosen));
     EXPECT_EQ(chosen, "") << "a start folder that does not exist is dropped";
 }
@@ -205,7 +215,7 @@ TEST(FolderDialogTest, ClassicStyleMakesANewFolderWithItsOwnButton)
                                          selectedOnReopening = dialog.selectedFolder();
                                          return 255;
                                      },
-                                     [](HWND) { return IDOK; }});
+                                     {[](HWND) { return IDOK; }, false}});
         ASSERT_TRUE(dialog.execute());
     }
     EXPECT_EQ(caption, "New folder");
