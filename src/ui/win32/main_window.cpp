@@ -664,7 +664,7 @@ void MainWindow::showWhereUsed(window::WindowList list, std::size_t entry)
         m_operations->showWhereUsed(
             list, entry,
             [this](const std::string& name, const std::vector<window::WhereUsedRow>& rows) {
-                WhereUsedDialog dialog(hwnd(), m_dialogs, name, rows);
+                WhereUsedDialog dialog(hwnd(), m_dpi, m_dialogs, name, rows);
                 m_dialogs.runWhereUsed(dialog);
             });
     });

@@ -31,15 +31,17 @@ int compared(const T& a, const T& b)
 /// The report-style list view of the tiles: an item a row, whose item data is the row's index.
 class TileTable final : public Window {
 public:
-    TileTable(const CreateArgs& args, const std::vector<window::WhereUsedRow>& rows) : m_rows(rows)
+    TileTable(const CreateArgs& args, int lineColumnWidth,
+              const std::vector<window::WhereUsedRow>& rows)
+        : m_rows(rows)
     {
         createControl(WC_LISTVIEWA, args,
                       LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_BORDER | WS_TABSTOP);
         SendMessageA(hwnd(), LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
                      LVS_EX_FULLROWSELECT);
         const int widths[] = {
-            args.place.width - kLineColumnWidth - GetSystemMetrics(SM_CXVSCROLL) - 4,
-            kLineColumnWidth};
+            args.place.width - lineColumnWidth - GetSystemMetrics(SM_CXVSCROLL) - 4,
+            lineColumnWidth};
         for (int column = 0; column < 2; ++column) {
             LVCOLUMNA caption{};
             caption.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
@@ -131,7 +133,7 @@ private:
     bool m_ascending = true;
 };
 
-WhereUsedDialog::WhereUsedDialog(HWND owner, Dialogs& dialogs, const std::string& entry,
+WhereUsedDialog::WhereUsedDialog(HWND owner, int dpi, Dialogs& dialogs, const std::string& entry,
                                  std::vector<window::WhereUsedRow> rows)
     : m_dialogs(dialogs), m_rows(std::move(rows)), m_font(nullptr, &DeleteObject)
 {
@@ -142,11 +144,18 @@ WhereUsedDialog::WhereUsedDialog(HWND owner, Dialogs& dialogs, const std::string
     SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
     m_font.reset(CreateFontIndirectA(&metrics.lfMessageFont));
     const HFONT font = m_font.get();
+    // The layout is designed at 96 dpi and scaled to the owner's.
+    const auto px = [dpi](int pixels) { return MulDiv(pixels, dpi, 96); };
+    const int clientWidth = px(kClientWidth);
+    const int clientHeight = px(kClientHeight);
+    const int margin = px(kMargin);
+    const int labelHeight = px(kLabelHeight);
+    const int buttonHeight = px(kButtonHeight);
 
     // Centred on the owner.
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
     const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-    RECT outer{0, 0, kClientWidth, kClientHeight};
+    RECT outer{0, 0, clientWidth, clientHeight};
     AdjustWindowRectEx(&outer, style, FALSE, exStyle);
     const int width = outer.right - outer.left;
     const int height = outer.bottom - outer.top;
@@ -164,42 +173,42 @@ WhereUsedDialog::WhereUsedDialog(HWND owner, Dialogs& dialogs, const std::string
     const HWND box = m_box->hwnd();
     SendMessageA(box, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 
-    constexpr int inner = kClientWidth - 2 * kMargin;
+    const int inner = clientWidth - 2 * margin;
     m_entry = std::make_unique<Static>(
         Static::Kind::Label,
-        CreateArgs{box, kEntryId, {kMargin, kMargin, inner, kLabelHeight}, entry, 0, font});
+        CreateArgs{box, kEntryId, {margin, margin, inner, labelHeight}, entry, 0, font});
     const std::size_t uses = m_rows.size();
     m_count = std::make_unique<Static>(
         Static::Kind::Label,
         CreateArgs{box,
                    kCountId,
-                   {kMargin, kMargin + kLabelHeight + 4, inner, kLabelHeight},
+                   {margin, margin + labelHeight + px(4), inner, labelHeight},
                    "Used on " + std::to_string(uses) + (uses == 1 ? " tile" : " tiles"),
                    0,
                    font});
-    const int tableTop = kMargin + 2 * kLabelHeight + 12;
-    const int buttonTop = kClientHeight - kMargin - kButtonHeight;
+    const int tableTop = margin + 2 * labelHeight + px(12);
+    const int buttonTop = clientHeight - margin - buttonHeight;
     m_table = std::make_unique<TileTable>(
         CreateArgs{
-            box, kTableId, {kMargin, tableTop, inner, buttonTop - kMargin - tableTop}, "", 0, font},
-        m_rows);
+            box, kTableId, {margin, tableTop, inner, buttonTop - margin - tableTop}, "", 0, font},
+        px(kLineColumnWidth), m_rows);
     m_copy = std::make_unique<Button>(CreateArgs{box,
                                                  kCopyId,
-                                                 {kMargin, buttonTop, 120, kButtonHeight},
+                                                 {margin, buttonTop, px(120), buttonHeight},
                                                  "Copy to Clipboard",
                                                  WS_TABSTOP,
                                                  font});
     m_openButton = std::make_unique<Button>(
         CreateArgs{box,
                    kOpenId,
-                   {kMargin + 128, buttonTop, 90, kButtonHeight},
+                   {margin + px(128), buttonTop, px(90), buttonHeight},
                    "Open Tile",
                    static_cast<DWORD>(WS_TABSTOP | (m_rows.empty() ? WS_DISABLED : 0)),
                    font});
     m_close = std::make_unique<Button>(
         CreateArgs{box,
                    IDCANCEL,
-                   {kClientWidth - kMargin - 75, buttonTop, 75, kButtonHeight},
+                   {clientWidth - margin - px(75), buttonTop, px(75), buttonHeight},
                    "Close",
                    WS_TABSTOP,
                    font});

@@ -26,8 +26,8 @@ public:
     /// The controls' identifiers; Close is IDCANCEL.
     enum : int { kEntryId = 10, kCountId, kTableId, kCopyId, kOpenId };
 
-    /// `dialogs` must outlive the dialog.
-    WhereUsedDialog(HWND owner, Dialogs& dialogs, const std::string& entry,
+    /// `dialogs` must outlive the dialog; `dpi` is the owner's, to which the layout is scaled.
+    WhereUsedDialog(HWND owner, int dpi, Dialogs& dialogs, const std::string& entry,
                     std::vector<window::WhereUsedRow> rows);
     ~WhereUsedDialog();
     WhereUsedDialog(const WhereUsedDialog&) = delete;
