@@ -10,13 +10,8 @@
 
 namespace gantrel::ui {
 
-std::chrono::steady_clock::time_point DelayedProgress::now()
-{
-    return std::chrono::steady_clock::now();
-}
-
 DelayedProgress::DelayedProgress(QWidget* owner, Clock clock, Cancel cancel)
-    : m_owner(owner), m_clock(std::move(clock)), m_cancel(cancel), m_start(m_clock())
+    : m_owner(owner), m_timing(std::move(clock)), m_cancel(cancel)
 {
 }
 
@@ -24,15 +19,10 @@ DelayedProgress::~DelayedProgress() = default;
 
 void DelayedProgress::update(const QString& text, int value, int maximum)
 {
-    const auto now = m_clock();
-    if (m_dialog && now - m_shown < kRepaintInterval) {
+    if (!m_timing.due(m_dialog != nullptr)) {
         return;
     }
-    m_shown = now;
     if (!m_dialog) {
-        if (now - m_start < kDelay) {
-            return;
-        }
         m_dialog = std::make_unique<QProgressDialog>(m_owner);
         m_dialog->setObjectName(QStringLiteral("progress"));
         m_dialog->setWindowTitle(QString::fromLatin1(kApplicationTitle));
@@ -66,7 +56,7 @@ void DelayedProgress::close()
 void DelayedProgress::restart()
 {
     close();
-    m_start = m_clock();
+    m_timing.restart();
 }
 
 }  // namespace gantrel::ui

@@ -3,9 +3,9 @@
 
 #include <QString>
 
-#include <chrono>
-#include <functional>
 #include <memory>
+
+#include "window/progress_timing.h"
 
 class QProgressDialog;
 class QWidget;
@@ -19,16 +19,11 @@ namespace gantrel::ui {
 /// have none and run to their end.
 class DelayedProgress {
 public:
-    using Clock = std::function<std::chrono::steady_clock::time_point()>;
+    using Clock = window::ProgressTiming::Clock;
     enum class Cancel { No, Yes };
 
-    /// How long an operation goes on before the dialog appears.
-    static constexpr std::chrono::milliseconds kDelay{500};
-    /// How often at most the shown dialog takes a new text and lets the windows repaint.
-    static constexpr std::chrono::milliseconds kRepaintInterval{50};
-
-    /// The real clock.
-    static std::chrono::steady_clock::time_point now();
+    static constexpr auto kDelay = window::ProgressTiming::kDelay;
+    static constexpr auto kRepaintInterval = window::ProgressTiming::kRepaintInterval;
 
     /// Starts timing the operation now (by `clock`); the dialog, once shown, is modal over
     /// `owner`; with Cancel::Yes it has a Cancel button.
@@ -55,11 +50,9 @@ public:
 
 private:
     QWidget* m_owner;
-    Clock m_clock;
+    window::ProgressTiming m_timing;
     Cancel m_cancel;
     bool m_cancelled = false;
-    std::chrono::steady_clock::time_point m_start;
-    std::chrono::steady_clock::time_point m_shown;  // when the dialog last took an update
     std::unique_ptr<QProgressDialog> m_dialog;
 };
 

@@ -33,7 +33,7 @@ struct MainWindowSetup {
     /// The settings file (gantrel.ini) the map folder choice reads and a completed scan writes.
     std::string settingsPath;
     /// Times an analysis or a folder copy for its progress dialog.
-    DelayedProgress::Clock clock = &DelayedProgress::now;
+    DelayedProgress::Clock clock = &window::ProgressTiming::now;
     /// The program's own copier for the command-line export; empty means the one installed
     /// beside the program.
     std::string copier{};

@@ -27,14 +27,10 @@
 #include "map_folder_chooser.h"
 #include "qt_text.h"
 #include "where_used_dialog.h"
+#include "window/screen_fit.h"
 
 namespace gantrel::ui {
 namespace {
-
-// A text of more lines than this goes into a scrolling box that fits the screen.
-constexpr qsizetype kMaxBoxLines = 25;
-// The scrolling box takes at most this share of the screen's available width and height.
-constexpr double kScreenShare = 0.8;
 
 // A box with the text in a read-only scrolling field, no taller or wider than the screen allows.
 void showScrollingBox(QMessageBox::Icon icon, const QString& text)
@@ -72,22 +68,23 @@ void showScrollingBox(QMessageBox::Icon icon, const QString& text)
         2 * field->frameWidth() + 2 * static_cast<int>(field->document()->documentMargin());
     const int scrollBar = field->verticalScrollBar()->sizeHint().width();
     const QRect screen = QApplication::primaryScreen()->availableGeometry();
-    field->setMinimumSize(
-        std::min(widest + frame + scrollBar, static_cast<int>(screen.width() * kScreenShare)),
-        std::min(static_cast<int>(lines.size()) * metrics.lineSpacing() + frame,
-                 static_cast<int>(screen.height() * kScreenShare) - buttons->sizeHint().height()));
-    box.setMaximumSize(screen.size() * kScreenShare);
+    field->setMinimumSize(std::min(widest + frame + scrollBar,
+                                   static_cast<int>(screen.width() * window::kReportScreenShare)),
+                          std::min(static_cast<int>(lines.size()) * metrics.lineSpacing() + frame,
+                                   static_cast<int>(screen.height() * window::kReportScreenShare) -
+                                       buttons->sizeHint().height()));
+    box.setMaximumSize(screen.size() * window::kReportScreenShare);
     box.exec();
 }
 
 // Parentless, so that Qt centres the box on the screen and makes it application-modal.
-void showBox(QMessageBox::Icon icon, const QString& text)
+void showBox(QMessageBox::Icon icon, const std::string& text)
 {
-    if (text.count(QLatin1Char('\n')) >= kMaxBoxLines) {
-        showScrollingBox(icon, text);
+    if (window::isLongReport(text)) {
+        showScrollingBox(icon, toQString(text));
         return;
     }
-    QMessageBox box(icon, QString::fromLatin1(kApplicationTitle), text, QMessageBox::Ok);
+    QMessageBox box(icon, QString::fromLatin1(kApplicationTitle), toQString(text), QMessageBox::Ok);
     box.setObjectName(QStringLiteral("MessageBox"));
     box.setTextFormat(Qt::PlainText);
     box.exec();
@@ -97,12 +94,12 @@ void showBox(QMessageBox::Icon icon, const QString& text)
 
 void QtDialogs::showMessage(const std::string& text)
 {
-    showBox(QMessageBox::NoIcon, toQString(text));
+    showBox(QMessageBox::NoIcon, text);
 }
 
 void QtDialogs::showError(const std::string& message)
 {
-    showBox(QMessageBox::Critical, toQString(errorBoxText(message)));
+    showBox(QMessageBox::Critical, errorBoxText(message));
 }
 
 bool QtDialogs::chooseMapFolder(const QString& title, const QString& root, std::string& folder)

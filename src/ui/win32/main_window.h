@@ -27,7 +27,7 @@ class Dialogs;
 struct MainWindowSetup {
     /// The settings file; empty means gantrel.ini beside the program.
     std::string settingsPath;
-    DelayedProgress::Clock clock = [] { return std::chrono::steady_clock::now(); };
+    DelayedProgress::Clock clock = &window::ProgressTiming::now;
     /// The program's own copier where the system has none; empty means the bundled one.
     std::string copier{};
 };

@@ -18,10 +18,9 @@ DelayedProgress::DelayedProgress(HWND owner, int dpi, Clock clock, Cancel cancel
                                  std::function<void()> render)
     : m_owner(owner),
       m_dpi(dpi),
-      m_clock(std::move(clock)),
+      m_timing(std::move(clock)),
       m_cancel(cancel),
-      m_render(std::move(render)),
-      m_start(m_clock())
+      m_render(std::move(render))
 {
 }
 
@@ -32,11 +31,9 @@ DelayedProgress::~DelayedProgress()
 
 void DelayedProgress::update(const std::string& text, std::size_t value, std::size_t maximum)
 {
-    const auto now = m_clock();
-    if (m_dialog ? now - m_shown < kRepaintInterval : now - m_start < kDelay) {
+    if (!m_timing.due(m_dialog != nullptr)) {
         return;
     }
-    m_shown = now;
     if (!m_dialog) {
         open();
     }
@@ -137,7 +134,7 @@ void DelayedProgress::close()
 void DelayedProgress::restart()
 {
     close();
-    m_start = m_clock();
+    m_timing.restart();
 }
 
 }  // namespace gantrel::ui::win32

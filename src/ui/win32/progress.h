@@ -3,13 +3,13 @@
 
 #include <windows.h>
 
-#include <chrono>
 #include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "controls.h"
+#include "window/progress_timing.h"
 
 namespace gantrel::ui::win32 {
 
@@ -21,12 +21,9 @@ namespace gantrel::ui::win32 {
 /// update; the others run to their end. A short operation shows nothing.
 class DelayedProgress {
 public:
-    using Clock = std::function<std::chrono::steady_clock::time_point()>;
+    using Clock = window::ProgressTiming::Clock;
     enum class Cancel { No, Yes };
 
-    static constexpr std::chrono::milliseconds kDelay{500};
-    /// How often at most the shown dialog takes a new text and the windows repaint.
-    static constexpr std::chrono::milliseconds kRepaintInterval{50};
     /// The dialog's control identifiers besides IDCANCEL.
     static constexpr int kTextId = 101;
     static constexpr int kBarId = 102;
@@ -40,7 +37,8 @@ public:
 
     /// Shows or updates the dialog once the delay has passed: `text` over a bar at `value` of
     /// `maximum` (a bar that only shows activity when `maximum` is 0); then handles the pending
-    /// messages. Updates quicker than kRepaintInterval after the last one shown are passed over.
+    /// messages. Updates quicker than the repaint interval after the last one shown are passed
+    /// over.
     void update(const std::string& text, std::size_t value, std::size_t maximum);
     /// True once Cancel has been pressed; stays so for the operation's life.
     bool cancelled() const { return m_cancelled; }
@@ -55,13 +53,11 @@ private:
 
     HWND m_owner;
     int m_dpi;
-    Clock m_clock;
+    window::ProgressTiming m_timing;
     Cancel m_cancel;
     std::function<void()> m_render;
     bool m_cancelled = false;
     bool m_ownerDisabled = false;
-    std::chrono::steady_clock::time_point m_start;
-    std::chrono::steady_clock::time_point m_shown;  // when the dialog last took an update
     std::unique_ptr<TopWindow> m_dialog;
     std::unique_ptr<Static> m_text;
     std::unique_ptr<ProgressBar> m_bar;
