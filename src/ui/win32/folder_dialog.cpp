@@ -11,6 +11,7 @@
 
 #include "browser_tree.h"
 #include "dialogs.h"
+#include "dpi.h"
 #include "input_box.h"
 #include "platform/platform.h"
 
@@ -410,9 +411,8 @@ void FolderDialog::onShown(HWND dialog)
     if (flags.testFlag(bfHideNewFolderButton) || first == nullptr) {
         return;
     }
-    const HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    // The dialog's own monitor's dpi, as the main window takes its own.
+    const int dpi = windowDpi(dialog);
     const auto [left, width, height] = ownButtonSize(dpi);
     const RECT firstPlace = placeIn(dialog, first);
     const std::string caption = newFolderCaption();

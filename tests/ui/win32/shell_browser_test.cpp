@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -373,6 +374,25 @@ TEST(FolderDialogTest, OpensOverItsOwnerWithThePathLineAndTheFolderRevealed)
     ASSERT_FALSE(selections.empty());
     EXPECT_EQ(selections.back(), expected);
     EXPECT_EQ(dialog.folder, expected);
+}
+
+TEST(FolderDialogTest, TheFirstOpeningShowsTheRootInThePathLine)
+{
+    // Nothing preselected: the browser shows the desktop selected and may say nothing of it.
+    const OwnerWindow owner;
+    FolderDialog dialog(owner.hwnd, window::languageKeysFor(0x0409));
+    std::string shown;
+    const BrowserAnswer answer({[&](HWND browser) {
+                                    shown = textOf(GetDlgItem(browser, 0x3743));
+                                    return IDCANCEL;
+                                },
+                                false});
+    EXPECT_FALSE(dialog.execute());
+    char desktop[MAX_PATH] = {};
+    ASSERT_NE(SHGetSpecialFolderPathA(nullptr, desktop, CSIDL_DESKTOPDIRECTORY, FALSE), FALSE);
+    EXPECT_FALSE(shown.empty());
+    EXPECT_TRUE(std::string(desktop).ends_with(shown.substr(shown.find_last_of('\\') + 1)))
+        << shown << " for " << desktop;
 }
 
 TEST(FolderDialogTest, ReopensWhereItWasMovedAndHidesWhileItsOwnerIsMinimised)
