@@ -8,6 +8,7 @@
 // windows.h first: the shell's header builds on it.
 #include "platform/win32/windows_api.h"
 
+#include <objbase.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -18,6 +19,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -336,6 +338,41 @@ int shellCopy(const std::wstring& source, const std::wstring& target, bool& abor
     return result;
 }
 
+// Runs the shell's copy on a thread of its own while this thread repaints its windows and
+// answers the messages sent to them: on Windows the copy blocks its thread for as long as it
+// takes (its progress window runs elsewhere), and a window whose thread takes no message for
+// five seconds is marked as not responding. Input stays queued for after the copy, so that
+// nothing else starts meanwhile.
+int shellCopyResponsive(const std::wstring& source, const std::wstring& target, bool& aborted)
+{
+    const win32::Handle done(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!done.valid()) {
+        return shellCopy(source, target, aborted);
+    }
+    int result = 0;
+    bool stopped = false;
+    std::thread copier([&] {
+        // The shell's copy runs on COM, in a single-threaded apartment of its thread.
+        const bool com = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+        result = shellCopy(source, target, stopped);
+        if (com) {
+            ::CoUninitialize();
+        }
+        ::SetEvent(done.get());
+    });
+    HANDLE waited = done.get();
+    while (::MsgWaitForMultipleObjects(1, &waited, FALSE, INFINITE, QS_PAINT | QS_SENDMESSAGE) !=
+           WAIT_OBJECT_0) {
+        MSG message{};
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT) != FALSE) {
+            ::DispatchMessageW(&message);
+        }
+    }
+    copier.join();
+    aborted = stopped;
+    return result;
+}
+
 // A started xcopy, watched through its process handle. It writes to a console of its own,
 // which nobody reads: its exit code is all it tells, and an exit code of 0 is not enough
 // (Wine's xcopy does not know /J, copies the folder's own files only and still exits with 0).
@@ -514,7 +551,7 @@ std::vector<CopyFailure> copyFolder(const FolderCopy& copy, const CopyProgressFn
         return failures;
     }
     bool aborted = false;
-    const int result = shellCopy(source, target, aborted);
+    const int result = shellCopyResponsive(source, target, aborted);
     // A file the copy made but did not fill is taken away again: no half file stays in the
     // package. A file that was there before is left as the shell left it.
     const CopyCheck check = checkCopy(tree, target);
