@@ -335,6 +335,11 @@ void ToolTip::setArea(HWND control, UINT_PTR id, const RECT& area, const std::st
     SendMessageA(hwnd(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
+void ToolTip::hide()
+{
+    SendMessageA(hwnd(), TTM_POP, 0, 0);
+}
+
 TopWindow::TopWindow(const CreateArgs& args, DWORD exStyle, HICON icon, HICON smallIcon)
 {
     const HINSTANCE instance = GetModuleHandleA(nullptr);
@@ -356,11 +361,6 @@ TopWindow::TopWindow(const CreateArgs& args, DWORD exStyle, HICON icon, HICON sm
         SendMessageA(hwnd(), WM_SETICON, ICON_SMALL,
                      reinterpret_cast<LPARAM>(smallIcon != nullptr ? smallIcon : icon));
     }
-}
-
-void ToolTip::hide()
-{
-    SendMessageA(hwnd(), TTM_POP, 0, 0);
 }
 
 LRESULT CALLBACK TopWindow::procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
