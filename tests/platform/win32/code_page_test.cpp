@@ -5,7 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <iterator>
+#include <string>
+
+#include "platform/platform.h"
 #include "platform/win32/windows_api.h"
+#include "support/test_support.h"
 
 namespace gantrel::platform::win32 {
 namespace {
@@ -50,6 +57,56 @@ TEST(CodePage, WholeCharactersLengthNeverEndsInsideACharacter)
     EXPECT_EQ(wholeCharactersLength("x\xe5\x9c", CP_UTF8), 1u);
     EXPECT_EQ(wholeCharactersLength("x\xf0\x9f\x9a\x8c", CP_UTF8), 5u);
     EXPECT_EQ(wholeCharactersLength("x\xf0\x9f\x9a", CP_UTF8), 1u);
+}
+
+// Run by the test below from a copy of this program in a folder named "Łukasz", which the
+// Western code page cannot hold: the program's folder and its settings file beside it.
+TEST(SystemFolders, InAFolderTheCodePageCannotHold)
+{
+    if (std::getenv("GANTREL_TEST_UNHELD_FOLDER") == nullptr) {
+        GTEST_SKIP() << "run from the copy that the next test makes";
+    }
+    const std::wstring folder = executableFolderWide();
+    EXPECT_TRUE(folder.ends_with(L"\u0141ukasz\\")) << toNarrow(folder);
+    const std::string settings = platform::executableFolder() + "gantrel.ini";
+    EXPECT_EQ(systemPathWide(settings), folder + L"gantrel.ini");
+    EXPECT_TRUE(platform::writeProfileString(settings, "mapfolder", "path", "C:\\Maps\\"));
+    EXPECT_EQ(platform::readProfileString(settings, "mapfolder", "path", 2047), "C:\\Maps\\");
+}
+
+TEST(SystemFolders, AProgramInAFolderTheCodePageCannotHoldKeepsItsSettings)
+{
+    if (!unheldCharacter(L"\u0141")) {
+        GTEST_SKIP() << "the system's code page holds the folder's name";
+    }
+    const test::TempDir temporary;
+    const std::filesystem::path folder = temporary.path() / L"\u0141ukasz";
+    std::filesystem::create_directory(folder);
+    std::wstring self(MAX_PATH, L'\0');
+    self.resize(GetModuleFileNameW(nullptr, self.data(), MAX_PATH));
+    const std::filesystem::path copy = folder / "code_page_test.exe";
+    std::filesystem::copy_file(self, copy);
+
+    std::wstring command =
+        L"\"" + copy.wstring() + L"\" --gtest_filter=SystemFolders.InAFolderTheCodePageCannotHold";
+    const test::ScopedEnvironment child("GANTREL_TEST_UNHELD_FOLDER", "1");
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    ASSERT_NE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &startup, &process),
+              FALSE);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD status = 1;
+    GetExitCodeProcess(process.hProcess, &status);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    EXPECT_EQ(status, 0u);
+    // The settings file lies in the true folder, not in one named with a substitute.
+    EXPECT_TRUE(std::filesystem::exists(folder / "gantrel.ini"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temporary.path()),
+                            std::filesystem::directory_iterator()),
+              1);
 }
 
 }  // namespace
