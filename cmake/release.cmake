@@ -4,6 +4,10 @@
 #
 #   GANTREL_APPLICATION_TITLE  "Gantrel 3.1", the caption of the window and its message boxes
 #   GANTREL_VERSION_RECORD     "3,1,0,0", the four parts of the Windows version record
+#   GANTREL_VERSION_DOTTED     "3.1.0.0", the same four parts as the manifest and the version
+#                              record's strings write them
+#   GANTREL_COPYRIGHT_LINE     LICENSE's copyright line, "Copyright (c) <years> <holder>"
+#   GANTREL_COPYRIGHT_HOLDER   the holder it names, the version record's company
 #   GANTREL_RELEASE_DATE       the date of this version's section in CHANGELOG.md (YYYY-MM-DD)
 #   GANTREL_RELEASE_SUMMARY    the first paragraph of that section, one line
 #   GANTREL_RELEASE_CHANGES    the section's list items, one element each, as "Added: text"
@@ -17,6 +21,14 @@
 set(GANTREL_APPLICATION_TITLE "Gantrel ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}")
 set(GANTREL_VERSION_RECORD
     "${PROJECT_VERSION_MAJOR},${PROJECT_VERSION_MINOR},${PROJECT_VERSION_PATCH},0")
+string(REPLACE "," "." GANTREL_VERSION_DOTTED "${GANTREL_VERSION_RECORD}")
+
+file(STRINGS ${PROJECT_SOURCE_DIR}/LICENSE GANTREL_COPYRIGHT_LINE
+    REGEX "^Copyright \\(c\\) " LIMIT_COUNT 1)
+if(NOT GANTREL_COPYRIGHT_LINE MATCHES "^Copyright \\(c\\) [0-9, -]+ (.+)$")
+    message(FATAL_ERROR "LICENSE needs a line \"Copyright (c) <years> <holder>\"")
+endif()
+set(GANTREL_COPYRIGHT_HOLDER ${CMAKE_MATCH_1})
 
 set(gantrel_changelog ${PROJECT_SOURCE_DIR}/CHANGELOG.md)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${gantrel_changelog})

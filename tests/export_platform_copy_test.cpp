@@ -10,15 +10,19 @@
 #include <sys/stat.h>
 #endif
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <thread>
 
 #include "platform/platform.h"
 #include "support/test_support.h"
 #ifdef _WIN32
+#include <windows.h>
+
 #include "platform/win32/xcopy.h"
 #endif
 
@@ -404,6 +408,40 @@ TEST_F(CopyFolder, ALinkLoopInTheSourceEndsTheWalk)
 }
 
 #endif  // _WIN32
+
+#ifdef _WIN32  // the shell's copy is Windows' own
+TEST_F(CopyFolder, TheWindowsOfTheCopyingThreadAnswerWhileTheShellCopies)
+{
+    // Long enough a copy that messages sent meanwhile are seen to be answered meanwhile.
+    test::writeFile(source() / "model" / "terrain.o3d", std::string(64 << 20, 't'));
+    const HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                        GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(window, nullptr);
+    std::atomic<bool> copying = true;
+    std::atomic<bool> answeredMeanwhile = false;
+    std::thread sender([&] {
+        while (copying) {
+            DWORD_PTR result = 0;
+            if (SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_BLOCK, 10000, &result) != 0 &&
+                copying) {
+                answeredMeanwhile = true;
+            }
+        }
+    });
+    const auto failures = copy(source(), target(), destination());
+    copying = false;
+    // A sender still waiting is answered now.
+    MSG message{};
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE) != FALSE) {
+        DispatchMessageA(&message);
+    }
+    sender.join();
+    DestroyWindow(window);
+    EXPECT_TRUE(failures.empty());
+    EXPECT_TRUE(answeredMeanwhile);
+    EXPECT_EQ(fs::file_size(target() / "model" / "terrain.o3d"), std::size_t{64} << 20);
+}
+#endif
 
 #ifdef _WIN32  // xcopy is Windows' own
 // The look at the target after xcopy, made up: what it finds missing, and how often it looked.

@@ -102,6 +102,27 @@ Tree below(const Tree& whole, const std::string& prefix)
     return part;
 }
 
+// The second export into the same package, and a used folder inside another one copied after
+// its parent, each copy a folder onto one that is there already: the result must be the one a
+// copy into no folder gives, never the folder again inside itself.
+TEST_F(ShellCopy, CopiesOntoExistingFoldersMergeIntoThem)
+{
+    state.objectFolders = {"Sceneryobjects\\KW Houses\\", "Sceneryobjects\\KW Houses\\model\\"};
+    copyUsedFolders(state, ExportList::ObjectFolders, ui);
+    copyUsedFolders(state, ExportList::ObjectFolders, ui);
+
+    EXPECT_EQ(ui.messages,
+              (std::vector<std::string>{kObjectNotice, kObjectsDone, kObjectNotice, kObjectsDone}));
+    Tree expected;
+    expected["Sceneryobjects/"] = "";
+    for (const auto& [path, content] : below(tree(game()), "Sceneryobjects/")) {
+        if (path.starts_with("KW Houses")) {
+            expected["Sceneryobjects/" + path] = content;
+        }
+    }
+    EXPECT_EQ(tree(package()), expected);
+}
+
 TEST_F(ShellCopy, CopiesEachFolderKeepingItsPathBelowTheInstallation)
 {
     state.objectFolders = {"", "Sceneryobjects\\" + kTrees + "\\", "Sceneryobjects\\KW Houses\\"};

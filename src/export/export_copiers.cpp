@@ -101,15 +101,20 @@ CopierRun startCopiers(const WindowState& state, ExportList which, ExportUi& ui,
             continue;
         }
         const std::optional<std::string> source = platform::resolveFolder(root + entry);
-        if (source && sameFolder(*source, target)) {
+        if (!source) {
+            // Said as the shell export says it: a copier started for it would tell only an
+            // exit code (xcopy's 4, "initialisation error").
+            run.m_failures.push_back(
+                {index, {entry, missingFolderReason(copierSourceOf(root, entry))}});
+            continue;
+        }
+        if (sameFolder(*source, target)) {
             continue;  // the destination is the installation: the folder is already there
         }
-        if (source) {
-            if (std::find(started.begin(), started.end(), *source) != started.end()) {
-                continue;  // an entry in another case named this folder: one copier fills it
-            }
-            started.push_back(*source);
+        if (std::find(started.begin(), started.end(), *source) != started.end()) {
+            continue;  // an entry in another case named this folder: one copier fills it
         }
+        started.push_back(*source);
         const platform::CopierCommand command{copierSourceOf(root, entry), target, *destination,
                                               xcopyParameters(root, *destination, entry)};
         run.m_waiting.push_back({index, entry, command});

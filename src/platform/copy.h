@@ -107,7 +107,8 @@ struct CopierCommand {
 
 /// Starts one copier for a folder and returns at once; the copier runs in parallel with the
 /// program and with other copiers. Where the system has a command-line copier (Windows) it is
-/// started as "xCopy" with `command.parameters` through the shell's "open" launcher; elsewhere
+/// started as the system folder's xcopy.exe, by its full path, minimised and without taking the
+/// focus, with `command.parameters` through the shell's "open" launcher; elsewhere
 /// the program `copier` is started directly (no shell) with the arguments "--within",
 /// destination, "--", source and target, its standard input and output on the null device and
 /// its error stream captured.

@@ -8,6 +8,7 @@
 // windows.h first: the shell's header builds on it.
 #include "platform/win32/windows_api.h"
 
+#include <objbase.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -18,6 +19,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -29,14 +31,29 @@
 namespace gantrel::platform {
 namespace {
 
-// The request record's flags without FOF_FILESONLY: answer yes to every confirmation and make
-// missing folders without asking. FOF_FILESONLY acts only on a source with a wildcard, which a
-// resolved folder never holds, so Windows copies the same without it; Wine applies it to the
-// subfolders of the copy as well and would leave them out.
+// Answer yes to every confirmation and make missing folders without asking. Without
+// FOF_FILESONLY: the source is a wildcard (shellCopy), with which it would leave the
+// subfolders out.
 constexpr FILEOP_FLAGS kShellCopyFlags = FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR;
 
-// Show command 5: the copier's console window is shown as it is.
-constexpr int kShowCopier = SW_SHOW;
+// Each copier's console window (one per core may run at once) starts minimised and without
+// taking the focus, so that the user can go on working in the program.
+constexpr int kShowCopier = SW_SHOWMINNOACTIVE;
+
+// The system's own xcopy by its full path: by name alone, the launcher looks in the current
+// folder and the program's folder before the system folder, and for .com, .bat and .cmd
+// before .exe, so that an xcopy.bat beside the program would run instead.
+std::wstring systemCopier()
+{
+    const UINT length = ::GetSystemDirectoryW(nullptr, 0);
+    std::wstring folder(length, L'\0');
+    const UINT written = ::GetSystemDirectoryW(folder.data(), length);
+    if (written == 0 || written >= length) {
+        return {};
+    }
+    folder.resize(written);
+    return folder + L"\\xcopy.exe";
+}
 
 std::uint64_t fileSize(DWORD high, DWORD low)
 {
@@ -233,6 +250,40 @@ void breakHardLinks(const SourceTree& tree, const std::wstring& target)
     }
 }
 
+// Makes the folder and the folders above it that are missing; the system's error code where one
+// cannot be made (a file in the way, no rights), 0 when the folder is there.
+DWORD makeFolders(const std::wstring& folder)
+{
+    for (std::size_t end = win32::rootLength(folder); end <= folder.size(); ++end) {
+        if (end != folder.size() && folder[end] != L'\\') {
+            continue;
+        }
+        const std::wstring path = win32::longPath(folder.substr(0, end));
+        if (end == 0 || win32::isDirectory(::GetFileAttributesW(path.c_str()))) {
+            continue;
+        }
+        if (::CreateDirectoryW(path.c_str(), nullptr) == 0) {
+            const DWORD error = ::GetLastError();
+            return error == ERROR_ALREADY_EXISTS ? ERROR_DIRECTORY : error;
+        }
+    }
+    return 0;
+}
+
+// The last name of a folder's full path.
+std::wstring leafName(const std::wstring& folder)
+{
+    const std::size_t last = folder.find_last_of(L'\\');
+    return last == std::wstring::npos ? folder : folder.substr(last + 1);
+}
+
+// True for a folder `folder\name` that holds something.
+bool folderThere(const std::wstring& folder, const std::wstring& name)
+{
+    return !name.empty() &&
+           win32::isDirectory(::GetFileAttributesW((folder + L'\\' + name).c_str()));
+}
+
 // Whether each file of a source tree is in the target before the copy.
 std::vector<bool> filesThere(const SourceTree& tree, const std::wstring& target)
 {
@@ -261,15 +312,19 @@ std::string refusal(const std::wstring& source, const std::wstring& target, Copy
 }
 
 // The shell's copy of one folder's content into the target, as the request record has it.
+// Given the folder itself, Windows copies it into a target that exists already, as a folder of
+// the same name inside it (Wine merges the two): given its content ("source\*"), the result is
+// the same whether the target exists or not.
 int shellCopy(const std::wstring& source, const std::wstring& target, bool& aborted)
 {
     // Each list ends in two NULs: the string's own and one more.
     std::string from = win32::toNarrow(source);
     std::string to = win32::toNarrow(target);
+    if (!from.ends_with('\\')) {
+        from += '\\';
+    }
+    from += '*';
     for (std::string* path : {&from, &to}) {
-        if (!path->ends_with('\\')) {
-            *path += '\\';
-        }
         path->push_back('\0');
     }
     SHFILEOPSTRUCTA request{};
@@ -280,6 +335,41 @@ int shellCopy(const std::wstring& source, const std::wstring& target, bool& abor
     request.fFlags = kShellCopyFlags;
     const int result = ::SHFileOperationA(&request);
     aborted = request.fAnyOperationsAborted != FALSE;
+    return result;
+}
+
+// Runs the shell's copy on a thread of its own while this thread repaints its windows and
+// answers the messages sent to them: on Windows the copy blocks its thread for as long as it
+// takes (its progress window runs elsewhere), and a window whose thread takes no message for
+// five seconds is marked as not responding. Input stays queued for after the copy, so that
+// nothing else starts meanwhile.
+int shellCopyResponsive(const std::wstring& source, const std::wstring& target, bool& aborted)
+{
+    const win32::Handle done(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!done.valid()) {
+        return shellCopy(source, target, aborted);
+    }
+    int result = 0;
+    bool stopped = false;
+    std::thread copier([&] {
+        // The shell's copy runs on COM, in a single-threaded apartment of its thread.
+        const bool com = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+        result = shellCopy(source, target, stopped);
+        if (com) {
+            ::CoUninitialize();
+        }
+        ::SetEvent(done.get());
+    });
+    HANDLE waited = done.get();
+    while (::MsgWaitForMultipleObjects(1, &waited, FALSE, INFINITE, QS_PAINT | QS_SENDMESSAGE) !=
+           WAIT_OBJECT_0) {
+        MSG message{};
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT) != FALSE) {
+            ::DispatchMessageW(&message);
+        }
+    }
+    copier.join();
+    aborted = stopped;
     return result;
 }
 
@@ -447,10 +537,21 @@ std::vector<CopyFailure> copyFolder(const FolderCopy& copy, const CopyProgressFn
 
     breakHardLinks(tree, target);
     const std::vector<bool> there = filesThere(tree, target);
+    // A copy that nests the source inside the target instead of merging into it makes a folder
+    // of the source's name in the target, where the source has none.
+    const std::wstring leaf = leafName(source);
+    const bool nestedBefore = folderThere(target, leaf) || folderThere(source, leaf);
 
     std::vector<CopyFailure> failures = std::move(tree.failures);
+    // The content of the source goes into a target that is there: made first, since the shell
+    // puts the content of a wildcard source into a missing target on Windows but not on Wine.
+    if (const DWORD error = makeFolders(target); error != 0) {
+        failures.push_back(
+            {CopyStep::MakeFolder, copy.target, withoutLineBreak(win32::systemText(error))});
+        return failures;
+    }
     bool aborted = false;
-    const int result = shellCopy(source, target, aborted);
+    const int result = shellCopyResponsive(source, target, aborted);
     // A file the copy made but did not fill is taken away again: no half file stays in the
     // package. A file that was there before is left as the shell left it.
     const CopyCheck check = checkCopy(tree, target);
@@ -469,6 +570,11 @@ std::vector<CopyFailure> copyFolder(const FolderCopy& copy, const CopyProgressFn
         failures.push_back({CopyStep::ShellOperation, copy.target,
                             result != 0 ? shellResultText(result) : "the copy was cancelled"});
         return failures;
+    }
+    if (!nestedBefore && folderThere(target, leaf)) {
+        failures.push_back({CopyStep::ShellOperation, win32::toNarrow(target + L'\\' + leaf),
+                            "the shell's copy put the folder inside the existing target "
+                            "instead of into it"});
     }
     for (const std::wstring& file : check.leftOut) {
         failures.push_back(
@@ -509,18 +615,20 @@ std::unique_ptr<CopierProcess> startCopier(const CopierCommand& command,
         walk(source, {}, kXcopyLeavesOut, tree);
         breakHardLinks(tree, target);
     }
-    SHELLEXECUTEINFOA launch{};
+    const std::wstring program = systemCopier();
+    const std::wstring parameters = win32::toWide(command.parameters);
+    SHELLEXECUTEINFOW launch{};
     launch.cbSize = sizeof launch;
     // The process handle to watch it by; no message box of the shell's own when it fails,
     // since the export reports that itself.
     launch.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
     launch.hwnd = nullptr;
-    launch.lpVerb = "open";
-    launch.lpFile = "xCopy";
-    launch.lpParameters = command.parameters.c_str();
+    launch.lpVerb = L"open";
+    launch.lpFile = program.c_str();
+    launch.lpParameters = parameters.c_str();
     launch.lpDirectory = nullptr;
     launch.nShow = kShowCopier;
-    if (::ShellExecuteExA(&launch) == 0) {
+    if (program.empty() || ::ShellExecuteExW(&launch) == 0) {
         return std::make_unique<UnstartedCopier>(
             "the copier could not be started: " +
             withoutLineBreak(win32::systemText(::GetLastError())));

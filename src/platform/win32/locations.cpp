@@ -5,6 +5,7 @@
 #include <shlobj.h>
 
 #include <cstdlib>
+#include <cwchar>
 #include <string>
 
 #include "platform/platform.h"
@@ -13,16 +14,8 @@
 namespace gantrel::platform {
 namespace {
 
-// The longest path the system handles, in bytes of the ANSI code page.
-constexpr std::size_t kLongestPath = 32767 * 2;
-
-std::string withoutTrailingSeparators(std::string path)
-{
-    while (!path.empty() && isSeparator(path.back())) {
-        path.pop_back();
-    }
-    return path;
-}
+// The longest path the system handles, in UTF-16 units with its terminator.
+constexpr std::size_t kLongestPath = 32768;
 
 std::string joined(const std::string& folder, const std::string& name)
 {
@@ -31,39 +24,74 @@ std::string joined(const std::string& folder, const std::string& name)
 
 }  // namespace
 
-std::string executableFolder()
+namespace win32 {
+
+std::wstring executableFolderWide()
 {
-    std::string path(MAX_PATH, '\0');
+    // The wide call: the 8-bit one gives a folder whose name the code page cannot hold with
+    // substitutes, which name no folder.
+    std::wstring path(MAX_PATH, L'\0');
     while (path.size() <= kLongestPath) {
         const DWORD length =
-            ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+            ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length == 0) {
             return {};
         }
+        // Cut short, the path fills the buffer (and Windows XP leaves it unterminated).
         if (length < path.size()) {
             path.resize(length);
-            const auto last = path.find_last_of("\\/");
-            return last == std::string::npos ? std::string() : path.substr(0, last + 1);
+            const auto last = path.find_last_of(L"\\/");
+            return last == std::wstring::npos ? std::wstring() : path.substr(0, last + 1);
         }
-        path.resize(path.size() * 2);  // cut short: the buffer was too small
+        path.resize(path.size() * 2);
     }
     return {};
 }
 
-std::string userSettingsFolder()
+std::wstring appDataFolderWide()
 {
     // The shell knows the roaming application data folder even before it exists; the
     // environment's APPDATA serves where the shell cannot tell.
-    char buffer[MAX_PATH] = {};
-    std::string appData;
-    if (SUCCEEDED(::SHGetFolderPathA(nullptr, CSIDL_APPDATA | CSIDL_FLAG_DONT_VERIFY, nullptr,
+    wchar_t buffer[MAX_PATH] = {};
+    std::wstring appData;
+    if (SUCCEEDED(::SHGetFolderPathW(nullptr, CSIDL_APPDATA | CSIDL_FLAG_DONT_VERIFY, nullptr,
                                      SHGFP_TYPE_CURRENT, buffer))) {
         appData = buffer;
-    } else if (const char* variable = std::getenv("APPDATA")) {
+    } else if (const wchar_t* variable = ::_wgetenv(L"APPDATA")) {
         appData = variable;
     }
-    appData = withoutTrailingSeparators(appData);
-    return appData.empty() ? std::string() : appData + "\\Gantrel\\";
+    while (!appData.empty() && (appData.back() == L'\\' || appData.back() == L'/')) {
+        appData.pop_back();
+    }
+    return appData.empty() ? std::wstring() : appData + L'\\';
+}
+
+std::wstring systemPathWide(const std::string& path)
+{
+    for (const std::wstring& folder : {executableFolderWide(), appDataFolderWide()}) {
+        if (folder.empty() || !unheldCharacter(folder)) {
+            continue;
+        }
+        const std::string narrow = toNarrow(folder);
+        if (path.size() >= narrow.size() &&
+            sameName(toWide(path.substr(0, narrow.size())), toWide(narrow))) {
+            return folder + toWide(path.substr(narrow.size()));
+        }
+    }
+    return toWide(path);
+}
+
+}  // namespace win32
+
+std::string executableFolder()
+{
+    return win32::toNarrow(win32::executableFolderWide());
+}
+
+std::string userSettingsFolder()
+{
+    const std::wstring appData = win32::appDataFolderWide();
+    return appData.empty() ? std::string() : win32::toNarrow(appData) + "Gantrel\\";
 }
 
 bool installedProgramFolder(const std::string& /*folder*/)
@@ -73,8 +101,8 @@ bool installedProgramFolder(const std::string& /*folder*/)
 
 bool folderWritable(const std::string& folder)
 {
-    if (folder.empty() ||
-        !win32::isDirectory(::GetFileAttributesW(win32::longPath(win32::toWide(folder)).c_str()))) {
+    if (folder.empty() || !win32::isDirectory(::GetFileAttributesW(
+                              win32::longPath(win32::systemPathWide(folder)).c_str()))) {
         return false;
     }
     // A folder's read-only attribute says nothing about creating files in it, and its access
@@ -86,7 +114,8 @@ bool folderWritable(const std::string& folder)
     for (int attempt = 0; attempt < 16; ++attempt) {
         const std::string probe = stem + std::to_string(attempt) + ".tmp";
         const win32::Handle file(::CreateFileW(
-            win32::longPath(win32::toWide(probe)).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+            win32::longPath(win32::systemPathWide(probe)).c_str(), GENERIC_WRITE, 0, nullptr,
+            CREATE_NEW,
             FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
         if (file.valid()) {
             return true;

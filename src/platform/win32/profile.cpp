@@ -12,30 +12,19 @@
 namespace gantrel::platform {
 namespace {
 
-// The system looks a bare file name up in the Windows folder; the full path keeps a relative
-// name in the current folder, as on every other platform.
-std::string profilePath(const std::string& file)
+// The file's path as the system names it. The system looks a bare file name up in the Windows
+// folder; the full path keeps a relative name in the current folder, as on every other
+// platform.
+std::wstring profilePath(const std::string& file)
 {
-    return fullPath(file);
+    return win32::systemPathWide(fullPath(file));
 }
 
-// The length of the longest prefix of whole characters: a reader cut short may end in the
-// lead byte of a character of two bytes.
-std::size_t wholeCharacters(std::string_view text)
+// True when the 8-bit routines can take the path: the code page holds all of it. Otherwise the
+// wide routines take it, which write a new file in the ANSI code page just as well.
+bool ansiPath(const std::wstring& path)
 {
-    if (codePageIsSingleByte()) {
-        return text.size();
-    }
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const std::size_t step =
-            ::IsDBCSLeadByteEx(CP_ACP, static_cast<BYTE>(text[i])) != 0 ? 2 : 1;
-        if (i + step > text.size()) {
-            break;
-        }
-        i += step;
-    }
-    return i;
+    return !win32::unheldCharacter(path);
 }
 
 }  // namespace
@@ -45,13 +34,26 @@ std::string readProfileString(const std::string& file, std::string_view section,
 {
     const std::string sectionName(section);
     const std::string keyName(key);
+    const std::wstring path = profilePath(file);
     // The buffer holds the value and its terminator.
     const auto size = static_cast<DWORD>(std::min<std::size_t>(maxLength, MAXDWORD - 1) + 1);
-    std::string value(size, '\0');
-    const DWORD length = ::GetPrivateProfileStringA(sectionName.c_str(), keyName.c_str(), "",
-                                                    value.data(), size, profilePath(file).c_str());
-    value.resize(std::min<DWORD>(length, size - 1));
-    value.resize(wholeCharacters(value));
+    std::string value;
+    if (ansiPath(path)) {
+        value.assign(size, '\0');
+        const DWORD length =
+            ::GetPrivateProfileStringA(sectionName.c_str(), keyName.c_str(), "", value.data(), size,
+                                       win32::toNarrow(path).c_str());
+        value.resize(std::min<DWORD>(length, size - 1));
+    } else {
+        std::wstring units(size, L'\0');
+        const DWORD length = ::GetPrivateProfileStringW(win32::toWide(sectionName).c_str(),
+                                                        win32::toWide(keyName).c_str(), L"",
+                                                        units.data(), size, path.c_str());
+        units.resize(std::min<DWORD>(length, size - 1));
+        value = win32::toNarrow(units);
+        value.resize(std::min<std::size_t>(value.size(), size - 1));
+    }
+    value.resize(win32::wholeCharactersLength(value));
     return value;
 }
 
@@ -61,14 +63,19 @@ bool writeProfileString(const std::string& file, std::string_view section, std::
     const std::string sectionName(section);
     const std::string keyName(key);
     const std::string text(value);
-    const std::string path = profilePath(file);
+    const std::wstring path = profilePath(file);
     // The system's writer fails on a read-only file by itself, unless its access is not
     // checked (Wine run by root): asked first, the answer is the same everywhere.
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
         return false;
     }
-    return ::WritePrivateProfileStringA(sectionName.c_str(), keyName.c_str(), text.c_str(),
+    if (ansiPath(path)) {
+        return ::WritePrivateProfileStringA(sectionName.c_str(), keyName.c_str(), text.c_str(),
+                                            win32::toNarrow(path).c_str()) != 0;
+    }
+    return ::WritePrivateProfileStringW(win32::toWide(sectionName).c_str(),
+                                        win32::toWide(keyName).c_str(), win32::toWide(text).c_str(),
                                         path.c_str()) != 0;
 }
 

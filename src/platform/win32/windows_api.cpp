@@ -70,8 +70,13 @@ bool sameName(std::wstring_view a, std::wstring_view b)
                                   static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
-std::optional<char32_t> unheldCharacter(std::wstring_view name)
+std::optional<char32_t> unheldCharacter(std::wstring_view name, UINT codePage)
 {
+    const UINT page = codePage == CP_ACP ? ::GetACP() : codePage;
+    // For UTF-8 the conversion refuses WC_NO_BEST_FIT_CHARS and the used-default flag (it
+    // fails with both): every character can be written there, and WC_ERR_INVALID_CHARS finds
+    // the lone surrogate, which is no character.
+    const bool utf8 = page == CP_UTF8;
     for (std::size_t i = 0; i < name.size(); ++i) {
         const bool pair =
             IS_HIGH_SURROGATE(name[i]) && i + 1 < name.size() && IS_LOW_SURROGATE(name[i + 1]);
@@ -80,8 +85,11 @@ std::optional<char32_t> unheldCharacter(std::wstring_view name)
         // character, and the conversion says so.
         BOOL usedDefault = FALSE;
         char bytes[8];
-        const int length = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name.data() + i,
-                                                 units, bytes, sizeof bytes, nullptr, &usedDefault);
+        const int length =
+            utf8 ? ::WideCharToMultiByte(page, WC_ERR_INVALID_CHARS, name.data() + i, units, bytes,
+                                         sizeof bytes, nullptr, nullptr)
+                 : ::WideCharToMultiByte(page, WC_NO_BEST_FIT_CHARS, name.data() + i, units, bytes,
+                                         sizeof bytes, nullptr, &usedDefault);
         if (length == 0 || usedDefault != FALSE) {
             return pair ? static_cast<char32_t>(0x10000 + ((name[i] - 0xD800) << 10) +
                                                 (name[i + 1] - 0xDC00))
@@ -90,6 +98,39 @@ std::optional<char32_t> unheldCharacter(std::wstring_view name)
         i += static_cast<std::size_t>(units - 1);
     }
     return std::nullopt;
+}
+
+std::size_t wholeCharactersLength(std::string_view text, UINT codePage)
+{
+    const UINT page = codePage == CP_ACP ? ::GetACP() : codePage;
+    if (page == CP_UTF8) {
+        // Back over the trail bytes at the end to the lead byte they follow: the character is
+        // whole when the lead byte announces as many bytes as there are.
+        std::size_t lead = text.size();
+        while (lead > 0 && (static_cast<unsigned char>(text[lead - 1]) & 0xC0) == 0x80 &&
+               text.size() - lead < 3) {
+            --lead;
+        }
+        if (lead == 0) {
+            return text.size();
+        }
+        const auto first = static_cast<unsigned char>(text[lead - 1]);
+        const std::size_t needed = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : first >= 0xC0 ? 2 : 1;
+        return text.size() - (lead - 1) >= needed ? text.size() : lead - 1;
+    }
+    CPINFO info{};
+    if (::GetCPInfo(page, &info) == 0 || info.MaxCharSize == 1) {
+        return text.size();
+    }
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const std::size_t step = ::IsDBCSLeadByteEx(page, static_cast<BYTE>(text[i])) != 0 ? 2 : 1;
+        if (i + step > text.size()) {
+            break;
+        }
+        i += step;
+    }
+    return i;
 }
 
 Error unheldNameError(const std::string& path, char32_t character)

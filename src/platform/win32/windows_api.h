@@ -73,14 +73,31 @@ std::size_t rootLength(std::wstring_view path);
 /// True when two names are the same to the file system: equal without regard to case.
 bool sameName(std::wstring_view a, std::wstring_view b);
 
-/// The first character of a name that the ANSI code page cannot hold, as its code point;
-/// nothing when the code page holds every character of it.
-std::optional<char32_t> unheldCharacter(std::wstring_view name);
+/// The first character of a name that `codePage` (CP_ACP: the system's ANSI code page) cannot
+/// hold, as its code point; nothing when the code page holds every character of it. UTF-8
+/// (65001, which a system may have as its ANSI code page) holds every character; a lone
+/// surrogate is none and is held by no code page.
+std::optional<char32_t> unheldCharacter(std::wstring_view name, UINT codePage = CP_ACP);
+
+/// The length of the longest prefix of `text` made of whole characters of `codePage` (CP_ACP:
+/// the system's ANSI code page): text cut short may end inside a character of several bytes.
+std::size_t wholeCharactersLength(std::string_view text, UINT codePage = CP_ACP);
 
 /// The error for an entry whose name holds a character that the ANSI code page cannot hold:
 /// it names the entry by its path in the program's 8-bit text, where the character stands as
 /// the code page's substitute, and the character by its code point.
 Error unheldNameError(const std::string& path, char32_t character);
+
+/// The folder of the running executable and the user's roaming application data folder, as
+/// the system names them, with a trailing backslash; empty when the system cannot tell.
+std::wstring executableFolderWide();
+std::wstring appDataFolderWide();
+
+/// The UTF-16 form of a path in the program's 8-bit text. A path that begins with the 8-bit
+/// form of one of the two folders above whose name the code page cannot hold (a user named
+/// with letters of another script), where the folder stands with substitutes, begins with
+/// the folder's true name instead.
+std::wstring systemPathWide(const std::string& path);
 
 /// True for the attributes of a folder; false for a file and for INVALID_FILE_ATTRIBUTES (no
 /// such entry).

@@ -147,6 +147,13 @@ Edit::~Edit()
 LRESULT CALLBACK Edit::subclassed(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                   UINT_PTR /*id*/, DWORD_PTR self)
 {
+    // A memo handed to IsDialogMessage takes Escape as a dialog's edit does and posts WM_CLOSE
+    // to its parent, which is no dialog here: Escape in a memo does nothing.
+    if ((message == WM_KEYDOWN && wParam == VK_ESCAPE) || (message == WM_CHAR && wParam == 0x1B)) {
+        if ((GetWindowLongA(hwnd, GWL_STYLE) & ES_MULTILINE) != 0) {
+            return 0;
+        }
+    }
     const auto& handler = reinterpret_cast<Edit*>(self)->onMessage;
     if (handler) {
         if (const std::optional<LRESULT> answer = handler(message, wParam, lParam)) {
@@ -328,7 +335,12 @@ void ToolTip::setArea(HWND control, UINT_PTR id, const RECT& area, const std::st
     SendMessageA(hwnd(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-TopWindow::TopWindow(const CreateArgs& args, DWORD exStyle, HICON icon)
+void ToolTip::hide()
+{
+    SendMessageA(hwnd(), TTM_POP, 0, 0);
+}
+
+TopWindow::TopWindow(const CreateArgs& args, DWORD exStyle, HICON icon, HICON smallIcon)
 {
     const HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSEXA windowClass{};
@@ -346,7 +358,8 @@ TopWindow::TopWindow(const CreateArgs& args, DWORD exStyle, HICON icon)
                     instance, this);
     if (icon != nullptr) {
         SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-        SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+        SendMessageA(hwnd(), WM_SETICON, ICON_SMALL,
+                     reinterpret_cast<LPARAM>(smallIcon != nullptr ? smallIcon : icon));
     }
 }
 
@@ -366,6 +379,17 @@ LRESULT CALLBACK TopWindow::procedure(HWND hwnd, UINT message, WPARAM wParam, LP
         if (const std::optional<LRESULT> answer = self->onMessage(message, wParam, lParam)) {
             return *answer;
         }
+    }
+    // A memo in the window sends WM_NEXTDLGCTL for Tab as it would to a dialog, which answers
+    // it: the window does so too, or the focus could never leave the memo.
+    if (message == WM_NEXTDLGCTL) {
+        const HWND next = LOWORD(lParam) != FALSE
+                              ? reinterpret_cast<HWND>(wParam)
+                              : GetNextDlgTabItem(hwnd, GetFocus(), wParam != 0 ? TRUE : FALSE);
+        if (next != nullptr) {
+            SetFocus(next);
+        }
+        return 0;
     }
     if (message == WM_NCDESTROY && self != nullptr) {
         // Closed by the user: the object outlives its window.

@@ -159,6 +159,8 @@ public:
     /// `text` for `area` of `control` (in its client coordinates), as its tool `id`; called
     /// again for the same id, it moves the area.
     void setArea(HWND control, UINT_PTR id, const RECT& area, const std::string& text);
+    /// Hides the tip shown, if any, until the pointer moves again.
+    void hide();
 };
 
 /// A top-level window of the program's own class. It reflects WM_COMMAND and WM_NOTIFY to the
@@ -167,8 +169,9 @@ public:
 class TopWindow final : public Window {
 public:
     /// `args.place` is the window's outer rectangle; `args.style` its whole style, `exStyle`
-    /// its extended style. `icon` may be null.
-    TopWindow(const CreateArgs& args, DWORD exStyle, HICON icon);
+    /// its extended style. `icon` may be null; `smallIcon`, the title bar's, is `icon` when
+    /// null.
+    TopWindow(const CreateArgs& args, DWORD exStyle, HICON icon, HICON smallIcon = nullptr);
 
     std::function<std::optional<LRESULT>(UINT, WPARAM, LPARAM)> onMessage;
 

@@ -9,6 +9,7 @@
 #include "common/error.h"
 #include "folder_dialog.h"
 #include "map_folder_chooser.h"
+#include "modal_loop.h"
 #include "platform/win32/windows_api.h"
 #include "report_box.h"
 #include "where_used_dialog.h"
@@ -18,38 +19,51 @@
 namespace gantrel::ui::win32 {
 namespace {
 
-// Without an owner the box is centred on the screen; task-modal, it disables the thread's
-// windows while it is open. A long report cannot scroll there: it goes into a box that does.
-void showBox(const std::string& text, UINT icon)
+// The box's owner: the program's window that is active (a dialog of the main window's, or the
+// main window), else the main window. Owned, the box stays in front of it and gives it the
+// focus back when it closes; without an owner Windows may activate another program's window
+// and the box may open behind it. Task-modal, it disables the thread's other windows too.
+HWND ownerOf(HWND mainWindow)
 {
+    const HWND active = GetActiveWindow();
+    return active != nullptr ? active : mainWindow;
+}
+
+// A long report cannot scroll in a message box: it goes into a box that does.
+void showBox(const std::string& text, UINT icon, HWND mainWindow)
+{
+    const HWND owner = ownerOf(mainWindow);
     if (window::isLongReport(text)) {
-        showReportBox(text, icon == MB_ICONSTOP);
+        showReportBox(text, icon == MB_ICONSTOP, owner);
         return;
     }
-    MessageBoxA(nullptr, text.c_str(), window::kApplicationTitle, MB_OK | MB_TASKMODAL | icon);
+    // With an owner MB_TASKMODAL disables only the owner, as MB_APPLMODAL does; the others of
+    // the thread are disabled here.
+    const DisabledWindows others(owner);
+    MessageBoxA(owner, text.c_str(), window::kApplicationTitle, MB_OK | MB_TASKMODAL | icon);
 }
 
 }  // namespace
 
 void showMessageBox(const std::string& text)
 {
-    showBox(text, 0);
+    showBox(text, 0, nullptr);
 }
 
 void NativeDialogs::showMessage(const std::string& text)
 {
-    showMessageBox(text);
+    showBox(text, 0, m_owner);
 }
 
 void NativeDialogs::showError(const std::string& message)
 {
-    showBox(errorBoxText(message), MB_ICONSTOP);
+    showBox(errorBoxText(message), MB_ICONSTOP, m_owner);
 }
 
 bool NativeDialogs::chooseMapFolder(const std::string& title, const std::string& root,
                                     std::string& folder)
 {
-    return win32::chooseMapFolder(title, std::wstring(root.begin(), root.end()), folder);
+    return win32::chooseMapFolder(title, std::wstring(root.begin(), root.end()), folder, m_owner);
 }
 
 bool NativeDialogs::executeFolderDialog(FolderDialog& dialog)
@@ -65,7 +79,7 @@ std::optional<std::string> NativeDialogs::chooseSaveFile(const std::string& file
     file.resize(32768);
     OPENFILENAMEW request{};
     request.lStructSize = sizeof(request);
-    request.hwndOwner = GetActiveWindow();
+    request.hwndOwner = ownerOf(m_owner);
     request.lpstrFilter = L"Text files (*.txt)\0*.txt\0All files (*.*)\0*.*\0";
     request.lpstrFile = file.data();
     request.nMaxFile = static_cast<DWORD>(file.size());
@@ -88,8 +102,28 @@ void NativeDialogs::runWhereUsed(WhereUsedDialog& dialog)
 
 void NativeDialogs::openFile(const std::string& path)
 {
-    ShellExecuteW(nullptr, L"open", platform::win32::toWide(path).c_str(), nullptr, nullptr,
-                  SW_SHOWNORMAL);
+    using namespace platform::win32;
+    // A result above 32 is success; the others are error codes, of the system's (a missing
+    // file, no access) or of the shell's own (no program for the file's type).
+    const auto result = reinterpret_cast<INT_PTR>(ShellExecuteW(
+        ownerOf(m_owner), L"open", toWide(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    if (result > 32) {
+        return;
+    }
+    std::string reason;
+    switch (result) {
+        case SE_ERR_NOASSOC:
+        case SE_ERR_ASSOCINCOMPLETE:
+            reason = "No program is set to open files of its type.";
+            break;
+        case SE_ERR_SHARE:
+            reason = "Another program is using it.";
+            break;
+        default:
+            reason = systemText(result == 0 ? ERROR_NOT_ENOUGH_MEMORY : static_cast<DWORD>(result));
+            break;
+    }
+    showBox(errorBoxText("Cannot open \"" + path + "\". " + reason), MB_ICONSTOP, m_owner);
 }
 
 UINT NativeDialogs::trackMenu(HMENU menu, HWND owner, POINT at)

@@ -44,6 +44,9 @@ void showMessageBox(const std::string& text);
 /// application title, one OK button; a report too long for it in the scrolling report box.
 class NativeDialogs final : public Dialogs {
 public:
+    /// The boxes' and the map folder chooser's owner (the main window) from now on; until then
+    /// they have none.
+    void setOwner(HWND owner) { m_owner = owner; }
     /// The message box: no icon.
     void showMessage(const std::string& text) override;
     /// The error box: the stop icon and errorBoxText(message).
@@ -58,6 +61,9 @@ public:
     /// ShellExecuteW "open".
     void openFile(const std::string& path) override;
     UINT trackMenu(HMENU menu, HWND owner, POINT at) override;
+
+private:
+    HWND m_owner = nullptr;
 };
 
 }  // namespace gantrel::ui::win32

@@ -9,7 +9,9 @@
 #include <optional>
 #include <vector>
 
+#include "browser_tree.h"
 #include "dialogs.h"
+#include "dpi.h"
 #include "input_box.h"
 #include "platform/platform.h"
 
@@ -25,8 +27,13 @@ constexpr int kTreeId = 0x3741;
 constexpr int kNewFolderId = 14150;
 // The classic style's own new-folder button.
 constexpr int kOwnNewFolderId = 255;
-// Posted to itself when the dialog was moved or resized: remember the place, lay out again.
-constexpr UINT kRemember = 0x1A01;
+// Posted to itself when the dialog was moved or resized: remember the place, lay out again. The
+// number is the system's own for the program, so that it is none of the shell dialog's.
+UINT rememberMessage()
+{
+    static const UINT message = RegisterWindowMessageA("Gantrel.FolderDialog.Remember");
+    return message;
+}
 constexpr UINT_PTR kSubclassId = 1;
 
 // Where the user last moved a destination dialog: one place for the whole process.
@@ -142,15 +149,6 @@ PIDLIST_ABSOLUTE shortcutTarget(PCIDLIST_ABSOLUTE item)
 int platformMajorVersion()
 {
     return LOBYTE(LOWORD(GetVersion()));
-}
-
-HWND treeOf(HWND dialog)
-{
-    if (const HWND nameSpace =
-            FindWindowExA(dialog, nullptr, "SHBrowseForFolder ShellNameSpace Control", nullptr)) {
-        return FindWindowExA(nameSpace, nullptr, WC_TREEVIEWA, nullptr);
-    }
-    return GetDlgItem(dialog, kTreeId);
 }
 
 // A control's place in its dialog's client coordinates.
@@ -308,7 +306,7 @@ int CALLBACK FolderDialog::callback(HWND dialog, UINT message, LPARAM lParam, LP
     auto& self = *reinterpret_cast<FolderDialog*>(data);
     self.m_dialog = dialog;
     if (self.m_tree == nullptr) {
-        self.m_tree = treeOf(dialog);
+        self.m_tree = browserTree(dialog);
     }
     switch (message) {
         case BFFM_INITIALIZED:
@@ -343,6 +341,22 @@ void FolderDialog::handleInitialized(HWND dialog)
         SetWindowSubclass(m_hooked, &FolderDialog::applicationHook, kSubclassId,
                           reinterpret_cast<DWORD_PTR>(this));
     }
+    if (m_initialItem == nullptr && m_pendingNewFolder.empty() && m_displayText.empty()) {
+        // Nothing is preselected: the browser shows its root selected (the desktop) and may
+        // say nothing of it, so that the path line would stay empty until the first change.
+        PIDLIST_ABSOLUTE root = rootFolder.empty() ? nullptr : itemForPath(rootFolder);
+        if (root == nullptr) {
+            SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOP, &root);
+        }
+        if (root != nullptr) {
+            std::string path;
+            convertItem(root, path, m_displayText);
+            if (!path.empty()) {
+                m_displayText = path;
+            }
+            CoTaskMemFree(root);
+        }
+    }
     if (flags.testFlag(bfShowPath)) {
         showPathLine();
     }
@@ -366,6 +380,7 @@ void FolderDialog::handleInitialized(HWND dialog)
         SendMessageA(m_tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(m_treeItem));
         SendMessageA(m_tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(m_treeItem));
     }
+    showSelectionOnceShown(dialog);
     if (onInitialized) {
         onInitialized();
     }
@@ -396,9 +411,8 @@ void FolderDialog::onShown(HWND dialog)
     if (flags.testFlag(bfHideNewFolderButton) || first == nullptr) {
         return;
     }
-    const HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    // The dialog's own monitor's dpi, as the main window takes its own.
+    const int dpi = windowDpi(dialog);
     const auto [left, width, height] = ownButtonSize(dpi);
     const RECT firstPlace = placeIn(dialog, first);
     const std::string caption = newFolderCaption();
@@ -600,17 +614,17 @@ LRESULT CALLBACK FolderDialog::subclass(HWND dialog, UINT message, WPARAM wParam
         case WM_SIZE:
             if (self.flags.testFlag(bfShowPath) && IsWindowVisible(dialog) &&
                 (message == WM_MOVE || wParam == SIZE_RESTORED)) {
-                PostMessageA(dialog, kRemember, 0, 0);
+                PostMessageA(dialog, rememberMessage(), 0, 0);
             }
             break;
-        case kRemember: {
-            RECT frame{};
-            GetWindowRect(dialog, &frame);
-            rememberedPosition() = POINT{frame.left, frame.top};
-            self.showPathLine();
-            return 0;
-        }
         default:
+            if (message == rememberMessage()) {
+                RECT frame{};
+                GetWindowRect(dialog, &frame);
+                rememberedPosition() = POINT{frame.left, frame.top};
+                self.showPathLine();
+                return 0;
+            }
             break;
     }
     return DefSubclassProc(dialog, message, wParam, lParam);

@@ -2,6 +2,7 @@
 #include "input_box.h"
 
 #include "controls.h"
+#include "dpi.h"
 #include "modal_loop.h"
 
 namespace gantrel::ui::win32 {
@@ -9,8 +10,13 @@ namespace gantrel::ui::win32 {
 std::optional<std::string> inputBox(HWND owner, const std::string& title, const std::string& prompt,
                                     const std::string& text)
 {
-    const auto font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    RECT outer{0, 0, 330, 110};
+    // Laid out for the dpi of the owner's monitor, as the main window is, in the system's
+    // message font at that dpi.
+    const int dpi = windowDpi(owner);
+    const auto scaled = [dpi](int pixels) { return scaledTo(pixels, dpi); };
+    const OwnedFont owned = messageFont(dpi);
+    const HFONT font = owned.get();
+    RECT outer{0, 0, scaled(330), scaled(110)};
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
     AdjustWindowRectEx(&outer, style, FALSE, WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT);
     const int width = outer.right - outer.left;
@@ -24,10 +30,27 @@ std::optional<std::string> inputBox(HWND owner, const std::string& title, const 
                    nullptr},
                   WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, nullptr);
     const HWND parent = box.hwnd();
-    const Static label(Static::Kind::Label, {parent, 0, {10, 10, 310, 16}, prompt, 0, font});
-    Edit entry({parent, 1, {10, 30, 310, 22}, text, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, font});
-    Button ok({parent, IDOK, {160, 72, 75, 25}, "OK", WS_TABSTOP | BS_DEFPUSHBUTTON, font});
-    Button cancel({parent, IDCANCEL, {245, 72, 75, 25}, "Cancel", WS_TABSTOP, font});
+    const Static label(
+        Static::Kind::Label,
+        {parent, 0, {scaled(10), scaled(10), scaled(310), scaled(16)}, prompt, 0, font});
+    Edit entry({parent,
+                1,
+                {scaled(10), scaled(30), scaled(310), scaled(22)},
+                text,
+                WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL,
+                font});
+    Button ok({parent,
+               IDOK,
+               {scaled(160), scaled(72), scaled(75), scaled(25)},
+               "OK",
+               WS_TABSTOP | BS_DEFPUSHBUTTON,
+               font});
+    Button cancel({parent,
+                   IDCANCEL,
+                   {scaled(245), scaled(72), scaled(75), scaled(25)},
+                   "Cancel",
+                   WS_TABSTOP,
+                   font});
 
     std::optional<std::string> answer;
     bool open = true;

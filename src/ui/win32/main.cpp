@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <ole2.h>
 
 #include <cstdlib>
 #include <iostream>
@@ -14,6 +15,28 @@
 #include "main_window.h"
 #include "window/command_line.h"
 
+namespace {
+
+// OleInitialize at the start of the window's thread, OleUninitialize at its end when it
+// succeeded.
+class OleSession {
+public:
+    OleSession() : m_initialised(SUCCEEDED(OleInitialize(nullptr))) {}
+    ~OleSession()
+    {
+        if (m_initialised) {
+            OleUninitialize();
+        }
+    }
+    OleSession(const OleSession&) = delete;
+    OleSession& operator=(const OleSession&) = delete;
+
+private:
+    bool m_initialised;
+};
+
+}  // namespace
+
 int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*commandLine*/, int show)
 {
     // Written to the standard output and error a terminal or a script gave the program, if any.
@@ -23,12 +46,17 @@ int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*comma
         return *start.exitStatus;
     }
 
+    // OLE for the window's thread, once for the program's life: the destination dialog's modern
+    // browser drags and drops, and its context menus use the clipboard, both through OLE.
+    const OleSession ole;
+
     INITCOMMONCONTROLSEX controls{sizeof(controls),
                                   ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
 
     gantrel::ui::win32::NativeDialogs dialogs;
     gantrel::ui::win32::MainWindow window(dialogs);
+    dialogs.setOwner(window.hwnd());
     window.onClosed = [] { PostQuitMessage(0); };
     window.show(show);
     if (start.mapFolder) {

@@ -14,6 +14,7 @@
 #include "clipboard.h"
 #include "control_ids.h"
 #include "dialogs.h"
+#include "dpi.h"
 #include "platform/copy.h"
 #include "platform/win32/windows_api.h"
 #include "settings/settings_file.h"
@@ -140,14 +141,6 @@ private:
     FolderDialog& m_destination;
 };
 
-int screenDpi()
-{
-    const HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : 96;
-}
-
 // The designed place of a window of that outer size, or the place nearest to it where the
 // whole window lies on the work area of the monitor that holds the designed corner.
 Place placeOnScreen(int width, int height)
@@ -185,7 +178,7 @@ HACCEL shortcutTable()
 MainWindow::MainWindow(Dialogs& dialogs, MainWindowSetup setup)
     : m_dialogs(dialogs),
       m_setup(std::move(setup)),
-      m_dpi(screenDpi()),
+      m_dpi(systemDpi()),
       m_shortcuts(shortcutTable(), &DestroyAcceleratorTable)
 {
     if (m_setup.settingsPath.empty()) {
@@ -197,12 +190,17 @@ MainWindow::MainWindow(Dialogs& dialogs, MainWindowSetup setup)
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
     RECT outer{0, 0, scaled(kClientWidth), scaled(kClientHeight)};
     AdjustWindowRectEx(&outer, style, FALSE, WS_EX_CONTROLPARENT);
+    // The small icon at its own size: the title bar's and the task bar's icon would otherwise
+    // be the large one shrunk.
     const auto icon = static_cast<HICON>(
         LoadImageA(GetModuleHandleA(nullptr), "IDI_ICON1", IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
+    const auto smallIcon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), "IDI_ICON1",
+                                                         IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                         GetSystemMetrics(SM_CYSMICON), LR_SHARED));
     m_frame = std::make_unique<TopWindow>(
         CreateArgs{nullptr, 0, placeOnScreen(outer.right - outer.left, outer.bottom - outer.top),
                    window::kApplicationTitle, style, nullptr},
-        WS_EX_CONTROLPARENT, icon);
+        WS_EX_CONTROLPARENT, icon, smallIcon);
     m_frame->onMessage = [this](UINT message, WPARAM wParam, LPARAM lParam) {
         return handle(message, wParam, lParam);
     };
@@ -218,6 +216,16 @@ MainWindow::MainWindow(Dialogs& dialogs, MainWindowSetup setup)
     DragAcceptFiles(hwnd(), TRUE);
     showPage(0);
     render();
+    // Made at the system's dpi, the window may lie on a monitor of another: laid out for that
+    // one's, as the system would on a move there.
+    if (const int own = windowDpi(hwnd()); own != m_dpi) {
+        RECT place{};
+        GetWindowRect(hwnd(), &place);
+        RECT frame{0, 0, scaledTo(kClientWidth, own), scaledTo(kClientHeight, own)};
+        AdjustWindowRectEx(&frame, style, FALSE, WS_EX_CONTROLPARENT);
+        changeDpi(own, {place.left, place.top, place.left + frame.right - frame.left,
+                        place.top + frame.bottom - frame.top});
+    }
 }
 
 MainWindow::~MainWindow() = default;
@@ -316,7 +324,14 @@ void MainWindow::createControls()
     }
     m_pages = std::make_unique<TabControl>(
         arrange({ids::PageControl, {8, 71, 553, 297}}, "", WS_TABSTOP), captions);
-    m_pages->onChange = [this](int index) { showPage(index); };
+    m_pages->onChange = [this](int index) {
+        // The tab's tip would cover the first lines of the page just chosen: tips are for the
+        // pointer resting on a tab, not for after a click.
+        if (m_toolTips) {
+            m_toolTips->hide();
+        }
+        showPage(index);
+    };
 
     m_notice = std::make_unique<Button>(
         arrange({ids::Button7, {486, 377, 75, 25}}, "Click me", WS_TABSTOP));
@@ -799,7 +814,9 @@ void MainWindow::selectAll(window::WindowList list)
 
 void MainWindow::setClipboardText(const std::string& text)
 {
-    win32::setClipboardText(hwnd(), text);
+    if (!win32::setClipboardText(hwnd(), text)) {
+        m_dialogs.showMessage(kClipboardBusy);
+    }
 }
 
 void MainWindow::watchCopiers(bool on)

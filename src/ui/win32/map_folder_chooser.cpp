@@ -5,6 +5,11 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
+#include <cwchar>
+#include <optional>
+
+#include "browser_tree.h"
 #include "modal_loop.h"
 #include "platform/platform.h"
 
@@ -13,11 +18,16 @@ namespace {
 
 constexpr UINT kBufferSize = 260;
 
-// Selects the start folder, given as text, once the browser has opened.
-int CALLBACK preselect(HWND browser, UINT message, LPARAM /*lParam*/, LPARAM data)
+// Once the browser has opened: over its owner, the start folder (given as text, if any)
+// selected, in view and highlighted in the tree that has the focus.
+int CALLBACK initialise(HWND browser, UINT message, LPARAM /*lParam*/, LPARAM data)
 {
     if (message == BFFM_INITIALIZED) {
-        SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, data);
+        placeOverOwner(browser, GetWindow(browser, GW_OWNER));
+        if (data != 0) {
+            SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, data);
+        }
+        showSelectionOnceShown(browser);
     }
     return 0;
 }
@@ -34,9 +44,32 @@ struct Released {
     }
 };
 
+// The path of a folder too long for the 260-byte buffer, in the program's 8-bit text; nothing
+// when the item has no path or its name holds a character that the code page cannot hold.
+std::optional<std::string> longFolderPath(PCIDLIST_ABSOLUTE item)
+{
+    std::wstring path(32768, L'\0');
+    if (SHGetPathFromIDListEx(item, path.data(), static_cast<DWORD>(path.size()), GPFIDL_DEFAULT) ==
+        FALSE) {
+        return std::nullopt;
+    }
+    path.resize(std::wcslen(path.c_str()));
+    const std::string narrow = platform::utf16ToNarrow(
+        std::u16string_view(reinterpret_cast<const char16_t*>(path.data()), path.size()));
+    // A substitute in the 8-bit text would name another folder, or none.
+    const std::u16string back = platform::codePageToUtf16(narrow);
+    if (back.size() != path.size() ||
+        !std::equal(back.begin(), back.end(), path.begin(),
+                    [](char16_t a, wchar_t b) { return a == static_cast<char16_t>(b); })) {
+        return std::nullopt;
+    }
+    return narrow;
+}
+
 }  // namespace
 
-bool chooseMapFolder(const std::string& title, const std::wstring& root, std::string& folder)
+bool chooseMapFolder(const std::string& title, const std::wstring& root, std::string& folder,
+                     HWND owner)
 {
     if (!platform::directoryExists(folder)) {
         folder.clear();
@@ -63,19 +96,19 @@ bool chooseMapFolder(const std::string& title, const std::wstring& root, std::st
     }
 
     BROWSEINFOA request{};
-    request.hwndOwner = nullptr;
+    request.hwndOwner = owner;
     request.pidlRoot = rootItem;
     request.pszDisplayName = buffer;
     request.lpszTitle = title.c_str();
     request.ulFlags = BIF_RETURNONLYFSDIRS;
+    request.lpfn = &initialise;
     if (!folder.empty()) {
-        request.lpfn = &preselect;
         request.lParam = reinterpret_cast<LPARAM>(folder.c_str());
     }
 
     PIDLIST_ABSOLUTE chosen = nullptr;
     {
-        const DisabledWindows disabled;
+        const DisabledWindows disabled(owner);
         const UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS);
         chosen = SHBrowseForFolderA(&request);
         SetErrorMode(oldMode);
@@ -83,11 +116,18 @@ bool chooseMapFolder(const std::string& title, const std::wstring& root, std::st
     if (rootItem != nullptr) {
         shellMalloc.pointer->Free(rootItem);
     }
-    const bool result = chosen != nullptr;
-    if (result) {
-        SHGetPathFromIDListA(chosen, buffer);
+    bool result = false;
+    if (chosen != nullptr) {
+        // The buffer holds the item's display name from the browser: only a path the call
+        // gives is the chosen folder.
+        if (SHGetPathFromIDListA(chosen, buffer) != FALSE) {
+            folder = buffer;
+            result = true;
+        } else if (const std::optional<std::string> path = longFolderPath(chosen)) {
+            folder = *path;
+            result = true;
+        }
         shellMalloc.pointer->Free(chosen);
-        folder = buffer;
     }
     shellMalloc.pointer->Free(buffer);
     return result;

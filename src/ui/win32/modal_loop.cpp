@@ -4,20 +4,27 @@
 namespace gantrel::ui::win32 {
 namespace {
 
-BOOL CALLBACK disable(HWND window, LPARAM windows)
+struct Disabling {
+    HWND kept;
+    std::vector<HWND>* windows;
+};
+
+BOOL CALLBACK disable(HWND window, LPARAM data)
 {
-    if (IsWindowVisible(window) && IsWindowEnabled(window)) {
+    const auto& disabling = *reinterpret_cast<const Disabling*>(data);
+    if (window != disabling.kept && IsWindowVisible(window) && IsWindowEnabled(window)) {
         EnableWindow(window, FALSE);
-        reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
+        disabling.windows->push_back(window);
     }
     return TRUE;
 }
 
 }  // namespace
 
-DisabledWindows::DisabledWindows()
+DisabledWindows::DisabledWindows(HWND kept)
 {
-    EnumThreadWindows(GetCurrentThreadId(), &disable, reinterpret_cast<LPARAM>(&m_windows));
+    Disabling disabling{kept, &m_windows};
+    EnumThreadWindows(GetCurrentThreadId(), &disable, reinterpret_cast<LPARAM>(&disabling));
 }
 
 DisabledWindows::~DisabledWindows()

@@ -7,11 +7,13 @@
 
 namespace gantrel::ui::win32 {
 
-/// The thread's visible and enabled top-level windows, disabled while the object lives and
-/// enabled again afterwards where they still exist: what a task-modal box does to the others.
+/// The thread's visible and enabled top-level windows but `kept`, disabled while the object
+/// lives and enabled again afterwards where they still exist: what a task-modal box does to
+/// the others. A system dialog disables its owner itself, and enables it again before it goes,
+/// so that the focus returns to it: its owner is the window kept.
 class DisabledWindows {
 public:
-    DisabledWindows();
+    explicit DisabledWindows(HWND kept = nullptr);
     ~DisabledWindows();
     DisabledWindows(const DisabledWindows&) = delete;
     DisabledWindows& operator=(const DisabledWindows&) = delete;

@@ -8,6 +8,7 @@
 #include <type_traits>
 
 #include "controls.h"
+#include "dpi.h"
 #include "modal_loop.h"
 #include "window/screen_fit.h"
 #include "window/window_design.h"
@@ -15,10 +16,11 @@
 namespace gantrel::ui::win32 {
 namespace {
 
-constexpr int kMargin = 12;
-constexpr int kIconSize = 32;
-constexpr int kButtonWidth = 75;
-constexpr int kButtonHeight = 25;
+// At 96 dpi.
+constexpr int kMarginDesigned = 12;
+constexpr int kIconSizeDesigned = 32;
+constexpr int kButtonWidthDesigned = 75;
+constexpr int kButtonHeightDesigned = 25;
 
 // The text with every line break a CR LF, as an edit control shows it.
 std::string withCrLf(const std::string& text)
@@ -59,13 +61,16 @@ SIZE textSize(const std::string& text, HFONT font)
 
 }  // namespace
 
-void showReportBox(const std::string& text, bool error)
+void showReportBox(const std::string& text, bool error, HWND owner)
 {
-    NONCLIENTMETRICSA metrics{};
-    metrics.cbSize = sizeof(metrics);
-    SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
-    const std::unique_ptr<std::remove_pointer_t<HFONT>, decltype(&DeleteObject)> font(
-        CreateFontIndirectA(&metrics.lfMessageFont), &DeleteObject);
+    // Laid out for the dpi of the owner's monitor, as the main window is; the system's message
+    // font is given for the system's dpi.
+    const int dpi = windowDpi(owner);
+    const int margin = scaledTo(kMarginDesigned, dpi);
+    const int iconSize = scaledTo(kIconSizeDesigned, dpi);
+    const int buttonWidth = scaledTo(kButtonWidthDesigned, dpi);
+    const int buttonHeight = scaledTo(kButtonHeightDesigned, dpi);
+    const OwnedFont font = messageFont(dpi);
 
     MONITORINFO monitor{};
     monitor.cbSize = sizeof(monitor);
@@ -80,19 +85,18 @@ void showReportBox(const std::string& text, bool error)
     AdjustWindowRectEx(&frame, style, FALSE, exStyle);
     const int frameWidth = frame.right - frame.left;
     const int frameHeight = frame.bottom - frame.top;
-    const int fieldLeft = kMargin + (error ? kIconSize + kMargin : 0);
+    const int fieldLeft = margin + (error ? iconSize + margin : 0);
     // The edit's border and its scroll bars.
     const int fieldFrame = 2 * GetSystemMetrics(SM_CXEDGE) + 8;
     const SIZE needed = textSize(text, font.get());
     const int width = std::min<int>(
-        frameWidth + fieldLeft + needed.cx + fieldFrame + GetSystemMetrics(SM_CXVSCROLL) + kMargin,
+        frameWidth + fieldLeft + needed.cx + fieldFrame + GetSystemMetrics(SM_CXVSCROLL) + margin,
         static_cast<int>(workWidth * window::kReportScreenShare));
-    const int height =
-        std::min<int>(frameHeight + kMargin + needed.cy + fieldFrame +
-                          GetSystemMetrics(SM_CYHSCROLL) + 2 * kMargin + kButtonHeight,
-                      static_cast<int>(workHeight * window::kReportScreenShare));
+    const int height = std::min<int>(frameHeight + margin + needed.cy + fieldFrame +
+                                         GetSystemMetrics(SM_CYHSCROLL) + 2 * margin + buttonHeight,
+                                     static_cast<int>(workHeight * window::kReportScreenShare));
     TopWindow box(
-        {nullptr,
+        {owner,
          0,
          {work.left + (workWidth - width) / 2, work.top + (workHeight - height) / 2, width, height},
          window::kApplicationTitle,
@@ -102,19 +106,19 @@ void showReportBox(const std::string& text, bool error)
     RECT client{};
     GetClientRect(box.hwnd(), &client);
     const HWND parent = box.hwnd();
-    const int buttonTop = client.bottom - kMargin - kButtonHeight;
+    const int buttonTop = client.bottom - margin - buttonHeight;
 
     std::unique_ptr<Static> icon;
     if (error) {
         icon = std::make_unique<Static>(
             Static::Kind::Icon,
-            CreateArgs{parent, 0, {kMargin, kMargin, kIconSize, kIconSize}, "", 0, nullptr});
+            CreateArgs{parent, 0, {margin, margin, iconSize, iconSize}, "", 0, nullptr});
         SendMessageA(icon->hwnd(), STM_SETICON,
                      reinterpret_cast<WPARAM>(LoadIconA(nullptr, IDI_HAND)), 0);
     }
     Edit field({parent,
                 0,
-                {fieldLeft, kMargin, client.right - fieldLeft - kMargin, buttonTop - 2 * kMargin},
+                {fieldLeft, margin, client.right - fieldLeft - margin, buttonTop - 2 * margin},
                 "",
                 ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL | ES_AUTOVSCROLL | WS_VSCROLL |
                     WS_HSCROLL | WS_BORDER | WS_TABSTOP,
@@ -122,7 +126,7 @@ void showReportBox(const std::string& text, bool error)
     field.setText(withCrLf(text));
     Button ok({parent,
                IDOK,
-               {client.right - kMargin - kButtonWidth, buttonTop, kButtonWidth, kButtonHeight},
+               {client.right - margin - buttonWidth, buttonTop, buttonWidth, buttonHeight},
                "OK",
                WS_TABSTOP | BS_DEFPUSHBUTTON,
                font.get()});

@@ -213,7 +213,11 @@ WhereUsedDialog::WhereUsedDialog(HWND owner, int dpi, Dialogs& dialogs, const st
                    WS_TABSTOP,
                    font});
 
-    m_copy->onClick = [this] { setClipboardText(hwnd(), window::whereUsedText(shownRows())); };
+    m_copy->onClick = [this] {
+        if (!setClipboardText(hwnd(), window::whereUsedText(shownRows()))) {
+            m_dialogs.showMessage(kClipboardBusy);
+        }
+    };
     m_openButton->onClick = [this] { openRow(m_table->selected()); };
     m_table->onActivate = [this](int item) { openRow(item); };
     m_close->onClick = [this] { m_shown = false; };

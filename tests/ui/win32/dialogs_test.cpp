@@ -89,6 +89,8 @@ TEST(NativeDialogsTest, ALongReportScrollsInABoxThatFitsTheScreen)
     std::string shown;
     LONG fieldStyle = 0;
     bool icon = false;
+    bool closedByEscape = true;
+    bool tabLeftTheText = false;
     {
         const AnswerBox answer([&](HWND found) {
             box = found;
@@ -98,6 +100,16 @@ TEST(NativeDialogsTest, ALongReportScrollsInABoxThatFitsTheScreen)
             fieldStyle = GetWindowLongA(field, GWL_STYLE);
             icon = FindWindowExA(box, nullptr, "Static", nullptr) != nullptr;
             EXPECT_EQ(textOf(box), "Gantrel 3.1");
+            // Escape and Tab in the text, as the box's message loop hands them over: the edit
+            // behaves as a dialog's, posting WM_CLOSE and sending WM_NEXTDLGCTL.
+            SetFocus(field);
+            MSG escape{field, WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
+            IsDialogMessageA(box, &escape);
+            MSG pending{};
+            closedByEscape = PeekMessageA(&pending, box, WM_CLOSE, WM_CLOSE, PM_NOREMOVE) != FALSE;
+            MSG tab{field, WM_KEYDOWN, VK_TAB, 0, 0, {}};
+            IsDialogMessageA(box, &tab);
+            tabLeftTheText = GetFocus() == GetDlgItem(box, IDOK);
         });
         dialogs.showError(report);
     }
@@ -105,6 +117,8 @@ TEST(NativeDialogsTest, ALongReportScrollsInABoxThatFitsTheScreen)
     EXPECT_FALSE(IsWindow(box)) << "OK closed it";
     EXPECT_NE(className(box), "#32770") << "no message box, which cannot scroll";
     EXPECT_TRUE(icon) << "an error's stop icon";
+    EXPECT_FALSE(closedByEscape) << "Escape in the text does nothing";
+    EXPECT_TRUE(tabLeftTheText);
     EXPECT_NE(fieldStyle & WS_VSCROLL, 0);
     EXPECT_NE(fieldStyle & ES_READONLY, 0);
     // Every line ends in CR LF in the edit; a text ending in a line break gets no full stop.

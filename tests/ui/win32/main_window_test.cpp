@@ -10,10 +10,13 @@
 #include <deque>
 #include <filesystem>
 #include <optional>
+#include <thread>
 #include <utility>
 
+#include "clipboard.h"
 #include "control_ids.h"
 #include "dialogs.h"
+#include "platform/win32/windows_api.h"
 #include "support/sample_map.h"
 #include "support/test_support.h"
 #include "where_used_dialog.h"
@@ -334,6 +337,79 @@ TEST_F(Win32MainWindowTest, ReturnPressesTheFocusedButton)
     MSG key{control(ids::Button7), WM_KEYDOWN, VK_RETURN, 0, 0, {}};
     EXPECT_NE(IsDialogMessageA(window.hwnd(), &key), FALSE);
     EXPECT_EQ(dialogs.messages.size(), 1u) << "the notice of \"Click me\"";
+}
+
+// Escape and Tab in a memo go through IsDialogMessage as the program's message loop hands
+// them over: the memo behaves as a dialog's edit, which posts WM_CLOSE to its parent on Escape
+// and asks it with WM_NEXTDLGCTL to move the focus on Tab.
+TEST_F(Win32MainWindowTest, EscapeInAMemoKeepsTheWindowAndTabLeavesItBothWays)
+{
+    choose(sample.map);
+    const auto press = [&](HWND memo, WPARAM key, bool shift) {
+        std::array<BYTE, 256> keys{};
+        keys[VK_SHIFT] = shift ? 0x80 : 0;
+        SetKeyboardState(keys.data());
+        SetFocus(memo);
+        MSG message{memo, WM_KEYDOWN, key, 0, 0, {}};
+        window.translate(message);
+        pumpUntil([] {
+            MSG pending{};
+            return PeekMessageA(&pending, nullptr, 0, 0, PM_NOREMOVE) == FALSE;
+        });
+        keys.fill(0);
+        SetKeyboardState(keys.data());
+    };
+    for (int page = 0; page < 7; ++page) {
+        showTab(page);
+        const HWND memo = control(ids::memoOfPage(page));
+        const std::string lines = textOf(memo);
+        press(memo, VK_ESCAPE, false);
+        ASSERT_NE(IsWindow(window.hwnd()), FALSE) << "Escape on page " << page;
+        EXPECT_EQ(textOf(memo), lines);
+        EXPECT_EQ(GetFocus(), memo);
+
+        press(memo, VK_TAB, false);
+        EXPECT_EQ(GetFocus(), control(ids::copyButtonOfPage(page))) << "Tab on page " << page;
+        press(memo, VK_TAB, true);
+        EXPECT_EQ(GetFocus(), control(ids::Button7)) << "Shift+Tab on page " << page;
+    }
+}
+
+TEST_F(Win32MainWindowTest, ACopyHoldsUnicodeTextAndItsLocaleAndABusyClipboardIsSaid)
+{
+    choose(sample.map);
+    click(ids::Button1);
+    const std::string log = window::clipboardText(window.state().log);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    const auto* units = static_cast<const wchar_t*>(GlobalLock(GetClipboardData(CF_UNICODETEXT)));
+    ASSERT_NE(units, nullptr);
+    EXPECT_EQ(std::wstring(units), platform::win32::toWide(log));
+    GlobalUnlock(GetClipboardData(CF_UNICODETEXT));
+    const auto* locale = static_cast<const LCID*>(GlobalLock(GetClipboardData(CF_LOCALE)));
+    ASSERT_NE(locale, nullptr);
+    EXPECT_EQ(*locale, GetSystemDefaultLCID());
+    GlobalUnlock(GetClipboardData(CF_LOCALE));
+    CloseClipboard();
+
+    // Another program holds the clipboard open for longer than the copy tries.
+    putOnClipboard("before");
+    HANDLE opened = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE copied = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::thread other([&] {
+        OpenClipboard(nullptr);
+        SetEvent(opened);
+        WaitForSingleObject(copied, INFINITE);
+        CloseClipboard();
+    });
+    WaitForSingleObject(opened, INFINITE);
+    click(ids::Button1);
+    SetEvent(copied);
+    other.join();
+    CloseHandle(opened);
+    CloseHandle(copied);
+    EXPECT_EQ(clipboard(), "before");
+    ASSERT_FALSE(dialogs.messages.empty());
+    EXPECT_EQ(dialogs.messages.back(), kClipboardBusy);
 }
 
 TEST_F(Win32MainWindowTest, AnalysisOfTheSampleMapShowsInEveryTabAndCopies)

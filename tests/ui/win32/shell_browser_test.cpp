@@ -7,7 +7,9 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <shlobj.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <filesystem>
@@ -17,6 +19,8 @@
 #include <utility>
 #include <vector>
 
+#include "browser_tree.h"
+#include "controls.h"
 #include "folder_dialog.h"
 #include "map_folder_chooser.h"
 #include "support/test_support.h"
@@ -26,20 +30,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The browser's tree.
-HWND treeOf(HWND browser)
-{
-    // The modern browser may hold its tree inside a control of its own.
-    const HWND nameSpace =
-        FindWindowExA(browser, nullptr, "SHBrowseForFolder ShellNameSpace Control", nullptr);
-    return FindWindowExA(nameSpace != nullptr ? nameSpace : browser, nullptr, WC_TREEVIEWA,
-                         nullptr);
-}
-
 // The text of the tree's selected node.
 std::string selectedNode(HWND browser)
 {
-    const HWND tree = treeOf(browser);
+    const HWND tree = browserTree(browser);
     char text[260] = {};
     TVITEMA item{};
     item.mask = TVIF_TEXT;
@@ -136,6 +130,16 @@ TEST(MapFolderChooserTest, PreselectsTheStartFolderAndReturnsTheChoice)
     std::string chosen = test::textOf(start);
     std::string title;
     std::string node;
+    // The main window owns the chooser: it opens over it, and the focus comes back to it.
+    const TopWindow owner(
+        {nullptr, 0, {100, 100, 500, 400}, "Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, nullptr}, 0,
+        nullptr);
+    const TopWindow other(
+        {nullptr, 0, {700, 100, 200, 200}, "Other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, nullptr}, 0,
+        nullptr);
+    HWND ownedBy = nullptr;
+    POINT middle{};
+    bool otherEnabled = true;
     // The root "\" is the root of the current folder's drive: the start folder's drive here.
     const fs::path before = fs::current_path();
     fs::current_path(folder.path());
@@ -143,19 +147,73 @@ TEST(MapFolderChooserTest, PreselectsTheStartFolderAndReturnsTheChoice)
         const BrowserAnswer answer([&](HWND browser) {
             title = textOf(GetDlgItem(browser, 0x3742));
             node = selectedNode(browser);
+            ownedBy = GetWindow(browser, GW_OWNER);
+            RECT place{};
+            GetWindowRect(browser, &place);
+            middle = {(place.left + place.right) / 2, (place.top + place.bottom) / 2};
+            otherEnabled = IsWindowEnabled(other.hwnd()) != FALSE;
             return IDOK;
         });
-        EXPECT_TRUE(chooseMapFolder("Select your MAP folder", L"\\", chosen));
+        EXPECT_TRUE(chooseMapFolder("Select your MAP folder", L"\\", chosen, owner.hwnd()));
     }
     fs::current_path(before);
+    EXPECT_EQ(ownedBy, owner.hwnd());
+    EXPECT_LE(std::abs(middle.x - 350), 1);
+    EXPECT_LE(std::abs(middle.y - 300), 1);
+    EXPECT_FALSE(otherEnabled) << "the program's other windows are disabled while it is open";
+    EXPECT_NE(IsWindowEnabled(owner.hwnd()), FALSE);
+    EXPECT_NE(IsWindowEnabled(other.hwnd()), FALSE);
     EXPECT_EQ(title, "Select your MAP folder");
     EXPECT_EQ(node, "Demo");
     EXPECT_TRUE(fs::equivalent(test::pathOf(chosen), start)) << chosen;
 
     chosen = test::textOf(folder.path() / "gone");
     const BrowserAnswer cancel({[](HWND) { return IDCANCEL; }, false});
-    EXPECT_FALSE(chooseMapFolder("Select your MAP folder", L"\\", chosen));
+    EXPECT_FALSE(chooseMapFolder("Select your MAP folder", L"\\", chosen, nullptr));
     EXPECT_EQ(chosen, "") << "a start folder that does not exist is dropped";
+}
+
+// The browsers of Windows 7 and later lay their tree out after the initialised notification,
+// which undoes the scrolling done there: the selection is brought into view again once shown.
+// Wine's browser has no such tree; the tree view's own behaviour is tested here.
+TEST(BrowserTreeTest, TheSelectedFolderIsScrolledIntoView)
+{
+    const TopWindow frame(
+        {nullptr, 0, {0, 0, 300, 300}, "Tree", WS_OVERLAPPEDWINDOW | WS_VISIBLE, nullptr}, 0,
+        nullptr);
+    const HWND tree = CreateWindowExA(0, WC_TREEVIEWA, "", WS_CHILD | WS_VISIBLE, 0, 0, 200, 120,
+                                      frame.hwnd(), nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(tree, nullptr);
+    EXPECT_FALSE(ensureSelectionVisible(tree)) << "nothing is selected yet";
+    std::vector<HTREEITEM> items;
+    for (int i = 0; i < 100; ++i) {
+        std::string text = "Folder " + std::to_string(i);
+        TVINSERTSTRUCTA insert{};
+        insert.hParent = TVI_ROOT;
+        insert.hInsertAfter = TVI_LAST;
+        insert.item.mask = TVIF_TEXT;
+        insert.item.pszText = text.data();
+        items.push_back(reinterpret_cast<HTREEITEM>(
+            SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert))));
+    }
+    const auto inView = [&](HTREEITEM item) {
+        // The message takes the item in the rectangle's place.
+        RECT place{};
+        std::memcpy(&place, &item, sizeof(item));
+        RECT client{};
+        GetClientRect(tree, &client);
+        return SendMessageA(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&place)) !=
+                   FALSE &&
+               place.top >= client.top && place.bottom <= client.bottom;
+    };
+    SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(items[80]));
+    // Laid out anew, the tree shows its top again, as the browser's does.
+    SendMessageA(tree, TVM_SELECTITEM, TVGN_FIRSTVISIBLE, reinterpret_cast<LPARAM>(items[0]));
+    ASSERT_FALSE(inView(items[80]));
+    EXPECT_TRUE(ensureSelectionVisible(tree));
+    EXPECT_TRUE(inView(items[80]));
+    EXPECT_EQ(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0),
+              reinterpret_cast<LRESULT>(items[80]));
 }
 
 TEST(FolderDialogTest, RemakesTheLastDestinationAndReportsItPrettyCased)
@@ -278,7 +336,7 @@ TEST(FolderDialogTest, OpensOverItsOwnerWithThePathLineAndTheFolderRevealed)
         EXPECT_NE(GetWindowLongA(browser, GWL_STYLE) & WS_THICKFRAME, 0);
 
         // The preselected folder is the caret node, shown and opened.
-        const HWND tree = treeOf(browser);
+        const HWND tree = browserTree(browser);
         const auto node =
             reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
         EXPECT_EQ(selectedNode(browser), "Map PACK");
@@ -316,6 +374,25 @@ TEST(FolderDialogTest, OpensOverItsOwnerWithThePathLineAndTheFolderRevealed)
     ASSERT_FALSE(selections.empty());
     EXPECT_EQ(selections.back(), expected);
     EXPECT_EQ(dialog.folder, expected);
+}
+
+TEST(FolderDialogTest, TheFirstOpeningShowsTheRootInThePathLine)
+{
+    // Nothing preselected: the browser shows the desktop selected and may say nothing of it.
+    const OwnerWindow owner;
+    FolderDialog dialog(owner.hwnd, window::languageKeysFor(0x0409));
+    std::string shown;
+    const BrowserAnswer answer({[&](HWND browser) {
+                                    shown = textOf(GetDlgItem(browser, 0x3743));
+                                    return IDCANCEL;
+                                },
+                                false});
+    EXPECT_FALSE(dialog.execute());
+    char desktop[MAX_PATH] = {};
+    ASSERT_NE(SHGetSpecialFolderPathA(nullptr, desktop, CSIDL_DESKTOPDIRECTORY, FALSE), FALSE);
+    EXPECT_FALSE(shown.empty());
+    EXPECT_TRUE(std::string(desktop).ends_with(shown.substr(shown.find_last_of('\\') + 1)))
+        << shown << " for " << desktop;
 }
 
 TEST(FolderDialogTest, ReopensWhereItWasMovedAndHidesWhileItsOwnerIsMinimised)
