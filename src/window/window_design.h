@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "common/window_state.h"
+#include "analysis/window_state.h"
 #include "export/export_texts.h"
 #include "gantrel/version.h"
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "common/window_state.h"
+#include "analysis/window_state.h"
 
 namespace gantrel::test {
 

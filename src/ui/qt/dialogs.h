@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "common/window_state.h"
+#include "analysis/window_state.h"
 
 class QMenu;
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "common/window_state.h"
+#include "analysis/window_state.h"
 #include "delayed_progress.h"
 #include "window/window_operations.h"
 

@@ -3,7 +3,7 @@
 
 #include <functional>
 
-#include "common/window_state.h"
+#include "analysis/window_state.h"
 #include "delayed_progress.h"
 #include "scan_progress.h"
 

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "common/window_state.h"
+#include "analysis/window_state.h"
 
 namespace gantrel::ui::win32 {
 
