@@ -3,7 +3,7 @@
 
 // The Windows API as the Win32 side of the platform seam includes it, the owners of the handles
 // it opens, and the few conversions its files share. Only src/platform/win32/ includes this
-// header.
+// header; the window takes its conversions from wide_text.h.
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -18,6 +18,7 @@
 #include <string_view>
 
 #include "common/error.h"
+#include "platform/win32/wide_text.h"
 
 namespace gantrel::platform::win32 {
 
@@ -55,10 +56,6 @@ using Handle = Owned<CloseKernelHandle>;
 /// A directory search of FindFirstFile.
 using Search = Owned<CloseSearch>;
 
-/// The program's 8-bit text (the ANSI code page) as UTF-16 for the wide calls, and back.
-std::wstring toWide(std::string_view text);
-std::string toNarrow(std::wstring_view text);
-
 /// GetFullPathNameW's answer; the path itself when the system cannot make it absolute.
 std::wstring fullPathWide(const std::wstring& path);
 
@@ -72,15 +69,6 @@ std::size_t rootLength(std::wstring_view path);
 
 /// True when two names are the same to the file system: equal without regard to case.
 bool sameName(std::wstring_view a, std::wstring_view b);
-
-/// The first character of a name that the ANSI code page cannot hold, as its code point;
-/// nothing when the code page holds every character of it.
-std::optional<char32_t> unheldCharacter(std::wstring_view name);
-
-/// The error for an entry whose name holds a character that the ANSI code page cannot hold:
-/// it names the entry by its path in the program's 8-bit text, where the character stands as
-/// the code page's substitute, and the character by its code point.
-Error unheldNameError(const std::string& path, char32_t character);
 
 /// True for the attributes of a folder; false for a file and for INVALID_FILE_ATTRIBUTES (no
 /// such entry).

@@ -9,7 +9,7 @@
 #include "common/error.h"
 #include "folder_dialog.h"
 #include "map_folder_chooser.h"
-#include "platform/win32/windows_api.h"
+#include "platform/win32/wide_text.h"
 #include "report_box.h"
 #include "where_used_dialog.h"
 #include "window/screen_fit.h"

@@ -15,7 +15,7 @@
 #include "control_ids.h"
 #include "dialogs.h"
 #include "platform/copy.h"
-#include "platform/win32/windows_api.h"
+#include "platform/win32/wide_text.h"
 #include "settings/settings_file.h"
 #include "where_used_dialog.h"
 #include "window/list_menu.h"
