@@ -185,7 +185,7 @@ TEST_F(FolderDialogTest, FirstOpeningPreselectsNothingAndTheConfirmedFolderComes
         window.accept();
     }}));
     const QString pretty = prettyPath(native(chosen));
-    const std::string expected = fileNamesIgnoreCase() ? pretty.toStdString() : chosen.string();
+    const std::string expected = chosen.string();
     EXPECT_EQ(dialog.folder(), expected);
     EXPECT_EQ(dialog.selectedFolder(), expected);
     EXPECT_EQ(dialog.displayText(), pretty);
@@ -256,8 +256,7 @@ TEST_F(FolderDialogTest, NewFolderIsMadeAndPreselectedWhenTheDialogOpensAgain)
     EXPECT_EQ(promptTitles, std::vector<QString>(3, QStringLiteral("New folder")));
     EXPECT_TRUE(fs::is_directory(made));
     EXPECT_TRUE(messages.empty());
-    EXPECT_EQ(dialog.folder(),
-              fileNamesIgnoreCase() ? toNarrow(prettyPath(native(made))) : made.string());
+    EXPECT_EQ(dialog.folder(), made.string());
 }
 
 TEST_F(FolderDialogTest, NewFolderThatCannotBeMadeIsReportedAndNothingIsPreselected)
