@@ -472,6 +472,11 @@ TEST_F(MainWindowTest, ShortcutsPressTheButtonsTheirTooltipsName)
     ASSERT_EQ(dialogs.chooserCalls.size(), 1U);
     EXPECT_TRUE(find("Button2")->toolTip().endsWith(QStringLiteral("(Ctrl+O)")));
 
+    // Ctrl+1 to Ctrl+7 show the pages in tab order.
+    for (int page = 6; page >= 0; --page) {
+        QTest::keyClick(&window(), static_cast<Qt::Key>(Qt::Key_1 + page), Qt::ControlModifier);
+        EXPECT_EQ(find<QTabWidget>("PageControl")->currentIndex(), page);
+    }
     QTest::keyClick(&window(), Qt::Key_6, Qt::ControlModifier);
     EXPECT_EQ(find<QTabWidget>("PageControl")->currentIndex(), 5);
     QTest::keyClick(&window(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
