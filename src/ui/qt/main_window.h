@@ -24,7 +24,6 @@ class MainWindow;
 namespace gantrel::ui {
 
 class Dialogs;
-class ExportInterface;
 class FolderDialog;
 
 /// Where the window keeps its settings, how it times a long operation and which copier it

@@ -81,7 +81,7 @@ std::optional<std::string> NativeDialogs::chooseSaveFile(const std::string& file
     return toNarrow(file);
 }
 
-void NativeDialogs::runWhereUsed(WhereUsedDialog& dialog)
+void NativeDialogs::executeWhereUsed(WhereUsedDialog& dialog)
 {
     dialog.run();
 }
@@ -92,7 +92,7 @@ void NativeDialogs::openFile(const std::string& path)
                   SW_SHOWNORMAL);
 }
 
-UINT NativeDialogs::trackMenu(HMENU menu, HWND owner, POINT at)
+UINT NativeDialogs::executeMenu(HMENU menu, HWND owner, POINT at)
 {
     return static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY,
                                             at.x, at.y, 0, owner, nullptr));
