@@ -49,7 +49,8 @@ public:
     void restart() override;
 
 private:
-    void open();
+    // Opens the dialog with room for `lines` lines of text.
+    void open(int lines);
     void pump();
 
     HWND m_owner;
