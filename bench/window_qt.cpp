@@ -43,7 +43,7 @@ public:
     std::optional<std::string> chooseSaveFile(const std::string&) override { return {}; }
     void executeMenu(QMenu&, const QPoint&) override {}
     void executeWhereUsed(ui::WhereUsedDialog&) override {}
-    bool openInDesktop(const std::string&) override { return false; }
+    bool openFile(const std::string&) override { return false; }
 
     std::optional<Clock::time_point> scanEnd;
 

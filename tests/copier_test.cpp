@@ -129,9 +129,10 @@ TEST_F(Copier, NothingIsWrittenOutsideTheFolderItIsKeptWithin)
     EXPECT_FALSE(fs::exists(m_dir.path() / "package-old"));
 }
 
-#ifndef _WIN32  // making symbolic links on Windows takes a privilege that tests do not have
 TEST_F(Copier, NothingIsWrittenThroughALinkThatLeadsOut)
 {
+    GANTREL_SKIP_WITH(test::unlessPosix(
+        "making symbolic links on Windows takes a privilege that tests do not have"));
     // Beside the package, under a name that starts like the package's own.
     const fs::path outside = m_dir.path() / "package-old";
     fs::create_directories(outside);
@@ -145,7 +146,6 @@ TEST_F(Copier, NothingIsWrittenThroughALinkThatLeadsOut)
                              "\" leads out of the destination folder\n");
     EXPECT_EQ(tree(outside), Tree{});
 }
-#endif
 
 TEST_F(Copier, ATargetInsideTheSourceIsNeverCopiedIntoItself)
 {

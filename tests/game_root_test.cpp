@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "common/game_root.h"
+#include "analysis/game_root.h"
 
 #include <gtest/gtest.h>
+
+#include "support/test_support.h"
 
 namespace gantrel {
 namespace {
@@ -42,9 +44,9 @@ TEST(MapsFolder, CutsAfterTheLastSeparator)
     EXPECT_EQ(mapsFolderOf("Demo"), "");
 }
 
-#ifdef _WIN32
 TEST(GameRoot, DriveLetterPaths)
 {
+    GANTREL_SKIP_WITH(test::unlessWindows("drive letters"));
     EXPECT_EQ(gameRoot("C:\\Games\\TELV 2\\maps\\Demo"), "C:\\Games\\TELV 2\\");
     EXPECT_EQ(gameRoot("C:\\Games\\TELV 2\\maps\\"), "C:\\Games\\TELV 2\\");
     EXPECT_EQ(mapsFolderOf("C:\\Games\\TELV 2\\maps\\Demo"), "C:\\Games\\TELV 2\\maps\\");
@@ -54,6 +56,7 @@ TEST(GameRoot, DriveLetterPaths)
 
 TEST(GameRoot, AMapBelowADriveRootHasTheRootAsGameRootAndMapsFolder)
 {
+    GANTREL_SKIP_WITH(test::unlessWindows("drive letters"));
     EXPECT_EQ(gameRoot("D:\\Demo"), "D:\\");
     EXPECT_EQ(mapsFolderOf("D:\\Demo"), "D:\\");
     EXPECT_EQ(gameRoot("D:\\maps\\Demo"), "D:\\");
@@ -64,11 +67,11 @@ TEST(GameRoot, AMapBelowADriveRootHasTheRootAsGameRootAndMapsFolder)
 
 TEST(GameRoot, NetworkSharesStopAtTheShare)
 {
+    GANTREL_SKIP_WITH(test::unlessWindows("network share names"));
     EXPECT_EQ(gameRoot("\\\\server\\share\\TELV\\maps\\Demo"), "\\\\server\\share\\TELV\\");
     EXPECT_EQ(gameRoot("\\\\server\\share\\maps\\Demo"), "\\\\server\\share\\");
     EXPECT_EQ(gameRoot("\\\\server\\share\\Demo"), "\\\\server\\share\\");
 }
-#endif
 
 }  // namespace
 }  // namespace gantrel

@@ -6,8 +6,8 @@
 #include <map>
 #include <random>
 
+#include "analysis/game_root.h"
 #include "common/error.h"
-#include "common/game_root.h"
 #include "platform/platform.h"
 #include "support/test_support.h"
 

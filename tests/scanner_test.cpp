@@ -286,33 +286,28 @@ TEST(Scanner, WrongUsageIsOneLineThatPointsToTheHelp)
     EXPECT_NE(help.out.find("Usage: gantrel-scan"), std::string::npos);
 }
 
-#ifdef _WIN32
 TEST(Scanner, TakesTheFolderAsTheChooserReturnsIt)
 {
     const std::string cwd = fs::current_path().string();
-    EXPECT_EQ(chosenFolderPath("C:\\a\\b\\"), "C:\\a\\b");
-    EXPECT_EQ(chosenFolderPath("C:\\a\\b\\\\"), "C:\\a\\b");
-    EXPECT_EQ(chosenFolderPath("C:/a/b/"), "C:\\a\\b");
-    // The root of a drive keeps its separator, as the chooser returns E:\.
-    EXPECT_EQ(chosenFolderPath("E:\\"), "E:\\");
-    EXPECT_EQ(chosenFolderPath("E:/"), "E:\\");
-    EXPECT_EQ(chosenFolderPath("rel\\x"), cwd + "\\rel\\x");
-    EXPECT_EQ(chosenFolderPath("rel/x/"), cwd + "\\rel\\x");
+    if (test::isWindows()) {
+        EXPECT_EQ(chosenFolderPath("C:\\a\\b\\"), "C:\\a\\b");
+        EXPECT_EQ(chosenFolderPath("C:\\a\\b\\\\"), "C:\\a\\b");
+        EXPECT_EQ(chosenFolderPath("C:/a/b/"), "C:\\a\\b");
+        // The root of a drive keeps its separator, as the chooser returns E:\.
+        EXPECT_EQ(chosenFolderPath("E:\\"), "E:\\");
+        EXPECT_EQ(chosenFolderPath("E:/"), "E:\\");
+        EXPECT_EQ(chosenFolderPath("rel\\x"), cwd + "\\rel\\x");
+        EXPECT_EQ(chosenFolderPath("rel/x/"), cwd + "\\rel\\x");
+    } else {
+        EXPECT_EQ(chosenFolderPath("/a/b/"), "/a/b");
+        EXPECT_EQ(chosenFolderPath("/a/b//"), "/a/b");
+        EXPECT_EQ(chosenFolderPath("/"), "/");
+        // A colon is an ordinary character of a name here, not a drive's.
+        EXPECT_EQ(chosenFolderPath("/a/b:/"), "/a/b:");
+        EXPECT_EQ(chosenFolderPath("rel/x"), cwd + "/rel/x");
+    }
     EXPECT_EQ(chosenFolderPath("."), cwd);
 }
-#else
-TEST(Scanner, TakesTheFolderAsTheChooserReturnsIt)
-{
-    const std::string cwd = fs::current_path().string();
-    EXPECT_EQ(chosenFolderPath("/a/b/"), "/a/b");
-    EXPECT_EQ(chosenFolderPath("/a/b//"), "/a/b");
-    EXPECT_EQ(chosenFolderPath("/"), "/");
-    // A colon is an ordinary character of a name here, not a drive's.
-    EXPECT_EQ(chosenFolderPath("/a/b:/"), "/a/b:");
-    EXPECT_EQ(chosenFolderPath("rel/x"), cwd + "/rel/x");
-    EXPECT_EQ(chosenFolderPath("."), cwd);
-}
-#endif
 
 }  // namespace
 }  // namespace gantrel

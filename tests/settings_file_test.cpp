@@ -124,9 +124,9 @@ TEST(SettingsLocation, FileBesideTheWritableProgramFolder)
     EXPECT_EQ(settingsFilePath(), folder + "gantrel.ini");
 }
 
-#ifndef _WIN32  // who owns a folder
 TEST(SettingsLocation, AnInstalledProgramKeepsNoSettingsBesideIt)
 {
+    GANTREL_SKIP_WITH(test::unlessPosix("who owns a folder"));
     // /tmp can be written by everyone and belongs to the system: as /usr/bin, it is no user's
     // own folder, whoever runs the program, the superuser included.
     const TempDir dir;
@@ -140,7 +140,6 @@ TEST(SettingsLocation, AnInstalledProgramKeepsNoSettingsBesideIt)
     const std::string portable = (dir.path() / "portable").string() + "/";
     EXPECT_EQ(settingsFilePath(portable), portable + "gantrel.ini");
 }
-#endif
 
 TEST(SettingsLocation, WritableFolder)
 {
@@ -159,18 +158,19 @@ TEST(SettingsLocation, AWritableFolderKeepsNoProbe)
     EXPECT_TRUE(fs::is_empty(dir.path()));
 }
 
-#ifdef _WIN32
 TEST(SettingsLocation, UserFolderIsBelowTheApplicationDataFolder)
 {
+    GANTREL_SKIP_WITH(test::unlessWindows("the application data folder"));
     const char* appData = std::getenv("APPDATA");
     ASSERT_NE(appData, nullptr);
     const std::string folder = platform::userSettingsFolder();
     EXPECT_EQ(folder, std::string(appData) + "\\Gantrel\\");
     EXPECT_TRUE(fs::is_directory(appData));
 }
-#else
+
 TEST(SettingsLocation, UserFolderFollowsTheBaseDirectoryRules)
 {
+    GANTREL_SKIP_WITH(test::unlessPosix("the base directory rules"));
     const test::ScopedEnvironment home("HOME", "/home/tester");
     {
         const test::ScopedEnvironment config("XDG_CONFIG_HOME", "/etc/xdg-user/");
@@ -185,7 +185,6 @@ TEST(SettingsLocation, UserFolderFollowsTheBaseDirectoryRules)
         EXPECT_EQ(platform::userSettingsFolder(), "/home/tester/.config/gantrel/");
     }
 }
-#endif
 
 }  // namespace
 }  // namespace gantrel

@@ -91,9 +91,10 @@ TEST_F(StartFolderTest, StoredMapsFolderIsReturnedUntested)
     EXPECT_EQ(startFolder(stored), "/gone/TELV 2/maps/");
 }
 
-#ifndef _WIN32  // the places below the home folder serve where the system has no shell folders
 TEST_F(StartFolderTest, FirstExistingPlaceWins)
 {
+    GANTREL_SKIP_WITH(test::unlessPosix(
+        "the places below the home folder serve where the system has no shell folders"));
     const fs::path wine32 = home() / ".wine/drive_c/Program Files (x86)/kornweil/Telv/maps";
     const fs::path wine64 = home() / ".wine/drive_c/Program Files/kornweil/Telv/maps";
     const fs::path steam = data() / "Steam/steamapps/common/TELV 2/maps";
@@ -107,23 +108,26 @@ TEST_F(StartFolderTest, FirstExistingPlaceWins)
 
 TEST_F(StartFolderTest, AFileIsNoPlace)
 {
+    GANTREL_SKIP_WITH(test::unlessPosix(
+        "the places below the home folder serve where the system has no shell folders"));
     writeFile(home() / ".steam/steam/steamapps/common/TELV 2/maps", "not a folder");
     EXPECT_EQ(startFolder(settings()), "/");
 }
 
 TEST_F(StartFolderTest, RootWhenNothingIsInstalled)
 {
+    GANTREL_SKIP_WITH(test::unlessPosix(
+        "the places below the home folder serve where the system has no shell folders"));
     EXPECT_EQ(getSpecialFolder(kProgramFilesFolder), "");
     EXPECT_EQ(startFolder(settings()), "/");
     // An empty stored value counts as none.
     writeFile(m_dir.path() / "gantrel.ini", "[mapfolder]\npath=\n");
     EXPECT_EQ(startFolder(settings()), "/");
 }
-#endif
 
-#ifdef _WIN32
 TEST(SpecialFolders, AreTheShellsFoldersWithATrailingSeparator)
 {
+    GANTREL_SKIP_WITH(test::unlessWindows("the shell's folders"));
     for (const int id : {kProgramFilesFolder, kFontsFolder}) {
         const std::string folder = getSpecialFolder(id);
         ASSERT_GT(folder.size(), 3u) << id;
@@ -141,6 +145,7 @@ class ShellStartFolderTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        GANTREL_SKIP_WITH(test::unlessWindows("the shell's folders"));
         m_candidates = startFolderCandidates(getSpecialFolder(kProgramFilesFolder),
                                              getSpecialFolder(kFontsFolder));
         ASSERT_EQ(m_candidates.size(), 6u);
@@ -202,7 +207,6 @@ TEST_F(ShellStartFolderTest, TheFirstExistingPlaceWins)
     stored.storeMapsFolder("D:\\Gone\\maps\\");
     EXPECT_EQ(startFolder(stored), "D:\\Gone\\maps\\");
 }
-#endif
 
 }  // namespace
 }  // namespace gantrel

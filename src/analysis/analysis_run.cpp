@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "analysis/analysis_run.h"
 
+#include "analysis/game_root.h"
 #include "analysis/list_sort.h"
 #include "analysis/reference_scan.h"
-#include "common/game_root.h"
 #include "platform/platform.h"
 
 namespace gantrel {

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "analysis/maps_folder_store.h"
-#include "common/window_state.h"
+#include "analysis/window_state.h"
+#include "settings/maps_folder_store.h"
 
 namespace gantrel {
 

@@ -3,10 +3,10 @@
 
 #include <optional>
 
+#include "analysis/game_root.h"
 #include "analysis/seen_set.h"
 #include "analysis/tile_pipeline.h"
 #include "common/error.h"
-#include "common/game_root.h"
 #include "platform/platform.h"
 
 namespace gantrel {

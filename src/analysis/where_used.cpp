@@ -6,7 +6,7 @@
 #include <limits>
 
 #include "analysis/tile_classifier.h"
-#include "common/window_state.h"
+#include "analysis/window_state.h"
 
 namespace gantrel {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "common/window_state.h"
+#include "analysis/window_state.h"
 #include "export/export_texts.h"
 #include "export/export_ui.h"
 #include "platform/copy.h"

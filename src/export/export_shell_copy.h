@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "common/window_state.h"
+#include "analysis/window_state.h"
 #include "export/export_ui.h"
 
 namespace gantrel {

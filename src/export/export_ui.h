@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "common/window_state.h"
+#include "analysis/window_state.h"
 #include "platform/copy.h"
 
 namespace gantrel {

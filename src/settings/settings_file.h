@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "analysis/maps_folder_store.h"
+#include "settings/maps_folder_store.h"
 
 namespace gantrel {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "analysis/where_used.h"
-#include "common/window_state.h"
+#include "analysis/window_state.h"
 
 namespace gantrel::window {
 

@@ -6,12 +6,14 @@
 // own toolkit.
 
 #include <array>
+#include <chrono>
 #include <string>
 #include <vector>
 
-#include "common/window_state.h"
+#include "analysis/window_state.h"
 #include "export/export_texts.h"
 #include "gantrel/version.h"
+#include "window/screen_fit.h"
 
 namespace gantrel::window {
 
@@ -20,6 +22,12 @@ using gantrel::kApplicationTitle;
 /// The map folder chooser's instruction text and the root of its tree.
 inline constexpr char kMapFolderTitle[] = "Select your MAP folder";
 inline constexpr char kMapFolderRoot[] = "\\";
+
+/// The main window's designed place on the screen and its client size at 96 dpi, which is its
+/// normal size and its least.
+inline constexpr ScreenRect kDesignedClient{516, 70, 570, 411};
+/// How often the copiers of the command-line exports are looked at while they run.
+inline constexpr std::chrono::milliseconds kCopierPollInterval{150};
 
 /// The lists the memos of the seven pages show, in tab order.
 enum class WindowList {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "common/window_state.h"
+#include "analysis/window_state.h"
 #include "export/export_copiers.h"
 #include "export/export_ui.h"
 #include "window/where_used_table.h"

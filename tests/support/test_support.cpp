@@ -344,6 +344,18 @@ std::string lineBreaksAsWritten(std::string text)
 
 #endif
 
+std::optional<std::string> unlessPosix(std::string_view what)
+{
+    return isWindows() ? std::optional<std::string>("POSIX only: " + std::string(what))
+                       : std::nullopt;
+}
+
+std::optional<std::string> unlessWindows(std::string_view what)
+{
+    return isWindows() ? std::nullopt
+                       : std::optional<std::string>("Windows only: " + std::string(what));
+}
+
 Ended runProgram(const std::string& program, const std::vector<std::string>& arguments,
                  const std::filesystem::path& scratch)
 {

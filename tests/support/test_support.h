@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "common/window_state.h"
+#include "analysis/window_state.h"
 
 namespace gantrel::test {
 
@@ -51,6 +51,18 @@ std::string_view newProfileLineBreak();
 /// True when the Windows build runs under Wine, whose own programs (xcopy) fall short of
 /// Windows' in places; false everywhere else.
 bool underWine();
+
+/// Why a test of what one platform alone has does not apply here, for its skip: nothing where
+/// it applies. `what` names what the test needs of the platform.
+std::optional<std::string> unlessPosix(std::string_view what);
+std::optional<std::string> unlessWindows(std::string_view what);
+
+/// Ends the running test as skipped, its reason in the test output, where `reason` (one of the
+/// predicates above) gives one; so every test is declared on every platform, and a skipped one
+/// is counted and named.
+#define GANTREL_SKIP_WITH(reason)                                \
+    if (const std::optional<std::string> gantrelSkip = (reason)) \
+    GTEST_SKIP() << *gantrelSkip
 
 #ifdef _WIN32
 /// Gives a file the hidden attribute, and the system attribute too when `system`, as Windows

@@ -10,14 +10,16 @@
 namespace gantrel::window {
 namespace {
 
+// What each key does is pressed in the windows' own tests; here: no key serves two commands,
+// and each tooltip names the key of what its control does.
 TEST(ShortcutsTest, EveryKeyIsUniqueAndNamedByTheTooltipOfWhatItPresses)
 {
     std::set<std::string> keys;
     for (const Shortcut& shortcut : kShortcuts) {
         EXPECT_TRUE(keys.insert(keyText(shortcut.chord)).second) << keyText(shortcut.chord);
     }
-    EXPECT_EQ(keys, (std::set<std::string>{"Ctrl+O", "Ctrl+1", "Ctrl+2", "Ctrl+3", "Ctrl+4",
-                                           "Ctrl+5", "Ctrl+6", "Ctrl+7", "Ctrl+Shift+C", "F1"}));
+    EXPECT_EQ(keyText(chordOf(ShortcutCommand::CopyShownList)), "Ctrl+Shift+C");
+    EXPECT_EQ(keyText(chordOf(ShortcutCommand::ShowNotice)), "F1");
     for (std::size_t page = 0; page < kPages.size(); ++page) {
         const std::string key = "(Ctrl+" + std::to_string(page + 1) + ")";
         EXPECT_TRUE(pageToolTip(page).ends_with(key)) << pageToolTip(page);

@@ -3,7 +3,7 @@
 
 // The Windows API as the Win32 side of the platform seam includes it, the owners of the handles
 // it opens, and the few conversions its files share. Only src/platform/win32/ includes this
-// header.
+// header; the window takes its conversions from wide_text.h.
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -18,6 +18,7 @@
 #include <string_view>
 
 #include "common/error.h"
+#include "platform/win32/wide_text.h"
 
 namespace gantrel::platform::win32 {
 
@@ -55,10 +56,6 @@ using Handle = Owned<CloseKernelHandle>;
 /// A directory search of FindFirstFile.
 using Search = Owned<CloseSearch>;
 
-/// The program's 8-bit text (the ANSI code page) as UTF-16 for the wide calls, and back.
-std::wstring toWide(std::string_view text);
-std::string toNarrow(std::wstring_view text);
-
 /// GetFullPathNameW's answer; the path itself when the system cannot make it absolute.
 std::wstring fullPathWide(const std::wstring& path);
 
@@ -72,21 +69,6 @@ std::size_t rootLength(std::wstring_view path);
 
 /// True when two names are the same to the file system: equal without regard to case.
 bool sameName(std::wstring_view a, std::wstring_view b);
-
-/// The first character of a name that `codePage` (CP_ACP: the system's ANSI code page) cannot
-/// hold, as its code point; nothing when the code page holds every character of it. UTF-8
-/// (65001, which a system may have as its ANSI code page) holds every character; a lone
-/// surrogate is none and is held by no code page.
-std::optional<char32_t> unheldCharacter(std::wstring_view name, UINT codePage = CP_ACP);
-
-/// The length of the longest prefix of `text` made of whole characters of `codePage` (CP_ACP:
-/// the system's ANSI code page): text cut short may end inside a character of several bytes.
-std::size_t wholeCharactersLength(std::string_view text, UINT codePage = CP_ACP);
-
-/// The error for an entry whose name holds a character that the ANSI code page cannot hold:
-/// it names the entry by its path in the program's 8-bit text, where the character stands as
-/// the code page's substitute, and the character by its code point.
-Error unheldNameError(const std::string& path, char32_t character);
 
 /// The folder of the running executable and the user's roaming application data folder, as
 /// the system names them, with a trailing backslash; empty when the system cannot tell.
@@ -102,9 +84,5 @@ std::wstring systemPathWide(const std::string& path);
 /// True for the attributes of a folder; false for a file and for INVALID_FILE_ATTRIBUTES (no
 /// such entry).
 bool isDirectory(DWORD attributes);
-
-/// The system's own words for an error code, exactly as FormatMessageW gives them, line break
-/// at the end included; empty when the system has no text for the code.
-std::string systemText(DWORD code);
 
 }  // namespace gantrel::platform::win32

@@ -4,11 +4,26 @@
 #include <QCoreApplication>
 #include <QProgressDialog>
 
+#include <limits>
 #include <utility>
 
 #include "app_info.h"
+#include "qt_text.h"
 
 namespace gantrel::ui {
+namespace {
+
+// QProgressDialog counts in int; larger counts are scaled onto its range.
+int barValue(std::size_t value, std::size_t maximum)
+{
+    constexpr std::size_t kMax = std::numeric_limits<int>::max();
+    if (maximum <= kMax) {
+        return static_cast<int>(value);
+    }
+    return static_cast<int>(static_cast<double>(value) / static_cast<double>(maximum) * kMax);
+}
+
+}  // namespace
 
 DelayedProgress::DelayedProgress(QWidget* owner, Clock clock, Cancel cancel)
     : m_owner(owner), m_timing(std::move(clock)), m_cancel(cancel)
@@ -17,7 +32,7 @@ DelayedProgress::DelayedProgress(QWidget* owner, Clock clock, Cancel cancel)
 
 DelayedProgress::~DelayedProgress() = default;
 
-void DelayedProgress::update(const QString& text, int value, int maximum)
+void DelayedProgress::update(const std::string& text, std::size_t value, std::size_t maximum)
 {
     if (!m_timing.due(m_dialog != nullptr)) {
         return;
@@ -42,9 +57,9 @@ void DelayedProgress::update(const QString& text, int value, int maximum)
         m_dialog->setMinimumWidth(260);
         m_dialog->show();
     }
-    m_dialog->setMaximum(maximum);
-    m_dialog->setLabelText(text);
-    m_dialog->setValue(value);
+    m_dialog->setMaximum(barValue(maximum, maximum));
+    m_dialog->setLabelText(toQString(text));
+    m_dialog->setValue(barValue(value, maximum));
     QCoreApplication::processEvents();
 }
 

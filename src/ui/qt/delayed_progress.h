@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "window/operation_interfaces.h"
 #include "window/progress_timing.h"
 
 class QProgressDialog;
@@ -17,7 +18,7 @@ namespace gantrel::ui {
 /// the windows repaint. A short operation shows nothing. An operation that can stop halfway
 /// gets a Cancel button (Escape presses it) and asks cancelled() after each update; others
 /// have none and run to their end.
-class DelayedProgress {
+class DelayedProgress final : public window::ProgressDialog {
 public:
     using Clock = window::ProgressTiming::Clock;
     enum class Cancel { No, Yes };
@@ -28,25 +29,26 @@ public:
     /// Starts timing the operation now (by `clock`); the dialog, once shown, is modal over
     /// `owner`; with Cancel::Yes it has a Cancel button.
     DelayedProgress(QWidget* owner, Clock clock, Cancel cancel = Cancel::No);
-    ~DelayedProgress();
+    ~DelayedProgress() override;
     DelayedProgress(const DelayedProgress&) = delete;
     DelayedProgress& operator=(const DelayedProgress&) = delete;
 
     /// Shows or updates the dialog when the delay has passed: `text` over a bar at `value` of
-    /// `maximum` (a busy bar when `maximum` is 0); then processes pending events so that the
-    /// windows repaint. Updates that come quicker than kRepaintInterval after the last one
-    /// shown are passed over, so that a copy of many small files is not slowed by repainting. Input
-    /// cannot reach the main window meanwhile: the dialog is application-modal.
-    void update(const QString& text, int value, int maximum);
+    /// `maximum` (a busy bar when `maximum` is 0; counts beyond the bar's int range are scaled
+    /// onto it); then processes pending events so that the windows repaint. Updates that come
+    /// quicker than kRepaintInterval after the last one shown are passed over, so that a copy
+    /// of many small files is not slowed by repainting. Input cannot reach the main window
+    /// meanwhile: the dialog is application-modal.
+    void update(const std::string& text, std::size_t value, std::size_t maximum) override;
 
     /// True once the dialog's Cancel has been pressed; stays so for the operation's life.
-    bool cancelled() const { return m_cancelled; }
+    bool cancelled() const override { return m_cancelled; }
 
     /// Closes the dialog, if shown; a later update may show it again.
-    void close();
+    void close() override;
     /// Closes the dialog and starts timing anew: the work that follows waiting for the user is
     /// timed on its own.
-    void restart();
+    void restart() override;
 
 private:
     QWidget* m_owner;

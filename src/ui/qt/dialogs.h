@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "common/window_state.h"
+#include "analysis/window_state.h"
 
 class QMenu;
 
@@ -40,7 +40,7 @@ public:
     /// Runs the Where Used dialog until it is closed.
     virtual void executeWhereUsed(WhereUsedDialog& dialog) = 0;
     /// Opens a file in the desktop's program for its type; false when none could be started.
-    virtual bool openInDesktop(const std::string& file) = 0;
+    virtual bool openFile(const std::string& file) = 0;
 };
 
 }  // namespace gantrel::ui

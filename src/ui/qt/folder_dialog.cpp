@@ -76,9 +76,6 @@ QString itemForPath(const QString& text)
     if (!item.endsWith(QDir::separator())) {
         item += QDir::separator();
     }
-    if (fileNamesIgnoreCase()) {
-        item = prettyPath(item);
-    }
     const QFileInfo folder(item);
     return folder.isDir() ? QDir::toNativeSeparators(QDir::cleanPath(folder.absoluteFilePath()))
                           : QString();
@@ -98,15 +95,6 @@ void showInMessageBox(const QString& text)
 }
 
 }  // namespace
-
-bool fileNamesIgnoreCase()
-{
-#if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
-    return true;
-#else
-    return false;
-#endif
-}
 
 std::optional<std::uint16_t> languageIdOf(const QString& locale)
 {
@@ -253,8 +241,8 @@ FolderDialog::ItemText FolderDialog::convertItem(const QString& folder) const
     if (!m_extraFlags.testFlag(efUsePrettyCase)) {
         return {folder, folder};
     }
-    const QString pretty = prettyPath(folder);
-    return {fileNamesIgnoreCase() ? pretty : folder, pretty};
+    // The file system here matches names exactly: pretty case is only shown.
+    return {folder, prettyPath(folder)};
 }
 
 void FolderDialog::placeWindow(FolderBrowser& window) const

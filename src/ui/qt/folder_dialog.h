@@ -24,10 +24,6 @@ using window::CaptionList;
 using window::ExtraFlagSet;
 using window::LanguageKeys;
 
-/// True where the file system matches names without regard to case, so that a pretty-cased
-/// path names the same folder.
-bool fileNamesIgnoreCase();
-
 /// The keys of the user interface language (the first of the system's user interface
 /// languages, or the system locale when it names none); empty keys when it has no identifier.
 LanguageKeys systemLanguageKeys();
@@ -43,11 +39,9 @@ std::optional<std::uint16_t> languageIdOf(const QString& locale);
 /// the user has moved it, at the moved-to place: that place is shared by every FolderDialog of
 /// the process.
 ///
-/// Folder names: where the file system matches names without regard to case
-/// (fileNamesIgnoreCase), efUsePrettyCase gives selectedFolder() and folder() pretty case as
-/// well as the path line. Where it matches them exactly (POSIX), pretty case changes only the
-/// text shown in the path line, and selectedFolder() and folder() keep naming the folder the
-/// user chose, letter for letter.
+/// Folder names: the file system matches them exactly, so efUsePrettyCase changes only the text
+/// shown in the path line, and selectedFolder() and folder() keep naming the folder the user
+/// chose, letter for letter.
 ///
 /// Every path is an 8-bit string of the program, with native separators and no trailing
 /// separator except for a root ("/", or a drive root as E:\).

@@ -10,6 +10,7 @@
 #include <QFont>
 #include <QGuiApplication>
 #include <QKeySequence>
+#include <QLocale>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -31,30 +32,20 @@
 
 #include "app_info.h"
 #include "dialogs.h"
-#include "export_interface.h"
 #include "folder_dialog.h"
 #include "qt_text.h"
-#include "run_interface.h"
 #include "settings/settings_file.h"
 #include "ui_main_window.h"
 #include "where_used_dialog.h"
 #include "window/list_menu.h"
 #include "window/opened_folder.h"
+#include "window/operation_interfaces.h"
 #include "window/screen_fit.h"
+#include "window/window_design.h"
 #include "window/shortcuts.h"
 
 namespace gantrel::ui {
 namespace {
-
-// The designed client size at 96 dpi; Qt scales it on high-dpi screens.
-constexpr int kClientWidth = 570;
-constexpr int kClientHeight = 411;
-// The designed position on the screen.
-constexpr int kDesignedLeft = 516;
-constexpr int kDesignedTop = 70;
-
-// How often the copiers of the command-line exports are looked at while they run.
-constexpr std::chrono::milliseconds kCopierPollInterval{150};
 
 // The seven captions fit the tab control's width only with the narrow tab padding of the
 // design; the style's own padding would push the last tabs behind scroll buttons.
@@ -118,7 +109,7 @@ MainWindow::MainWindow(Dialogs& dialogs, MainWindowSetup setup, QWidget* parent)
     m_operations =
         std::make_unique<window::WindowOperations>(front, m_setup.settingsPath, m_setup.copier);
     m_folderDialog->setObjectName(QStringLiteral("FolderDialog1"));
-    m_copierTimer->setInterval(kCopierPollInterval);
+    m_copierTimer->setInterval(window::kCopierPollInterval);
     m_ui->setupUi(this);
     applyDesign();
     for (const window::PageDesign& page : window::kPages) {
@@ -172,10 +163,11 @@ void MainWindow::applyDesign()
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    // The designed size is the normal size and the least; maximising uncovers the working
-    // controls below it.
-    setMinimumSize(kClientWidth, kClientHeight);
-    resize(kClientWidth, kClientHeight);
+    // The designed size is the normal size and the least (Qt scales it on high-dpi screens);
+    // maximising uncovers the working controls below it.
+    constexpr window::ScreenRect designed = window::kDesignedClient;
+    setMinimumSize(designed.width, designed.height);
+    resize(designed.width, designed.height);
     placeOnScreen();
 
     setFont(pixelFont(QStringLiteral("Arial"), 11, QFont::SansSerif));
@@ -214,7 +206,7 @@ void MainWindow::placeOnScreen()
 {
     const QRect available = screen()->availableGeometry();
     const window::ScreenRect place =
-        window::fitOnScreen({kDesignedLeft, kDesignedTop, kClientWidth, kClientHeight},
+        window::fitOnScreen(window::kDesignedClient,
                             {available.x(), available.y(), available.width(), available.height()});
     move(place.left, place.top);
 }
@@ -313,7 +305,7 @@ void MainWindow::showWhereUsed(window::WindowList list, std::size_t entry)
             WhereUsedDialog dialog(
                 text, rows, [this](const std::string& table) { setClipboardText(table); },
                 [this](const std::string& tile) {
-                    if (!m_dialogs.openInDesktop(tile)) {
+                    if (!m_dialogs.openFile(tile)) {
                         m_dialogs.showError("No program could open " + tile);
                     }
                 },
@@ -428,13 +420,28 @@ bool MainWindow::chooseMapFolder(const std::string& title, const std::string& ro
 
 std::unique_ptr<UserInterface> MainWindow::analysisInterface()
 {
-    return std::make_unique<RunInterface>(m_dialogs, this, m_setup.clock, [this] { render(); });
+    return std::make_unique<window::RunInterface>(
+        m_dialogs,
+        std::make_unique<DelayedProgress>(this, m_setup.clock, DelayedProgress::Cancel::Yes),
+        [this] { render(); });
 }
 
 std::unique_ptr<ExportUi> MainWindow::exportInterface()
 {
-    return std::make_unique<ExportInterface>(m_dialogs, *m_folderDialog, this, m_setup.clock,
-                                             [this] { render(); });
+    return std::make_unique<window::ExportInterface>(
+        m_dialogs, std::make_unique<DelayedProgress>(this, m_setup.clock),
+        [this]() -> std::optional<std::string> {
+            // A confirmed dialog holds its selected folder in folder() as well, which is also
+            // what its next opening preselects.
+            if (!m_dialogs.executeFolderDialog(*m_folderDialog)) {
+                return std::nullopt;
+            }
+            return m_folderDialog->folder();
+        },
+        [](std::uint64_t number) {
+            return toNarrow(QLocale().toString(static_cast<qulonglong>(number)));
+        },
+        [this] { render(); });
 }
 
 void MainWindow::selectAll(window::WindowList list)

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "common/window_state.h"
+#include "analysis/window_state.h"
 #include "delayed_progress.h"
 #include "window/window_operations.h"
 
@@ -24,7 +24,6 @@ class MainWindow;
 namespace gantrel::ui {
 
 class Dialogs;
-class ExportInterface;
 class FolderDialog;
 
 /// Where the window keeps its settings, how it times a long operation and which copier it

@@ -134,7 +134,7 @@ void QtDialogs::executeWhereUsed(WhereUsedDialog& dialog)
     dialog.exec();
 }
 
-bool QtDialogs::openInDesktop(const std::string& file)
+bool QtDialogs::openFile(const std::string& file)
 {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(toQString(file)));
 }

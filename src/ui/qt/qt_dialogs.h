@@ -18,7 +18,7 @@ public:
     std::optional<std::string> chooseSaveFile(const std::string& fileName) override;
     void executeMenu(QMenu& menu, const QPoint& at) override;
     void executeWhereUsed(WhereUsedDialog& dialog) override;
-    bool openInDesktop(const std::string& file) override;
+    bool openFile(const std::string& file) override;
 };
 
 }  // namespace gantrel::ui

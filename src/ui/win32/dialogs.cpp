@@ -10,7 +10,7 @@
 #include "folder_dialog.h"
 #include "map_folder_chooser.h"
 #include "modal_loop.h"
-#include "platform/win32/windows_api.h"
+#include "platform/win32/wide_text.h"
 #include "report_box.h"
 #include "where_used_dialog.h"
 #include "window/screen_fit.h"
@@ -95,7 +95,7 @@ std::optional<std::string> NativeDialogs::chooseSaveFile(const std::string& file
     return toNarrow(file);
 }
 
-void NativeDialogs::runWhereUsed(WhereUsedDialog& dialog)
+void NativeDialogs::executeWhereUsed(WhereUsedDialog& dialog)
 {
     dialog.run();
 }
@@ -126,7 +126,7 @@ void NativeDialogs::openFile(const std::string& path)
     showBox(errorBoxText("Cannot open \"" + path + "\". " + reason), MB_ICONSTOP, m_owner);
 }
 
-UINT NativeDialogs::trackMenu(HMENU menu, HWND owner, POINT at)
+UINT NativeDialogs::executeMenu(HMENU menu, HWND owner, POINT at)
 {
     return static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY,
                                             at.x, at.y, 0, owner, nullptr));

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "common/window_state.h"
+#include "analysis/window_state.h"
 
 namespace gantrel::ui::win32 {
 
@@ -28,12 +28,12 @@ public:
     /// user cancelled.
     virtual std::optional<std::string> chooseSaveFile(const std::string& fileName) = 0;
     /// Runs the Where Used dialog as it stands (its run()) until it has been closed.
-    virtual void runWhereUsed(WhereUsedDialog& dialog) = 0;
+    virtual void executeWhereUsed(WhereUsedDialog& dialog) = 0;
     /// Opens the file in the desktop's default program for its type.
     virtual void openFile(const std::string& path) = 0;
     /// Shows the popup `menu` of `owner` at `at` (screen coordinates) until a command is chosen;
     /// returns the command's identifier, 0 when the menu was dismissed.
-    virtual UINT trackMenu(HMENU menu, HWND owner, POINT at) = 0;
+    virtual UINT executeMenu(HMENU menu, HWND owner, POINT at) = 0;
 };
 
 /// The program's message box: MessageBoxA, task-modal, centred on the screen, captioned with
@@ -57,10 +57,10 @@ public:
     /// GetSaveFileNameW for a text file. A name the program's 8-bit text cannot hold raises
     /// the error the engine raises for such a name.
     std::optional<std::string> chooseSaveFile(const std::string& fileName) override;
-    void runWhereUsed(WhereUsedDialog& dialog) override;
+    void executeWhereUsed(WhereUsedDialog& dialog) override;
     /// ShellExecuteW "open".
     void openFile(const std::string& path) override;
-    UINT trackMenu(HMENU menu, HWND owner, POINT at) override;
+    UINT executeMenu(HMENU menu, HWND owner, POINT at) override;
 
 private:
     HWND m_owner = nullptr;

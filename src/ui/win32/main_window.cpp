@@ -16,11 +16,12 @@
 #include "dialogs.h"
 #include "dpi.h"
 #include "platform/copy.h"
-#include "platform/win32/windows_api.h"
+#include "platform/win32/wide_text.h"
 #include "settings/settings_file.h"
 #include "where_used_dialog.h"
 #include "window/list_menu.h"
 #include "window/opened_folder.h"
+#include "window/operation_interfaces.h"
 #include "window/screen_fit.h"
 #include "window/window_design.h"
 
@@ -30,16 +31,9 @@ namespace {
 using window::kExportButtons;
 using window::kPages;
 
-// The designed client size and position at 96 dpi.
-constexpr int kClientWidth = 570;
-constexpr int kClientHeight = 411;
-constexpr int kDesignedLeft = 516;
-constexpr int kDesignedTop = 70;
 constexpr UINT_PTR kCopierTimer = 1;
 // Fills the memo of the page shown, a step at a time, while the window takes input.
 constexpr UINT_PTR kFillTimer = 2;
-// How often the copiers of the command-line exports are looked at while they run.
-constexpr UINT kCopierPollMilliseconds = 150;
 // The window's own message: analyse the map folder of the command line.
 constexpr UINT kAnalyseStartFolder = WM_APP + 1;
 // The command of kShortcuts[i] is kFirstShortcut + i.
@@ -57,98 +51,28 @@ constexpr std::array<ExportPlace, 4> kExportPlaces{{
     {2, {267, 231, 133, 33}},  // Button11
 }};
 
-// What the analysis and the exports share: the message and error boxes, each shown after the
-// progress dialog has closed and the window has been rendered, and the progress dialog itself.
-template <typename Interface>
-class BoxedInterface : public Interface {
-public:
-    BoxedInterface(Dialogs& dialogs, HWND owner, int dpi, DelayedProgress::Clock clock,
-                   DelayedProgress::Cancel cancel, std::function<void()> render)
-        : m_dialogs(dialogs),
-          m_render(render),
-          m_progress(owner, dpi, std::move(clock), cancel, render)
-    {
+// The user's separator between groups of digits, where the program's 8-bit text can hold it.
+std::string digitGroupSeparator()
+{
+    // At most three characters and the terminating null.
+    std::array<wchar_t, 4> separator{};
+    if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_STHOUSAND, separator.data(),
+                        static_cast<int>(separator.size())) == 0 ||
+        platform::win32::unheldCharacter(separator.data())) {
+        return ",";
     }
-    void showMessage(const std::string& text) override
-    {
-        prepareForBox();
-        m_dialogs.showMessage(text);
-    }
-    void showError(const std::string& message) override
-    {
-        prepareForBox();
-        m_dialogs.showError(message);
-    }
-
-protected:
-    void prepareForBox()
-    {
-        m_progress.close();
-        m_render();
-    }
-
-    Dialogs& m_dialogs;
-    std::function<void()> m_render;
-    DelayedProgress m_progress;
-};
-
-// The interface an analysis run talks to: boxes over the rendered window, the tiles' progress
-// with Cancel.
-class RunInterface final : public BoxedInterface<UserInterface> {
-public:
-    RunInterface(Dialogs& dialogs, HWND owner, int dpi, DelayedProgress::Clock clock,
-                 std::function<void()> render)
-        : BoxedInterface(dialogs, owner, dpi, std::move(clock), DelayedProgress::Cancel::Yes,
-                         std::move(render))
-    {
-    }
-    void tileScanned(std::size_t done, std::size_t total) override
-    {
-        m_progress.update("Tile " + std::to_string(done) + " of " + std::to_string(total), done,
-                          std::max<std::size_t>(total, 1));
-        m_dialogs.tileScanned(done, total);
-    }
-    bool cancelRequested() override { return m_progress.cancelled(); }
-};
-
-// The interface an export talks to, and, for the copier export, until its last copier ended.
-class ExportInterface final : public BoxedInterface<ExportUi> {
-public:
-    ExportInterface(Dialogs& dialogs, FolderDialog& destination, HWND owner, int dpi,
-                    DelayedProgress::Clock clock, std::function<void()> render)
-        : BoxedInterface(dialogs, owner, dpi, std::move(clock), DelayedProgress::Cancel::No,
-                         std::move(render)),
-          m_destination(destination)
-    {
-    }
-    std::optional<std::string> chooseDestination() override
-    {
-        if (!m_dialogs.executeFolderDialog(m_destination)) {
-            return std::nullopt;
-        }
-        // The copy starts now: the time the user took over the notice and the dialog is not its.
-        m_progress.restart();
-        return m_destination.folder;
-    }
-    void copyProgress(const CopyProgress& done) override
-    {
-        m_progress.update("Files copied: " + std::to_string(done.files) + "   Bytes copied: " +
-                              std::to_string(done.bytes) + "   Copying into: " + done.folder,
-                          0, 0);
-    }
-
-private:
-    FolderDialog& m_destination;
-};
+    return platform::win32::toNarrow(separator.data());
+}
 
 // The designed place of a window of that outer size, or the place nearest to it where the
 // whole window lies on the work area of the monitor that holds the designed corner.
 Place placeOnScreen(int width, int height)
 {
-    const window::ScreenRect designed{kDesignedLeft, kDesignedTop, width, height};
+    const window::ScreenRect designed{window::kDesignedClient.left, window::kDesignedClient.top,
+                                      width, height};
     MONITORINFO monitor{};
     monitor.cbSize = sizeof(monitor);
-    if (GetMonitorInfoA(MonitorFromPoint({kDesignedLeft, kDesignedTop}, MONITOR_DEFAULTTONEAREST),
+    if (GetMonitorInfoA(MonitorFromPoint({designed.left, designed.top}, MONITOR_DEFAULTTONEAREST),
                         &monitor) == FALSE) {
         return {designed.left, designed.top, width, height};
     }
@@ -188,7 +112,7 @@ MainWindow::MainWindow(Dialogs& dialogs, MainWindowSetup setup)
         m_setup.copier = platform::bundledCopier();
     }
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
-    RECT outer{0, 0, scaled(kClientWidth), scaled(kClientHeight)};
+    RECT outer{0, 0, scaled(window::kDesignedClient.width), scaled(window::kDesignedClient.height)};
     AdjustWindowRectEx(&outer, style, FALSE, WS_EX_CONTROLPARENT);
     // The small icon at its own size: the title bar's and the task bar's icon would otherwise
     // be the large one shrunk.
@@ -644,7 +568,7 @@ void MainWindow::showListMenu(std::size_t page, LPARAM at)
         AppendMenuA(menu.get(), MF_STRING | (greyed ? MF_GRAYED : 0),
                     static_cast<UINT_PTR>(item.command) + 1, text.c_str());
     }
-    const UINT chosen = m_dialogs.trackMenu(menu.get(), hwnd(), point);
+    const UINT chosen = m_dialogs.executeMenu(menu.get(), hwnd(), point);
     if (chosen == 0) {
         return;
     }
@@ -680,7 +604,7 @@ void MainWindow::showWhereUsed(window::WindowList list, std::size_t entry)
             list, entry,
             [this](const std::string& name, const std::vector<window::WhereUsedRow>& rows) {
                 WhereUsedDialog dialog(hwnd(), m_dpi, m_dialogs, name, rows);
-                m_dialogs.runWhereUsed(dialog);
+                m_dialogs.executeWhereUsed(dialog);
             });
     });
 }
@@ -792,14 +716,29 @@ bool MainWindow::chooseMapFolder(const std::string& title, const std::string& ro
 
 std::unique_ptr<UserInterface> MainWindow::analysisInterface()
 {
-    return std::make_unique<RunInterface>(m_dialogs, hwnd(), m_dpi, m_setup.clock,
-                                          [this] { render(); });
+    return std::make_unique<window::RunInterface>(
+        m_dialogs,
+        std::make_unique<DelayedProgress>(hwnd(), m_dpi, m_setup.clock,
+                                          DelayedProgress::Cancel::Yes, [this] { render(); }),
+        [this] { render(); });
 }
 
 std::unique_ptr<ExportUi> MainWindow::exportInterface()
 {
-    return std::make_unique<ExportInterface>(m_dialogs, *m_folderDialog, hwnd(), m_dpi,
-                                             m_setup.clock, [this] { render(); });
+    return std::make_unique<window::ExportInterface>(
+        m_dialogs,
+        std::make_unique<DelayedProgress>(hwnd(), m_dpi, m_setup.clock,
+                                          DelayedProgress::Cancel::No, [this] { render(); }),
+        [this]() -> std::optional<std::string> {
+            if (!m_dialogs.executeFolderDialog(*m_folderDialog)) {
+                return std::nullopt;
+            }
+            return m_folderDialog->folder;
+        },
+        [separator = digitGroupSeparator()](std::uint64_t number) {
+            return window::groupedDigits(number, separator);
+        },
+        [this] { render(); });
 }
 
 void MainWindow::selectAll(window::WindowList list)
@@ -822,7 +761,8 @@ void MainWindow::setClipboardText(const std::string& text)
 void MainWindow::watchCopiers(bool on)
 {
     if (on) {
-        SetTimer(hwnd(), kCopierTimer, kCopierPollMilliseconds, nullptr);
+        SetTimer(hwnd(), kCopierTimer, static_cast<UINT>(window::kCopierPollInterval.count()),
+                 nullptr);
     } else {
         KillTimer(hwnd(), kCopierTimer);
     }

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "common/window_state.h"
+#include "analysis/window_state.h"
 #include "controls.h"
 #include "folder_dialog.h"
 #include "progress.h"

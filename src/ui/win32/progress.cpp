@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "progress.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "window/window_design.h"
@@ -35,7 +36,7 @@ void DelayedProgress::update(const std::string& text, std::size_t value, std::si
         return;
     }
     if (!m_dialog) {
-        open();
+        open(1 + static_cast<int>(std::count(text.begin(), text.end(), '\n')));
     }
     m_text->setText(text);
     m_bar->setPosition(value, maximum);
@@ -43,10 +44,12 @@ void DelayedProgress::update(const std::string& text, std::size_t value, std::si
     pump();
 }
 
-void DelayedProgress::open()
+void DelayedProgress::open(int lines)
 {
     const auto scaled = [this](int pixels) { return MulDiv(pixels, m_dpi, 96); };
-    const int height = m_cancel == Cancel::Yes ? 100 : 66;
+    // The text's lines beyond the first push the bar and the button down.
+    const int below = 16 * (std::max(lines, 1) - 1);
+    const int height = (m_cancel == Cancel::Yes ? 100 : 66) + below;
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
     RECT outer{0, 0, scaled(kWidth), scaled(height)};
     AdjustWindowRectEx(&outer, style, FALSE, WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT);
@@ -76,14 +79,16 @@ void DelayedProgress::open()
     const int inner = scaled(kWidth - 2 * kMargin);
     m_text = std::make_unique<Static>(
         Static::Kind::Label,
-        CreateArgs{parent, kTextId, {scaled(kMargin), scaled(12), inner, scaled(16)}, "", 0, font});
+        CreateArgs{parent, kTextId, {scaled(kMargin), scaled(12), inner, scaled(16 + below)}, "", 0,
+                   font});
     m_bar = std::make_unique<ProgressBar>(
-        CreateArgs{parent, kBarId, {scaled(kMargin), scaled(36), inner, scaled(16)}, "", 0, font});
+        CreateArgs{parent, kBarId, {scaled(kMargin), scaled(36 + below), inner, scaled(16)}, "", 0,
+                   font});
     if (m_cancel == Cancel::Yes) {
         m_cancelButton = std::make_unique<Button>(
             CreateArgs{parent,
                        IDCANCEL,
-                       {scaled(kWidth - kMargin - 75), scaled(64), scaled(75), scaled(25)},
+                       {scaled(kWidth - kMargin - 75), scaled(64 + below), scaled(75), scaled(25)},
                        "Cancel",
                        WS_TABSTOP | BS_DEFPUSHBUTTON,
                        font});

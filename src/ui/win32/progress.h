@@ -9,6 +9,7 @@
 #include <string>
 
 #include "controls.h"
+#include "window/operation_interfaces.h"
 #include "window/progress_timing.h"
 
 namespace gantrel::ui::win32 {
@@ -19,7 +20,7 @@ namespace gantrel::ui::win32 {
 /// the windows repaint and the dialog take its input. An operation that can stop halfway gets
 /// a Cancel button (Escape and the dialog's close box press it) and asks cancelled() after each
 /// update; the others run to their end. A short operation shows nothing.
-class DelayedProgress {
+class DelayedProgress final : public window::ProgressDialog {
 public:
     using Clock = window::ProgressTiming::Clock;
     enum class Cancel { No, Yes };
@@ -31,7 +32,7 @@ public:
     /// Starts timing now. `dpi` scales the dialog; `render` shows the window state before a
     /// repaint.
     DelayedProgress(HWND owner, int dpi, Clock clock, Cancel cancel, std::function<void()> render);
-    ~DelayedProgress();
+    ~DelayedProgress() override;
     DelayedProgress(const DelayedProgress&) = delete;
     DelayedProgress& operator=(const DelayedProgress&) = delete;
 
@@ -39,16 +40,17 @@ public:
     /// `maximum` (a bar that only shows activity when `maximum` is 0); then handles the pending
     /// messages. Updates quicker than the repaint interval after the last one shown are passed
     /// over.
-    void update(const std::string& text, std::size_t value, std::size_t maximum);
+    void update(const std::string& text, std::size_t value, std::size_t maximum) override;
     /// True once Cancel has been pressed; stays so for the operation's life.
-    bool cancelled() const { return m_cancelled; }
+    bool cancelled() const override { return m_cancelled; }
     /// Closes the dialog, if shown; a later update may show it again.
-    void close();
+    void close() override;
     /// Closes the dialog and starts timing anew.
-    void restart();
+    void restart() override;
 
 private:
-    void open();
+    // Opens the dialog with room for `lines` lines of text.
+    void open(int lines);
     void pump();
 
     HWND m_owner;

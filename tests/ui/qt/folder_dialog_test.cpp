@@ -131,19 +131,41 @@ protected:
     std::vector<QString> messages;
 };
 
-TEST_F(FolderDialogTest, StartsWithTheDefaultProperties)
+TEST_F(FolderDialogTest, WithItsDefaultsTheDialogBehavesAsTheyPromise)
 {
-    EXPECT_EQ(dialog.browseFor(), BrowseFor::bfOnlyFileSystem);
-    EXPECT_EQ(dialog.extraFlags(), ExtraFlagSet(efAutoExpandTree) | efUsePrettyCase);
-    EXPECT_EQ(dialog.flags(), BrowseInfoFlagSet(bfShowPath) | bfNewDialogStyle);
+    // The shell's flags the defaults stand for, as a host's script reads them.
     EXPECT_EQ(dialog.browseFlags(), 0x0045u);
-    EXPECT_EQ(dialog.folder(), "");
-    EXPECT_EQ(dialog.rootFolder(), "");
-    EXPECT_TRUE(dialog.titles().empty());
+    // The whole file system, resizable, with the path line in pretty case, a new-folder button,
+    // the default captions and title, and a clicked folder opening its branch.
+    const fs::path chosen = maps / "MyMap.OLD";
+    fs::create_directories(chosen / "Inside");
+    ASSERT_TRUE(run({[&](FolderBrowser& window) {
+        EXPECT_TRUE(window.options().rootFolder.isEmpty());
+        EXPECT_TRUE(window.options().startFolder.isEmpty());
+        EXPECT_EQ(window.windowTitle(), QStringLiteral("Browse for Folder"));
+        EXPECT_NE(window.minimumSize(), window.maximumSize());
+        EXPECT_EQ(window.findChild<QLabel*>(QStringLiteral("instruction"))->text(),
+                  QStringLiteral("Current folder:"));
+        ASSERT_NE(newFolderButton(window), nullptr);
+        EXPECT_EQ(newFolderButton(window)->text(), QStringLiteral("New folder"));
+        select(window, maps);
+        QTreeView& view = *tree(window);
+        auto* model = qobject_cast<QFileSystemModel*>(view.model());
+        const QModelIndex folder = model->index(native(chosen));
+        view.collapse(folder);
+        view.scrollTo(folder);
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.visualRect(folder).center());
+        EXPECT_EQ(window.selectedFolder(), native(chosen));
+        EXPECT_TRUE(view.isExpanded(folder));
+        ASSERT_NE(pathLine(window), nullptr);
+        EXPECT_TRUE(QTest::qWaitFor([&] {
+            return pathLine(window)->text().endsWith(QStringLiteral("Mymap.old"));
+        })) << pathLine(window)->text().toStdString();
+        window.accept();
+    }}));
+    EXPECT_EQ(dialog.folder(), chosen.string());
     EXPECT_EQ(dialog.labelCaptions(), defaultLabelCaptions());
     EXPECT_EQ(dialog.newFolderCaptions(), defaultNewFolderCaptions());
-    EXPECT_EQ(dialog.labelCaption(), QStringLiteral("Current folder:"));
-    EXPECT_EQ(dialog.newFolderCaption(), QStringLiteral("New folder"));
     dialog.setVersion(QStringLiteral("1.0"));
     EXPECT_EQ(dialog.version(), QStringLiteral("10.00.00.00"));
 }
@@ -185,7 +207,7 @@ TEST_F(FolderDialogTest, FirstOpeningPreselectsNothingAndTheConfirmedFolderComes
         window.accept();
     }}));
     const QString pretty = prettyPath(native(chosen));
-    const std::string expected = fileNamesIgnoreCase() ? pretty.toStdString() : chosen.string();
+    const std::string expected = chosen.string();
     EXPECT_EQ(dialog.folder(), expected);
     EXPECT_EQ(dialog.selectedFolder(), expected);
     EXPECT_EQ(dialog.displayText(), pretty);
@@ -256,8 +278,7 @@ TEST_F(FolderDialogTest, NewFolderIsMadeAndPreselectedWhenTheDialogOpensAgain)
     EXPECT_EQ(promptTitles, std::vector<QString>(3, QStringLiteral("New folder")));
     EXPECT_TRUE(fs::is_directory(made));
     EXPECT_TRUE(messages.empty());
-    EXPECT_EQ(dialog.folder(),
-              fileNamesIgnoreCase() ? toNarrow(prettyPath(native(made))) : made.string());
+    EXPECT_EQ(dialog.folder(), made.string());
 }
 
 TEST_F(FolderDialogTest, NewFolderThatCannotBeMadeIsReportedAndNothingIsPreselected)

@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: MIT
-#include "scan_progress.h"
-
 #include <gtest/gtest.h>
 
 #include <QProgressDialog>
 #include <QWidget>
+
+#include <memory>
+
+#include "delayed_progress.h"
+#include "support/test_support.h"
+#include "window/operation_interfaces.h"
 
 namespace gantrel::ui {
 namespace {
@@ -15,7 +19,11 @@ TEST(ScanProgressTest, ShowsTileOfTotalFromTheDelayOnUntilClosed)
 {
     QWidget owner;
     std::chrono::steady_clock::time_point now{};
-    ScanProgress progress(&owner, [&] { return now; });
+    gantrel::test::RecordingUi dialogs;
+    window::RunInterface progress(dialogs,
+                                  std::make_unique<DelayedProgress>(
+                                      &owner, [&] { return now; }, DelayedProgress::Cancel::Yes),
+                                  [] {});
 
     now += DelayedProgress::kDelay - 1ms;
     progress.tileScanned(1, 5);
@@ -37,8 +45,10 @@ TEST(ScanProgressTest, ShowsTileOfTotalFromTheDelayOnUntilClosed)
     progress.tileScanned(5, 5);
     EXPECT_EQ(dialog->labelText(), QStringLiteral("Tile 5 of 5"));
     EXPECT_TRUE(dialog->isVisible()) << "stays at the maximum until closed";
-    progress.close();
+    // A box closes the dialog first.
+    progress.showMessage("done");
     EXPECT_EQ(owner.findChild<QProgressDialog*>(), nullptr);
+    EXPECT_EQ(dialogs.messages, std::vector<std::string>{"done"});
 
     // Counts beyond the bar's int range are scaled onto it.
     const std::size_t total = std::size_t{1} << 40;

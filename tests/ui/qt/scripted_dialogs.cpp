@@ -111,7 +111,7 @@ void ScriptedDialogs::executeWhereUsed(WhereUsedDialog& dialog)
     }
 }
 
-bool ScriptedDialogs::openInDesktop(const std::string& file)
+bool ScriptedDialogs::openFile(const std::string& file)
 {
     openedFiles.push_back(file);
     return true;

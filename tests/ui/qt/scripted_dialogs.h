@@ -39,7 +39,7 @@ public:
     /// Records the dialog's entry and hands the dialog to onWhereUsed, if set, to drive it.
     void executeWhereUsed(WhereUsedDialog& dialog) override;
     /// Records the file instead of starting a program.
-    bool openInDesktop(const std::string& file) override;
+    bool openFile(const std::string& file) override;
 
     std::deque<std::optional<std::string>> chooserAnswers;
     std::deque<std::optional<std::string>> destinationAnswers;

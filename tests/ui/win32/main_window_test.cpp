@@ -55,11 +55,11 @@ public:
         std::string file;
         return answer(saveAnswers, file) ? std::optional(file) : std::nullopt;
     }
-    void runWhereUsed(WhereUsedDialog& dialog) override { onWhereUsed(dialog); }
+    void executeWhereUsed(WhereUsedDialog& dialog) override { onWhereUsed(dialog); }
     void openFile(const std::string& path) override { openedFiles.push_back(path); }
     // Records the menu's items ("(Copy)" when greyed, "-" for a separator) and chooses the
     // item whose text starts with the next menu answer; none for an empty answer.
-    UINT trackMenu(HMENU menu, HWND /*owner*/, POINT /*at*/) override
+    UINT executeMenu(HMENU menu, HWND /*owner*/, POINT /*at*/) override
     {
         std::vector<std::string> items;
         UINT chosen = 0;

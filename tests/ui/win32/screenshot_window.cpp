@@ -46,9 +46,9 @@ public:
     {
         return std::nullopt;
     }
-    void runWhereUsed(gantrel::ui::win32::WhereUsedDialog& /*dialog*/) override {}
+    void executeWhereUsed(gantrel::ui::win32::WhereUsedDialog& /*dialog*/) override {}
     void openFile(const std::string& /*path*/) override {}
-    UINT trackMenu(HMENU /*menu*/, HWND /*owner*/, POINT /*at*/) override { return 0; }
+    UINT executeMenu(HMENU /*menu*/, HWND /*owner*/, POINT /*at*/) override { return 0; }
 
     std::vector<std::string> errors;
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "common/game_root.h"
+#include "analysis/game_root.h"
 
 #include "platform/platform.h"
 
