@@ -1,0 +1,32 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// What the line-by-line model and the fast path share about a line that may be a reference.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "analysis/line_store.h"
+
+namespace gantrel {
+
+inline constexpr std::size_t kMaxLine = LineStore::kMaxFetchableLine;
+
+bool isAscii(std::string_view bytes);
+
+// A reference line that is not plain ASCII, as the program's 8-bit string.
+std::string narrowBytes(std::string_view bytes, bool utf8);
+
+inline std::uint32_t word(const char* p)
+{
+    std::uint32_t w;
+    std::memcpy(&w, p, sizeof w);
+    return w;
+}
+
+inline const std::uint32_t kObjectTail = word(".sco");
+inline const std::uint32_t kSplineTail = word(".sli");
+
+}  // namespace gantrel
