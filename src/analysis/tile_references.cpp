@@ -86,8 +86,10 @@ void TileReferences::dropRepeats(bool finishing)
         if (!m_reported->reportedBy(text(reference), reference.hash, m_tile, id)) {
             return true;
         }
-        m_dropped.push_back(Use{id, reference.line});
-        m_highestId = std::max(m_highestId, id);
+        if (m_keepUses) {
+            m_dropped.push_back(Use{id, reference.line});
+            m_highestId = std::max(m_highestId, id);
+        }
         return false;
     });
     if (finishing || m_references.size() >= m_dedupeAt) {
@@ -117,8 +119,10 @@ void TileReferences::finish()
         Reference reference = m_references[i];
         const std::string_view referenceText = text(reference);
         if (!m_reported->report(referenceText, reference.hash, m_tile, reference.id)) {
-            m_uses.push_back(Use{reference.id, reference.line});
-            m_highestId = std::max(m_highestId, reference.id);
+            if (m_keepUses) {
+                m_uses.push_back(Use{reference.id, reference.line});
+                m_highestId = std::max(m_highestId, reference.id);
+            }
             continue;
         }
         if (!m_shared) {

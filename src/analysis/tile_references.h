@@ -45,6 +45,12 @@ public:
         std::uint32_t line;
     };
 
+    /// Whether the tile's uses are kept: the first line of each reference, and the references
+    /// left out (the default). Only where-used reads them; without, every line is 0 and no
+    /// reference is left out as a use. Kept by clear().
+    void keepUses(bool kept) { m_keepUses = kept; }
+    bool countsLines() const { return m_keepUses; }
+
     /// Empties the list for tile `tile`; the references added from now on are checked against
     /// `reported`. The ids of a record that serves one tile alone (`shared` false) name nothing
     /// beyond it: they are not kept.
@@ -93,6 +99,7 @@ private:
     std::uint32_t m_highestId = 0;      // of the uses and the dropped occurrences
     ReportedReferences* m_reported = nullptr;
     bool m_shared = true;
+    bool m_keepUses = true;
     std::size_t m_tile = 0;
     std::size_t m_checked = 0;   // the references before this one are not in `reported`
     std::size_t m_dedupeAt = 0;  // how many references make a pass over the repeats worth it
