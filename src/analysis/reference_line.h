@@ -14,7 +14,20 @@ namespace gantrel {
 
 inline constexpr std::size_t kMaxLine = LineStore::kMaxFetchableLine;
 
-bool isAscii(std::string_view bytes);
+inline bool isAscii(std::string_view bytes)
+{
+    std::size_t i = 0;
+    std::uint64_t high = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes.data() + i, sizeof word);
+        high |= word;
+    }
+    for (; i < bytes.size(); ++i) {
+        high |= static_cast<unsigned char>(bytes[i]);
+    }
+    return (high & 0x8080808080808080ULL) == 0;
+}
 
 // A reference line that is not plain ASCII, as the program's 8-bit string.
 std::string narrowBytes(std::string_view bytes, bool utf8);

@@ -269,12 +269,13 @@ public:
 
     std::string_view narrow(std::size_t begin, std::size_t end, std::string& buffer) const
     {
-        buffer.clear();
+        // Sized once and filled by index: an append a unit costs a capacity check each.
+        buffer.resize(end - begin);
         char16_t high = 0;
         for (std::size_t i = begin; i < end; ++i) {
             const char16_t u = unit(i);
             high |= u;
-            buffer += static_cast<char>(u);
+            buffer[i - begin] = static_cast<char>(u);
         }
         if (high >= 0x80) {
             std::u16string units;
