@@ -372,6 +372,7 @@ struct Options {
 struct Totals {
     std::uint64_t tileBytes = 0;
     std::uint64_t blocks = 0;
+    std::uint64_t lines = 0;
     std::size_t byEncoding[4] = {};
 };
 
@@ -431,6 +432,7 @@ Totals writeMap(const fs::path& map, const Installation& inst, std::size_t tileC
         writeFile(map / name, bytes);
         totals.tileBytes += bytes.size();
         totals.blocks += id - 1;
+        totals.lines += static_cast<std::uint64_t>(std::count(text.begin(), text.end(), '\n'));
         ++totals.byEncoding[static_cast<int>(encoding)];
         globalCfg += "[map]\r\n" + std::to_string(t % width) + "\r\n" + std::to_string(t / width) +
                      "\r\n" + name + "\r\n\r\n";
@@ -486,6 +488,7 @@ int run(const Options& options)
               << totals.byEncoding[1] << ", UTF-16 LE " << totals.byEncoding[2] << ", UTF-16 BE "
               << totals.byEncoding[3] << ")\n"
               << "tile bytes: " << totals.tileBytes << "\n"
+              << "lines: " << totals.lines << "\n"
               << "placements: " << totals.blocks << "\n"
               << "distinct references: " << inst.references.size() << " in " << inst.folders.size()
               << " folders\n"

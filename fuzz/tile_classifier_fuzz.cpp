@@ -63,9 +63,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Classified expected = gantrel::test::classifyLineByLine(file, &expectedLines);
     std::vector<std::size_t> lines;
     const Classified found = gantrel::test::classify(file, &lines);
-    if (found != expected || lines != expectedLines) {
+    // Without the lines counted, as the plain scan classifies.
+    const Classified plain = gantrel::test::classify(file);
+    if (found != expected || lines != expectedLines || plain != expected) {
         std::ostringstream message;
-        message << "classifyTile:     " << found << "\nline by line:     " << expected;
+        message << "classifyTile:     " << found << "\nuncounted:        " << plain
+                << "\nline by line:     " << expected;
         fail(message.str());
     }
     checkUtf8Decoder(file);

@@ -176,6 +176,7 @@ TEST(TileClassifier, AgreesWithTheLineByLineModelOnRandomTiles)
         std::vector<std::size_t> lines;
         ASSERT_EQ(classify(file, &lines), expected) << "round " << round;
         ASSERT_EQ(lines, expectedLines) << "round " << round;
+        ASSERT_EQ(classify(file), expected) << "round " << round << ", lines not counted";
         references += expected.references.size();
         tooLong += expected.tooLongLine.has_value() ? 1 : 0;
     }

@@ -71,7 +71,7 @@ ScanEnd scanReferences(WindowState& state, UserInterface& ui)
     std::string stopped;
     state.whereUsed.clear();
     try {
-        TilePipeline pipeline(state.tiles);
+        TilePipeline pipeline(state.tiles, state.whereUsed.kept());
         for (std::size_t t = 0; t < count; ++t) {
             TilePipeline::Tile& tile = pipeline.take(t);
             if (tile.error) {

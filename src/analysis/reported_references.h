@@ -24,7 +24,8 @@ namespace gantrel {
 /// scan's seen-sets drop.
 ///
 /// Each recorded text has an id, counted from 0 in the order of recording, so that a reader can
-/// name the references it leaves out with a number.
+/// name the references it leaves out with a number. Not a TextSet: that one may be read by one
+/// thread only, and grows; this one is read by all readers while one writes, in a fixed budget.
 class ReportedReferences {
 public:
     /// The id of a text the record does not hold.

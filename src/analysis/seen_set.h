@@ -11,7 +11,8 @@ namespace gantrel {
 /// A set of texts under their hashes. Readers meet millions of reference occurrences against a
 /// set of some hundred thousand texts: the set is kept dense (a slot of 16 bytes, each text
 /// once in one arena) so that it stays in the shared cache, and a lookup's two reads, the slot
-/// and the text, can be fetched ahead of time (prefetchSlot, then prefetchText).
+/// and the text, can be fetched ahead of time (prefetchSlot, then prefetchText). One thread at
+/// a time: the readers' shared record (ReportedReferences) is read without a lock while written.
 class TextSet {
 public:
     /// Adds the text, whose hash is given; true when the set did not hold it yet.

@@ -33,7 +33,8 @@ std::size_t readerCount()
 
 }  // namespace
 
-TilePipeline::TilePipeline(const std::vector<std::string>& tiles) : m_tiles(tiles)
+TilePipeline::TilePipeline(const std::vector<std::string>& tiles, bool keepUses)
+    : m_tiles(tiles), m_keepUses(keepUses)
 {
     const std::size_t workers = std::min(readerCount(), tiles.size());
     m_slots.resize(2 * workers);
@@ -85,6 +86,7 @@ void TilePipeline::load(std::size_t index, Slot& slot)
 {
     Tile& tile = slot.tile;
     tile.error = nullptr;
+    tile.references.keepUses(m_keepUses);
     tile.references.clear(m_reported, index);
     std::optional<platform::TileFile> file;
     try {

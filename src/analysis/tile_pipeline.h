@@ -37,8 +37,9 @@ public:
     static constexpr std::size_t kReportedBudget = std::size_t{48} << 20;
 
     /// Starts a worker per core, at most 8, or GANTREL_READERS when that environment variable
-    /// holds a number from 1 to 64; never more than there are tiles.
-    explicit TilePipeline(const std::vector<std::string>& tiles);
+    /// holds a number from 1 to 64; never more than there are tiles. The tiles keep their
+    /// uses (lines and references left out) only when `keepUses` is set.
+    explicit TilePipeline(const std::vector<std::string>& tiles, bool keepUses = true);
     /// Stops the workers and waits for them, also when the scan ended with an error.
     ~TilePipeline();
     TilePipeline(const TilePipeline&) = delete;
@@ -62,6 +63,7 @@ private:
     bool reserve(std::size_t index, Slot& slot, std::uint64_t size);
 
     const std::vector<std::string>& m_tiles;
+    bool m_keepUses;
     std::vector<Slot> m_slots;
     std::atomic<std::size_t> m_next{0};
     std::mutex m_mutex;

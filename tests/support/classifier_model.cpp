@@ -21,6 +21,7 @@ std::ostream& operator<<(std::ostream& out, const Classified& classified)
 Classified classify(std::string_view file, std::vector<std::size_t>* firstLines)
 {
     TileReferences references;
+    references.keepUses(firstLines != nullptr);
     classifyTile(std::span<const char>(file.data(), file.size()), references);
     Classified result{{}, references.tooLongLine};
     for (std::size_t i = 0; i < references.size(); ++i) {

@@ -27,7 +27,7 @@ struct Classified {
 std::ostream& operator<<(std::ostream& out, const Classified& classified);
 
 /// classifyTile() of a whole tile file on its own; with `firstLines`, also the line (counted
-/// from 0) where each reference first occurs.
+/// from 0) where each reference first occurs, else without counting lines.
 Classified classify(std::string_view file, std::vector<std::size_t>* firstLines = nullptr);
 
 /// The same, found the plain way: LineStore::line() for every line until one is too long.

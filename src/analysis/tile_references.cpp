@@ -1,0 +1,169 @@
+// SPDX-License-Identifier: MIT
+#include "analysis/tile_references.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "analysis/seen_set.h"
+#include "analysis/text_hash.h"
+
+namespace gantrel {
+namespace {
+
+// Occurrences checked against the reported references at a time: enough for the lookups'
+// fetches ahead to overlap, few enough to stay in the nearer caches.
+constexpr std::size_t kCheckedTogether = 4096;
+// References kept before a pass drops the repeats among them.
+constexpr std::size_t kFirstDedupe = 65536;
+// The set of reported references is larger than the nearer caches: a lookup's slot is fetched
+// a few references ahead, and its text, found through the slot, half as many, so that the
+// misses of several lookups overlap.
+constexpr std::size_t kAhead = 16;
+
+}  // namespace
+
+void TileReferences::clear(ReportedReferences& reported, std::size_t tile, bool shared)
+{
+    tooLongLine.reset();
+    m_text.clear();
+    m_references.clear();
+    m_uses.clear();
+    m_dropped.clear();
+    m_highestId = 0;
+    m_reported = &reported;
+    m_shared = shared;
+    m_tile = tile;
+    m_checked = 0;
+    m_dedupeAt = kFirstDedupe;
+}
+
+void TileReferences::add(ReferenceKind kind, std::string_view text, std::size_t line)
+{
+    m_references.push_back(Reference{kind, static_cast<std::uint32_t>(line), hashText(text), 0,
+                                     m_text.size(), text.size(), 0, ReportedReferences::kNoId});
+    m_text.append(text);
+    if (m_references.size() - m_checked >= kCheckedTogether) {
+        dropRepeats(false);
+    }
+}
+
+template <class Keep>
+void TileReferences::keepFrom(std::size_t from, Keep keep)
+{
+    // Texts lie in the order of their references, so each kept one moves towards the front
+    // without touching a text still to be looked at.
+    const std::size_t count = m_references.size();
+    std::size_t kept = from;
+    std::size_t write =
+        from == 0 ? 0 : m_references[from - 1].offset + m_references[from - 1].length;
+    for (std::size_t i = from; i < count; ++i) {
+        Reference reference = m_references[i];
+        if (!keep(i, reference)) {
+            continue;
+        }
+        std::memmove(m_text.data() + write, m_text.data() + reference.offset, reference.length);
+        reference.offset = write;
+        write += reference.length;
+        m_references[kept++] = reference;
+    }
+    m_references.resize(kept);
+    m_text.resize(write);
+}
+
+void TileReferences::dropRepeats(bool finishing)
+{
+    // Only looked up here, not recorded: a tile that takes the line-by-line way after all
+    // starts afresh, and must find `reported` as it was.
+    const std::size_t count = m_references.size();
+    keepFrom(m_checked, [&](std::size_t i, const Reference& reference) {
+        if (i + kAhead < count) {
+            m_reported->prefetchSlot(m_references[i + kAhead].hash);
+        }
+        if (i + kAhead / 2 < count) {
+            m_reported->prefetchText(m_references[i + kAhead / 2].hash);
+        }
+        std::uint32_t id = ReportedReferences::kNoId;
+        if (!m_reported->reportedBy(text(reference), reference.hash, m_tile, id)) {
+            return true;
+        }
+        if (m_keepUses) {
+            m_dropped.push_back(Use{id, reference.line});
+            m_highestId = std::max(m_highestId, id);
+        }
+        return false;
+    });
+    if (finishing || m_references.size() >= m_dedupeAt) {
+        TextSet seen;
+        keepFrom(0, [&](std::size_t, const Reference& reference) {
+            return seen.insert(text(reference), reference.hash);
+        });
+        m_dedupeAt = std::max(m_dedupeAt, 2 * m_references.size());
+    }
+    m_checked = m_references.size();
+}
+
+void TileReferences::finish()
+{
+    // Repeats of references new to the record are dropped here, in one pass, also those that
+    // a full record would let through.
+    dropRepeats(true);
+    const std::size_t count = m_references.size();
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i + kAhead < count) {
+            m_reported->prefetchSlot(m_references[i + kAhead].hash);
+        }
+        if (i + kAhead / 2 < count) {
+            m_reported->prefetchText(m_references[i + kAhead / 2].hash);
+        }
+        Reference reference = m_references[i];
+        const std::string_view referenceText = text(reference);
+        if (!m_reported->report(referenceText, reference.hash, m_tile, reference.id)) {
+            if (m_keepUses) {
+                m_uses.push_back(Use{reference.id, reference.line});
+                m_highestId = std::max(m_highestId, reference.id);
+            }
+            continue;
+        }
+        if (!m_shared) {
+            reference.id = ReportedReferences::kNoId;
+        }
+        const std::size_t slash = referenceText.rfind('\\');
+        reference.folderLength = slash == std::string_view::npos ? 0 : slash + 1;
+        reference.folderHash = hashText(referenceText.substr(0, reference.folderLength));
+        m_references[kept++] = reference;
+    }
+    m_references.resize(kept);
+    m_reported = nullptr;
+    addDroppedUses();
+}
+
+void TileReferences::addDroppedUses()
+{
+    // An occurrence is left out as reported only once an earlier tile has reported it, and
+    // then so is every later one: a listed occurrence that the record took back lies before
+    // every dropped one, and the first dropped occurrence of an id is its earliest.
+    if (m_highestId / 64 >= m_seen.size()) {
+        m_seen.resize(m_highestId / 64 + 1);
+    }
+    const auto firstTime = [&](std::uint32_t id) {
+        std::uint64_t& word = m_seen[id / 64];
+        const std::uint64_t bit = std::uint64_t{1} << (id % 64);
+        const bool first = (word & bit) == 0;
+        word |= bit;
+        return first;
+    };
+    for (const Use& use : m_uses) {
+        firstTime(use.id);
+    }
+    for (const Use& use : m_dropped) {
+        if (firstTime(use.id)) {
+            m_uses.push_back(use);
+        }
+    }
+    for (const Use& use : m_uses) {
+        m_seen[use.id / 64] = 0;
+    }
+}
+
+}  // namespace gantrel

@@ -1,0 +1,108 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "analysis/reported_references.h"
+
+namespace gantrel {
+
+enum class ReferenceKind : std::uint8_t { Object, Spline };
+
+/// The references of one tile, in the order of their first occurrence in the tile, each once,
+/// already converted to the program's 8-bit strings. Reused from tile to tile, so that a scan
+/// allocates nothing per tile once the buffers have grown. While a tile is classified, the
+/// occurrences that `reported` holds are dropped every few thousand, and repeats among the others
+/// once they are many: a tile dense with references holds little more than its new ones.
+///
+/// Besides, every distinct reference of the tile is kept with the first line that holds it:
+/// those listed carry their line, and those left out because `reported` holds them are kept
+/// as uses, under the id that `reported` gave them.
+class TileReferences {
+public:
+    struct Reference {
+        ReferenceKind kind;
+        std::uint32_t line;        // the first line of the tile that holds it, counted from 0
+        std::uint64_t hash;        // hashText() of the text
+        std::uint64_t folderHash;  // hashText() of the folder (set by finish())
+        std::size_t offset;
+        std::size_t length;
+        std::size_t folderLength;  // the folder: the text up to and including its last backslash
+                                   // (set by finish())
+        // The id `reported` gave it (set by finish()); ReportedReferences::kNoId when the record
+        // is full or serves this tile alone.
+        std::uint32_t id;
+    };
+    /// A reference left out of the list, by its id in `reported`, and the first line that
+    /// holds it in the tile.
+    struct Use {
+        std::uint32_t id;
+        std::uint32_t line;
+    };
+
+    /// Whether the tile's uses are kept: the first line of each reference, and the references
+    /// left out (the default). Only where-used reads them; without, every line is 0 and no
+    /// reference is left out as a use. Kept by clear().
+    void keepUses(bool kept) { m_keepUses = kept; }
+    bool countsLines() const { return m_keepUses; }
+
+    /// Empties the list for tile `tile`; the references added from now on are checked against
+    /// `reported`. The ids of a record that serves one tile alone (`shared` false) name nothing
+    /// beyond it: they are not kept.
+    void clear(ReportedReferences& reported, std::size_t tile = 0, bool shared = true);
+    /// Adds an occurrence of a reference on line `line` (counted from 0); only between clear()
+    /// and finish(), in ascending order of lines.
+    void add(ReferenceKind kind, std::string_view text, std::size_t line);
+    /// Keeps the first occurrence of each reference that `reported` has not had from this tile
+    /// or an earlier one, records those there, and forgets `reported`, which may end before
+    /// the list does.
+    void finish();
+
+    std::size_t size() const { return m_references.size(); }
+    const Reference& operator[](std::size_t i) const { return m_references[i]; }
+    std::string_view text(const Reference& reference) const
+    {
+        return std::string_view(m_text).substr(reference.offset, reference.length);
+    }
+    std::string_view folder(const Reference& reference) const
+    {
+        return std::string_view(m_text).substr(reference.offset, reference.folderLength);
+    }
+    std::string_view text(std::size_t i) const { return text(m_references[i]); }
+    /// The references of the tile left out of the list, each once; none of them is listed.
+    const std::vector<Use>& uses() const { return m_uses; }
+
+    /// The index of the first line longer than 65,535 code units, when the tile has one: the
+    /// references above hold only those of the lines before it.
+    std::optional<std::size_t> tooLongLine;
+
+private:
+    void dropRepeats(bool finishing);
+    // Keeps the references from `from` on for which keep(index, reference) is true, and their
+    // texts, in order.
+    template <class Keep>
+    void keepFrom(std::size_t from, Keep keep);
+
+    // Adds the dropped occurrences to the uses, each id once, the first occurrence kept.
+    void addDroppedUses();
+
+    std::string m_text;
+    std::vector<Reference> m_references;
+    std::vector<Use> m_uses;
+    std::vector<Use> m_dropped;  // every occurrence left out as reported, in the tile's order
+    std::vector<std::uint64_t> m_seen;  // a bit per id, set only while addDroppedUses() runs
+    std::uint32_t m_highestId = 0;      // of the uses and the dropped occurrences
+    ReportedReferences* m_reported = nullptr;
+    bool m_shared = true;
+    bool m_keepUses = true;
+    std::size_t m_tile = 0;
+    std::size_t m_checked = 0;   // the references before this one are not in `reported`
+    std::size_t m_dedupeAt = 0;  // how many references make a pass over the repeats worth it
+};
+
+}  // namespace gantrel
