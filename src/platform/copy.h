@@ -69,15 +69,14 @@ struct FolderCopy {
 /// source's spelling), and no link on the way is followed. Each file is written beside its
 /// target and then takes its place, so a hard link of the old file elsewhere keeps its content
 /// and a file that cannot be written whole leaves nothing behind; existing files are replaced
-/// without asking. A target that is the source, or a folder above it, is refused (Refused);
-/// a target or boundary folder met inside the source is not entered, so a destination inside
-/// the source neither recurses nor changes a source file. What fails is skipped and the copy
-/// goes on; nothing is written below a folder that was refused. Returns the failures, none
-/// when everything was copied. `progress` is called after each file. On Windows this is the
+/// without asking. A target that is the source, holds it or lies inside it is refused
+/// (Refused) before anything is made; a link in the source to the copy's own folders is not
+/// entered, so the copy never copies itself. What fails is skipped and the copy goes on;
+/// nothing is written below a folder that was refused. Returns the failures, none when
+/// everything was copied. `progress` is called after each file. On Windows this is the
 /// shell's file operation (SHFileOperationA), which shows its own progress (`progress` is
 /// called once, after it) and reports one ShellOperation failure for a non-zero result or an
-/// aborted copy; a target inside the source is refused too, and each file the shell left out
-/// is a WriteFile failure.
+/// aborted copy, and each file the shell left out is a WriteFile failure.
 std::vector<CopyFailure> copyFolder(const FolderCopy& copy, const CopyProgressFn& progress);
 
 /// One started copier process, watched without blocking.

@@ -126,17 +126,22 @@ bool listFolder(int fd, std::vector<std::string>& names)
     return readNames(directory, names);
 }
 
-// True when the folder `folder` (real path) or one of the folders above it is `identity`.
-bool holdsFolder(const Identity& identity, const std::string& folder)
+// The folder opened as `fd` and every folder above it up to the root, found through each
+// folder's own ".." as the kernel finds it, whatever text led there; the root is its own parent.
+std::vector<Identity> foldersUpFrom(int fd)
 {
-    for (fs::path path = folder;; path = path.parent_path()) {
+    std::vector<Identity> chain;
+    FileDescriptor current(::fcntl(fd, F_DUPFD_CLOEXEC, 0));
+    for (;;) {
         struct stat info {};
-        if (::stat(path.c_str(), &info) == 0 && identityOf(info) == identity) {
-            return true;
+        if (current.get() < 0 || ::fstat(current.get(), &info) != 0) {
+            return chain;
         }
-        if (path == path.parent_path()) {
-            return false;
+        if (!chain.empty() && chain.back() == identityOf(info)) {
+            return chain;
         }
+        chain.push_back(identityOf(info));
+        current.reset(::openat(current.get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     }
 }
 
@@ -187,28 +192,17 @@ public:
             fail(CopyStep::ListFolder, m_copy.source, errno);
             return std::move(m_failures);
         }
+        m_source = identityOf(sourceInfo);
         TargetFolder* target = prepareTarget();
         if (target == nullptr) {
             return std::move(m_failures);
         }
+        // Copied into a folder above it, the source's own files would be written over.
+        const std::vector<Identity> aboveSource = foldersUpFrom(source.get());
         struct stat targetInfo {};
-        if (::fstat(target->fd.get(), &targetInfo) != 0) {
-            fail(CopyStep::MakeFolder, target->path, errno);
-            return std::move(m_failures);
-        }
-        // Copied into itself or into a folder above it, the source's own files would be
-        // written over by the copy.
-        std::error_code error;
-        const fs::path sourceReal = fs::canonical(m_copy.source, error);
-        if (error) {
-            fail(CopyStep::ListFolder, m_copy.source, error.value());
-            return std::move(m_failures);
-        }
-        if (holdsFolder(identityOf(targetInfo), sourceReal.string())) {
-            m_failures.push_back({CopyStep::Refused, m_copy.target,
-                                  identityOf(targetInfo) == identityOf(sourceInfo)
-                                      ? "the target folder is the source folder"
-                                      : "the target folder holds the source folder"});
+        if (::fstat(target->fd.get(), &targetInfo) == 0 &&
+            contains(aboveSource, identityOf(targetInfo))) {
+            refuse("the target folder holds the source folder");
             return std::move(m_failures);
         }
         m_ancestors.push_back(identityOf(sourceInfo));
@@ -235,17 +229,13 @@ private:
     // the target. Returns the target, or nullptr when it cannot be had below the boundary.
     TargetFolder* prepareTarget()
     {
-        std::error_code error;
-        fs::create_directories(m_copy.boundary, error);
         m_chain.push_back(std::make_unique<TargetFolder>());
         TargetFolder& boundary = *m_chain.back();
         boundary.path = fs::path(m_copy.boundary).lexically_normal().string();
         while (boundary.path.size() > 1 && boundary.path.ends_with('/')) {
             boundary.path.pop_back();
         }
-        boundary.fd.reset(::open(m_copy.boundary.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (boundary.fd.get() < 0) {
-            fail(CopyStep::MakeFolder, m_copy.boundary, error ? error.value() : errno);
+        if (!openBoundary(boundary.fd)) {
             return nullptr;
         }
         boundary.state = TargetFolder::State::Open;
@@ -258,18 +248,81 @@ private:
             m_failures.push_back(CopyFailure{CopyStep::OutsideDestination, m_copy.target, {}});
             return nullptr;
         }
+        std::vector<std::string> names;
         for (const fs::path& part : relative) {
-            const std::string name = part.string();
-            if (name.empty() || name == ".") {
-                continue;
+            if (part != "." && !part.empty()) {
+                names.push_back(part.string());
             }
+        }
+        // A folder on the way that was there already may be the source or lie inside it:
+        // each is looked at before anything is made below it.
+        if (!mayWriteInto(boundary.fd.get(), names.empty())) {
+            return nullptr;
+        }
+        for (std::size_t i = 0; i < names.size(); ++i) {
             TargetFolder* parent = m_chain.back().get();
-            m_chain.push_back(std::make_unique<TargetFolder>(parent, name));
-            if (!open(*m_chain.back())) {
+            m_chain.push_back(std::make_unique<TargetFolder>(parent, names[i]));
+            if (!open(*m_chain.back()) ||
+                !mayWriteInto(m_chain.back()->fd.get(), i + 1 == names.size())) {
                 return nullptr;
             }
         }
         return m_chain.back().get();
+    }
+
+    // Opens the boundary folder by folder as the kernel finds it, links and ".." followed (a
+    // link the user chose as the destination is the user's choice), and makes what is missing
+    // of it; nothing is made inside the source.
+    bool openBoundary(FileDescriptor& fd)
+    {
+        const std::string& path = m_copy.boundary;
+        fd.reset(::open(path.starts_with('/') ? "/" : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        bool checked = false;
+        for (std::size_t start = 0; fd.get() >= 0 && start < path.size();) {
+            const std::size_t end = std::min(path.find('/', start), path.size());
+            const std::string name = path.substr(start, end - start);
+            start = end + 1;
+            if (name.empty() || name == ".") {
+                continue;
+            }
+            int next = ::openat(fd.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (next < 0 && errno == ENOENT) {
+                if (!checked && !mayWriteInto(fd.get(), false)) {
+                    return false;
+                }
+                checked = true;
+                if (::mkdirat(fd.get(), name.c_str(), 0777) != 0 && errno != EEXIST) {
+                    break;
+                }
+                next = ::openat(fd.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            }
+            fd.reset(next);
+        }
+        if (fd.get() < 0) {
+            fail(CopyStep::MakeFolder, m_copy.boundary, errno);
+            return false;
+        }
+        return true;
+    }
+
+    // False, with the refusal, when the folder opened as `fd` on the way to the target (the
+    // target itself when `isTarget`) is the source or lies inside it: the copy would write
+    // over the source's own files.
+    bool mayWriteInto(int fd, bool isTarget)
+    {
+        const std::vector<Identity> up = foldersUpFrom(fd);
+        if (!contains(up, m_source)) {
+            return true;
+        }
+        refuse(isTarget && up.front() == m_source
+                   ? "the target folder is the source folder"
+                   : "the target folder lies inside the source folder");
+        return false;
+    }
+
+    void refuse(std::string reason)
+    {
+        m_failures.push_back({CopyStep::Refused, m_copy.target, std::move(reason)});
     }
 
     // The name on disk that `name` means in a folder, as a file system that ignores case finds
@@ -511,6 +564,7 @@ private:
     // make the copy copy itself ever deeper; these are never walked into.
     std::set<Identity> m_made;
     std::vector<Identity> m_ancestors;  // the source folders being walked, against link loops
+    Identity m_source;
     std::uint64_t m_temporaries = 0;
     int m_readError = 0;
 };
