@@ -169,6 +169,25 @@ TEST_F(Copier, ATargetThatIsHoldsOrLiesInsideTheSourceIsRefused)
     }
 }
 
+TEST_F(Copier, TheSourceAsTheFolderToStayWithinIsNeverCopiedIntoItself)
+{
+    // As a map builder would type it in the installation: the source relative, the rest not.
+    const fs::path game = m_dir.path() / "TELV 2";
+    const fs::path inside = source() / "x";
+    const Tree before = tree(source());
+    const fs::path current = fs::current_path();
+    fs::current_path(game);
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = runCopier(
+        {"--within", source().string(), "Sceneryobjects/KW Houses", inside.string()}, out, err);
+    fs::current_path(current);
+    EXPECT_EQ(status, kCopyFailed);
+    EXPECT_EQ(err.str(), "gantrel-copy: the copy to \"" + inside.string() +
+                             "\" was refused: the target folder lies inside the source folder\n");
+    EXPECT_EQ(tree(source()), before);
+}
+
 TEST_F(Copier, HelpAndVersion)
 {
     const Ended help = run({"--help"});
