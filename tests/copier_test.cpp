@@ -147,6 +147,33 @@ TEST_F(Copier, NothingIsWrittenThroughALinkThatLeadsOut)
 }
 #endif
 
+TEST_F(Copier, WhatIsCheckedIsWhereTheKernelLeadsAfterALinkAndTwoDots)
+{
+    if (test::isWindows()) {
+        GTEST_SKIP() << "making symbolic links on Windows takes a privilege that tests do not have";
+    }
+    // "lnk/.." is the folder above where the link leads, not the folder that holds the link.
+    const fs::path outside = m_dir.path() / "outside";
+    fs::create_directories(outside / "deep");
+    fs::create_directories(m_dir.path() / "pkg");
+    fs::create_directory_symlink(outside / "deep", m_dir.path() / "lnk");
+    const std::string dotted = (m_dir.path() / "lnk" / ".." / "pkg").string();
+
+    const fs::path plain = m_dir.path() / "pkg" / "KW Houses";
+    const Ended refused = run({"--within", dotted, source().string(), plain.string()});
+    EXPECT_EQ(refused.status, kCopyFailed);
+    EXPECT_EQ(refused.err,
+              "gantrel-copy: \"" + plain.string() + "\" leads out of the destination folder\n");
+    EXPECT_EQ(tree(m_dir.path() / "pkg"), Tree{});
+    EXPECT_EQ(tree(outside / "pkg"), Tree{});
+
+    // Named the same way as the folder to stay within, the target is where the kernel puts it.
+    const Ended copied = run({"--within", dotted, source().string(), dotted + "/KW Houses"});
+    EXPECT_EQ(copied.status, kCopyDone) << copied.err;
+    EXPECT_EQ(tree(outside / "pkg" / "KW Houses"), expected());
+    EXPECT_EQ(tree(m_dir.path() / "pkg"), Tree{});
+}
+
 TEST_F(Copier, ATargetThatIsHoldsOrLiesInsideTheSourceIsRefused)
 {
     // Copied into its own subfolder, the source's house.sco would be written over.

@@ -231,28 +231,15 @@ private:
     {
         m_chain.push_back(std::make_unique<TargetFolder>());
         TargetFolder& boundary = *m_chain.back();
-        boundary.path = fs::path(m_copy.boundary).lexically_normal().string();
-        while (boundary.path.size() > 1 && boundary.path.ends_with('/')) {
-            boundary.path.pop_back();
-        }
         if (!openBoundary(boundary.fd)) {
             return nullptr;
         }
         boundary.state = TargetFolder::State::Open;
         remember(boundary);
-        const fs::path relative =
-            fs::path(m_copy.target)
-                .lexically_normal()
-                .lexically_relative(fs::path(m_copy.boundary).lexically_normal());
-        if (relative.empty() || *relative.begin() == "..") {
+        std::vector<std::string> names;
+        if (!findBelowBoundary(boundary, names)) {
             m_failures.push_back(CopyFailure{CopyStep::OutsideDestination, m_copy.target, {}});
             return nullptr;
-        }
-        std::vector<std::string> names;
-        for (const fs::path& part : relative) {
-            if (part != "." && !part.empty()) {
-                names.push_back(part.string());
-            }
         }
         // A folder on the way that was there already may be the source or lie inside it:
         // each is looked at before anything is made below it.
@@ -268,6 +255,55 @@ private:
             }
         }
         return m_chain.back().get();
+    }
+
+    // The names that lead from the boundary down to the target. The target is followed as the
+    // kernel follows it, links and ".." included, up to the first folder on its way that is the
+    // boundary; false when it never gets there, or climbs out of it again. The boundary's path
+    // becomes the target's own text up to there.
+    bool findBelowBoundary(TargetFolder& boundary, std::vector<std::string>& names)
+    {
+        struct stat info {};
+        if (::fstat(boundary.fd.get(), &info) != 0) {
+            return false;
+        }
+        const Identity wanted = identityOf(info);
+        const std::string& path = m_copy.target;
+        const bool absolute = path.starts_with('/');
+        FileDescriptor fd(::open(absolute ? "/" : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        std::string prefix = absolute ? "/" : ".";
+        bool below = false;
+        const auto reached = [&] {
+            return fd.get() >= 0 && ::fstat(fd.get(), &info) == 0 && identityOf(info) == wanted;
+        };
+        for (std::size_t start = 0; start < path.size();) {
+            const std::size_t end = std::min(path.find('/', start), path.size());
+            const std::string name = path.substr(start, end - start);
+            start = end + 1;
+            below = below || reached();
+            if (name.empty() || name == ".") {
+                continue;
+            }
+            if (!below) {
+                // Not yet in the boundary: what does not exist on the way leads elsewhere.
+                fd.reset(fd.get() < 0 ? -1
+                                      : ::openat(fd.get(), name.c_str(),
+                                                 O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+                prefix = prefix == "." ? name : join(prefix, name);
+            } else if (name != "..") {
+                names.push_back(name);
+            } else if (names.empty()) {
+                return false;  // above the boundary again
+            } else {
+                names.pop_back();  // no link below the boundary is followed: ".." is the parent
+            }
+        }
+        below = below || reached();
+        boundary.path = fs::path(prefix).lexically_normal().string();
+        while (boundary.path.size() > 1 && boundary.path.ends_with('/')) {
+            boundary.path.pop_back();
+        }
+        return below;
     }
 
     // Opens the boundary folder by folder as the kernel finds it, links and ".." followed (a
