@@ -174,6 +174,26 @@ TEST_F(Copier, WhatIsCheckedIsWhereTheKernelLeadsAfterALinkAndTwoDots)
     EXPECT_EQ(tree(m_dir.path() / "pkg"), Tree{});
 }
 
+TEST_F(Copier, AFolderNamedRelativelyAndAbsolutelyIsOneFolder)
+{
+    const fs::path package = m_dir.path() / "pkg";
+    fs::create_directories(package);
+    const fs::path current = fs::current_path();
+    fs::current_path(m_dir.path());
+    std::ostringstream out;
+    std::ostringstream err;
+    const int relativeWithin =
+        runCopier({"--within", "pkg", source().string(), (package / "A").string()}, out, err);
+    const int relativeTarget =
+        runCopier({"--within", package.string(), source().string(), "pkg/B"}, out, err);
+    fs::current_path(current);
+    EXPECT_EQ(relativeWithin, kCopyDone);
+    EXPECT_EQ(relativeTarget, kCopyDone);
+    EXPECT_EQ(err.str(), "");
+    EXPECT_EQ(tree(package / "A"), expected());
+    EXPECT_EQ(tree(package / "B"), expected());
+}
+
 TEST_F(Copier, ATargetThatIsHoldsOrLiesInsideTheSourceIsRefused)
 {
     // Copied into its own subfolder, the source's house.sco would be written over.
