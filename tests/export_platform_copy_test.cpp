@@ -391,6 +391,42 @@ TEST_F(CopyFolder, ALinkLoopInTheSourceEndsTheWalk)
     EXPECT_FALSE(fs::exists(target() / "model" / "up"));
 }
 
+TEST_F(CopyFolder, EachFolderIsCopiedOnceHoweverManyLinksLeadToIt)
+{
+    // Twenty folders, each with two links to the next: 2^20 paths to the last one.
+    constexpr int kLevels = 20;
+    const fs::path fan = m_dir.path() / "fan";
+    for (int level = 0; level < kLevels; ++level) {
+        fs::create_directories(fan / std::to_string(level));
+    }
+    test::writeFile(fan / std::to_string(kLevels) / "end.sco", "end");
+    for (int level = 0; level < kLevels; ++level) {
+        for (const char* name : {"a", "b"}) {
+            fs::create_directory_symlink(fan / std::to_string(level + 1),
+                                         fan / std::to_string(level) / name);
+        }
+    }
+    const auto failures = copy(fan / "0", target(), destination());
+
+    Tree once;
+    std::string deepest;
+    for (int level = 0; level < kLevels; ++level) {
+        deepest += "a/";
+        once[deepest] = "";
+    }
+    once[deepest + "end.sco"] = "end";
+    EXPECT_EQ(tree(target()), once);
+    ASSERT_EQ(failures.size(), static_cast<std::size_t>(kLevels));
+    // Deepest first: the copy is done depth first, through "a" before "b".
+    for (int level = kLevels - 1; level >= 0; --level) {
+        const auto& failure = failures[kLevels - 1 - level];
+        const std::string above = (fan / "0").string() + "/" + deepest.substr(0, 2 * level);
+        EXPECT_EQ(failure.step, CopyStep::CopiedAlready);
+        EXPECT_EQ(failure.path, above + "b");
+        EXPECT_EQ(failure.reason, above + "a");
+    }
+}
+
 #endif  // _WIN32
 
 #ifdef _WIN32  // xcopy is Windows' own

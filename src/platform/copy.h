@@ -30,6 +30,7 @@ enum class CopyStep {
     MakeFolder,          // a target folder could not be made (a file is in the way, no rights)
     WriteFile,           // a target file could not be made or written (no rights, disk full)
     OutsideDestination,  // a target path leads out of the destination (a symbolic link)
+    CopiedAlready,       // a source path leads to a folder copied already from `reason`
     ShellOperation,      // the shell's own copy reported an error (platforms that have one)
     Refused,  // the copy was not begun: the reason says why (the target holds the source)
 };

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -206,6 +207,7 @@ public:
             return std::move(m_failures);
         }
         m_ancestors.push_back(identityOf(sourceInfo));
+        m_copied.try_emplace(identityOf(sourceInfo), m_copy.source);
         walk(source.get(), withSlash(m_copy.source), *target);
         return std::move(m_failures);
     }
@@ -457,6 +459,13 @@ private:
                 if (m_made.contains(identity) || contains(m_ancestors, identity)) {
                     continue;  // the copy's own folders, or a link back up the tree
                 }
+                // Links may reach one folder by many paths (two links to the next folder on
+                // each of forty levels make 2^40): each folder is copied once, and the user
+                // is told which path the package leaves out.
+                if (const auto [first, isNew] = m_copied.try_emplace(identity, from); !isNew) {
+                    m_failures.push_back({CopyStep::CopiedAlready, from, first->second});
+                    continue;
+                }
                 FileDescriptor inner(
                     ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
                 if (inner.get() < 0) {
@@ -600,6 +609,7 @@ private:
     // make the copy copy itself ever deeper; these are never walked into.
     std::set<Identity> m_made;
     std::vector<Identity> m_ancestors;  // the source folders being walked, against link loops
+    std::map<Identity, std::string> m_copied;  // each source folder copied, and from where
     Identity m_source;
     std::uint64_t m_temporaries = 0;
     int m_readError = 0;
