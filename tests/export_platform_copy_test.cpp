@@ -8,6 +8,8 @@
 #ifndef _WIN32
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 #include <cerrno>
@@ -425,6 +427,37 @@ TEST_F(CopyFolder, EachFolderIsCopiedOnceHoweverManyLinksLeadToIt)
         EXPECT_EQ(failure.path, above + "b");
         EXPECT_EQ(failure.reason, above + "a");
     }
+}
+
+TEST_F(CopyFolder, LeftoversOfCopiersThatNoLongerRunAreRemovedAndNothingElse)
+{
+    const pid_t gone = ::fork();
+    if (gone == 0) {
+        ::_exit(0);
+    }
+    ASSERT_GT(gone, 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(gone, &status, 0), gone);
+    const std::string dead = ".gantrel-copy-" + std::to_string(gone) + "-";
+    const std::string alive = ".gantrel-copy-" + std::to_string(::getpid()) + "-1";
+    test::writeFile(target() / (dead + "7"), "half a file");
+    test::writeFile(target() / "model" / (dead + "8"), "half a model");
+    const Tree kept = {{alive, "another copier's"},
+                       {dead + "07", "not a name the copier gives"},
+                       {dead + "x", "not a name the copier gives"},
+                       {"notes" + dead + "1", "the user's"},
+                       {dead + "9/", ""}};
+    for (const auto& [name, content] : kept) {
+        if (name.ends_with('/')) {
+            fs::create_directories(target() / name);
+        } else {
+            test::writeFile(target() / name, content);
+        }
+    }
+    ASSERT_TRUE(copy(source(), target(), destination()).empty());
+    Tree expected = tree(source());
+    expected.insert(kept.begin(), kept.end());
+    EXPECT_EQ(tree(target()), expected);
 }
 
 #endif  // _WIN32

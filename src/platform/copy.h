@@ -69,8 +69,9 @@ struct FolderCopy {
 /// case (a folder or file there in another case is written into or over, a new one takes the
 /// source's spelling), and no link on the way is followed. Each file is written beside its
 /// target and then takes its place, so a hard link of the old file elsewhere keeps its content
-/// and a file that cannot be written whole leaves nothing behind; existing files are replaced
-/// without asking. A target that is the source, holds it or lies inside it is refused
+/// and a file that cannot be written whole leaves nothing behind (such files that a copier
+/// which no longer runs left in a folder are removed when the next copy writes there);
+/// existing files are replaced without asking. A target that is the source, holds it or lies inside it is refused
 /// (Refused) before anything is made; a link in the source to the copy's own folders is not
 /// entered, so the copy never copies itself. What fails is skipped and the copy goes on;
 /// nothing is written below a folder that was refused. Returns the failures, none when

@@ -5,6 +5,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <limits>
 #include <map>
 #include <memory>
 #include <optional>
@@ -171,6 +173,7 @@ struct TargetFolder {
     // The names in the folder by their folded form, the first in name order for each; listed
     // when first needed and kept up to date with what the copy makes.
     std::optional<std::unordered_map<std::string, std::string>> names;
+    bool tidied = false;  // leftovers of copiers that were stopped have been removed
 };
 
 // One run of copyFolder: the walk of the source tree and what it met.
@@ -521,10 +524,20 @@ private:
             fail(CopyStep::ReadFile, from, EINVAL);
             return;
         }
-        const std::string temporary =
-            ".gantrel-copy-" + std::to_string(::getpid()) + "-" + std::to_string(++m_temporaries);
-        FileDescriptor out(::openat(target.fd.get(), temporary.c_str(),
-                                    O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+        if (!target.tidied) {
+            target.tidied = true;
+            removeLeftovers(target.fd.get());
+        }
+        // A name taken already is another copier's of this process, or was left by an
+        // earlier process of the same number: the next number is tried.
+        std::string temporary;
+        FileDescriptor out;
+        do {
+            temporary = std::string(kTemporaryPrefix) + std::to_string(::getpid()) + "-" +
+                        std::to_string(++m_temporaries);
+            out.reset(::openat(target.fd.get(), temporary.c_str(),
+                               O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+        } while (out.get() < 0 && errno == EEXIST);
         if (out.get() < 0) {
             fail(CopyStep::WriteFile, to, errno);
             return;
@@ -550,6 +563,49 @@ private:
     }
 
     static constexpr int kReadFailed = -1;
+
+    // Removes the temporary files that copiers which no longer run left in a folder (killed
+    // mid-file, or the machine lost power): regular files named as this copy names its own,
+    // of a process that is gone. Nothing else is touched.
+    static void removeLeftovers(int folder)
+    {
+        std::vector<std::string> names;
+        listFolder(folder, names);
+        for (const std::string& name : names) {
+            const std::optional<pid_t> owner = temporaryOwner(name);
+            struct stat info {};
+            if (owner && ::kill(*owner, 0) != 0 && errno == ESRCH &&
+                ::fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+                S_ISREG(info.st_mode)) {
+                ::unlinkat(folder, name.c_str(), 0);
+            }
+        }
+    }
+
+    // The process that made a temporary file of this name (".gantrel-copy-PID-N").
+    static std::optional<pid_t> temporaryOwner(std::string_view name)
+    {
+        if (!name.starts_with(kTemporaryPrefix)) {
+            return std::nullopt;
+        }
+        name.remove_prefix(kTemporaryPrefix.size());
+        const std::size_t dash = name.find('-');
+        const auto digits = [](std::string_view text) {
+            return !text.empty() && text.size() <= 18 && text[0] != '0' &&
+                   text.find_first_not_of("0123456789") == std::string_view::npos;
+        };
+        if (dash == std::string_view::npos || !digits(name.substr(0, dash)) ||
+            !digits(name.substr(dash + 1))) {
+            return std::nullopt;
+        }
+        const long long pid = std::stoll(std::string(name.substr(0, dash)));
+        if (pid > std::numeric_limits<pid_t>::max()) {
+            return std::nullopt;
+        }
+        return static_cast<pid_t>(pid);
+    }
+
+    static constexpr std::string_view kTemporaryPrefix = ".gantrel-copy-";
 
     // Copies the content, the date and, over an existing file, its permissions; 0 on success,
     // kReadFailed when the source could not be read, else the errno of the failed write.
