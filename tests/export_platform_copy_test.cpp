@@ -277,6 +277,19 @@ TEST_F(CopyFolder, NamesInTheTargetAreFoundWithoutRegardToCase)
     EXPECT_EQ(tree(destination()).size(), expected.size() + 2);  // and the two folders above
 }
 
+TEST_F(CopyFolder, TheKelvinSignAndKStayTwoFiles)
+{
+    if (test::isWindows()) {
+        GTEST_SKIP() << "the 8-bit code page holds no Kelvin sign";
+    }
+    const std::string kelvin = test::narrow(u"\u212a.sco");
+    test::writeFile(source() / kelvin, "kelvin");
+    test::writeFile(source() / "k.sco", "k");
+    ASSERT_TRUE(copy(source(), target(), destination()).empty());
+    EXPECT_EQ(test::readFile(target() / kelvin), "kelvin");
+    EXPECT_EQ(test::readFile(target() / "k.sco"), "k");
+}
+
 TEST_F(CopyFolder, AHardLinkInTheTargetKeepsItsOtherNamesContent)
 {
     // The package's file was linked to a file of the installation: the copy replaces it and

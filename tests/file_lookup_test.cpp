@@ -63,6 +63,22 @@ TEST_F(FileLookupTest, FoldsLettersBeyondAscii)
     EXPECT_FALSE(lookup.fileExists(at("sceneryobjects\\haeuser\\oel.sco")));
 }
 
+TEST_F(FileLookupTest, NamesMatchAsTheirUpperCaseFormsDo)
+{
+    if (test::isWindows()) {
+        GTEST_SKIP() << "the 8-bit code page holds none of these signs";
+    }
+    // Kelvin, Angstrom and Ohm signs are their own upper case: they never meet k, a-ring or
+    // omega, which upper-case to K, A-ring and Omega; the long s upper-cases to S.
+    make(test::narrow(u"signs/k\u00e5\u03c9.sco"));
+    make("signs/s.sco");
+    EXPECT_TRUE(lookup.fileExists(at(test::narrow(u"signs/K\u00c5\u03a9.sco"))));
+    EXPECT_FALSE(lookup.fileExists(at(test::narrow(u"signs/\u212a\u00e5\u03c9.sco"))));
+    EXPECT_FALSE(lookup.fileExists(at(test::narrow(u"signs/k\u212b\u03c9.sco"))));
+    EXPECT_FALSE(lookup.fileExists(at(test::narrow(u"signs/k\u00e5\u2126.sco"))));
+    EXPECT_TRUE(lookup.fileExists(at(test::narrow(u"signs/\u017f.sco"))));
+}
+
 TEST_F(FileLookupTest, FoldersAreNoFiles)
 {
     fs::create_directories(m_dir.path() / "Splines" / "road.sli");
