@@ -4,9 +4,6 @@
 #include <algorithm>
 
 #ifndef _WIN32
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <climits>
 #endif
 
@@ -86,49 +83,12 @@ TEST_F(FileLookupTest, NamesMatchAsTheirUpperCaseFormsDo)
     EXPECT_TRUE(lookup.fileExists(at(test::narrow(u"signs/\u017f.sco"))));
 }
 
-#ifndef _WIN32
-// Folders below `top` whose whole path is longer than the system takes, made and removed
-// folder by folder; `relative` is the path below `top`, with backslashes as a map writes it.
-class DeepFolders {
-public:
-    DeepFolders(const fs::path& top, std::size_t depth)
-    {
-        const std::string name(200, 'd');
-        m_fds.push_back(::open(top.c_str(), O_RDONLY | O_DIRECTORY));
-        for (std::size_t i = 0; i < depth; ++i) {
-            ::mkdirat(m_fds.back(), name.c_str(), 0777);
-            m_fds.push_back(::openat(m_fds.back(), name.c_str(), O_RDONLY | O_DIRECTORY));
-            relative += name + "\\";
-        }
-        const int file = ::openat(m_fds.back(), "deep.sco", O_WRONLY | O_CREAT, 0666);
-        EXPECT_GE(file, 0);
-        ::close(file);
-    }
-    ~DeepFolders()
-    {
-        ::unlinkat(m_fds.back(), "deep.sco", 0);
-        for (std::size_t i = m_fds.size() - 1; i > 0; --i) {
-            ::close(m_fds[i]);
-            ::unlinkat(m_fds[i - 1], std::string(200, 'd').c_str(), AT_REMOVEDIR);
-        }
-        ::close(m_fds.front());
-    }
-    DeepFolders(const DeepFolders&) = delete;
-    DeepFolders& operator=(const DeepFolders&) = delete;
-
-    std::string relative;
-
-private:
-    std::vector<int> m_fds;
-};
-#endif
-
 TEST_F(FileLookupTest, AFileBeyondThePathLimitIsFound)
 {
 #ifdef _WIN32
     GTEST_SKIP() << "the lookup hands Windows long paths in their own form";
 #else
-    const DeepFolders deep(m_dir.path(), 25);
+    const test::DeepFolders deep(m_dir.path(), 25, {"deep.sco"});
     ASSERT_GT(at(deep.relative).size(), static_cast<std::size_t>(PATH_MAX));
     EXPECT_TRUE(lookup.fileExists(at(deep.relative + "DEEP.sco")));
     EXPECT_FALSE(lookup.fileExists(at(deep.relative + "shallow.sco")));

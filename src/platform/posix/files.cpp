@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -107,6 +108,28 @@ std::vector<std::string> findTiles(const std::string& folder)
 bool directoryExists(const std::string& path)
 {
     return !path.empty() && kindAt(AT_FDCWD, path.c_str()) == Kind::Directory;
+}
+
+FolderProblem mapFolderProblem(const std::string& folder)
+{
+    const std::string full = fullPath(folder);
+    // A name on disk may hold a backslash here; in a map path it would part two folders.
+    for (std::size_t end = full.find('\\'); end != std::string::npos;
+         end = full.find('\\', end + 1)) {
+        const std::string named = full.substr(0, std::min(full.find('/', end), full.size()));
+        struct stat info {};
+        if (::lstat(named.c_str(), &info) == 0) {
+            return {FolderProblem::Kind::Backslash, named, {}};
+        }
+    }
+    if (full.size() >= PATH_MAX) {
+        return {FolderProblem::Kind::TooLong, full, {}};
+    }
+    const Directory directory(folder);
+    if (directory.get() == nullptr && errno != ENOENT && errno != ENOTDIR) {
+        return {FolderProblem::Kind::Unlisted, full, errnoText(errno)};
+    }
+    return {};
 }
 
 void requireReachable(const std::string& /*path*/)
