@@ -5,7 +5,8 @@
 // of all. Where no link is involved it must also copy everything.
 //
 // Input: a list of steps that build the tree in three folders (source, destination and an
-// outside folder that stands for the installation), then the copy's target and options.
+// outside folder that stands for the installation), then the copy's target (names below the
+// destination, ".." among them) and options.
 
 #include <sys/stat.h>
 
@@ -28,6 +29,9 @@ namespace fs = std::filesystem;
 
 // Names that sort in every order that matters: a folder before a file, capitals first.
 constexpr std::array<std::string_view, 6> kNames = {"B", "Tex", "a", "m.o3d", "pkg", "z"};
+// The target's names: those, and ".." that climbs back, after a link too.
+constexpr std::array<std::string_view, 7> kTargetNames = {"B",   "Tex", "a", "m.o3d",
+                                                          "pkg", "z",   ".."};
 constexpr std::size_t kMaxSteps = 32;
 
 [[noreturn]] void fail(const std::string& what)
@@ -179,11 +183,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     fs::path target = destination;
     for (std::size_t depth = input.next() % 3; depth > 0; --depth) {
-        target /= input.pick(kNames);
+        target /= input.pick(kTargetNames);
     }
     const bool skipEmptyFolders = input.next() % 2 == 0;
-    // Without links and into an empty destination, nothing can stand in the way of the copy.
-    const bool unhindered = !tree.links && fs::is_empty(destination);
+    // Without links and into an empty destination, nothing can stand in the way of a copy
+    // whose target lies in the destination.
+    const fs::path below = target.lexically_normal().lexically_relative(destination);
+    const bool unhindered =
+        !tree.links && fs::is_empty(destination) && !below.empty() && *below.begin() != "..";
 
     const auto before = snapshot(root.path(), destination);
     auto sourceBefore = unhindered ? gantrel::test::tree(source) : gantrel::test::Tree{};

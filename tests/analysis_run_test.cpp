@@ -9,6 +9,8 @@
 
 #ifndef _WIN32
 #include <sys/stat.h>
+
+#include <climits>
 #endif
 
 #include "common/error.h"
@@ -163,6 +165,58 @@ TEST(AnalysisRun, AMapFolderNamedBeyondTheCodePageIsNoWrongFolder)
     } else {
         EXPECT_EQ(runAnalysis(test::textOf(map), state, ui, store), RunEnd::Completed);
     }
+}
+
+TEST(AnalysisRun, AMapFolderThatCannotBeReadAsOneIsToldWhy)
+{
+    if (test::isWindows()) {
+        GTEST_SKIP() << "Windows names hold no backslash, and its paths have no length limit";
+    }
+    WindowState state;
+    test::RecordingUi ui;
+    RecordingStore store;
+    test::TempDir dir;
+    const std::vector<std::string> configuration = {"global.cfg", "ailists.cfg"};
+#ifndef _WIN32
+    const test::DeepFolders deep(dir.path(), 21, configuration);
+    std::string tooLong = dir.str() + "/" + deep.relative;
+    std::replace(tooLong.begin(), tooLong.end(), '\\', '/');
+    tooLong.pop_back();
+    ASSERT_GT(tooLong.size(), static_cast<std::size_t>(PATH_MAX));
+    EXPECT_EQ(runAnalysis(tooLong, state, ui, store), RunEnd::NotAMapFolder);
+#endif
+    const fs::path slashed = dir.path() / "maps" / "Demo\\2";
+    for (const std::string& name : configuration) {
+        test::writeFile(slashed / "inner" / name, "");
+    }
+    EXPECT_EQ(runAnalysis((slashed / "inner").string(), state, ui, store), RunEnd::NotAMapFolder);
+    // A folder without its configuration files is told as it always was.
+    EXPECT_EQ(runAnalysis(dir.str(), state, ui, store), RunEnd::NotAMapFolder);
+    EXPECT_EQ(
+        ui.messages,
+        (Lines{"The path of the map folder \"" + tooLong + "\" is longer than the system allows",
+               "The name of \"" + slashed.string() +
+                   "\" holds a backslash, which map paths use to separate folders",
+               "Invalid map folder structure. Is this really a map folder?"}));
+    EXPECT_TRUE(state.log.empty());
+}
+
+TEST(AnalysisRun, AMapFolderThatCannotBeListedIsToldSo)
+{
+    if (test::isWindows() || test::isSuperuser()) {
+        GTEST_SKIP() << "only a folder's own rights keep it from being listed, and the "
+                        "superuser lists every folder";
+    }
+    Installation telv;
+    WindowState state;
+    test::RecordingUi ui;
+    RecordingStore store;
+    fs::permissions(telv.map(), fs::perms::owner_exec);  // entered, but not listed
+    const RunEnd end = runAnalysis(telv.mapText(), state, ui, store);
+    fs::permissions(telv.map(), fs::perms::owner_all);
+    EXPECT_EQ(end, RunEnd::NotAMapFolder);
+    EXPECT_EQ(ui.messages, Lines{"The map folder \"" + telv.mapText() +
+                                 "\" cannot be listed: Permission denied"});
 }
 
 TEST(AnalysisRun, FindsTheConfigurationFilesWithoutRegardToCase)

@@ -426,28 +426,16 @@ TEST_F(CommandCopy, TheInstallationStaysAsItWas)
     CopierRun run = startCopiers(state, ExportList::ObjectFolders, ui, copier);
     EXPECT_EQ(run.started(), 2u);
     finish(run);
-    if (test::isWindows()) {
-        // xcopy cannot leave its own target out: that copier is not started.
-        EXPECT_EQ(ui.messages.back(),
-                  "These folders could not be copied:\nSceneryobjects\\KW "
-                  "Houses\\: the target folder lies inside the source folder");
-        EXPECT_EQ(tree(game() / "Sceneryobjects" / "KW Houses" / "package" / "Sceneryobjects"),
-                  (Tree{{kTrees + "/", ""}, {kTrees + "/eiche.sco", "oak"}}));
-        return;
-    }
-    EXPECT_EQ(ui.messages.back(), kObjectsDone);
-    Tree houses = tree(game() / "Sceneryobjects" / "KW Houses");
-    houses.erase("unused/");
-    for (auto it = houses.begin(); it != houses.end();) {
-        it = it->first.starts_with("package/") ? houses.erase(it) : std::next(it);
-    }
-    EXPECT_EQ(tree(inside / "Sceneryobjects" / "KW Houses"), houses);
-    Tree after = tree(game());
-    for (auto it = after.begin(); it != after.end();) {
-        it = it->first.starts_with("Sceneryobjects/KW Houses/package") ? after.erase(it)
-                                                                       : std::next(it);
-    }
-    EXPECT_EQ(after, before);
+    // xcopy cannot leave its own target out: that copier is not started; the program's own
+    // copier refuses such a target as well.
+    const fs::path houses = inside / "Sceneryobjects" / "KW Houses";
+    EXPECT_EQ(ui.messages.back(),
+              "These folders could not be copied:\nSceneryobjects\\KW Houses\\: " +
+                  (test::isWindows() ? std::string()
+                                     : "the copy to \"" + houses.string() + "/\" was refused: ") +
+                  "the target folder lies inside the source folder");
+    EXPECT_EQ(tree(inside / "Sceneryobjects"),
+              (Tree{{kTrees + "/", ""}, {kTrees + "/eiche.sco", "oak"}}));
 }
 
 }  // namespace

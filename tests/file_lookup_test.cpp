@@ -3,6 +3,10 @@
 
 #include <algorithm>
 
+#ifndef _WIN32
+#include <climits>
+#endif
+
 #include "common/error.h"
 #include "platform/platform.h"
 #include "support/test_support.h"
@@ -61,6 +65,34 @@ TEST_F(FileLookupTest, FoldsLettersBeyondAscii)
     EXPECT_TRUE(lookup.fileExists(at(test::narrow(u"sceneryobjects\\h\u00e4user\\\u00f6L.sco"))));
     EXPECT_TRUE(lookup.fileExists(at(test::narrow(lower + u"\\" + upper + u".sco"))));
     EXPECT_FALSE(lookup.fileExists(at("sceneryobjects\\haeuser\\oel.sco")));
+}
+
+TEST_F(FileLookupTest, NamesMatchAsTheirUpperCaseFormsDo)
+{
+    if (test::isWindows()) {
+        GTEST_SKIP() << "the 8-bit code page holds none of these signs";
+    }
+    // Kelvin, Angstrom and Ohm signs are their own upper case: they never meet k, a-ring or
+    // omega, which upper-case to K, A-ring and Omega; the long s upper-cases to S.
+    make(test::narrow(u"signs/k\u00e5\u03c9.sco"));
+    make("signs/s.sco");
+    EXPECT_TRUE(lookup.fileExists(at(test::narrow(u"signs/K\u00c5\u03a9.sco"))));
+    EXPECT_FALSE(lookup.fileExists(at(test::narrow(u"signs/\u212a\u00e5\u03c9.sco"))));
+    EXPECT_FALSE(lookup.fileExists(at(test::narrow(u"signs/k\u212b\u03c9.sco"))));
+    EXPECT_FALSE(lookup.fileExists(at(test::narrow(u"signs/k\u00e5\u2126.sco"))));
+    EXPECT_TRUE(lookup.fileExists(at(test::narrow(u"signs/\u017f.sco"))));
+}
+
+TEST_F(FileLookupTest, AFileBeyondThePathLimitIsFound)
+{
+#ifdef _WIN32
+    GTEST_SKIP() << "the lookup hands Windows long paths in their own form";
+#else
+    const test::DeepFolders deep(m_dir.path(), 25, {"deep.sco"});
+    ASSERT_GT(at(deep.relative).size(), static_cast<std::size_t>(PATH_MAX));
+    EXPECT_TRUE(lookup.fileExists(at(deep.relative + "DEEP.sco")));
+    EXPECT_FALSE(lookup.fileExists(at(deep.relative + "shallow.sco")));
+#endif
 }
 
 TEST_F(FileLookupTest, FoldersAreNoFiles)

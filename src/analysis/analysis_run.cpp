@@ -7,6 +7,28 @@
 #include "platform/platform.h"
 
 namespace gantrel {
+namespace {
+
+// What the user is told instead of "Invalid map folder structure" when the folder may well be
+// a map folder but cannot be read as one; empty when nothing stands in the way.
+std::string problemText(const platform::FolderProblem& problem)
+{
+    const std::string quoted = "\"" + problem.path + "\"";
+    switch (problem.kind) {
+        case platform::FolderProblem::Kind::Backslash:
+            return "The name of " + quoted +
+                   " holds a backslash, which map paths use to separate folders";
+        case platform::FolderProblem::Kind::TooLong:
+            return "The path of the map folder " + quoted + " is longer than the system allows";
+        case platform::FolderProblem::Kind::Unlisted:
+            return "The map folder " + quoted + " cannot be listed: " + problem.reason;
+        case platform::FolderProblem::Kind::None:
+            break;
+    }
+    return {};
+}
+
+}  // namespace
 
 RunEnd runAnalysis(const std::string& chosen, WindowState& state, UserInterface& ui,
                    MapsFolderStore& store)
@@ -16,6 +38,11 @@ RunEnd runAnalysis(const std::string& chosen, WindowState& state, UserInterface&
     const std::string folder = platform::linkTarget(chosen);
     state.path = folder;
     const std::string joint = folder + platform::separator();
+    if (const std::string problem = problemText(platform::mapFolderProblem(folder));
+        !problem.empty()) {
+        ui.showMessage(problem);
+        return RunEnd::NotAMapFolder;
+    }
     {
         platform::FileLookup lookup;
         if (!lookup.fileExists(joint + "global.cfg") || !lookup.fileExists(joint + "ailists.cfg")) {

@@ -9,7 +9,8 @@
 namespace gantrel {
 
 enum class RunEnd {
-    NotAMapFolder,  // the folder lacks global.cfg or ailists.cfg: reported, nothing cleared
+    NotAMapFolder,  // the folder lacks global.cfg or ailists.cfg, or cannot be read as a map
+                    // folder (its message says why): reported, nothing cleared
     Completed,      // lists filled and sorted, log scrolled, export buttons shown
     Cancelled,      // stopped after a tile at the interface's request: as after an error,
                     // the lists keep what was appended, unsorted, and nothing is stored

@@ -80,6 +80,9 @@ std::string copyFailureText(const platform::CopyFailure& failure)
             return "cannot write " + quoted + ": " + failure.reason;
         case platform::CopyStep::OutsideDestination:
             return platform::outsideDestinationReason(failure.path);
+        case platform::CopyStep::CopiedAlready:
+            return quoted + " is not copied: it leads to the folder \"" + failure.reason +
+                   "\", which is copied once only";
         case platform::CopyStep::Refused:
             return "the copy to " + quoted + " was refused: " + failure.reason;
         case platform::CopyStep::ShellOperation:

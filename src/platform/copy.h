@@ -30,6 +30,7 @@ enum class CopyStep {
     MakeFolder,          // a target folder could not be made (a file is in the way, no rights)
     WriteFile,           // a target file could not be made or written (no rights, disk full)
     OutsideDestination,  // a target path leads out of the destination (a symbolic link)
+    CopiedAlready,       // a source path leads to a folder copied already from `reason`
     ShellOperation,      // the shell's own copy reported an error (platforms that have one)
     Refused,  // the copy was not begun: the reason says why (the target holds the source)
 };
@@ -68,16 +69,16 @@ struct FolderCopy {
 /// case (a folder or file there in another case is written into or over, a new one takes the
 /// source's spelling), and no link on the way is followed. Each file is written beside its
 /// target and then takes its place, so a hard link of the old file elsewhere keeps its content
-/// and a file that cannot be written whole leaves nothing behind; existing files are replaced
-/// without asking. A target that is the source, or a folder above it, is refused (Refused);
-/// a target or boundary folder met inside the source is not entered, so a destination inside
-/// the source neither recurses nor changes a source file. What fails is skipped and the copy
-/// goes on; nothing is written below a folder that was refused. Returns the failures, none
-/// when everything was copied. `progress` is called after each file. On Windows this is the
+/// and a file that cannot be written whole leaves nothing behind (such files that a copier
+/// which no longer runs left in a folder are removed when the next copy writes there);
+/// existing files are replaced without asking. A target that is the source, holds it or lies inside it is refused
+/// (Refused) before anything is made; a link in the source to the copy's own folders is not
+/// entered, so the copy never copies itself. What fails is skipped and the copy goes on;
+/// nothing is written below a folder that was refused. Returns the failures, none when
+/// everything was copied. `progress` is called after each file. On Windows this is the
 /// shell's file operation (SHFileOperationA), which shows its own progress (`progress` is
 /// called once, after it) and reports one ShellOperation failure for a non-zero result or an
-/// aborted copy; a target inside the source is refused too, and each file the shell left out
-/// is a WriteFile failure.
+/// aborted copy, and each file the shell left out is a WriteFile failure.
 std::vector<CopyFailure> copyFolder(const FolderCopy& copy, const CopyProgressFn& progress);
 
 /// One started copier process, watched without blocking.

@@ -49,6 +49,23 @@ bool directoryExists(const std::string& path);
 /// another reason, and always on POSIX, whose 8-bit strings are UTF-8.
 void requireReachable(const std::string& path);
 
+/// What keeps a chosen map folder from being read as one, whatever it holds.
+struct FolderProblem {
+    enum class Kind {
+        None,
+        Backslash,  // a name on its path holds "\", which map paths take as a separator (POSIX)
+        TooLong,    // its full path is longer than the system takes
+        Unlisted,   // it is there but cannot be listed
+    };
+    Kind kind = Kind::None;
+    std::string path;    // the folder, or for Backslash the path up to the name that holds it
+    std::string reason;  // for Unlisted: the system's words
+};
+
+/// The problem of a map folder, or Kind::None: a folder that is missing or that lacks a
+/// configuration file has none of these.
+FolderProblem mapFolderProblem(const std::string& folder);
+
 /// File-exists tests for one operation. Names are found as the native file system finds them:
 /// without regard to case, with "\" and "/" both taken as separators, "*" and "?" literal.
 /// On POSIX each folder is listed once and kept for the object's lifetime, so one lookup object

@@ -22,6 +22,7 @@
 #else
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -52,6 +53,11 @@ const bool kProgramsKnown = [] {
 bool isWindows()
 {
     return true;
+}
+
+bool isSuperuser()
+{
+    return false;
 }
 
 std::filesystem::path pathOf(std::string_view programText)
@@ -240,6 +246,11 @@ std::string lineBreaksAsWritten(std::string text)
 bool isWindows()
 {
     return false;
+}
+
+bool isSuperuser()
+{
+    return ::geteuid() == 0;
 }
 
 std::filesystem::path pathOf(std::string_view programText)
@@ -521,5 +532,42 @@ std::filesystem::path examplesFolder()
     }
     return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "examples";
 }
+
+#ifndef _WIN32
+namespace {
+const std::string kDeepName(200, 'd');
+}  // namespace
+
+DeepFolders::DeepFolders(const std::filesystem::path& top, std::size_t depth,
+                         const std::vector<std::string>& files)
+    : m_files(files)
+{
+    m_fds.push_back(::open(top.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    for (std::size_t i = 0; i < depth; ++i) {
+        ::mkdirat(m_fds.back(), kDeepName.c_str(), 0777);
+        m_fds.push_back(::openat(m_fds.back(), kDeepName.c_str(), O_RDONLY | O_DIRECTORY));
+        relative += kDeepName + "\\";
+    }
+    for (const std::string& name : files) {
+        const int file = ::openat(m_fds.back(), name.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+        if (file < 0) {
+            throw std::runtime_error("cannot make the deep file " + name);
+        }
+        ::close(file);
+    }
+}
+
+DeepFolders::~DeepFolders()
+{
+    for (const std::string& name : m_files) {
+        ::unlinkat(m_fds.back(), name.c_str(), 0);
+    }
+    for (std::size_t i = m_fds.size() - 1; i > 0; --i) {
+        ::close(m_fds[i]);
+        ::unlinkat(m_fds[i - 1], kDeepName.c_str(), AT_REMOVEDIR);
+    }
+    ::close(m_fds.front());
+}
+#endif
 
 }  // namespace gantrel::test

@@ -18,6 +18,8 @@ namespace gantrel::test {
 
 /// True in the Windows build.
 bool isWindows();
+/// True when the tests run as the superuser, whom no folder's rights keep out (POSIX).
+bool isSuperuser();
 
 /// The folder and the name joined by the separator that the program puts into paths.
 std::string joinPath(std::string_view folder, std::string_view name);
@@ -163,5 +165,26 @@ public:
 
 /// The path of the examples folder of the source tree.
 std::filesystem::path examplesFolder();
+
+#ifndef _WIN32
+/// Folders below `top`, `depth` deep, whose whole path is longer than the system takes, made
+/// and removed folder by folder, with empty files of the given names in the deepest one.
+/// `relative` is the path of the deepest folder below `top`, with backslashes as a map writes
+/// it and one at its end.
+class DeepFolders {
+public:
+    DeepFolders(const std::filesystem::path& top, std::size_t depth,
+                const std::vector<std::string>& files);
+    ~DeepFolders();
+    DeepFolders(const DeepFolders&) = delete;
+    DeepFolders& operator=(const DeepFolders&) = delete;
+
+    std::string relative;
+
+private:
+    std::vector<int> m_fds;
+    std::vector<std::string> m_files;
+};
+#endif
 
 }  // namespace gantrel::test

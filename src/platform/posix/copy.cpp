@@ -5,6 +5,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -13,6 +14,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <limits>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -126,17 +129,22 @@ bool listFolder(int fd, std::vector<std::string>& names)
     return readNames(directory, names);
 }
 
-// True when the folder `folder` (real path) or one of the folders above it is `identity`.
-bool holdsFolder(const Identity& identity, const std::string& folder)
+// The folder opened as `fd` and every folder above it up to the root, found through each
+// folder's own ".." as the kernel finds it, whatever text led there; the root is its own parent.
+std::vector<Identity> foldersUpFrom(int fd)
 {
-    for (fs::path path = folder;; path = path.parent_path()) {
+    std::vector<Identity> chain;
+    FileDescriptor current(::fcntl(fd, F_DUPFD_CLOEXEC, 0));
+    for (;;) {
         struct stat info {};
-        if (::stat(path.c_str(), &info) == 0 && identityOf(info) == identity) {
-            return true;
+        if (current.get() < 0 || ::fstat(current.get(), &info) != 0) {
+            return chain;
         }
-        if (path == path.parent_path()) {
-            return false;
+        if (!chain.empty() && chain.back() == identityOf(info)) {
+            return chain;
         }
+        chain.push_back(identityOf(info));
+        current.reset(::openat(current.get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     }
 }
 
@@ -165,6 +173,7 @@ struct TargetFolder {
     // The names in the folder by their folded form, the first in name order for each; listed
     // when first needed and kept up to date with what the copy makes.
     std::optional<std::unordered_map<std::string, std::string>> names;
+    bool tidied = false;  // leftovers of copiers that were stopped have been removed
 };
 
 // One run of copyFolder: the walk of the source tree and what it met.
@@ -187,31 +196,21 @@ public:
             fail(CopyStep::ListFolder, m_copy.source, errno);
             return std::move(m_failures);
         }
+        m_source = identityOf(sourceInfo);
         TargetFolder* target = prepareTarget();
         if (target == nullptr) {
             return std::move(m_failures);
         }
+        // Copied into a folder above it, the source's own files would be written over.
+        const std::vector<Identity> aboveSource = foldersUpFrom(source.get());
         struct stat targetInfo {};
-        if (::fstat(target->fd.get(), &targetInfo) != 0) {
-            fail(CopyStep::MakeFolder, target->path, errno);
-            return std::move(m_failures);
-        }
-        // Copied into itself or into a folder above it, the source's own files would be
-        // written over by the copy.
-        std::error_code error;
-        const fs::path sourceReal = fs::canonical(m_copy.source, error);
-        if (error) {
-            fail(CopyStep::ListFolder, m_copy.source, error.value());
-            return std::move(m_failures);
-        }
-        if (holdsFolder(identityOf(targetInfo), sourceReal.string())) {
-            m_failures.push_back({CopyStep::Refused, m_copy.target,
-                                  identityOf(targetInfo) == identityOf(sourceInfo)
-                                      ? "the target folder is the source folder"
-                                      : "the target folder holds the source folder"});
+        if (::fstat(target->fd.get(), &targetInfo) == 0 &&
+            contains(aboveSource, identityOf(targetInfo))) {
+            refuse("the target folder holds the source folder");
             return std::move(m_failures);
         }
         m_ancestors.push_back(identityOf(sourceInfo));
+        m_copied.try_emplace(identityOf(sourceInfo), m_copy.source);
         walk(source.get(), withSlash(m_copy.source), *target);
         return std::move(m_failures);
     }
@@ -235,41 +234,136 @@ private:
     // the target. Returns the target, or nullptr when it cannot be had below the boundary.
     TargetFolder* prepareTarget()
     {
-        std::error_code error;
-        fs::create_directories(m_copy.boundary, error);
         m_chain.push_back(std::make_unique<TargetFolder>());
         TargetFolder& boundary = *m_chain.back();
-        boundary.path = fs::path(m_copy.boundary).lexically_normal().string();
-        while (boundary.path.size() > 1 && boundary.path.ends_with('/')) {
-            boundary.path.pop_back();
-        }
-        boundary.fd.reset(::open(m_copy.boundary.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (boundary.fd.get() < 0) {
-            fail(CopyStep::MakeFolder, m_copy.boundary, error ? error.value() : errno);
+        if (!openBoundary(boundary.fd)) {
             return nullptr;
         }
         boundary.state = TargetFolder::State::Open;
         remember(boundary);
-        const fs::path relative =
-            fs::path(m_copy.target)
-                .lexically_normal()
-                .lexically_relative(fs::path(m_copy.boundary).lexically_normal());
-        if (relative.empty() || *relative.begin() == "..") {
+        std::vector<std::string> names;
+        if (!findBelowBoundary(boundary, names)) {
             m_failures.push_back(CopyFailure{CopyStep::OutsideDestination, m_copy.target, {}});
             return nullptr;
         }
-        for (const fs::path& part : relative) {
-            const std::string name = part.string();
-            if (name.empty() || name == ".") {
-                continue;
-            }
+        // A folder on the way that was there already may be the source or lie inside it:
+        // each is looked at before anything is made below it.
+        if (!mayWriteInto(boundary.fd.get(), names.empty())) {
+            return nullptr;
+        }
+        for (std::size_t i = 0; i < names.size(); ++i) {
             TargetFolder* parent = m_chain.back().get();
-            m_chain.push_back(std::make_unique<TargetFolder>(parent, name));
-            if (!open(*m_chain.back())) {
+            m_chain.push_back(std::make_unique<TargetFolder>(parent, names[i]));
+            if (!open(*m_chain.back()) ||
+                !mayWriteInto(m_chain.back()->fd.get(), i + 1 == names.size())) {
                 return nullptr;
             }
         }
         return m_chain.back().get();
+    }
+
+    // The names that lead from the boundary down to the target. The target is followed as the
+    // kernel follows it, links and ".." included, up to the first folder on its way that is the
+    // boundary; false when it never gets there, or climbs out of it again. The boundary's path
+    // becomes the target's own text up to there.
+    bool findBelowBoundary(TargetFolder& boundary, std::vector<std::string>& names)
+    {
+        struct stat info {};
+        if (::fstat(boundary.fd.get(), &info) != 0) {
+            return false;
+        }
+        const Identity wanted = identityOf(info);
+        const std::string& path = m_copy.target;
+        const bool absolute = path.starts_with('/');
+        FileDescriptor fd(::open(absolute ? "/" : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        std::string prefix = absolute ? "/" : ".";
+        bool below = false;
+        const auto reached = [&] {
+            return fd.get() >= 0 && ::fstat(fd.get(), &info) == 0 && identityOf(info) == wanted;
+        };
+        for (std::size_t start = 0; start < path.size();) {
+            const std::size_t end = std::min(path.find('/', start), path.size());
+            const std::string name = path.substr(start, end - start);
+            start = end + 1;
+            below = below || reached();
+            if (name.empty() || name == ".") {
+                continue;
+            }
+            if (!below) {
+                // Not yet in the boundary: what does not exist on the way leads elsewhere.
+                fd.reset(fd.get() < 0 ? -1
+                                      : ::openat(fd.get(), name.c_str(),
+                                                 O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+                prefix = prefix == "." ? name : join(prefix, name);
+            } else if (name != "..") {
+                names.push_back(name);
+            } else if (names.empty()) {
+                return false;  // above the boundary again
+            } else {
+                names.pop_back();  // no link below the boundary is followed: ".." is the parent
+            }
+        }
+        below = below || reached();
+        boundary.path = fs::path(prefix).lexically_normal().string();
+        while (boundary.path.size() > 1 && boundary.path.ends_with('/')) {
+            boundary.path.pop_back();
+        }
+        return below;
+    }
+
+    // Opens the boundary folder by folder as the kernel finds it, links and ".." followed (a
+    // link the user chose as the destination is the user's choice), and makes what is missing
+    // of it; nothing is made inside the source.
+    bool openBoundary(FileDescriptor& fd)
+    {
+        const std::string& path = m_copy.boundary;
+        fd.reset(::open(path.starts_with('/') ? "/" : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        bool checked = false;
+        for (std::size_t start = 0; fd.get() >= 0 && start < path.size();) {
+            const std::size_t end = std::min(path.find('/', start), path.size());
+            const std::string name = path.substr(start, end - start);
+            start = end + 1;
+            if (name.empty() || name == ".") {
+                continue;
+            }
+            int next = ::openat(fd.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (next < 0 && errno == ENOENT) {
+                if (!checked && !mayWriteInto(fd.get(), false)) {
+                    return false;
+                }
+                checked = true;
+                if (::mkdirat(fd.get(), name.c_str(), 0777) != 0 && errno != EEXIST) {
+                    break;
+                }
+                next = ::openat(fd.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            }
+            fd.reset(next);
+        }
+        if (fd.get() < 0) {
+            fail(CopyStep::MakeFolder, m_copy.boundary, errno);
+            return false;
+        }
+        return true;
+    }
+
+    // False, with the refusal, when the folder opened as `fd` on the way to the target (the
+    // target itself when `isTarget`) is the source or lies inside it: the copy would write
+    // over the source's own files.
+    bool mayWriteInto(int fd, bool isTarget)
+    {
+        const std::vector<Identity> up = foldersUpFrom(fd);
+        if (!contains(up, m_source)) {
+            return true;
+        }
+        refuse(isTarget && up.front() == m_source
+                   ? "the target folder is the source folder"
+                   : "the target folder lies inside the source folder");
+        return false;
+    }
+
+    void refuse(std::string reason)
+    {
+        m_failures.push_back({CopyStep::Refused, m_copy.target, std::move(reason)});
     }
 
     // The name on disk that `name` means in a folder, as a file system that ignores case finds
@@ -368,6 +462,13 @@ private:
                 if (m_made.contains(identity) || contains(m_ancestors, identity)) {
                     continue;  // the copy's own folders, or a link back up the tree
                 }
+                // Links may reach one folder by many paths (two links to the next folder on
+                // each of forty levels make 2^40): each folder is copied once, and the user
+                // is told which path the package leaves out.
+                if (const auto [first, isNew] = m_copied.try_emplace(identity, from); !isNew) {
+                    m_failures.push_back({CopyStep::CopiedAlready, from, first->second});
+                    continue;
+                }
                 FileDescriptor inner(
                     ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
                 if (inner.get() < 0) {
@@ -423,10 +524,20 @@ private:
             fail(CopyStep::ReadFile, from, EINVAL);
             return;
         }
-        const std::string temporary =
-            ".gantrel-copy-" + std::to_string(::getpid()) + "-" + std::to_string(++m_temporaries);
-        FileDescriptor out(::openat(target.fd.get(), temporary.c_str(),
-                                    O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+        if (!target.tidied) {
+            target.tidied = true;
+            removeLeftovers(target.fd.get());
+        }
+        // A name taken already is another copier's of this process, or was left by an
+        // earlier process of the same number: the next number is tried.
+        std::string temporary;
+        FileDescriptor out;
+        do {
+            temporary = std::string(kTemporaryPrefix) + std::to_string(::getpid()) + "-" +
+                        std::to_string(++m_temporaries);
+            out.reset(::openat(target.fd.get(), temporary.c_str(),
+                               O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+        } while (out.get() < 0 && errno == EEXIST);
         if (out.get() < 0) {
             fail(CopyStep::WriteFile, to, errno);
             return;
@@ -452,6 +563,49 @@ private:
     }
 
     static constexpr int kReadFailed = -1;
+
+    // Removes the temporary files that copiers which no longer run left in a folder (killed
+    // mid-file, or the machine lost power): regular files named as this copy names its own,
+    // of a process that is gone. Nothing else is touched.
+    static void removeLeftovers(int folder)
+    {
+        std::vector<std::string> names;
+        listFolder(folder, names);
+        for (const std::string& name : names) {
+            const std::optional<pid_t> owner = temporaryOwner(name);
+            struct stat info {};
+            if (owner && ::kill(*owner, 0) != 0 && errno == ESRCH &&
+                ::fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+                S_ISREG(info.st_mode)) {
+                ::unlinkat(folder, name.c_str(), 0);
+            }
+        }
+    }
+
+    // The process that made a temporary file of this name (".gantrel-copy-PID-N").
+    static std::optional<pid_t> temporaryOwner(std::string_view name)
+    {
+        if (!name.starts_with(kTemporaryPrefix)) {
+            return std::nullopt;
+        }
+        name.remove_prefix(kTemporaryPrefix.size());
+        const std::size_t dash = name.find('-');
+        const auto digits = [](std::string_view text) {
+            return !text.empty() && text.size() <= 18 && text[0] != '0' &&
+                   text.find_first_not_of("0123456789") == std::string_view::npos;
+        };
+        if (dash == std::string_view::npos || !digits(name.substr(0, dash)) ||
+            !digits(name.substr(dash + 1))) {
+            return std::nullopt;
+        }
+        const long long pid = std::stoll(std::string(name.substr(0, dash)));
+        if (pid > std::numeric_limits<pid_t>::max()) {
+            return std::nullopt;
+        }
+        return static_cast<pid_t>(pid);
+    }
+
+    static constexpr std::string_view kTemporaryPrefix = ".gantrel-copy-";
 
     // Copies the content, the date and, over an existing file, its permissions; 0 on success,
     // kReadFailed when the source could not be read, else the errno of the failed write.
@@ -511,6 +665,8 @@ private:
     // make the copy copy itself ever deeper; these are never walked into.
     std::set<Identity> m_made;
     std::vector<Identity> m_ancestors;  // the source folders being walked, against link loops
+    std::map<Identity, std::string> m_copied;  // each source folder copied, and from where
+    Identity m_source;
     std::uint64_t m_temporaries = 0;
     int m_readError = 0;
 };

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -41,10 +42,11 @@ struct TextHash {
 
 enum class Kind : unsigned char { Missing, File, Directory, Other };
 
-Kind kindOf(const std::string& path)
+// The kind of an entry of a folder opened as `folder`, links followed as the system does.
+Kind kindAt(int folder, const char* name)
 {
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
+    if (::fstatat(folder, name, &info, 0) != 0) {
         return Kind::Missing;
     }
     if (S_ISDIR(info.st_mode)) {
@@ -105,7 +107,29 @@ std::vector<std::string> findTiles(const std::string& folder)
 
 bool directoryExists(const std::string& path)
 {
-    return !path.empty() && kindOf(path) == Kind::Directory;
+    return !path.empty() && kindAt(AT_FDCWD, path.c_str()) == Kind::Directory;
+}
+
+FolderProblem mapFolderProblem(const std::string& folder)
+{
+    const std::string full = fullPath(folder);
+    // A name on disk may hold a backslash here; in a map path it would part two folders.
+    for (std::size_t end = full.find('\\'); end != std::string::npos;
+         end = full.find('\\', end + 1)) {
+        const std::string named = full.substr(0, std::min(full.find('/', end), full.size()));
+        struct stat info {};
+        if (::lstat(named.c_str(), &info) == 0) {
+            return {FolderProblem::Kind::Backslash, named, {}};
+        }
+    }
+    if (full.size() >= PATH_MAX) {
+        return {FolderProblem::Kind::TooLong, full, {}};
+    }
+    const Directory directory(folder);
+    if (directory.get() == nullptr && errno != ENOENT && errno != ENOTDIR) {
+        return {FolderProblem::Kind::Unlisted, full, errnoText(errno)};
+    }
+    return {};
 }
 
 void requireReachable(const std::string& /*path*/)
@@ -128,13 +152,18 @@ struct FileLookup::Cache {
         std::unique_ptr<Folder> folder;  // made when the entry is first entered
     };
     struct Folder {
-        explicit Folder(std::string text) : path(std::move(text)) {}
+        explicit Folder(std::string text, Folder* above = nullptr, std::string_view own = {})
+            : path(std::move(text)), parent(above), name(own)
+        {
+        }
         std::string path;  // with a trailing separator; empty for the current folder
+        Folder* parent;    // the folder it was entered from, nullptr for a starting folder
+        std::string name;  // its name there
         bool listed = false;
         std::string names;
         std::vector<Entry> entries;  // by folded name; names folded alike in listing order
 
-        std::string_view name(const Entry& entry) const
+        std::string_view nameOf(const Entry& entry) const
         {
             return std::string_view(names).substr(entry.name, entry.nameLength);
         }
@@ -162,13 +191,40 @@ struct FileLookup::Cache {
         return *folder;
     }
 
+    // Opens a folder by its path, or, when the path is longer than the system takes, by its
+    // name in the folder above, opened the same way: no path is too long to be looked in.
+    // Returns a descriptor the caller owns, or -1 with errno set.
+    static int open(const Folder& folder)
+    {
+        const int fd = ::open(folder.path.empty() ? "." : folder.path.c_str(),
+                              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd >= 0 || errno != ENAMETOOLONG || folder.parent == nullptr) {
+            return fd;
+        }
+        const FileDescriptor above(open(*folder.parent));
+        return above.get() < 0
+                   ? -1
+                   : ::openat(above.get(), folder.name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    }
+
+    // Lists a folder once. A folder that is not there (any more) holds nothing; one that is
+    // there but cannot be listed is an error: what it holds would be reported missing.
     void list(Folder& folder)
     {
         folder.listed = true;
-        const Directory directory(folder.path.empty() ? "." : folder.path);
+        FileDescriptor fd(open(folder));
+        DIR* stream = fd.get() >= 0 ? ::fdopendir(fd.get()) : nullptr;
+        if (stream != nullptr) {
+            fd.release();
+        }
+        const Directory directory(stream);
         if (directory.get() == nullptr) {
+            if (errno != ENOENT && errno != ENOTDIR) {
+                cannotList(folder, errno);
+            }
             return;
         }
+        errno = 0;
         while (const dirent* entry = ::readdir(directory.get())) {
             const std::string_view name = entry->d_name;
             if (name == "." || name == "..") {
@@ -180,7 +236,7 @@ struct FileLookup::Cache {
             } else if (entry->d_type == DT_DIR) {
                 kind = Kind::Directory;
             } else if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
-                kind = kindOf(folder.path + std::string(name));  // follow links as the system does
+                kind = kindAt(::dirfd(directory.get()), entry->d_name);
             }
             foldInto(folded, name);
             const std::size_t at = folder.names.size();
@@ -188,10 +244,20 @@ struct FileLookup::Cache {
             folder.entries.push_back(
                 Entry{at, at + name.size(), static_cast<std::uint32_t>(name.size()),
                       static_cast<std::uint32_t>(folded.size()), kind, nullptr});
+            errno = 0;
+        }
+        if (errno != 0) {
+            cannotList(folder, errno);
         }
         std::stable_sort(
             folder.entries.begin(), folder.entries.end(),
             [&](const Entry& a, const Entry& b) { return folder.folded(a) < folder.folded(b); });
+    }
+
+    [[noreturn]] static void cannotList(const Folder& folder, int code)
+    {
+        const std::string path = folder.path.empty() ? std::string(".") : folder.path;
+        throw Error("Cannot look for files in \"" + path + "\": " + errnoText(code));
     }
 
     // The entry of the folder that a name means: the name itself when it is there, else the
@@ -212,7 +278,7 @@ struct FileLookup::Cache {
         Entry* candidate = nullptr;
         for (auto it = first; it != folder.entries.end() && folder.folded(*it) == folded; ++it) {
             if (wanted(*it)) {
-                if (folder.name(*it) == name) {
+                if (folder.nameOf(*it) == name) {
                     return &*it;
                 }
                 candidate = candidate != nullptr ? candidate : &*it;
@@ -221,11 +287,12 @@ struct FileLookup::Cache {
         return candidate;
     }
 
-    static Folder& enter(const Folder& parent, Entry& entry)
+    static Folder& enter(Folder& parent, Entry& entry)
     {
         if (!entry.folder) {
             entry.folder =
-                std::make_unique<Folder>(parent.path + std::string(parent.name(entry)) + "/");
+                std::make_unique<Folder>(parent.path + std::string(parent.nameOf(entry)) + "/",
+                                         &parent, parent.nameOf(entry));
         }
         return *entry.folder;
     }

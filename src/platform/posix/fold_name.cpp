@@ -6,15 +6,17 @@
 
 namespace gantrel::platform {
 
-// Simple case folding, one code point at a time, as a file system that ignores case compares
-// names; invalid UTF-8 stays as its bytes.
+// The native file system compares names by upper-casing each UTF-16 unit with its simple
+// upper-case mapping: wider folding would join names it keeps apart (the Kelvin sign and "k").
+// A character outside the basic plane is two units that no mapping changes; invalid UTF-8
+// stays as its bytes.
 void foldInto(std::string& folded, std::string_view name)
 {
     folded.clear();
     for (std::size_t i = 0; i < name.size();) {
         const auto byte = static_cast<unsigned char>(name[i]);
         if (byte < 0x80) {
-            folded += byte >= 'A' && byte <= 'Z' ? static_cast<char>(byte + 32) : name[i];
+            folded += byte >= 'a' && byte <= 'z' ? static_cast<char>(byte - 32) : name[i];
             ++i;
             continue;
         }
@@ -25,10 +27,14 @@ void foldInto(std::string& folded, std::string_view name)
             folded.append(name.substr(start, i - start));
             continue;
         }
-        const UChar32 lower = u_foldCase(code, U_FOLD_CASE_DEFAULT);
+        UChar32 upper = code;
+        if (code <= 0xFFFF) {
+            upper = u_toupper(code);
+            upper = upper <= 0xFFFF ? upper : code;
+        }
         char buffer[4];
         std::size_t length = 0;
-        U8_APPEND_UNSAFE(buffer, length, lower);
+        U8_APPEND_UNSAFE(buffer, length, upper);
         folded.append(buffer, length);
     }
 }

@@ -6,8 +6,9 @@
 
 namespace gantrel::platform {
 
-/// A file name as a file system that ignores case compares it: simple case folding, one code
-/// point at a time; bytes that are not UTF-8 stay as they are. foldInto reuses `folded`.
+/// A file name as the native file system compares it: each UTF-16 unit upper-cased by its
+/// simple upper-case mapping; bytes that are not UTF-8 stay as they are. Two names match when
+/// their folded forms are equal. foldInto reuses `folded`.
 void foldInto(std::string& folded, std::string_view name);
 std::string foldName(std::string_view name);
 

@@ -298,16 +298,14 @@ std::vector<bool> filesThere(const SourceTree& tree, const std::wstring& target)
 
 // Why a copy from `source` into `target` is not begun: the target is the source or holds it,
 // or lies inside it, where the copy would copy itself again; empty when it may go ahead.
-std::string refusal(const std::wstring& source, const std::wstring& target, CopyStep& step)
+std::string refusal(const std::wstring& source, const std::wstring& target)
 {
-    step = CopyStep::Refused;
     if (win32::sameName(target, source)) {
         return "the target folder is the source folder";
     }
     if (liesBelow(source, target)) {
         return "the target folder holds the source folder";
     }
-    step = CopyStep::ShellOperation;
     return liesBelow(target, source) ? std::string(kDestinationInSource) : std::string();
 }
 
@@ -514,11 +512,10 @@ std::vector<CopyFailure> copyFolder(const FolderCopy& copy, const CopyProgressFn
     if (!win32::sameName(target, boundary) && !liesBelow(target, boundary)) {
         return {{CopyStep::OutsideDestination, copy.target, {}}};
     }
-    CopyStep step{};
-    if (std::string reason = refusal(source, target, step); !reason.empty()) {
+    if (std::string reason = refusal(source, target); !reason.empty()) {
         // The shell would write over the source's own files, or copy the copy again, ever
         // deeper, into the installation.
-        return {{step, copy.target, std::move(reason)}};
+        return {{CopyStep::Refused, copy.target, std::move(reason)}};
     }
     if (const auto link = linkOnTheWay(boundary, target)) {
         return {{CopyStep::OutsideDestination, win32::toNarrow(*link), {}}};
@@ -600,8 +597,7 @@ std::unique_ptr<CopierProcess> startCopier(const CopierCommand& command,
 {
     const std::wstring source = folderPath(command.source);
     const std::wstring target = folderPath(command.target);
-    CopyStep step{};
-    if (std::string reason = refusal(source, target, step); !reason.empty()) {
+    if (std::string reason = refusal(source, target); !reason.empty()) {
         // xcopy would write over the source's own files, or copy its own copy again; the
         // installation stays as it is.
         return std::make_unique<UnstartedCopier>(std::move(reason));

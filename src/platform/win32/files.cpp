@@ -132,6 +132,21 @@ void requireReachable(const std::string& path)
     }
 }
 
+FolderProblem mapFolderProblem(const std::string& folder)
+{
+    // Names cannot hold a backslash here, and long paths are handed over in their long form:
+    // only a folder that cannot be listed is left.
+    const std::wstring full = win32::fullPathWide(win32::toWide(folder));
+    WIN32_FIND_DATAW found{};
+    const win32::Search search(::FindFirstFileW(
+        win32::longPath(full + (full.ends_with(L'\\') ? L"*" : L"\\*")).c_str(), &found));
+    const DWORD code = search.valid() ? ERROR_SUCCESS : ::GetLastError();
+    if (code == ERROR_ACCESS_DENIED) {
+        return {FolderProblem::Kind::Unlisted, win32::toNarrow(full), win32::systemText(code)};
+    }
+    return {};
+}
+
 // Nothing to keep between lookups: the system answers each one itself.
 struct FileLookup::Cache {};
 
