@@ -326,4 +326,24 @@ std::string movedFolderText(const MovedFolder& moved)
            kinds;
 }
 
+std::string foundElsewhereText(const FoundElsewhere& found)
+{
+    std::string text;
+    for (const MovedFolder& moved : found.movedFolders) {
+        text.append(movedFolderText(moved)).append(1, '\n');
+    }
+    for (const FoundEntry& entry : found.entries) {
+        text.append(entry.entry).append(1, '\n');
+        for (const std::string& candidate : entry.candidates) {
+            text.append("    ").append(candidate).append(1, '\n');
+        }
+    }
+    if (found.unlistedFolders > 0) {
+        text.append("Folders that could not be listed: ")
+            .append(std::to_string(found.unlistedFolders))
+            .append(1, '\n');
+    }
+    return text;
+}
+
 }  // namespace gantrel

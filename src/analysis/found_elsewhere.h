@@ -57,4 +57,8 @@ FoundElsewhere findElsewhere(const std::string& gameRoot,
 /// "FROM → TO: FOUND of MISSING missing objects" (or splines, or objects and splines).
 std::string movedFolderText(const MovedFolder& moved);
 
+/// The whole result as lines: the folder moves first, then every entry found, each followed by
+/// lines "    CANDIDATE", best first, and the number of folders that could not be listed.
+std::string foundElsewhereText(const FoundElsewhere& found);
+
 }  // namespace gantrel

@@ -7,21 +7,7 @@ namespace gantrel {
 
 void appendFoundElsewhereText(const FoundElsewhere& found, std::string& text)
 {
-    text.append("\nFound elsewhere\n");
-    for (const MovedFolder& moved : found.movedFolders) {
-        text.append(movedFolderText(moved)).append(1, '\n');
-    }
-    for (const FoundEntry& entry : found.entries) {
-        text.append(entry.entry).append(1, '\n');
-        for (const std::string& candidate : entry.candidates) {
-            text.append("    ").append(candidate).append(1, '\n');
-        }
-    }
-    if (found.unlistedFolders > 0) {
-        text.append("Folders that could not be listed: ")
-            .append(std::to_string(found.unlistedFolders))
-            .append(1, '\n');
-    }
+    text.append("\nFound elsewhere\n").append(foundElsewhereText(found));
 }
 
 void addFoundElsewhereJson(const FoundElsewhere& found, nlohmann::ordered_json& result)
