@@ -19,6 +19,11 @@ std::string mapFolderOf(const WindowState& state)
 
 }  // namespace
 
+bool offersFoundElsewhere(WindowList list)
+{
+    return list == WindowList::MissingObjects || list == WindowList::MissingSplines;
+}
+
 std::vector<RelinkChange> relinkChoices(const FoundElsewhere& found, const std::string& entry)
 {
     std::vector<RelinkChange> choices;

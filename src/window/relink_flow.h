@@ -8,6 +8,7 @@
 #include "analysis/found_elsewhere.h"
 #include "analysis/relink.h"
 #include "common/window_state.h"
+#include "window/window_design.h"
 
 namespace gantrel::window {
 
@@ -20,6 +21,14 @@ public:
     /// Shows the report of a relink or an undo.
     virtual void showRelinkReport(const std::string& report) = 0;
 };
+
+/// The items the missing lists' menu adds below the others, and the Where Used part's caption.
+inline constexpr const char* kFoundElsewhereItem = "Found Elsewhere...";
+inline constexpr const char* kCancelSearchItem = "Cancel Search";
+inline constexpr const char* kUndoRelinkItem = "Undo Last Relink";
+
+/// True for the two missing lists, whose entries are looked for elsewhere.
+bool offersFoundElsewhere(WindowList list);
 
 /// The relinks a missing entry offers in its Where Used dialog: the folder moves that hold it,
 /// then one to each candidate, best first.
