@@ -1,22 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "platform/code_page.h"
 
-#include <unicode/ustring.h>
-
 #include "platform/platform.h"
 
 namespace gantrel::platform {
-
-std::u16string narrowToUtf16(std::string_view text)
-{
-    std::u16string out(text.size() + 1, u'\0');
-    int32_t length = 0;
-    UErrorCode status = U_ZERO_ERROR;
-    u_strFromUTF8WithSub(out.data(), static_cast<int32_t>(out.size()), &length, text.data(),
-                         static_cast<int32_t>(text.size()), 0xFFFD, nullptr, &status);
-    out.resize(U_SUCCESS(status) ? static_cast<std::size_t>(length) : 0);
-    return out;
-}
 
 std::optional<std::string> utf16ToCodePageExactly(std::u16string_view text)
 {
