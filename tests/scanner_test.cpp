@@ -121,6 +121,38 @@ TEST_F(ScannerTest, WhereUsedFollowsEachMissingListAndFillsUsedBy)
     EXPECT_FALSE(nlohmann::json::parse(scan({"--json", map().string()}).out).contains("usedBy"));
 }
 
+TEST_F(ScannerTest, FindMissingEndsTheTextWithFoundElsewhereAndAddsTwoJsonKeys)
+{
+    test::writeFile(m_dir.path() / "TELV" / "Sceneryobjects" / "New" / "b.sco", "");
+    test::writeFile(m_dir.path() / "TELV" / "Sceneryobjects" / "New" / "c.sco", "");
+    test::writeFile(map() / "t.map",
+                    "Sceneryobjects\\Old\\b.sco\nSceneryobjects\\Old\\c.sco\n"
+                    "Sceneryobjects\\Old\\gone.sco\n");
+    const Scan plain = scan({map().string()});
+    const Scan text = scan({"--find-missing", map().string()});
+    EXPECT_EQ(text.status, kScanMissing);
+    // Without the option the output is the same, less the section.
+    EXPECT_EQ(text.out, plain.out + test::narrow(u"\nFound elsewhere\n"
+                                                 u"Sceneryobjects\\Old\\ \u2192 "
+                                                 u"Sceneryobjects\\New\\: 2 of 3 missing objects\n"
+                                                 u"Sceneryobjects\\Old\\b.sco\n"
+                                                 u"    Sceneryobjects\\New\\b.sco\n"
+                                                 u"Sceneryobjects\\Old\\c.sco\n"
+                                                 u"    Sceneryobjects\\New\\c.sco\n"));
+
+    auto json = nlohmann::json::parse(scan({"--json", "--find-missing", map().string()}).out);
+    EXPECT_EQ(json["foundElsewhere"],
+              (nlohmann::json{{"Sceneryobjects\\Old\\b.sco", {"Sceneryobjects\\New\\b.sco"}},
+                              {"Sceneryobjects\\Old\\c.sco", {"Sceneryobjects\\New\\c.sco"}}}));
+    EXPECT_EQ(json["movedFolders"], (nlohmann::json{{{"from", "Sceneryobjects\\Old\\"},
+                                                     {"to", "Sceneryobjects\\New\\"},
+                                                     {"found", 2},
+                                                     {"missing", 3}}}));
+    json.erase("foundElsewhere");
+    json.erase("movedFolders");
+    EXPECT_EQ(json, nlohmann::json::parse(scan({"--json", map().string()}).out));
+}
+
 // A stream whose every write fails, as on a full disk.
 class FullDisk : public std::streambuf {
 protected:

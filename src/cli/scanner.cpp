@@ -4,11 +4,13 @@
 #include <cerrno>
 #include <charconv>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <ostream>
 #include <system_error>
 
 #include "analysis/analysis_run.h"
 #include "analysis/where_used.h"
+#include "cli/found_elsewhere_output.h"
 #include "common/error.h"
 #include "gantrel/version.h"
 #include "platform/platform.h"
@@ -17,7 +19,7 @@ namespace gantrel {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: gantrel-scan [--json] [--where-used] MAP_FOLDER\n"
+    "Usage: gantrel-scan [--json] [--where-used] [--find-missing] MAP_FOLDER\n"
     "Checks a TELV map folder: reads every tile, lists the scenery objects and splines the map\n"
     "uses, their folders, and the ones missing from the installation that holds the map.\n"
     "\n"
@@ -25,6 +27,10 @@ constexpr const char* kUsage =
     "  --where-used  also tell the tiles that use each reference, with the first line of each:\n"
     "                after each missing list, every missing entry followed by lines\n"
     "                \"    TILE:LINE\"; with --json, the key \"usedBy\" for every entry\n"
+    "  --find-missing  also look for the missing entries elsewhere in the installation:\n"
+    "                a section \"Found elsewhere\" with the folders that moved, then every\n"
+    "                entry found followed by its candidates; with --json, the keys\n"
+    "                \"foundElsewhere\" and \"movedFolders\"\n"
     "  --help        print this help\n"
     "  --version     print the version\n"
     "\n"
@@ -122,7 +128,8 @@ void appendMissingWhereUsed(const WindowState& state, std::string& text)
 }
 
 // 8-bit text, in one piece: a console is given the characters it stands for.
-void printText(const WindowState& state, bool whereUsed, std::ostream& out)
+void printText(const WindowState& state, bool whereUsed, const FoundElsewhere* found,
+               std::ostream& out)
 {
     std::string text;
     for (const std::string& line : state.log) {
@@ -135,6 +142,9 @@ void printText(const WindowState& state, bool whereUsed, std::ostream& out)
             appendMissingWhereUsed(state, text);
             break;  // the missing splines come with it
         }
+    }
+    if (found != nullptr) {
+        appendFoundElsewhereText(*found, text);
     }
     platform::writeText(out, text);
 }
@@ -185,7 +195,8 @@ void printUsedBy(const WindowState& state, std::ostream& out)
     out << (*separator == '\n' ? "}" : "\n  }");
 }
 
-void printJson(const WindowState& state, const ConsoleUi& ui, bool whereUsed, std::ostream& out)
+void printJson(const WindowState& state, const ConsoleUi& ui, bool whereUsed,
+               const FoundElsewhere* found, std::ostream& out)
 {
     nlohmann::ordered_json result;
     result["path"] = platform::narrowToUtf8(state.path);
@@ -198,6 +209,9 @@ void printJson(const WindowState& state, const ConsoleUi& ui, bool whereUsed, st
     result["messages"] = utf8(ui.messages);
     result["error"] = ui.error ? nlohmann::ordered_json(platform::narrowToUtf8(*ui.error))
                                : nlohmann::ordered_json();
+    if (found != nullptr) {
+        addFoundElsewhereJson(*found, result);
+    }
     // Paths on disk need not be valid UTF-8: such bytes are replaced rather than refused.
     std::string text = result.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
     if (whereUsed) {
@@ -230,6 +244,7 @@ int runScanner(const std::vector<std::string>& arguments, std::ostream& out, std
 {
     bool json = false;
     bool whereUsed = false;
+    bool findMissing = false;
     bool optionsEnded = false;  // after "--" every argument is a folder, even "-x"
     std::vector<std::string> folders;
     for (const std::string& argument : arguments) {
@@ -247,6 +262,8 @@ int runScanner(const std::vector<std::string>& arguments, std::ostream& out, std
             json = true;
         } else if (argument == "--where-used") {
             whereUsed = true;
+        } else if (argument == "--find-missing") {
+            findMissing = true;
         } else {
             err << "gantrel-scan: unknown option '" << argument << "'" << kTryHelp;
             return kScanUsage;
@@ -270,11 +287,17 @@ int runScanner(const std::vector<std::string>& arguments, std::ostream& out, std
     } catch (const std::exception& error) {
         ui.showError(error.what());
     }
+    // Only a completed run says what is missing.
+    std::optional<FoundElsewhere> found;
+    if (findMissing && end == RunEnd::Completed && !ui.error) {
+        found = findElsewhere(state.gameRoot, state.missingObjects, state.missingSplines);
+    }
+    const FoundElsewhere* foundElsewhere = found ? &*found : nullptr;
     errno = 0;
     if (json) {
-        printJson(state, ui, whereUsed, out);
+        printJson(state, ui, whereUsed, foundElsewhere, out);
     } else {
-        printText(state, whereUsed, out);
+        printText(state, whereUsed, foundElsewhere, out);
     }
     if (!out.flush()) {
         const int code = errno;

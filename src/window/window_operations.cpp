@@ -67,7 +67,31 @@ void WindowOperations::analyse(const std::string& folder)
     const std::unique_ptr<UserInterface> ui = m_front.analysisInterface();
     m_cancelScan = false;
     CancellableRun run(*ui, m_cancelScan);
-    runAnalysis(folder, m_state, run, settings);
+    m_missingSearch.cancel();
+    if (runAnalysis(folder, m_state, run, settings) == RunEnd::Completed) {
+        m_analysedFolder = folder;
+        m_missingSearch.start(m_state);
+    }
+}
+
+void WindowOperations::relink(const RelinkChange& change, RelinkFront& front)
+{
+    runOperation([this, &change, &front] {
+        m_missingSearch.cancel();
+        m_missingSearch.wait();
+        if (m_relinks.relink(m_state, change, front)) {
+            analyse(m_analysedFolder);
+        }
+    });
+}
+
+void WindowOperations::undoLastRelink(RelinkFront& front)
+{
+    runOperation([this, &front] {
+        if (m_relinks.undo(front)) {
+            analyse(m_analysedFolder);
+        }
+    });
 }
 
 void WindowOperations::chooseAndAnalyse()

@@ -10,6 +10,8 @@
 #include "analysis/window_state.h"
 #include "export/export_copiers.h"
 #include "export/export_ui.h"
+#include "window/missing_search.h"
+#include "window/relink_flow.h"
 #include "window/where_used_table.h"
 #include "window/window_design.h"
 
@@ -99,6 +101,14 @@ public:
     /// The number of copier exports still watched.
     std::size_t copierExportsRunning() const { return m_copierExports.size(); }
 
+    /// The search for the missing entries that every completed run starts.
+    MissingSearch& missingSearch() { return m_missingSearch; }
+    /// "Relink..." from the Where Used dialog; the map is analysed again after a change.
+    void relink(const RelinkChange& change, RelinkFront& front);
+    /// "Undo Last Relink"; the map is analysed again after a change.
+    void undoLastRelink(RelinkFront& front);
+    bool canUndoRelink() const { return m_relinks.canUndo(); }
+
 private:
     void runOperation(const std::function<void()>& operation);
     // The analysis run on a folder as the chooser returns it; within an operation.
@@ -116,6 +126,9 @@ private:
     bool m_busy = false;
     bool m_cancelScan = false;  // set during a scan by cancelScan()
     std::vector<CopierExport> m_copierExports;
+    std::string m_analysedFolder;  // the map folder of the last completed run
+    RelinkFlow m_relinks;
+    MissingSearch m_missingSearch;  // last: its worker ends before the rest goes
 };
 
 }  // namespace gantrel::window

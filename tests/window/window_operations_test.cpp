@@ -209,3 +209,65 @@ TEST_F(WindowOperationsTest, CopierExportIsWatchedUntilItsLastCopierHasEnded)
 
 }  // namespace
 }  // namespace gantrel::window
+
+namespace gantrel::window {
+namespace {
+
+// Relink's dialogs with their answers set beforehand.
+class AnsweringRelinkFront final : public RelinkFront {
+public:
+    bool confirmRelink(const std::string& preview) override
+    {
+        previews.push_back(preview);
+        return confirm;
+    }
+    void showRelinkReport(const std::string& report) override { reports.push_back(report); }
+
+    bool confirm = false;
+    std::vector<std::string> previews;
+    std::vector<std::string> reports;
+};
+
+TEST_F(WindowOperationsTest, FindsAMissingObjectElsewhereThenRelinksItAndUndoesTheRelink)
+{
+    test::writeFile(sample.installation / "Sceneryobjects" / "Forest" / "birch.sco", "");
+    const fs::path tile = sample.map / "tile_1_0.map";
+    const std::string original = test::readFile(tile);
+    analyseSample();
+    operations.missingSearch().wait();
+    const FoundElsewhere* found = operations.missingSearch().result();
+    ASSERT_NE(found, nullptr);
+    const std::string birch = "Sceneryobjects\\Trees\\birch.sco";
+    EXPECT_EQ(foundElsewhereMenuText(found, false),
+              birch + "\n    Sceneryobjects\\Forest\\birch.sco\n");
+    const std::vector<RelinkChange> choices = relinkChoices(*found, birch);
+    ASSERT_EQ(choices.size(), 1u);
+
+    AnsweringRelinkFront dialogs;
+    operations.relink(choices[0], dialogs);  // cancelled at the preview
+    ASSERT_EQ(dialogs.previews.size(), 1u);
+    EXPECT_NE(dialogs.previews[0].find("1 line in 1 tile will change:\n  tile_1_0.map\n"),
+              std::string::npos);
+    EXPECT_TRUE(dialogs.reports.empty());
+    EXPECT_EQ(test::readFile(tile), original);
+    EXPECT_FALSE(operations.canUndoRelink());
+
+    dialogs.confirm = true;
+    operations.relink(choices[0], dialogs);
+    ASSERT_EQ(dialogs.reports.size(), 1u);
+    EXPECT_NE(dialogs.reports[0].find("Backup: "), std::string::npos);
+    EXPECT_NE(test::readFile(tile).find("Sceneryobjects\\Forest\\birch.sco\r\n"),
+              std::string::npos);
+    EXPECT_EQ(operations.state().missingObjects, std::vector<std::string>{});  // analysed again
+    ASSERT_TRUE(operations.canUndoRelink());
+
+    operations.undoLastRelink(dialogs);
+    ASSERT_EQ(dialogs.reports.size(), 2u);
+    EXPECT_EQ(dialogs.reports[1], "Restored 1 tile.\n  tile_1_0.map\n");
+    EXPECT_EQ(test::readFile(tile), original);
+    EXPECT_EQ(operations.state().missingObjects, std::vector<std::string>{birch});
+    EXPECT_FALSE(operations.canUndoRelink());
+}
+
+}  // namespace
+}  // namespace gantrel::window

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/code_page.h"
 #include "platform/platform.h"
 
 namespace gantrel::platform {
@@ -93,6 +94,11 @@ std::string codePageToNarrow(std::string_view bytes)
         appendUtf8(out, b >= 0x80 && b < 0xA0 ? kHighControls[b - 0x80] : char32_t{b});
     }
     return out;
+}
+
+std::u16string narrowToUtf16(std::string_view text)
+{
+    return utf8ToUtf16(text);  // the program's strings are UTF-8
 }
 
 std::string utf8ToNarrow(std::string_view text)

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "analysis/window_state.h"
+#include "window/relink_flow.h"
 
 class QMenu;
 
@@ -19,7 +20,7 @@ class WhereUsedDialog;
 /// Every modal box and chooser the window opens, behind one seam: the program uses QtDialogs,
 /// the tests a scripted implementation whose answers are set before the click, so that no test
 /// ever blocks on a modal dialog.
-class Dialogs : public gantrel::UserInterface {
+class Dialogs : public gantrel::UserInterface, public window::RelinkFront {
 public:
     /// The map folder chooser. `title` is the instruction text above the tree, `root` the top
     /// of the tree as text ("\" or "/": the root folder of the current drive, the file-system

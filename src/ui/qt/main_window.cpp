@@ -33,6 +33,7 @@
 #include "app_info.h"
 #include "dialogs.h"
 #include "folder_dialog.h"
+#include "found_elsewhere_part.h"
 #include "qt_text.h"
 #include "settings/settings_file.h"
 #include "ui_main_window.h"
@@ -299,9 +300,11 @@ std::optional<std::size_t> MainWindow::entryAt(window::WindowList list, const QP
 
 void MainWindow::showWhereUsed(window::WindowList list, std::size_t entry)
 {
+    std::optional<RelinkChange> relink;
     m_operations->showWhereUsed(
         list, entry,
-        [this](const std::string& text, const std::vector<window::WhereUsedRow>& rows) {
+        [this, list, &relink](const std::string& text,
+                              const std::vector<window::WhereUsedRow>& rows) {
             WhereUsedDialog dialog(
                 text, rows, [this](const std::string& table) { setClipboardText(table); },
                 [this](const std::string& tile) {
@@ -310,8 +313,42 @@ void MainWindow::showWhereUsed(window::WindowList list, std::size_t entry)
                     }
                 },
                 this);
+            FoundElsewherePart* part = nullptr;
+            if (window::offersFoundElsewhere(list)) {
+                window::MissingSearch& search = m_operations->missingSearch();
+                const FoundElsewhere* found = search.result();
+                part = new FoundElsewherePart(found != nullptr ? window::relinkChoices(*found, text)
+                                                               : std::vector<RelinkChange>(),
+                                              search.searching(), dialog);
+                dialog.addPart(part);
+            }
             m_dialogs.executeWhereUsed(dialog);
+            if (part != nullptr) {
+                relink = part->chosen();
+            }
         });
+    // Once the dialog's operation has ended: the relink is an operation of its own.
+    if (relink) {
+        m_operations->relink(*relink, m_dialogs);
+    }
+}
+
+// The missing lists' own items: what the search found, its cancel, and the undo of a relink.
+void MainWindow::addFoundElsewhereItems(QMenu& menu)
+{
+    window::MissingSearch& search = m_operations->missingSearch();
+    menu.addSeparator();
+    connect(menu.addAction(QString::fromLatin1(window::kFoundElsewhereItem)), &QAction::triggered,
+            this, [this, &search] {
+                m_dialogs.showRelinkReport(
+                    window::foundElsewhereMenuText(search.result(), search.searching()));
+            });
+    QAction* cancel = menu.addAction(QString::fromLatin1(window::kCancelSearchItem));
+    cancel->setEnabled(search.searching());
+    connect(cancel, &QAction::triggered, this, [&search] { search.cancel(); });
+    QAction* undo = menu.addAction(QString::fromLatin1(window::kUndoRelinkItem));
+    undo->setEnabled(m_operations->canUndoRelink());
+    connect(undo, &QAction::triggered, this, [this] { m_operations->undoLastRelink(m_dialogs); });
 }
 
 void MainWindow::showListMenu(window::WindowList list, const QPoint& at)
@@ -321,6 +358,9 @@ void MainWindow::showListMenu(window::WindowList list, const QPoint& at)
     QMenu menu(this);
     menu.setObjectName(QStringLiteral("ListMenu"));
     for (const window::ListMenuItem& item : window::listMenu(list)) {
+        if (item.command == window::ListCommand::WhereUsed && window::offersFoundElsewhere(list)) {
+            addFoundElsewhereItems(menu);
+        }
         if (item.separatorBefore) {
             menu.addSeparator();
         }

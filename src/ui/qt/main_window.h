@@ -13,6 +13,7 @@
 #include "delayed_progress.h"
 #include "window/window_operations.h"
 
+class QMenu;
 class QMimeData;
 class QPlainTextEdit;
 class QTimer;
@@ -103,6 +104,7 @@ private:
     /// nullopt below the last entry.
     std::optional<std::size_t> entryAt(window::WindowList list, const QPoint& at) const;
     void showWhereUsed(window::WindowList list, std::size_t entry);
+    void addFoundElsewhereItems(QMenu& menu);
     /// The folder a drag carries, when the window takes it.
     static std::optional<std::string> droppedFolder(const QMimeData* data);
 

@@ -140,3 +140,22 @@ bool QtDialogs::openFile(const std::string& file)
 }
 
 }  // namespace gantrel::ui
+
+namespace gantrel::ui {
+
+bool QtDialogs::confirmRelink(const std::string& preview)
+{
+    QMessageBox box(QMessageBox::Question, QString::fromLatin1(kApplicationTitle),
+                    toQString(preview), QMessageBox::Ok | QMessageBox::Cancel);
+    box.setObjectName(QStringLiteral("RelinkPreview"));
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::Cancel);
+    return box.exec() == QMessageBox::Ok;
+}
+
+void QtDialogs::showRelinkReport(const std::string& report)
+{
+    showBox(QMessageBox::NoIcon, report);
+}
+
+}  // namespace gantrel::ui

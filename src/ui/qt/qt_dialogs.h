@@ -19,6 +19,8 @@ public:
     void executeMenu(QMenu& menu, const QPoint& at) override;
     void executeWhereUsed(WhereUsedDialog& dialog) override;
     bool openFile(const std::string& file) override;
+    bool confirmRelink(const std::string& preview) override;
+    void showRelinkReport(const std::string& report) override;
 };
 
 }  // namespace gantrel::ui

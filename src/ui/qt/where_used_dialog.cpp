@@ -88,6 +88,12 @@ WhereUsedDialog::WhereUsedDialog(const std::string& entry, std::vector<window::W
             [this](int row, int /*column*/) { openRow(row); });
 }
 
+void WhereUsedDialog::addPart(QWidget* part)
+{
+    auto* box = static_cast<QVBoxLayout*>(layout());
+    box->insertWidget(box->count() - 1, part);  // above the buttons
+}
+
 std::vector<window::WhereUsedRow> WhereUsedDialog::shownRows() const
 {
     std::vector<window::WhereUsedRow> shown;

@@ -28,6 +28,9 @@ public:
                     std::function<void(const std::string&)> copy,
                     std::function<void(const std::string&)> open, QWidget* parent = nullptr);
 
+    /// Adds a part of the dialog below the table.
+    void addPart(QWidget* part);
+
     /// The rows in the order the table shows them.
     std::vector<window::WhereUsedRow> shownRows() const;
 

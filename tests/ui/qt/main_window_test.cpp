@@ -428,6 +428,64 @@ TEST_F(MainWindowTest, WhereUsedListsTheTilesOfTheEntryUnderThePointer)
     EXPECT_EQ(dialogs.whereUsedEntries.size(), 2U);
 }
 
+TEST_F(MainWindowTest, AMissingObjectFoundElsewhereIsRelinkedFromItsWhereUsedDialogAndUndone)
+{
+    gantrel::test::writeFile(sample.installation / "Sceneryobjects" / "Forest" / "birch.sco", "");
+    const auto tile = sample.map / "tile_1_0.map";
+    const std::string original = gantrel::test::readFile(tile);
+    choose(sample.map);
+    auto* missing = shown(find<QPlainTextEdit>("missingobjects"));
+    const QPoint at =
+        missing->cursorRect(QTextCursor(missing->document()->findBlockByNumber(0))).center();
+    const auto rightClick = [&](const char* item) {
+        dialogs.menuAnswers.push_back(QString::fromLatin1(item));
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, missing->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(missing->viewport(), &event);
+    };
+    // The search runs beside the window: its menu item tells what it has found so far.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (rightClick("Found Elsewhere..."),
+         !dialogs.relinkReports.empty() &&
+             dialogs.relinkReports.back().starts_with("Sceneryobjects\\Trees\\birch.sco\n")),
+        10000);
+    EXPECT_EQ(dialogs.relinkReports.back(),
+              "Sceneryobjects\\Trees\\birch.sco\n    Sceneryobjects\\Forest\\birch.sco\n");
+    EXPECT_EQ(
+        dialogs.menus.back(),
+        (QStringList{QStringLiteral("(Copy)"), QStringLiteral("Select All"), QStringLiteral("-"),
+                     QStringLiteral("Copy to Clipboard"), QStringLiteral("Save As..."),
+                     QStringLiteral("-"), QStringLiteral("Found Elsewhere..."),
+                     QStringLiteral("(Cancel Search)"), QStringLiteral("(Undo Last Relink)"),
+                     QStringLiteral("-"), QStringLiteral("Where Used...")}));
+
+    QStringList candidates;
+    dialogs.onWhereUsed = [&](WhereUsedDialog& dialog) {
+        auto* list = dialog.findChild<QListWidget*>(QStringLiteral("foundElsewhere"));
+        candidates.clear();
+        for (int row = 0; row < list->count(); ++row) {
+            candidates << list->item(row)->text();
+        }
+        dialog.findChild<QPushButton*>(QStringLiteral("relink"))->click();
+    };
+    dialogs.relinkAnswers = {false, true};
+    QTest::mouseDClick(missing->viewport(), Qt::LeftButton, Qt::NoModifier, at);  // cancelled
+    EXPECT_EQ(candidates, QStringList{QStringLiteral("Sceneryobjects\\Forest\\birch.sco")});
+    ASSERT_EQ(dialogs.relinkPreviews.size(), 1U);
+    EXPECT_EQ(gantrel::test::readFile(tile), original);
+
+    QTest::mouseDClick(missing->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    ASSERT_EQ(dialogs.relinkPreviews.size(), 2U);
+    EXPECT_NE(dialogs.relinkReports.back().find("Backup: "), std::string::npos);
+    EXPECT_NE(gantrel::test::readFile(tile).find("Sceneryobjects\\Forest\\birch.sco\r\n"),
+              std::string::npos);
+    EXPECT_EQ(text("missingobjects"), QString());  // analysed again
+
+    rightClick("Undo Last Relink");
+    EXPECT_EQ(dialogs.relinkReports.back(), "Restored 1 tile.\n  tile_1_0.map\n");
+    EXPECT_EQ(gantrel::test::readFile(tile), original);
+    EXPECT_EQ(text("missingobjects"), QStringLiteral("Sceneryobjects\\Trees\\birch.sco\n"));
+}
+
 TEST_F(MainWindowTest, ADroppedFolderIsAnalysedAsAChosenOne)
 {
     const auto drop = [&](const QList<QUrl>& urls) {

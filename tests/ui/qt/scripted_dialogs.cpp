@@ -117,4 +117,20 @@ bool ScriptedDialogs::openFile(const std::string& file)
     return true;
 }
 
+bool ScriptedDialogs::confirmRelink(const std::string& preview)
+{
+    relinkPreviews.push_back(preview);
+    if (relinkAnswers.empty()) {
+        return false;
+    }
+    const bool answer = relinkAnswers.front();
+    relinkAnswers.pop_front();
+    return answer;
+}
+
+void ScriptedDialogs::showRelinkReport(const std::string& report)
+{
+    relinkReports.push_back(report);
+}
+
 }  // namespace gantrel::ui::test

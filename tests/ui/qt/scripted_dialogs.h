@@ -40,11 +40,15 @@ public:
     void executeWhereUsed(WhereUsedDialog& dialog) override;
     /// Records the file instead of starting a program.
     bool openFile(const std::string& file) override;
+    /// Records the preview and takes the next relink answer (none left: cancel).
+    bool confirmRelink(const std::string& preview) override;
+    void showRelinkReport(const std::string& report) override;
 
     std::deque<std::optional<std::string>> chooserAnswers;
     std::deque<std::optional<std::string>> destinationAnswers;
     std::deque<std::optional<std::string>> saveAnswers;
     std::deque<QString> menuAnswers;
+    std::deque<bool> relinkAnswers;
     /// Runs when a box opens, before it is recorded, so a test can look at the window then.
     std::function<void()> onBox;
     std::function<void(std::size_t, std::size_t)> onTile;
@@ -58,6 +62,8 @@ public:
     std::vector<QStringList> menus;
     std::vector<QString> whereUsedEntries;
     std::vector<std::string> openedFiles;
+    std::vector<std::string> relinkPreviews;
+    std::vector<std::string> relinkReports;
     std::vector<std::string> messages;
     std::vector<std::string> errors;
 };
