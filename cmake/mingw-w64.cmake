@@ -40,6 +40,10 @@ if(NOT gantrel_in_try_compile)
     list(APPEND CMAKE_FIND_ROOT_PATH ${gantrel_noarch_root})
 endif()
 
+# zlib linked in too (libz.a rather than the import library of a zlib1.dll): the programs
+# import no DLL that Windows does not ship.
+set(ZLIB_USE_STATIC_LIBS ON)
+
 # The C and C++ runtimes and the thread library linked in: the programs run under Wine, or
 # copied to a Windows machine, without the compiler's DLLs beside them.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")

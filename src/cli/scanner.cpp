@@ -11,6 +11,7 @@
 #include "analysis/analysis_run.h"
 #include "analysis/where_used.h"
 #include "cli/found_elsewhere_output.h"
+#include "cli/scan_package.h"
 #include "common/error.h"
 #include "gantrel/version.h"
 #include "platform/platform.h"
@@ -19,7 +20,8 @@ namespace gantrel {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: gantrel-scan [--json] [--where-used] [--find-missing] MAP_FOLDER\n"
+    "Usage: gantrel-scan [--json] [--where-used] [--find-missing]\n"
+    "                    [--package FILE.zip [--not-needed FOLDER]...] MAP_FOLDER\n"
     "Checks a TELV map folder: reads every tile, lists the scenery objects and splines the map\n"
     "uses, their folders, and the ones missing from the installation that holds the map.\n"
     "\n"
@@ -31,11 +33,17 @@ constexpr const char* kUsage =
     "                a section \"Found elsewhere\" with the folders that moved, then every\n"
     "                entry found followed by its candidates; with --json, the keys\n"
     "                \"foundElsewhere\" and \"movedFolders\"\n"
+    "  --package FILE.zip\n"
+    "                after a completed run, write the map package: the map folder and every\n"
+    "                used object and spline folder, in one zip\n"
+    "  --not-needed FOLDER\n"
+    "                leave FOLDER (as \"Splines\\Road\\\", relative to the installation) out\n"
+    "                of the package; may be given more than once\n"
     "  --help        print this help\n"
     "  --version     print the version\n"
     "\n"
-    "Exit status: 0 nothing missing, 1 something missing, 2 not a map folder, an error or\n"
-    "output that cannot be written, 64 wrong usage.\n";
+    "Exit status: 0 nothing missing, 1 something missing, 2 not a map folder, an error,\n"
+    "output or a package that cannot be written, 64 wrong usage.\n";
 
 constexpr const char* kTryHelp = "; try 'gantrel-scan --help'\n";
 
@@ -247,8 +255,21 @@ int runScanner(const std::vector<std::string>& arguments, std::ostream& out, std
     bool findMissing = false;
     bool optionsEnded = false;  // after "--" every argument is a folder, even "-x"
     std::vector<std::string> folders;
-    for (const std::string& argument : arguments) {
-        if (optionsEnded || argument.empty() || argument[0] != '-' || argument == "-") {
+    std::optional<std::string> package;
+    std::vector<std::string> notNeeded;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (!optionsEnded && (argument == "--package" || argument == "--not-needed")) {
+            if (i + 1 == arguments.size()) {
+                err << "gantrel-scan: option '" << argument << "' needs a value" << kTryHelp;
+                return kScanUsage;
+            }
+            if (argument == "--package") {
+                package = arguments[++i];
+            } else {
+                notNeeded.push_back(arguments[++i]);
+            }
+        } else if (optionsEnded || argument.empty() || argument[0] != '-' || argument == "-") {
             folders.push_back(argument);
         } else if (argument == "--") {
             optionsEnded = true;
@@ -269,6 +290,10 @@ int runScanner(const std::vector<std::string>& arguments, std::ostream& out, std
             return kScanUsage;
         }
     }
+    if (!notNeeded.empty() && !package) {
+        err << "gantrel-scan: --not-needed without --package" << kTryHelp;
+        return kScanUsage;
+    }
     if (folders.size() != 1) {
         err << (folders.empty() ? "gantrel-scan: no map folder given"
                                 : "gantrel-scan: " + std::to_string(folders.size()) +
@@ -282,8 +307,9 @@ int runScanner(const std::vector<std::string>& arguments, std::ostream& out, std
     ConsoleUi ui(err, !json);
     NoMapsFolderStore store;
     RunEnd end = RunEnd::NotAMapFolder;
+    const std::string mapFolder = chosenFolderPath(folders.front());
     try {
-        end = runAnalysis(chosenFolderPath(folders.front()), state, ui, store);
+        end = runAnalysis(mapFolder, state, ui, store);
     } catch (const std::exception& error) {
         ui.showError(error.what());
     }
@@ -306,6 +332,11 @@ int runScanner(const std::vector<std::string>& arguments, std::ostream& out, std
         return kScanFailed;
     }
     if (end != RunEnd::Completed || ui.error) {
+        return kScanFailed;
+    }
+    // With --json the end message goes to the error stream: the output stays one JSON object.
+    if (package && !writeScanPackage(state, platform::linkTarget(mapFolder), *package, notNeeded,
+                                     json ? err : out, err)) {
         return kScanFailed;
     }
     return state.missingObjects.empty() && state.missingSplines.empty() ? kScanClean : kScanMissing;

@@ -13,6 +13,11 @@ bool offersWhereUsed(WindowList list)
            list == WindowList::MissingObjects || list == WindowList::MissingSplines;
 }
 
+bool offersMapPackage(WindowList list)
+{
+    return list == WindowList::ObjectFolders || list == WindowList::SplineFolders;
+}
+
 std::vector<ListMenuItem> listMenu(WindowList list)
 {
     std::vector<ListMenuItem> items{
@@ -24,6 +29,10 @@ std::vector<ListMenuItem> listMenu(WindowList list)
     };
     if (offersWhereUsed(list)) {
         items.push_back({ListCommand::WhereUsed, "Where Used...", "", true});
+    }
+    if (offersMapPackage(list)) {
+        items.push_back({ListCommand::MakeMapPackage, "Make Map Package...",
+                         keyText(chordOf(ShortcutCommand::MakeMapPackage)), true});
     }
     return items;
 }

@@ -17,6 +17,7 @@ enum class ListCommand {
     CopyToClipboard,  // the page's "Copy to Clipboard" button
     SaveAs,           // the list as a text file
     WhereUsed,        // the tiles that use the entry under the pointer
+    MakeMapPackage,   // the map package dialog (the folder lists)
 };
 
 struct ListMenuItem {
@@ -32,8 +33,12 @@ struct ListMenuItem {
 /// missing lists.
 bool offersWhereUsed(WindowList list);
 
+/// True for the folder lists, whose menu offers "Make Map Package...".
+bool offersMapPackage(WindowList list);
+
 /// The items of a memo's context menu, in order: Copy, Select All, then "Copy to Clipboard",
-/// "Save As..." and, where offersWhereUsed, "Where Used...".
+/// "Save As..." and, where offersWhereUsed, "Where Used...", where offersMapPackage
+/// "Make Map Package...".
 std::vector<ListMenuItem> listMenu(WindowList list);
 
 /// The file name "Save As..." proposes: the page's caption and ".txt".

@@ -57,6 +57,15 @@ std::string buttonToolTip(std::string_view button)
     if (copyButton) {
         return withKey("Copy this list to the clipboard", chordOf(ShortcutCommand::CopyShownList));
     }
+    const bool exportButton =
+        std::any_of(kExportButtons.begin(), kExportButtons.end(),
+                    [&](const ExportButtonDesign& design) { return button == design.name; });
+    if (exportButton) {
+        return withKey(
+            "Copy the used folders into another folder. For one zip with the map "
+            "and its folders: Make Map Package... in the list's menu",
+            chordOf(ShortcutCommand::MakeMapPackage));
+    }
     return {};
 }
 

@@ -28,6 +28,7 @@ enum class ShortcutCommand {
     ShowPage,         // shows the page `page`, counted from 0 in tab order
     CopyShownList,    // presses the "Copy to Clipboard" button of the page shown
     ShowNotice,       // presses "Click me" (Button7)
+    MakeMapPackage,   // "Make Map Package..." of the folder lists' menu
 };
 
 struct Shortcut {
@@ -36,7 +37,7 @@ struct Shortcut {
     std::size_t page;  // for ShowPage
 };
 
-inline constexpr std::array<Shortcut, 10> kShortcuts{{
+inline constexpr std::array<Shortcut, 11> kShortcuts{{
     {{true, false, 'O', 0}, ShortcutCommand::ChooseMapFolder, 0},
     {{true, false, '1', 0}, ShortcutCommand::ShowPage, 0},
     {{true, false, '2', 0}, ShortcutCommand::ShowPage, 1},
@@ -47,13 +48,15 @@ inline constexpr std::array<Shortcut, 10> kShortcuts{{
     {{true, false, '7', 0}, ShortcutCommand::ShowPage, 6},
     {{true, true, 'C', 0}, ShortcutCommand::CopyShownList, 0},
     {{false, false, 0, 1}, ShortcutCommand::ShowNotice, 0},
+    {{true, true, 'P', 0}, ShortcutCommand::MakeMapPackage, 0},
 }};
 
 /// The chord of a command (of the page, for ShowPage).
 KeyChord chordOf(ShortcutCommand command, std::size_t page = 0);
 
 /// The tooltip of a button by component name, naming its shortcut: "..." (Button2), the seven
-/// "Copy to Clipboard" buttons and "Click me" (Button7); empty for any other control.
+/// "Copy to Clipboard" buttons, "Click me" (Button7) and the four export buttons, which name
+/// "Make Map Package..." too; empty for any other control.
 std::string buttonToolTip(std::string_view button);
 
 /// The tooltip of a page's tab, naming the shortcut that shows it.

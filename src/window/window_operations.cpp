@@ -9,7 +9,9 @@
 #include "analysis/where_used.h"
 #include "common/error.h"
 #include "export/export_shell_copy.h"
+#include "platform/package_files.h"
 #include "platform/platform.h"
+#include "settings/not_needed_folders.h"
 #include "settings/settings_file.h"
 #include "settings/start_folder.h"
 #include "window/list_menu.h"
@@ -70,6 +72,7 @@ void WindowOperations::analyse(const std::string& folder)
     m_missingSearch.cancel();
     if (runAnalysis(folder, m_state, run, settings) == RunEnd::Completed) {
         m_analysedFolder = folder;
+        m_packageMap = platform::linkTarget(folder);
         m_missingSearch.start(m_state);
     }
 }
@@ -162,6 +165,34 @@ void WindowOperations::exportFolders(ExportList list, ExportVariant variant)
         }
         m_copierExports.push_back({std::move(ui), std::move(run)});
         m_front.watchCopiers(true);
+    });
+}
+
+void WindowOperations::makeMapPackage(const PackageDialogs& dialogs)
+{
+    runOperation([this, &dialogs] {
+        if (m_packageMap.empty()) {
+            return;
+        }
+        const NotNeededFolders remembered(m_settingsPath);
+        PackageDialogModel model(packageFolders(m_state, m_packageMap),
+                                 remembered.read(m_state.gameRoot));
+        if (!dialogs.choose(model)) {
+            return;
+        }
+        remembered.store(m_state.gameRoot, model.notNeeded());
+        const std::optional<std::string> file = dialogs.chooseFile(
+            m_packageFolder,
+            platform::narrowPath(platform::nativePath(m_packageMap).filename()) + ".zip");
+        if (!file) {
+            return;
+        }
+        m_packageFolder = platform::narrowPath(platform::nativePath(*file).parent_path());
+        const PackageResult result =
+            writeMapPackage(model.folders(), model.chosen(), *file, dialogs.progress);
+        if (!result.cancelled) {
+            m_front.showMessage(packageEndMessage(result, *file));
+        }
     });
 }
 

@@ -12,6 +12,7 @@
 #include "export/export_ui.h"
 #include "window/missing_search.h"
 #include "window/relink_flow.h"
+#include "window/package_dialog.h"
 #include "window/where_used_table.h"
 #include "window/window_design.h"
 
@@ -94,6 +95,14 @@ public:
     /// An export button. A copier export goes on after this returns: its copiers are watched
     /// by the front's timer, and its end is shown when the last of them has ended.
     void exportFolders(ExportList list, ExportVariant variant);
+    /// True once a run has completed: "Make Map Package..." is offered from then on.
+    bool packageAvailable() const { return !m_packageMap.empty(); }
+    /// "Make Map Package...": the package dialog on the folders of the last completed run, with
+    /// the folders remembered as not needed for its installation unchecked; on "Create..." the
+    /// unchecked ones are remembered, the save dialog proposes "<map>.zip" in the folder of the
+    /// last package, and the package is written with progress, ending with its message (a
+    /// cancel ends it without one). Nothing before a completed run.
+    void makeMapPackage(const PackageDialogs& dialogs);
     /// The timer's tick: looks at every unfinished copier export without waiting; those that
     /// have ended show their end and are dropped. While another operation's box is open the
     /// tick does nothing, so that an export's end waits until that box is closed.
@@ -127,6 +136,8 @@ private:
     bool m_cancelScan = false;  // set during a scan by cancelScan()
     std::vector<CopierExport> m_copierExports;
     std::string m_analysedFolder;  // the map folder of the last completed run
+    std::string m_packageMap;      // the same, its links resolved, for the package
+    std::string m_packageFolder;   // the folder of the last package written
     RelinkFlow m_relinks;
     MissingSearch m_missingSearch;  // last: its worker ends before the rest goes
 };

@@ -20,6 +20,7 @@ TEST(ShortcutsTest, EveryKeyIsUniqueAndNamedByTheTooltipOfWhatItPresses)
     }
     EXPECT_EQ(keyText(chordOf(ShortcutCommand::CopyShownList)), "Ctrl+Shift+C");
     EXPECT_EQ(keyText(chordOf(ShortcutCommand::ShowNotice)), "F1");
+    EXPECT_EQ(keyText(chordOf(ShortcutCommand::MakeMapPackage)), "Ctrl+Shift+P");
     for (std::size_t page = 0; page < kPages.size(); ++page) {
         const std::string key = "(Ctrl+" + std::to_string(page + 1) + ")";
         EXPECT_TRUE(pageToolTip(page).ends_with(key)) << pageToolTip(page);
@@ -27,7 +28,7 @@ TEST(ShortcutsTest, EveryKeyIsUniqueAndNamedByTheTooltipOfWhatItPresses)
     }
     EXPECT_TRUE(buttonToolTip("Button2").ends_with("(Ctrl+O)"));
     EXPECT_TRUE(buttonToolTip("Button7").ends_with("(F1)"));
-    EXPECT_EQ(buttonToolTip("scof_copy"), "");
+    EXPECT_EQ(buttonToolTip("caminho"), "");
 }
 
 }  // namespace

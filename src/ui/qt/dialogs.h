@@ -15,6 +15,7 @@ class QMenu;
 namespace gantrel::ui {
 
 class FolderDialog;
+class PackageDialog;
 class WhereUsedDialog;
 
 /// Every modal box and chooser the window opens, behind one seam: the program uses QtDialogs,
@@ -36,6 +37,12 @@ public:
     /// The save dialog, proposing `fileName` in the user's home folder. Returns the file the
     /// user chose, or nullopt on cancel.
     virtual std::optional<std::string> chooseSaveFile(const std::string& fileName) = 0;
+    /// The save dialog for a map package, proposing `fileName` in `folder` (the user's home
+    /// folder when empty). Returns the file the user chose, or nullopt on cancel.
+    virtual std::optional<std::string> chooseSaveZip(const std::string& folder,
+                                                     const std::string& fileName) = 0;
+    /// Runs the map package dialog until it is closed; true when "Create..." was pressed.
+    virtual bool executePackageDialog(PackageDialog& dialog) = 0;
     /// Pops up a menu at a point on the screen and runs the action the user picks, if any.
     virtual void executeMenu(QMenu& menu, const QPoint& at) = 0;
     /// Runs the Where Used dialog until it is closed.

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -16,6 +17,7 @@
 #include <QMouseEvent>
 #include <QPalette>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
@@ -26,6 +28,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
 #include <chrono>
 #include <stdexcept>
 #include <utility>
@@ -34,6 +37,7 @@
 #include "dialogs.h"
 #include "folder_dialog.h"
 #include "found_elsewhere_part.h"
+#include "package_dialog.h"
 #include "qt_text.h"
 #include "settings/settings_file.h"
 #include "ui_main_window.h"
@@ -252,6 +256,9 @@ void MainWindow::connectShortcuts()
                 case window::ShortcutCommand::ShowNotice:
                     m_operations->showNotice(noticeText());
                     break;
+                case window::ShortcutCommand::MakeMapPackage:
+                    makeMapPackage();
+                    break;
             }
         });
     }
@@ -394,9 +401,40 @@ void MainWindow::showListMenu(window::WindowList list, const QPoint& at)
                     }
                 });
                 break;
+            case window::ListCommand::MakeMapPackage:
+                action->setEnabled(m_operations->packageAvailable());
+                connect(action, &QAction::triggered, this, [this] { makeMapPackage(); });
+                break;
         }
     }
     m_dialogs.executeMenu(menu, memo->viewport()->mapToGlobal(at));
+}
+
+void MainWindow::makeMapPackage()
+{
+    QProgressDialog progress(QStringLiteral("Writing the map package..."), QStringLiteral("Cancel"),
+                             0, 1000, this);
+    progress.setObjectName(QStringLiteral("PackageProgress"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+    progress.reset();  // shown only once the package is being written
+    const window::PackageDialogs dialogs{
+        [this](window::PackageDialogModel& model) {
+            PackageDialog dialog(model, this);
+            return m_dialogs.executePackageDialog(dialog);
+        },
+        [this](const std::string& folder, const std::string& fileName) {
+            return m_dialogs.chooseSaveZip(folder, fileName);
+        },
+        [&progress](const PackageProgress& done) {
+            const std::uint64_t total = std::max<std::uint64_t>(done.totalBytes, 1);
+            progress.setValue(
+                static_cast<int>(std::min<std::uint64_t>(done.bytes, total) * 1000 / total));
+            QCoreApplication::processEvents();
+            return !progress.wasCanceled();
+        }};
+    m_operations->makeMapPackage(dialogs);
 }
 
 void MainWindow::analyseMapFolder(const std::string& folder)

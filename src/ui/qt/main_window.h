@@ -105,6 +105,9 @@ private:
     std::optional<std::size_t> entryAt(window::WindowList list, const QPoint& at) const;
     void showWhereUsed(window::WindowList list, std::size_t entry);
     void addFoundElsewhereItems(QMenu& menu);
+    // "Make Map Package..." and Ctrl+Shift+P: the package dialog, the save dialog, and the
+    // package written under a progress dialog that can be cancelled.
+    void makeMapPackage();
     /// The folder a drag carries, when the window takes it.
     static std::optional<std::string> droppedFolder(const QMimeData* data);
 

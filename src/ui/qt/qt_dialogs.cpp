@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "qt_dialogs.h"
 
+#include "package_dialog.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
@@ -122,6 +124,24 @@ std::optional<std::string> QtDialogs::chooseSaveFile(const std::string& fileName
         return std::nullopt;
     }
     return toNarrow(QDir::toNativeSeparators(file));
+}
+
+std::optional<std::string> QtDialogs::chooseSaveZip(const std::string& folder,
+                                                    const std::string& fileName)
+{
+    const QDir in = folder.empty() ? QDir::home() : QDir(toQString(folder));
+    const QString file = QFileDialog::getSaveFileName(
+        QApplication::activeWindow(), QStringLiteral("Save Map Package"),
+        in.filePath(toQString(fileName)), QStringLiteral("Zip files (*.zip);;All files (*)"));
+    if (file.isEmpty()) {
+        return std::nullopt;
+    }
+    return toNarrow(QDir::toNativeSeparators(file));
+}
+
+bool QtDialogs::executePackageDialog(PackageDialog& dialog)
+{
+    return dialog.exec() == QDialog::Accepted;
 }
 
 void QtDialogs::executeMenu(QMenu& menu, const QPoint& at)

@@ -16,6 +16,9 @@ public:
     bool chooseMapFolder(const QString& title, const QString& root, std::string& folder) override;
     bool executeFolderDialog(FolderDialog& dialog) override;
     std::optional<std::string> chooseSaveFile(const std::string& fileName) override;
+    std::optional<std::string> chooseSaveZip(const std::string& folder,
+                                             const std::string& fileName) override;
+    bool executePackageDialog(PackageDialog& dialog) override;
     void executeMenu(QMenu& menu, const QPoint& at) override;
     void executeWhereUsed(WhereUsedDialog& dialog) override;
     bool openFile(const std::string& file) override;

@@ -559,6 +559,9 @@ void MainWindow::showListMenu(std::size_t page, LPARAM at)
     const std::unique_ptr<std::remove_pointer_t<HMENU>, decltype(&DestroyMenu)> menu(
         CreatePopupMenu(), &DestroyMenu);
     for (const window::ListMenuItem& item : window::listMenu(list)) {
+        if (item.command == window::ListCommand::MakeMapPackage) {
+            continue;  // this window has no map package dialog
+        }
         if (item.separatorBefore) {
             AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
         }
@@ -594,6 +597,8 @@ void MainWindow::showListMenu(std::size_t page, LPARAM at)
                 showWhereUsed(list, *entry);
             }
             break;
+        case window::ListCommand::MakeMapPackage:
+            break;  // never in this window's menu
     }
 }
 
@@ -641,6 +646,8 @@ void MainWindow::runShortcut(const window::Shortcut& shortcut)
         case window::ShortcutCommand::ShowNotice:
             m_notice->onClick();
             break;
+        case window::ShortcutCommand::MakeMapPackage:
+            break;  // this window has no map package dialog
     }
 }
 

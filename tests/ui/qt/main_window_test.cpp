@@ -14,6 +14,7 @@
 #include <QDropEvent>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
@@ -27,6 +28,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QUrl>
 
 #include <algorithm>
@@ -39,6 +41,7 @@
 
 #include "export/export_texts.h"
 #include "folder_dialog.h"
+#include "package_dialog.h"
 #include "scripted_dialogs.h"
 #include "support/sample_map.h"
 #include "support/test_support.h"
@@ -925,6 +928,43 @@ TEST_F(ExportButtonsTest, CopierExportsSkipTheTopFolderAndRunWhileTheWindowTakes
     EXPECT_EQ(dialogs.messages.back(), kSplinesDone);
     EXPECT_EQ(tree(package / "Splines"), splinesCopied());
 #endif
+}
+
+TEST_F(MainWindowTest, FolderListsMakeTheMapPackageThroughItsDialog)
+{
+    auto* folders = shown(find<QPlainTextEdit>("folderlist"));
+    const auto rightClick = [&](const char* item) {
+        dialogs.menuAnswers.push_back(QString::fromLatin1(item));
+        QContextMenuEvent event(QContextMenuEvent::Mouse, {5, 5},
+                                folders->viewport()->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(folders->viewport(), &event);
+    };
+    rightClick("");
+    EXPECT_TRUE(dialogs.menus.back().contains(QStringLiteral("(Make Map Package...)")))
+        << "offered before a completed run";
+
+    choose(sample.map);
+    const auto zip = folder.path() / "Demo.zip";
+    dialogs.saveAnswers = {zip.string()};
+    QStringList totals;
+    dialogs.onPackage = [&](PackageDialog& dialog) {
+        auto* rows = dialog.findChild<QTreeWidget*>(QStringLiteral("PackageFolders"));
+        auto* total = dialog.findChild<QLabel*>(QStringLiteral("PackageTotal"));
+        dialog.findChild<QPushButton*>(QStringLiteral("UncheckAll"))->click();
+        totals << total->text();
+        rows->topLevelItem(0)->setCheckState(0, Qt::Checked);  // the map folder alone
+        totals << total->text();
+        dialog.findChild<QPushButton*>(QStringLiteral("Create"))->click();
+        return dialog.result() == QDialog::Accepted;
+    };
+    rightClick("Make Map Package...");
+    EXPECT_EQ(totals, (QStringList{QStringLiteral("Total: 0 files, 0 bytes"),
+                                   QStringLiteral("Total: 4 files, 200 bytes")}));
+    EXPECT_EQ(dialogs.saveCalls, std::vector<std::string>{"|D\xC3\xA9mo.zip"});
+    ASSERT_FALSE(dialogs.messages.empty());
+    EXPECT_TRUE(dialogs.messages.back().starts_with("The map package holds 4 files, "))
+        << dialogs.messages.back();
+    EXPECT_TRUE(std::filesystem::is_regular_file(zip));
 }
 
 }  // namespace

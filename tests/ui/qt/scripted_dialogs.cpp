@@ -78,6 +78,17 @@ std::optional<std::string> ScriptedDialogs::chooseSaveFile(const std::string& fi
     return file;
 }
 
+std::optional<std::string> ScriptedDialogs::chooseSaveZip(const std::string& folder,
+                                                          const std::string& fileName)
+{
+    return chooseSaveFile(folder + "|" + fileName);
+}
+
+bool ScriptedDialogs::executePackageDialog(PackageDialog& dialog)
+{
+    return onPackage && onPackage(dialog);
+}
+
 void ScriptedDialogs::executeMenu(QMenu& menu, const QPoint& /*at*/)
 {
     QStringList items;

@@ -43,6 +43,11 @@ public:
     /// Records the preview and takes the next relink answer (none left: cancel).
     bool confirmRelink(const std::string& preview) override;
     void showRelinkReport(const std::string& report) override;
+    /// Records "folder|name" in saveCalls and answers from saveAnswers.
+    std::optional<std::string> chooseSaveZip(const std::string& folder,
+                                             const std::string& fileName) override;
+    /// Hands the dialog to onPackage, if set, and returns its answer; false without one.
+    bool executePackageDialog(PackageDialog& dialog) override;
 
     std::deque<std::optional<std::string>> chooserAnswers;
     std::deque<std::optional<std::string>> destinationAnswers;
@@ -53,6 +58,7 @@ public:
     std::function<void()> onBox;
     std::function<void(std::size_t, std::size_t)> onTile;
     std::function<void(WhereUsedDialog&)> onWhereUsed;
+    std::function<bool(PackageDialog&)> onPackage;
 
     std::vector<ChooserCall> chooserCalls;
     /// The destination dialogs run, each with the folder it would have opened at.
