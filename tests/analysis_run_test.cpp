@@ -177,9 +177,10 @@ TEST(AnalysisRun, AMapFolderThatCannotBeReadAsOneIsToldWhy)
     RecordingStore store;
     test::TempDir dir;
     const std::vector<std::string> configuration = {"global.cfg", "ailists.cfg"};
+    std::string tooLong;
 #ifndef _WIN32
     const test::DeepFolders deep(dir.path(), 21, configuration);
-    std::string tooLong = dir.str() + "/" + deep.relative;
+    tooLong = dir.str() + "/" + deep.relative;
     std::replace(tooLong.begin(), tooLong.end(), '\\', '/');
     tooLong.pop_back();
     ASSERT_GT(tooLong.size(), static_cast<std::size_t>(PATH_MAX));

@@ -218,7 +218,9 @@ std::vector<MovedFolder> detectMoves(const std::vector<Missing>& missing)
     }
     // A move inside a folder that moved alike is part of that move: only the outer one shows.
     std::vector<MovedFolder> moves;
-    for (const auto& [from, moved] : best) {  // outer folders sort before the folders inside
+    for (const auto& entry : best) {  // outer folders sort before the folders inside
+        const std::string& from = entry.first;
+        const MovedFolder& moved = entry.second;
         const bool implied = std::any_of(moves.begin(), moves.end(), [&](const MovedFolder& outer) {
             return from.starts_with(outer.from) &&
                    moved.to == outer.to + from.substr(outer.from.size());
