@@ -145,7 +145,8 @@ MainWindow::MainWindow(Dialogs& dialogs, MainWindowSetup setup)
     if (const int own = windowDpi(hwnd()); own != m_dpi) {
         RECT place{};
         GetWindowRect(hwnd(), &place);
-        RECT frame{0, 0, scaledTo(kClientWidth, own), scaledTo(kClientHeight, own)};
+        RECT frame{0, 0, scaledTo(window::kDesignedClient.width, own),
+                   scaledTo(window::kDesignedClient.height, own)};
         AdjustWindowRectEx(&frame, style, FALSE, WS_EX_CONTROLPARENT);
         changeDpi(own, {place.left, place.top, place.left + frame.right - frame.left,
                         place.top + frame.bottom - frame.top});
@@ -734,8 +735,8 @@ std::unique_ptr<ExportUi> MainWindow::exportInterface()
 {
     return std::make_unique<window::ExportInterface>(
         m_dialogs,
-        std::make_unique<DelayedProgress>(hwnd(), m_dpi, m_setup.clock,
-                                          DelayedProgress::Cancel::No, [this] { render(); }),
+        std::make_unique<DelayedProgress>(hwnd(), m_dpi, m_setup.clock, DelayedProgress::Cancel::No,
+                                          [this] { render(); }),
         [this]() -> std::optional<std::string> {
             if (!m_dialogs.executeFolderDialog(*m_folderDialog)) {
                 return std::nullopt;
