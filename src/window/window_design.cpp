@@ -39,6 +39,20 @@ std::string clipboardText(const std::vector<std::string>& entries)
     return text;
 }
 
+std::string memoText(std::span<const std::string> entries, std::string_view lineEnd)
+{
+    std::size_t size = 0;
+    for (const std::string& entry : entries) {
+        size += entry.size() + lineEnd.size();
+    }
+    std::string text;
+    text.reserve(size);
+    for (const std::string& entry : entries) {
+        text.append(entry).append(lineEnd);
+    }
+    return text;
+}
+
 std::string noticeText(const std::string& version, const std::vector<std::string>& builtWith)
 {
     std::string text = std::string(kApplicationTitle) + ", version " + version +

@@ -7,7 +7,9 @@
 
 #include <array>
 #include <chrono>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "analysis/window_state.h"
@@ -80,6 +82,10 @@ const std::vector<std::string>& listOf(const WindowState& state, WindowList list
 /// The clipboard text of a list: every entry followed by CR LF, a line break inside an entry
 /// made CR LF as well; empty for an empty list.
 std::string clipboardText(const std::vector<std::string>& entries);
+
+/// A memo's text: every entry followed by `lineEnd`, made in one piece so that a long list
+/// costs one allocation.
+std::string memoText(std::span<const std::string> entries, std::string_view lineEnd);
 
 /// The program's notice, shown by "Click me": name and version, what the program is for, and
 /// `builtWith`, the libraries the window is built on with their licences, one a line.

@@ -11,8 +11,8 @@
 #include "export/export_copiers.h"
 #include "export/export_ui.h"
 #include "window/missing_search.h"
-#include "window/relink_flow.h"
 #include "window/package_dialog.h"
+#include "window/relink_flow.h"
 #include "window/where_used_table.h"
 #include "window/window_design.h"
 
@@ -46,6 +46,20 @@ public:
     virtual void setClipboardText(const std::string& text) = 0;
     /// Starts (true) or stops (false) the timer whose every tick calls copierTick().
     virtual void watchCopiers(bool on) = 0;
+};
+
+/// A front whose message and error boxes are those of the window's dialogs seam.
+class DialogsFront : public WindowFront {
+public:
+    void showMessage(const std::string& text) final { m_boxes.showMessage(text); }
+    void showError(const std::string& message) final { m_boxes.showError(message); }
+
+protected:
+    /// `boxes` must outlive the front.
+    explicit DialogsFront(UserInterface& boxes) : m_boxes(boxes) {}
+
+private:
+    UserInterface& m_boxes;
 };
 
 /// What the window's buttons do, on the window state the operations own. One operation runs

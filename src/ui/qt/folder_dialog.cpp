@@ -30,22 +30,12 @@ using namespace gantrel::window;
 
 namespace {
 
-// The system's text for a folder that cannot be made; the platform's message tables are not
-// at hand here, so the dialog carries its words.
-constexpr char kCannotCreateText[] = "The directory or file cannot be created.";
-
 // Where the user last moved a destination dialog: one place for the whole process, so that
 // every dialog, of any FolderDialog, opens there; none at program start.
 std::optional<QPoint>& rememberedPosition()
 {
     static std::optional<QPoint> position;
     return position;
-}
-
-// Pretty case of a path with the native separators.
-QString prettyPath(const QString& text)
-{
-    return toQString(prettyCase(toNarrow(text), QDir::separator().toLatin1()));
 }
 
 std::filesystem::path fileSystemPath(const QString& text)
@@ -142,34 +132,40 @@ LanguageKeys systemLanguageKeys()
 
 FolderDialog::FolderDialog(QWidget* owner, LanguageKeys keys)
     : QObject(owner),
-      m_keys(std::move(keys)),
+      DestinationDialog(std::move(keys), QDir::separator().toLatin1()),
       m_namePrompt(&askForName),
       m_messageBox(&showInMessageBox)
 {
-    setLabelCaptions(defaultLabelCaptions());
-    setNewFolderCaptions(defaultNewFolderCaptions());
 }
 
 FolderDialog::~FolderDialog() = default;
 
-void FolderDialog::setLabelCaptions(CaptionList captions)
+QString FolderDialog::displayText() const
 {
-    m_labelCaptions = std::move(captions);
-    m_labelCaption = toQString(lookUpCaption(m_labelCaptions, m_keys));
+    return toQString(DestinationDialog::displayText());
+}
+
+QString FolderDialog::labelCaption() const
+{
+    return toQString(DestinationDialog::labelCaption());
+}
+
+QString FolderDialog::newFolderCaption() const
+{
+    return toQString(DestinationDialog::newFolderCaption());
 }
 
 void FolderDialog::setNewFolderCaptions(CaptionList captions)
 {
-    m_newFolderCaptions = std::move(captions);
-    m_newFolderCaption = toQString(lookUpCaption(m_newFolderCaptions, m_keys));
+    DestinationDialog::newFolderCaptions = std::move(captions);
     if (m_window != nullptr) {
-        m_window->setNewFolderCaption(m_newFolderCaption);
+        m_window->setNewFolderCaption(newFolderCaption());
     }
 }
 
 std::uint32_t FolderDialog::browseFlags() const
 {
-    return window::browseFlags(m_browseFor, m_flags);
+    return window::browseFlags(DestinationDialog::browseFor, DestinationDialog::flags);
 }
 
 void FolderDialog::forgetRememberedPosition()
@@ -177,72 +173,59 @@ void FolderDialog::forgetRememberedPosition()
     rememberedPosition().reset();
 }
 
-bool FolderDialog::execute()
+bool FolderDialog::prepareItems()
 {
-    QString initial = itemForPath(toQString(m_folder));
-    const QString root = itemForPath(toQString(m_rootFolder));
-    m_selectedFolder = m_folder;
-    m_pendingNewFolder.clear();
+    m_initialItem = itemForPath(toQString(DestinationDialog::folder));
+    m_rootItem = itemForPath(toQString(DestinationDialog::rootFolder));
+    return !m_initialItem.isEmpty();
+}
 
-    std::optional<QString> confirmed;
-    do {
-        m_initialised = false;
-        m_reopen = false;
-        m_displayText.clear();
-
-        FolderBrowserOptions options;
-        if (const QString title = toQString(lookUpCaption(m_titles, m_keys)); !title.isEmpty()) {
-            options.title = title;
-        }
-        options.instruction = m_labelCaption;
-        options.rootFolder = root;
-        // The confirmed folder serves the first opening only; a reopening after the
-        // new-folder button selects the folder just made, or nothing when it failed.
-        options.startFolder =
-            !initial.isEmpty() ? std::exchange(initial, {}) : std::exchange(m_pendingNewFolder, {});
-        options.resizable = m_flags.testFlag(bfNewDialogStyle);
-        options.pathLine = m_flags.testFlag(bfShowPath);
-        if (!m_flags.testFlag(bfHideNewFolderButton)) {
-            options.newFolderCaption = m_newFolderCaption;
-        }
-        options.expandOnClick = m_extraFlags.testFlag(efAutoExpandTree);
-        options.editBox = m_flags.testFlag(bfEditBox);
-        options.validateTypedName = m_flags.testFlag(bfValidate);
-        options.includeFolder = m_onXPIncludeItem;
-
-        FolderBrowser window(std::move(options), qobject_cast<QWidget*>(parent()));
-        m_window = &window;
-        connectWindow(window);
-        // The browser may have taken its default selection while it was being built.
-        if (const QString selected = window.selectedFolder(); !selected.isEmpty()) {
-            onSelectionChanged(window, selected);
-        }
-        placeWindow(window);
-        window.installEventFilter(this);
-        const int result = window.exec();
-        m_window = nullptr;
-        if (!m_reopen && result == QDialog::Accepted && !window.chosenFolder().isEmpty()) {
-            confirmed = window.chosenFolder();
-        }
-    } while (m_reopen);
-
-    if (!confirmed) {
-        return false;
+std::optional<FolderDialog::ItemText> FolderDialog::runOpening(const Preselection& preselection)
+{
+    const BrowseInfoFlagSet flags = DestinationDialog::flags;
+    FolderBrowserOptions options;
+    if (const std::string title = DestinationDialog::title(); !title.empty()) {
+        options.title = toQString(title);
     }
-    const ItemText item = convertItem(*confirmed);
-    m_folder = toNarrow(item.path);
-    m_selectedFolder = m_folder;
-    m_displayText = item.display;
-    return true;
+    options.instruction = labelCaption();
+    options.rootFolder = m_rootItem;
+    options.startFolder = preselection.initialItem ? std::exchange(m_initialItem, {})
+                                                   : toQString(preselection.newFolder);
+    options.resizable = flags.testFlag(bfNewDialogStyle);
+    options.pathLine = flags.testFlag(bfShowPath);
+    if (!flags.testFlag(bfHideNewFolderButton)) {
+        options.newFolderCaption = newFolderCaption();
+    }
+    options.expandOnClick = DestinationDialog::extraFlags.testFlag(efAutoExpandTree);
+    options.editBox = flags.testFlag(bfEditBox);
+    options.validateTypedName = flags.testFlag(bfValidate);
+    options.includeFolder = m_onXPIncludeItem;
+
+    FolderBrowser window(std::move(options), qobject_cast<QWidget*>(parent()));
+    m_window = &window;
+    connectWindow(window);
+    // The browser may have taken its default selection while it was being built.
+    if (const QString selected = window.selectedFolder(); !selected.isEmpty()) {
+        handleSelectionChanged(window, selected);
+    }
+    placeWindow(window);
+    window.installEventFilter(this);
+    const int result = window.exec();
+    m_window = nullptr;
+    if (result != QDialog::Accepted || window.chosenFolder().isEmpty()) {
+        return std::nullopt;
+    }
+    return convertItem(window.chosenFolder());
 }
 
 FolderDialog::ItemText FolderDialog::convertItem(const QString& folder) const
 {
-    if (!m_extraFlags.testFlag(efUsePrettyCase)) {
-        return {folder, folder};
+    const std::string path = toNarrow(folder);
+    if (!DestinationDialog::extraFlags.testFlag(efUsePrettyCase)) {
+        return {path, path};
     }
     // The file system here matches names exactly: pretty case is only shown.
-    return {folder, prettyPath(folder)};
+    return {path, prettyCase(path, QDir::separator().toLatin1())};
 }
 
 void FolderDialog::placeWindow(FolderBrowser& window) const
@@ -266,13 +249,12 @@ void FolderDialog::placeWindow(FolderBrowser& window) const
 
 void FolderDialog::connectWindow(FolderBrowser& window)
 {
-    connect(&window, &FolderBrowser::initialized, this, [this, &window] { onInitialized(window); });
+    connect(&window, &FolderBrowser::initialized, this, [this] { handleInitialized(); });
     connect(&window, &FolderBrowser::selectedFolderChanged, this,
-            [this, &window](const QString& folder) { onSelectionChanged(window, folder); });
-    connect(&window, &FolderBrowser::newFolderRequested, this,
-            [this, &window] { onNewFolderRequested(window); });
+            [this, &window](const QString& folder) { handleSelectionChanged(window, folder); });
+    connect(&window, &FolderBrowser::newFolderRequested, this, [this] { newFolderRequested(); });
     connect(&window, &FolderBrowser::typedNameRejected, this,
-            [this, &window](const QString& typed) { onTypedNameRejected(window, typed); });
+            [this, &window](const QString& typed) { handleTypedNameRejected(window, typed); });
 }
 
 bool FolderDialog::eventFilter(QObject* watched, QEvent* event)
@@ -288,20 +270,20 @@ bool FolderDialog::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
-void FolderDialog::onInitialized(FolderBrowser& window)
+void FolderDialog::handleInitialized()
 {
-    m_initialised = true;
-    if (m_flags.testFlag(bfShowPath)) {
-        window.setPathText(m_displayText);
+    markInitialised();
+    if (DestinationDialog::flags.testFlag(bfShowPath)) {
+        refreshPathLine();
     }
-    if (m_onInitialized) {
-        m_onInitialized();
+    if (onInitialized) {
+        onInitialized();
     }
 }
 
-void FolderDialog::onSelectionChanged(FolderBrowser& window, const QString& folder)
+void FolderDialog::handleSelectionChanged(FolderBrowser& window, const QString& folder)
 {
-    if (!m_flags.testFlag(bfDontBrowseShortcuts) && !folder.isEmpty()) {
+    if (!DestinationDialog::flags.testFlag(bfDontBrowseShortcuts) && !folder.isEmpty()) {
         // A link to a folder stands for its target, as a shortcut does in a shell: the tree
         // moves on to the target, which then arrives here as the selection.
         const QFileInfo link(folder);
@@ -312,46 +294,45 @@ void FolderDialog::onSelectionChanged(FolderBrowser& window, const QString& fold
             return;
         }
     }
-    const ItemText item = convertItem(folder);
-    m_selectedFolder = toNarrow(item.path);
-    m_displayText = item.display;
-    if (m_flags.testFlag(bfShowPath) && m_initialised) {
-        window.setPathText(m_displayText);
-    }
-    const bool hasPath = !m_selectedFolder.empty();
-    // Every folder of the tree can hold folders, so one with a path is a file-system ancestor.
-    window.setOkEnabled(okEnabled(m_browseFor, hasPath, hasPath));
-    if (m_onSelectionChanged) {
-        m_onSelectionChanged();
-    }
+    selectionChanged(convertItem(folder));
 }
 
-void FolderDialog::onNewFolderRequested(FolderBrowser& window)
+void FolderDialog::refreshPathLine()
 {
-    const std::optional<QString> answer = m_namePrompt(m_newFolderCaption);
-    if (!answer || answer->isEmpty()) {
-        return;
-    }
-    m_reopen = true;
-    const QChar separator = QDir::separator();
-    const QString selected = toQString(m_selectedFolder);
-    QString name = *answer;
-    if (!name.startsWith(separator) && !selected.endsWith(separator)) {
-        name.prepend(separator);
-    }
-    m_pendingNewFolder = selected + name;
-    std::error_code error;
-    std::filesystem::create_directories(fileSystemPath(m_pendingNewFolder), error);
-    if (!QFileInfo(m_pendingNewFolder).isDir()) {
-        m_initialised = false;
-        m_pendingNewFolder.clear();
-        m_messageBox(QString::fromLatin1(kCannotCreateText));
-    }
-    // Closed as cancelled; execute() opens it again.
-    window.reject();
+    m_window->setPathText(displayText());
 }
 
-void FolderDialog::onTypedNameRejected(FolderBrowser& window, const QString& typed)
+void FolderDialog::enableButtons(bool ok, bool /*newFolder*/)
+{
+    // The browser enables its new-folder button with its own selection.
+    m_window->setOkEnabled(ok);
+}
+
+std::optional<std::string> FolderDialog::askFolderName(const std::string& title)
+{
+    const std::optional<QString> answer = m_namePrompt(toQString(title));
+    return answer ? std::optional<std::string>(toNarrow(*answer)) : std::nullopt;
+}
+
+bool FolderDialog::makeFolder(const std::string& path)
+{
+    const QString folder = toQString(path);
+    std::error_code error;
+    std::filesystem::create_directories(fileSystemPath(folder), error);
+    return QFileInfo(folder).isDir();
+}
+
+void FolderDialog::showMessage(const std::string& text)
+{
+    m_messageBox(toQString(text));
+}
+
+void FolderDialog::closeAsCancelled()
+{
+    m_window->reject();
+}
+
+void FolderDialog::handleTypedNameRejected(FolderBrowser& window, const QString& typed)
 {
     if (!m_onValidateFailed) {
         QApplication::beep();

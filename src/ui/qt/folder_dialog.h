@@ -10,6 +10,7 @@
 #include <string>
 #include <utility>
 
+#include "window/destination_dialog.h"
 #include "window/shell_folders.h"
 
 class QWidget;
@@ -45,7 +46,10 @@ std::optional<std::uint16_t> languageIdOf(const QString& locale);
 ///
 /// Every path is an 8-bit string of the program, with native separators and no trailing
 /// separator except for a root ("/", or a drive root as E:\).
-class FolderDialog : public QObject {
+///
+/// The reopening, the preselection and the new-folder flow are those of every destination
+/// dialog (window::DestinationDialog); this class builds the FolderBrowser of each opening.
+class FolderDialog : public QObject, private window::DestinationDialog {
     Q_OBJECT
 
 public:
@@ -64,34 +68,34 @@ public:
     // ---- Properties, each with its default ------------------------------------------------
 
     /// Which items OK may confirm; bfOnlyFileSystem.
-    BrowseFor browseFor() const { return m_browseFor; }
-    void setBrowseFor(BrowseFor browseFor) { m_browseFor = browseFor; }
+    BrowseFor browseFor() const { return DestinationDialog::browseFor; }
+    void setBrowseFor(BrowseFor browseFor) { DestinationDialog::browseFor = browseFor; }
 
     /// efAutoExpandTree and efUsePrettyCase.
-    ExtraFlagSet extraFlags() const { return m_extraFlags; }
-    void setExtraFlags(ExtraFlagSet flags) { m_extraFlags = flags; }
+    ExtraFlagSet extraFlags() const { return DestinationDialog::extraFlags; }
+    void setExtraFlags(ExtraFlagSet flags) { DestinationDialog::extraFlags = flags; }
 
     /// In: the folder selected when the dialog opens; out: the folder confirmed. Empty.
-    const std::string& folder() const { return m_folder; }
-    void setFolder(std::string folder) { m_folder = std::move(folder); }
+    const std::string& folder() const { return DestinationDialog::folder; }
+    void setFolder(std::string folder) { DestinationDialog::folder = std::move(folder); }
 
     /// bfShowPath and bfNewDialogStyle. The dialog acts on bfShowPath (the path line),
     /// bfEditBox, bfNewDialogStyle (resizable; otherwise the classic fixed size),
     /// bfHideNewFolderButton, bfDontBrowseShortcuts and bfValidate; every flag enters
     /// browseFlags().
-    BrowseInfoFlagSet flags() const { return m_flags; }
-    void setFlags(BrowseInfoFlagSet flags) { m_flags = flags; }
+    BrowseInfoFlagSet flags() const { return DestinationDialog::flags; }
+    void setFlags(BrowseInfoFlagSet flags) { DestinationDialog::flags = flags; }
 
     /// The top of the tree; empty: the whole file system. Empty.
-    const std::string& rootFolder() const { return m_rootFolder; }
-    void setRootFolder(std::string folder) { m_rootFolder = std::move(folder); }
+    const std::string& rootFolder() const { return DestinationDialog::rootFolder; }
+    void setRootFolder(std::string folder) { DestinationDialog::rootFolder = std::move(folder); }
 
     /// Called once per opening, after the preselection. None.
-    void setOnInitialized(std::function<void()> handler) { m_onInitialized = std::move(handler); }
+    void setOnInitialized(std::function<void()> handler) { onInitialized = std::move(handler); }
     /// Called after every selection change, once selectedFolder() holds the new selection. None.
     void setOnSelectionChanged(std::function<void()> handler)
     {
-        m_onSelectionChanged = std::move(handler);
+        onSelectionChanged = std::move(handler);
     }
     /// With bfEditBox and bfValidate: asked with the typed text when OK is pressed on a text
     /// that names no folder; true closes the dialog as cancelled, false keeps it open. Unset:
@@ -108,16 +112,19 @@ public:
     }
 
     /// The instruction text by language; the 36 entries of defaultLabelCaptions().
-    const CaptionList& labelCaptions() const { return m_labelCaptions; }
-    void setLabelCaptions(CaptionList captions);
+    const CaptionList& labelCaptions() const { return DestinationDialog::labelCaptions; }
+    void setLabelCaptions(CaptionList captions)
+    {
+        DestinationDialog::labelCaptions = std::move(captions);
+    }
     /// The new-folder button's caption and its name prompt's title by language; the 36
     /// entries of defaultNewFolderCaptions(). A change renames the button of an open dialog.
-    const CaptionList& newFolderCaptions() const { return m_newFolderCaptions; }
+    const CaptionList& newFolderCaptions() const { return DestinationDialog::newFolderCaptions; }
     void setNewFolderCaptions(CaptionList captions);
     /// The window caption by language, looked up at each opening; empty: the browser's own
     /// caption stays.
-    const CaptionList& titles() const { return m_titles; }
-    void setTitles(CaptionList titles) { m_titles = std::move(titles); }
+    const CaptionList& titles() const { return DestinationDialog::titles; }
+    void setTitles(CaptionList titles) { DestinationDialog::titles = std::move(titles); }
 
     /// "10.00.00.00"; information only: writing it changes nothing.
     QString version() const { return QStringLiteral("10.00.00.00"); }
@@ -134,15 +141,15 @@ public:
     /// cannot be created." and the dialog opens again without a preselection. After true,
     /// selectedFolder() and folder() hold the confirmed folder; after false folder() is
     /// unchanged and selectedFolder() holds the last selection.
-    bool execute();
+    using DestinationDialog::execute;
 
     /// The folder selected in the open dialog; folder() when execute() starts.
-    const std::string& selectedFolder() const { return m_selectedFolder; }
+    using DestinationDialog::selectedFolder;
     /// The text of the path line: the selection's path, pretty-cased with efUsePrettyCase.
-    const QString& displayText() const { return m_displayText; }
+    QString displayText() const;
     /// The instruction text and the new-folder caption for the dialog's language keys.
-    const QString& labelCaption() const { return m_labelCaption; }
-    const QString& newFolderCaption() const { return m_newFolderCaption; }
+    QString labelCaption() const;
+    QString newFolderCaption() const;
     /// The flag word of browseFor() and flags() (0x0045 with the defaults).
     std::uint32_t browseFlags() const;
     /// The open dialog window; null while execute() is not running.
@@ -162,46 +169,32 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // A selected folder as the dialog reports it and as the path line shows it.
-    struct ItemText {
-        QString path;
-        QString display;
-    };
+    bool prepareItems() override;
+    std::optional<ItemText> runOpening(const Preselection& preselection) override;
+    void refreshPathLine() override;
+    void enableButtons(bool ok, bool newFolder) override;
+    std::optional<std::string> askFolderName(const std::string& title) override;
+    bool makeFolder(const std::string& path) override;
+    void showMessage(const std::string& text) override;
+    void closeAsCancelled() override;
 
     ItemText convertItem(const QString& folder) const;
     void placeWindow(FolderBrowser& window) const;
     void connectWindow(FolderBrowser& window);
-    void onInitialized(FolderBrowser& window);
-    void onSelectionChanged(FolderBrowser& window, const QString& folder);
-    void onNewFolderRequested(FolderBrowser& window);
-    void onTypedNameRejected(FolderBrowser& window, const QString& typed);
+    void handleInitialized();
+    void handleSelectionChanged(FolderBrowser& window, const QString& folder);
+    void handleTypedNameRejected(FolderBrowser& window, const QString& typed);
 
-    const LanguageKeys m_keys;
-    BrowseFor m_browseFor = BrowseFor::bfOnlyFileSystem;
-    ExtraFlagSet m_extraFlags = ExtraFlagSet(window::efAutoExpandTree) | window::efUsePrettyCase;
-    std::string m_folder;
-    BrowseInfoFlagSet m_flags = BrowseInfoFlagSet(window::bfShowPath) | window::bfNewDialogStyle;
-    std::string m_rootFolder;
-    std::function<void()> m_onInitialized;
-    std::function<void()> m_onSelectionChanged;
     std::function<bool(const QString&)> m_onValidateFailed;
     std::function<bool(const QString&)> m_onXPIncludeItem;
-    CaptionList m_labelCaptions;
-    CaptionList m_newFolderCaptions;
-    CaptionList m_titles;
     NamePrompt m_namePrompt;
     MessageBox m_messageBox;
 
-    QString m_labelCaption;
-    QString m_newFolderCaption;
-    std::string m_selectedFolder;
-    QString m_displayText;
-    QString m_pendingNewFolder;  // made by the new-folder button, selected at the next opening
+    QString m_initialItem;  // the folder's item, until the first opening preselects it
+    QString m_rootItem;
 
     // Per opening.
-    FolderBrowser* m_window = nullptr;  // the running dialog, owned by execute()
-    bool m_initialised = false;
-    bool m_reopen = false;
+    FolderBrowser* m_window = nullptr;  // the running dialog, owned by runOpening()
 };
 
 }  // namespace gantrel::ui

@@ -46,8 +46,8 @@
 #include "window/opened_folder.h"
 #include "window/operation_interfaces.h"
 #include "window/screen_fit.h"
-#include "window/window_design.h"
 #include "window/shortcuts.h"
+#include "window/window_design.h"
 
 namespace gantrel::ui {
 namespace {
@@ -98,6 +98,7 @@ void styleMemo(QPlainTextEdit& memo, int fontPixels)
 
 MainWindow::MainWindow(Dialogs& dialogs, MainWindowSetup setup, QWidget* parent)
     : QWidget(parent),
+      window::DialogsFront(dialogs),
       m_dialogs(dialogs),
       m_setup(std::move(setup)),
       m_ui(std::make_unique<Ui::MainWindow>()),
@@ -478,16 +479,6 @@ void MainWindow::dropEvent(QDropEvent* event)
     event->acceptProposedAction();
     // The run with its boxes waits until the drag source has seen the drop end.
     QTimer::singleShot(0, this, [this, folder = *folder] { analyseMapFolder(folder); });
-}
-
-void MainWindow::showMessage(const std::string& text)
-{
-    m_dialogs.showMessage(text);
-}
-
-void MainWindow::showError(const std::string& message)
-{
-    m_dialogs.showError(message);
 }
 
 bool MainWindow::chooseMapFolder(const std::string& title, const std::string& root,

@@ -53,7 +53,7 @@ struct MainWindowSetup {
 /// export opens at the last confirmed destination. A copier export goes on after its button's
 /// operation has returned: the window watches its copiers while it takes input, and the export
 /// shows its end when the last of them has ended; any number of them may be under way at once.
-class MainWindow : public QWidget, private window::WindowFront {
+class MainWindow : public QWidget, private window::DialogsFront {
     Q_OBJECT
 
 public:
@@ -116,8 +116,6 @@ private:
     /// Shows the model as it stands: only what changed since the last render is set again. Of
     /// the list memos only the page shown's is set, and the log's when it scrolls to its end.
     void render() override;
-    void showMessage(const std::string& text) override;
-    void showError(const std::string& message) override;
     bool chooseMapFolder(const std::string& title, const std::string& root,
                          std::string& folder) override;
     std::unique_ptr<UserInterface> analysisInterface() override;

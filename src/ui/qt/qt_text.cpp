@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "qt_text.h"
 
+#include "window/window_design.h"
+
 namespace gantrel::ui {
 
 QString toQString(std::string_view text)
@@ -15,16 +17,7 @@ std::string toNarrow(const QString& text)
 
 QString joinEntries(const std::vector<std::string>& entries)
 {
-    std::size_t size = 0;
-    for (const std::string& entry : entries) {
-        size += entry.size() + 1;
-    }
-    std::string joined;
-    joined.reserve(size);
-    for (const std::string& entry : entries) {
-        joined.append(entry).push_back('\n');
-    }
-    return toQString(joined);
+    return toQString(window::memoText(entries, "\n"));
 }
 
 }  // namespace gantrel::ui

@@ -3,27 +3,14 @@
 
 #include <commctrl.h>
 
+#include "window/window_design.h"
+
 namespace gantrel::ui::win32 {
 namespace {
 
 // The window property that ties a window to its object.
 constexpr char kObjectProperty[] = "Gantrel.Window";
 constexpr char kTopWindowClass[] = "Gantrel.TopWindow";
-
-// The lines, each followed by CR LF, as one text.
-std::string joinLines(std::span<const std::string> lines)
-{
-    std::size_t size = 0;
-    for (const std::string& line : lines) {
-        size += line.size() + 2;
-    }
-    std::string text;
-    text.reserve(size);
-    for (const std::string& line : lines) {
-        text.append(line).append("\r\n");
-    }
-    return text;
-}
 
 }  // namespace
 
@@ -165,7 +152,7 @@ LRESULT CALLBACK Edit::subclassed(HWND hwnd, UINT message, WPARAM wParam, LPARAM
 
 void Edit::setLines(std::span<const std::string> lines)
 {
-    setText(joinLines(lines));
+    setText(gantrel::window::memoText(lines, "\r\n"));
 }
 
 void Edit::appendLines(std::span<const std::string> lines)
@@ -180,7 +167,8 @@ void Edit::appendLines(std::span<const std::string> lines)
     SendMessageA(hwnd(), WM_SETREDRAW, FALSE, 0);
     const auto length = static_cast<WPARAM>(GetWindowTextLengthA(hwnd()));
     SendMessageA(hwnd(), EM_SETSEL, length, static_cast<LPARAM>(length));
-    SendMessageA(hwnd(), EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(joinLines(lines).c_str()));
+    SendMessageA(hwnd(), EM_REPLACESEL, FALSE,
+                 reinterpret_cast<LPARAM>(gantrel::window::memoText(lines, "\r\n").c_str()));
     SendMessageA(hwnd(), EM_SETSEL, start, static_cast<LPARAM>(end));
     SendMessageA(hwnd(), EM_LINESCROLL, 0,
                  firstLine - SendMessageA(hwnd(), EM_GETFIRSTVISIBLELINE, 0, 0));

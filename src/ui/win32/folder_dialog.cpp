@@ -214,10 +214,10 @@ std::string systemText(DWORD code)
 FolderDialog::FolderDialog(HWND owner) : FolderDialog(owner, shellLanguageKeys()) {}
 
 FolderDialog::FolderDialog(HWND owner, LanguageKeys keys)
-    : namePrompt([](HWND dialog, const std::string& title) { return inputBox(dialog, title, ""); }),
+    : DestinationDialog(std::move(keys), '\\'),
+      namePrompt([](HWND dialog, const std::string& title) { return inputBox(dialog, title, ""); }),
       messageBox(&showMessageBox),
       m_owner(owner),
-      m_keys(std::move(keys)),
       m_comInitialised(SUCCEEDED(CoInitialize(nullptr)))
 {
     m_filter.include = [this](const std::string& path, const std::string& name) {
@@ -227,7 +227,6 @@ FolderDialog::FolderDialog(HWND owner, LanguageKeys keys)
 
 FolderDialog::~FolderDialog()
 {
-    CoTaskMemFree(m_initialItem);
     if (m_comInitialised) {
         CoUninitialize();
     }
@@ -250,55 +249,45 @@ LanguageKeys FolderDialog::shellLanguageKeys()
     return languageKeysFor(GetSystemDefaultLangID());
 }
 
-bool FolderDialog::execute()
+bool FolderDialog::prepareItems()
 {
-    CoTaskMemFree(m_initialItem);
-    m_initialItem = itemForPath(folder);
-    const PIDLIST_ABSOLUTE root = itemForPath(rootFolder);
-    m_selectedFolder = folder;
-    m_pendingNewFolder.clear();
+    m_initialItem.reset(itemForPath(folder));
+    m_rootItem.reset(itemForPath(rootFolder));
+    return m_initialItem != nullptr;
+}
+
+std::optional<FolderDialog::ItemText> FolderDialog::runOpening(const Preselection& preselection)
+{
+    m_preselection = preselection;
+    m_dialog = nullptr;
+    m_tree = nullptr;
+    m_treeItem = nullptr;
+    m_hiddenByMinimise = false;
+    m_newFolderButton = nullptr;
 
     std::vector<char> displayBuffer(261, '\0');
     const std::string instruction = labelCaption();
     BROWSEINFOA request{};
     request.hwndOwner = m_owner;
-    request.pidlRoot = root;
+    request.pidlRoot = m_rootItem.get();
     request.pszDisplayName = displayBuffer.data();
     request.lpszTitle = instruction.c_str();
     request.ulFlags = browseFlags(browseFor, flags);
     request.lpfn = &FolderDialog::callback;
     request.lParam = reinterpret_cast<LPARAM>(this);
-    PIDLIST_ABSOLUTE chosen = nullptr;
-    do {
-        m_initialised = false;
-        m_reopen = false;
-        m_hasPath = true;
-        m_dialog = nullptr;
-        m_tree = nullptr;
-        m_treeItem = nullptr;
-        m_hiddenByMinimise = false;
-        m_newFolderButton = nullptr;
-        m_displayText.clear();
-        CoTaskMemFree(chosen);
-        chosen = SHBrowseForFolderA(&request);
-        if (m_dialog != nullptr && IsWindow(m_dialog)) {
-            RemoveWindowSubclass(m_dialog, &FolderDialog::subclass, kSubclassId);
-        }
-        if (m_hooked != nullptr) {
-            RemoveWindowSubclass(m_hooked, &FolderDialog::applicationHook, kSubclassId);
-            m_hooked = nullptr;
-        }
-        // Only the own new-folder button reopens: it closed the browser as cancelled.
-    } while (m_reopen);
-    m_dialog = nullptr;
-    CoTaskMemFree(root);
-    if (chosen == nullptr) {
-        return false;
+    const Item chosen(SHBrowseForFolderA(&request));
+    if (m_dialog != nullptr && IsWindow(m_dialog)) {
+        RemoveWindowSubclass(m_dialog, &FolderDialog::subclass, kSubclassId);
     }
-    convertItem(chosen, folder, m_displayText);
-    CoTaskMemFree(chosen);
-    m_selectedFolder = folder;
-    return true;
+    if (m_hooked != nullptr) {
+        RemoveWindowSubclass(m_hooked, &FolderDialog::applicationHook, kSubclassId);
+        m_hooked = nullptr;
+    }
+    m_dialog = nullptr;
+    if (chosen == nullptr) {
+        return std::nullopt;
+    }
+    return convertItem(chosen.get());
 }
 
 int CALLBACK FolderDialog::callback(HWND dialog, UINT message, LPARAM lParam, LPARAM data)
@@ -341,40 +330,37 @@ void FolderDialog::handleInitialized(HWND dialog)
         SetWindowSubclass(m_hooked, &FolderDialog::applicationHook, kSubclassId,
                           reinterpret_cast<DWORD_PTR>(this));
     }
-    if (m_initialItem == nullptr && m_pendingNewFolder.empty() && m_displayText.empty()) {
+    if (m_preselection.none() && displayText().empty()) {
         // Nothing is preselected: the browser shows its root selected (the desktop) and may
         // say nothing of it, so that the path line would stay empty until the first change.
-        PIDLIST_ABSOLUTE root = rootFolder.empty() ? nullptr : itemForPath(rootFolder);
+        Item root(rootFolder.empty() ? nullptr : itemForPath(rootFolder));
         if (root == nullptr) {
-            SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOP, &root);
+            PIDLIST_ABSOLUTE desktop = nullptr;
+            SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOP, &desktop);
+            root.reset(desktop);
         }
         if (root != nullptr) {
-            std::string path;
-            convertItem(root, path, m_displayText);
-            if (!path.empty()) {
-                m_displayText = path;
-            }
-            CoTaskMemFree(root);
+            const ItemText item = convertItem(root.get());
+            setDisplayText(!item.path.empty() ? item.path : item.display);
         }
     }
     if (flags.testFlag(bfShowPath)) {
         showPathLine();
     }
     place();
-    if (const std::string title = lookUpCaption(titles, m_keys); !title.empty()) {
-        SetWindowTextA(dialog, title.c_str());
+    if (const std::string caption = title(); !caption.empty()) {
+        SetWindowTextA(dialog, caption.c_str());
     }
     SetWindowSubclass(dialog, &FolderDialog::subclass, kSubclassId,
                       reinterpret_cast<DWORD_PTR>(this));
-    m_initialised = true;
-    if (m_initialItem != nullptr) {
-        SendMessageA(dialog, BFFM_SETSELECTIONA, FALSE, reinterpret_cast<LPARAM>(m_initialItem));
-        CoTaskMemFree(m_initialItem);
-        m_initialItem = nullptr;
-    } else if (!m_pendingNewFolder.empty()) {
+    markInitialised();
+    if (m_preselection.initialItem) {
+        SendMessageA(dialog, BFFM_SETSELECTIONA, FALSE,
+                     reinterpret_cast<LPARAM>(m_initialItem.get()));
+        m_initialItem.reset();
+    } else if (!m_preselection.newFolder.empty()) {
         SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE,
-                     reinterpret_cast<LPARAM>(m_pendingNewFolder.c_str()));
-        m_pendingNewFolder.clear();
+                     reinterpret_cast<LPARAM>(m_preselection.newFolder.c_str()));
     }
     if (m_tree != nullptr && m_treeItem != nullptr) {
         SendMessageA(m_tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(m_treeItem));
@@ -433,30 +419,37 @@ void FolderDialog::onShown(HWND dialog)
     const int least = dpi == 72 ? 75 : 75 * dpi / 96;
     SetWindowPos(m_newFolderButton, nullptr, 0, 0, std::max<int>(size.cx + 12, least), height,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    EnableWindow(m_newFolderButton, m_hasPath ? TRUE : FALSE);
+    EnableWindow(m_newFolderButton, hasPath() ? TRUE : FALSE);
 }
 
-void FolderDialog::onNewFolder(HWND dialog)
+std::optional<std::string> FolderDialog::askFolderName(const std::string& title)
 {
-    const std::optional<std::string> name = namePrompt(dialog, newFolderCaption());
-    if (!name || name->empty()) {
-        return;
+    return namePrompt(m_dialog, title);
+}
+
+bool FolderDialog::makeFolder(const std::string& path)
+{
+    SHCreateDirectoryExA(nullptr, path.c_str(), nullptr);
+    return platform::directoryExists(path);
+}
+
+std::string FolderDialog::cannotCreateText() const
+{
+    return systemText(ERROR_CANNOT_MAKE);
+}
+
+void FolderDialog::closeAsCancelled()
+{
+    PostMessageA(m_dialog, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+    PostMessageA(m_dialog, WM_KEYUP, VK_ESCAPE, static_cast<LPARAM>(0xC0010001));
+}
+
+void FolderDialog::enableButtons(bool ok, bool newFolder)
+{
+    SendMessageA(m_dialog, BFFM_ENABLEOK, 0, ok ? 1 : 0);
+    if (m_newFolderButton != nullptr) {
+        EnableWindow(m_newFolderButton, newFolder ? TRUE : FALSE);
     }
-    m_reopen = true;
-    std::string relative = *name;
-    if (!relative.starts_with('\\') && !m_selectedFolder.ends_with('\\')) {
-        relative.insert(0, 1, '\\');
-    }
-    m_pendingNewFolder = m_selectedFolder + relative;
-    SHCreateDirectoryExA(nullptr, m_pendingNewFolder.c_str(), nullptr);
-    if (!platform::directoryExists(m_pendingNewFolder)) {
-        m_initialised = false;
-        m_pendingNewFolder.clear();
-        messageBox(systemText(ERROR_CANNOT_MAKE));
-    }
-    // Closes the browser as cancelled; execute() opens it again.
-    PostMessageA(dialog, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
-    PostMessageA(dialog, WM_KEYUP, VK_ESCAPE, static_cast<LPARAM>(0xC0010001));
 }
 
 void FolderDialog::handleSelectionChanged(HWND dialog, PCIDLIST_ABSOLUTE item)
@@ -470,7 +463,7 @@ void FolderDialog::handleSelectionChanged(HWND dialog, PCIDLIST_ABSOLUTE item)
             return;
         }
     }
-    convertItem(item, m_selectedFolder, m_displayText);
+    ItemText selected = convertItem(item);
     m_treeItem =
         m_tree != nullptr
             ? reinterpret_cast<HTREEITEM>(SendMessageA(m_tree, TVM_GETNEXTITEM, TVGN_CARET, 0))
@@ -482,26 +475,18 @@ void FolderDialog::handleSelectionChanged(HWND dialog, PCIDLIST_ABSOLUTE item)
             SendMessageA(m_tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(m_treeItem));
         }
     }
-    if (!m_selectedFolder.empty()) {
-        m_displayText = m_selectedFolder;
+    if (!selected.path.empty()) {
+        selected.display = selected.path;
     }
-    if (flags.testFlag(bfShowPath) && m_initialised) {
-        showPathLine();
-    }
-    m_hasPath = !m_selectedFolder.empty();
-    SendMessageA(dialog, BFFM_ENABLEOK, 0, okEnabled(browseFor, m_hasPath, m_hasPath) ? 1 : 0);
-    if (m_newFolderButton != nullptr) {
-        EnableWindow(m_newFolderButton, m_hasPath ? TRUE : FALSE);
-    }
-    if (onSelectionChanged) {
-        onSelectionChanged();
-    }
+    selectionChanged(std::move(selected));
 }
 
-void FolderDialog::convertItem(PCIDLIST_ABSOLUTE item, std::string& path,
-                               std::string& display) const
+FolderDialog::ItemText FolderDialog::convertItem(PCIDLIST_ABSOLUTE item) const
 {
     std::vector<char> buffer(261, '\0');
+    ItemText text;
+    std::string& path = text.path;
+    std::string& display = text.display;
     path = SHGetPathFromIDListA(item, buffer.data()) != FALSE ? buffer.data() : "";
     display = path;
     IShellFolder* parent = nullptr;
@@ -523,6 +508,7 @@ void FolderDialog::convertItem(PCIDLIST_ABSOLUTE item, std::string& path,
         path = prettyCase(path, '\\');
         display = prettyCase(display, '\\');
     }
+    return text;
 }
 
 void FolderDialog::showPathLine()
@@ -551,7 +537,7 @@ void FolderDialog::showPathLine()
     const HGDIOBJ old = SelectObject(dc, font);
     RECT inner{};
     GetClientRect(line, &inner);
-    const std::string text = shortenPath(m_displayText, '\\', [&](const std::string& candidate) {
+    const std::string text = shortenPath(displayText(), '\\', [&](const std::string& candidate) {
         SIZE size{};
         GetTextExtentPoint32A(dc, candidate.c_str(), static_cast<int>(candidate.size()), &size);
         return size.cx <= inner.right - 8;
@@ -606,7 +592,7 @@ LRESULT CALLBACK FolderDialog::subclass(HWND dialog, UINT message, WPARAM wParam
             break;
         case WM_COMMAND:
             if (LOWORD(wParam) == kOwnNewFolderId && !self.modernStyle()) {
-                self.onNewFolder(dialog);
+                self.newFolderRequested();
                 return 0;
             }
             break;

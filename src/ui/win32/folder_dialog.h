@@ -8,10 +8,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+#include <type_traits>
 
 #include "item_filter.h"
+#include "window/destination_dialog.h"
 #include "window/shell_folders.h"
 
 namespace gantrel::ui::win32 {
@@ -25,36 +28,17 @@ namespace gantrel::ui::win32 {
 /// was moved to: that place is shared by every FolderDialog of the process. While the owner's
 /// top-level window is minimised the browser is hidden. In the classic style (bfNewDialogStyle
 /// cleared) the dialog adds its own new-folder button, which asks for a name, makes the folder
-/// and opens the browser again with it selected.
-class FolderDialog {
+/// and opens the browser again with it selected. The confirmed folder is reported pretty-cased.
+class FolderDialog : public window::DestinationDialog {
 public:
     /// `owner` (the main window) is the browser's owner. The language keys are those of the
     /// shell library's version record, or the system's default language.
     explicit FolderDialog(HWND owner);
     /// With given language keys, for tests.
     FolderDialog(HWND owner, window::LanguageKeys keys);
-    ~FolderDialog();
-    FolderDialog(const FolderDialog&) = delete;
-    FolderDialog& operator=(const FolderDialog&) = delete;
+    ~FolderDialog() override;
 
-    // ---- Properties, each at its default --------------------------------------------------
-    window::BrowseFor browseFor = window::BrowseFor::bfOnlyFileSystem;
-    window::ExtraFlagSet extraFlags =
-        window::ExtraFlagSet(window::efAutoExpandTree) | window::efUsePrettyCase;
-    /// In: the folder selected when the dialog opens; out: the folder confirmed.
-    std::string folder;
-    window::BrowseInfoFlagSet flags =
-        window::BrowseInfoFlagSet(window::bfShowPath) | window::bfNewDialogStyle;
-    std::string rootFolder;
-    window::CaptionList labelCaptions = window::defaultLabelCaptions();
-    window::CaptionList newFolderCaptions = window::defaultNewFolderCaptions();
-    window::CaptionList titles;
-
-    // ---- Events, none assigned by default ---------------------------------------------------
-    /// After the browser has opened, been placed and made its preselection.
-    std::function<void()> onInitialized;
-    /// After each selection change, once selectedFolder() and displayText() hold the new item.
-    std::function<void()> onSelectionChanged;
+    // ---- Events besides those of every destination dialog, none assigned by default --------
     /// When the browser rejects a typed name (bfValidate), with that name: true lets the browser
     /// close all the same. Unassigned, the system beeps and the browser stays open.
     std::function<bool(const std::string& typed)> onValidateFailed;
@@ -63,16 +47,6 @@ public:
     /// hides the item. Unassigned, every item is shown.
     std::function<bool(const std::string& path, const std::string& name)> onXPIncludeItem;
 
-    /// Runs the browser modally: true when the user confirmed a folder (selectedFolder() and
-    /// folder then hold it, pretty-cased), false on cancel (folder unchanged).
-    bool execute();
-
-    const std::string& selectedFolder() const { return m_selectedFolder; }
-    /// The instruction text and the new-folder caption for the dialog's language keys.
-    std::string labelCaption() const { return lookUpCaption(labelCaptions, m_keys); }
-    std::string newFolderCaption() const { return lookUpCaption(newFolderCaptions, m_keys); }
-    /// The text of the path line.
-    const std::string& displayText() const { return m_displayText; }
     /// The open browser window; null while execute() is not running.
     HWND window() const { return m_dialog; }
     /// The language keys of the shell library's version record.
@@ -85,6 +59,22 @@ public:
     std::function<void(const std::string& text)> messageBox;
 
 private:
+    // An item of the shell namespace, freed with the shell's allocator.
+    struct ItemFree {
+        void operator()(PIDLIST_ABSOLUTE item) const { CoTaskMemFree(item); }
+    };
+    using Item = std::unique_ptr<std::remove_pointer_t<PIDLIST_ABSOLUTE>, ItemFree>;
+
+    bool prepareItems() override;
+    std::optional<ItemText> runOpening(const Preselection& preselection) override;
+    void refreshPathLine() override { showPathLine(); }
+    void enableButtons(bool ok, bool newFolder) override;
+    std::optional<std::string> askFolderName(const std::string& title) override;
+    bool makeFolder(const std::string& path) override;
+    std::string cannotCreateText() const override;
+    void showMessage(const std::string& text) override { messageBox(text); }
+    void closeAsCancelled() override;
+
     static int CALLBACK callback(HWND dialog, UINT message, LPARAM lParam, LPARAM data);
     static LRESULT CALLBACK subclass(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam,
                                      UINT_PTR id, DWORD_PTR data);
@@ -98,28 +88,22 @@ private:
     void place();
     bool modernStyle() const;
     void onShown(HWND dialog);
-    void onNewFolder(HWND dialog);
-    // The path, display text and pretty case of an item.
-    void convertItem(PCIDLIST_ABSOLUTE item, std::string& path, std::string& display) const;
+    // The path and display text of an item, pretty-cased with efUsePrettyCase.
+    ItemText convertItem(PCIDLIST_ABSOLUTE item) const;
 
     HWND m_owner;
-    window::LanguageKeys m_keys;
     bool m_comInitialised;
-    std::string m_selectedFolder;
-    std::string m_displayText;
-    PIDLIST_ABSOLUTE m_initialItem = nullptr;  // the first opening's preselection
-    std::string m_pendingNewFolder;  // made by the own new-folder button, selected on reopening
+    Item m_initialItem;  // folder's item, until the first opening preselects it
+    Item m_rootItem;
     ItemFilter m_filter;
     // Per opening.
+    Preselection m_preselection;
     HWND m_dialog = nullptr;
     HWND m_tree = nullptr;
     HTREEITEM m_treeItem = nullptr;  // the current tree item
     HWND m_hooked = nullptr;         // the application window hooked for minimising
     bool m_hiddenByMinimise = false;
     HWND m_newFolderButton = nullptr;
-    bool m_initialised = false;
-    bool m_reopen = false;
-    bool m_hasPath = true;
 };
 
 }  // namespace gantrel::ui::win32

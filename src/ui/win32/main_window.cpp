@@ -100,7 +100,8 @@ HACCEL shortcutTable()
 }  // namespace
 
 MainWindow::MainWindow(Dialogs& dialogs, MainWindowSetup setup)
-    : m_dialogs(dialogs),
+    : window::DialogsFront(dialogs),
+      m_dialogs(dialogs),
       m_setup(std::move(setup)),
       m_dpi(systemDpi()),
       m_shortcuts(shortcutTable(), &DestroyAcceleratorTable)
@@ -704,16 +705,6 @@ void MainWindow::render()
         m_shownExportButtons = state.exportButtonsVisible;
         showPage(m_pages->current());
     }
-}
-
-void MainWindow::showMessage(const std::string& text)
-{
-    m_dialogs.showMessage(text);
-}
-
-void MainWindow::showError(const std::string& message)
-{
-    m_dialogs.showError(message);
 }
 
 bool MainWindow::chooseMapFolder(const std::string& title, const std::string& root,

@@ -40,7 +40,7 @@ struct MainWindowSetup {
 /// dialog; closing the window during a scan cancels the scan, and the window closes once the
 /// scan has ended. A long list enters its memo a thousand lines at a time, when its page is
 /// shown.
-class MainWindow final : private window::WindowFront {
+class MainWindow final : private window::DialogsFront {
 public:
     /// `dialogs` must outlive the window. The window is created hidden; show() shows it.
     explicit MainWindow(Dialogs& dialogs, MainWindowSetup setup = {});
@@ -128,8 +128,6 @@ private:
     void placeTabToolTips();
 
     void render() override;
-    void showMessage(const std::string& text) override;
-    void showError(const std::string& message) override;
     bool chooseMapFolder(const std::string& title, const std::string& root,
                          std::string& folder) override;
     std::unique_ptr<UserInterface> analysisInterface() override;
