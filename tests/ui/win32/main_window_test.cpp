@@ -10,6 +10,7 @@
 #include <deque>
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <thread>
 #include <utility>
 
@@ -176,8 +177,12 @@ class Win32MainWindowTest : public ::testing::Test {
 protected:
     Win32MainWindowTest()
         : sample(folder.path()),
-          window(dialogs, MainWindowSetup{test::textOf(folder.path() / "gantrel.ini"),
-                                          [this] { return now += std::chrono::milliseconds(300); }})
+          window(dialogs, MainWindowSetup{test::textOf(folder.path() / "gantrel.ini"), [this] {
+                                              if (onClock) {
+                                                  onClock();
+                                              }
+                                              return now += std::chrono::milliseconds(300);
+                                          }})
     {
         window.show(SW_SHOWNORMAL);
     }
@@ -265,8 +270,9 @@ protected:
     test::TempDir folder;
     test::SampleMap sample;
     ScriptedDialogs dialogs;
-    // Every look at the clock finds it 300 ms later.
+    // Every look at the clock finds it 300 ms later, after onClock.
     std::chrono::steady_clock::time_point now;
+    std::function<void()> onClock;
     MainWindow window;
 };
 
@@ -940,13 +946,38 @@ TEST_F(Win32MainWindowTest, FolderListsMakeTheMapPackageThroughItsDialog)
     EXPECT_EQ(dialogs.saveCalls.back(), test::textOf(folder.path()) + "|" + map + ".zip");
     EXPECT_EQ(dialogs.messages.size(), messages);
 
+    // Cancel in the progress dialog leaves no zip behind, and no message.
+    dialogs.onPackage = [&](PackageDialog& dialog) { return clickIn(dialog.hwnd(), IDOK), true; };
+    const fs::path cancelled = folder.path() / "Cancelled.zip";
+    dialogs.saveAnswers = {test::textOf(cancelled)};
+    bool cancelPressed = false;
+    onClock = [&] {
+        if (const HWND progress = progressDialog(); progress != nullptr && !cancelPressed) {
+            cancelPressed = true;
+            SendMessageA(GetDlgItem(progress, IDCANCEL), BM_CLICK, 0, 0);
+        }
+    };
+    const auto listing = [&] {
+        std::set<fs::path> names;
+        for (const fs::directory_entry& entry : fs::directory_iterator(folder.path())) {
+            names.insert(entry.path().filename());
+        }
+        return names;
+    };
+    const std::set<fs::path> before = listing();
+    rightClick(1, "Make Map Package", 0);
+    onClock = nullptr;
+    EXPECT_TRUE(cancelPressed);
+    EXPECT_EQ(dialogs.messages.size(), messages);
+    EXPECT_EQ(listing(), before) << "neither the zip nor a part of it";
+
     // Closing the dialog ends it before the save dialog.
     dialogs.onPackage = [&](PackageDialog& dialog) {
         clickIn(dialog.hwnd(), IDCANCEL);
         return dialog.created();
     };
     rightClick(1, "Make Map Package", 0);
-    EXPECT_EQ(dialogs.saveCalls.size(), 2u);
+    EXPECT_EQ(dialogs.saveCalls.size(), 3u);
 }
 
 TEST_F(Win32MainWindowTest, AMissingObjectFoundElsewhereIsRelinkedFromItsWhereUsedDialogAndUndone)
