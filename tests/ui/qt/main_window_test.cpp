@@ -509,7 +509,12 @@ TEST_F(MainWindowTest, ADroppedFolderIsAnalysedAsAChosenOne)
         EXPECT_EQ(enter.isAccepted(), event.isAccepted());
         return event.isAccepted();
     };
+    // The log's last line comes when the search for the missing entries has ended.
+    const auto searchEnded = [&] {
+        return QTest::qWaitFor([&] { return window().state().log.back().starts_with("Search "); });
+    };
     choose(sample.map);
+    ASSERT_TRUE(searchEnded());
     const QStringList chosen = snapshot();
     const std::string tile = (sample.map / "tile_0_0.map").string();
     const QUrl map = QUrl::fromLocalFile(QString::fromStdString((sample.map / "").string()));
@@ -523,6 +528,7 @@ TEST_F(MainWindowTest, ADroppedFolderIsAnalysedAsAChosenOne)
 
     ASSERT_TRUE(drop({map}));
     ASSERT_TRUE(QTest::qWaitFor([&] { return dialogs.messages.size() == 2; }));
+    ASSERT_TRUE(searchEnded());
     EXPECT_EQ(snapshot(), chosen);
     EXPECT_EQ(dialogs.chooserCalls.size(), 1U);
 
