@@ -5,6 +5,7 @@
 // files and their size, the total line, "Check all" and "Uncheck all". The windows render the
 // rows and forward the clicks; the operation behind "Make Map Package..." drives the rest.
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -14,6 +15,15 @@
 #include "export/map_package.h"
 
 namespace gantrel::window {
+
+/// The dialog's texts, the same in both windows.
+inline constexpr const char* kPackageDialogTitle = "Make Map Package";
+inline constexpr std::array<const char*, 3> kPackageColumns{"Folder", "Files", "Size"};
+inline constexpr const char* kCheckAllButton = "Check all";
+inline constexpr const char* kUncheckAllButton = "Uncheck all";
+inline constexpr const char* kCreateButton = "Create...";
+/// The progress dialog's text while the package is written.
+inline constexpr const char* kPackageProgressText = "Writing the map package...";
 
 struct PackageRow {
     std::string folder;  // "maps\Demo\", relative to GameRoot

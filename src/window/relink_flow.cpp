@@ -38,6 +38,27 @@ std::vector<RelinkChange> relinkChoices(const FoundElsewhere& found, const std::
     return choices;
 }
 
+std::string relinkChoiceText(const RelinkChange& choice)
+{
+    return choice.folder() ? choice.from + " " + platform::utf8ToNarrow("\u2192") + " " + choice.to
+                           : choice.to;
+}
+
+std::string searchEndLogLine(const FoundElsewhere& found, std::size_t missing)
+{
+    std::string line = found.cancelled ? "Search cancelled: " : "Search ended: ";
+    line += std::to_string(found.entries.size()) + " of " + std::to_string(missing) +
+            " missing found elsewhere";
+    if (!found.movedFolders.empty()) {
+        line += ", " + std::to_string(found.movedFolders.size()) +
+                (found.movedFolders.size() == 1 ? " moved folder" : " moved folders");
+    }
+    if (found.unlistedFolders > 0) {
+        line += ", " + std::to_string(found.unlistedFolders) + " folders could not be listed";
+    }
+    return line + (found.entries.empty() ? "." : " (Found Elsewhere... in their list's menu).");
+}
+
 std::string foundElsewhereMenuText(const FoundElsewhere* found, bool searching)
 {
     if (searching) {

@@ -26,6 +26,17 @@ public:
 inline constexpr const char* kFoundElsewhereItem = "Found Elsewhere...";
 inline constexpr const char* kCancelSearchItem = "Cancel Search";
 inline constexpr const char* kUndoRelinkItem = "Undo Last Relink";
+/// The Where Used dialog's part for a missing entry: its caption, its button, and the note
+/// above its list while there is nothing to offer.
+inline constexpr const char* kFoundElsewhereCaption = "Found elsewhere";
+inline constexpr const char* kRelinkButton = "Relink...";
+inline constexpr const char* kSearchingNote = "Searching the installation...";
+inline constexpr const char* kFoundNowhereNote = "Found nowhere else.";
+
+/// The log's line while the search runs after a completed run, the window's sign that it is
+/// searching.
+inline constexpr const char* kSearchingLogLine =
+    "Searching the installation for the missing objects and splines...";
 
 /// True for the two missing lists, whose entries are looked for elsewhere.
 bool offersFoundElsewhere(WindowList list);
@@ -33,6 +44,14 @@ bool offersFoundElsewhere(WindowList list);
 /// The relinks a missing entry offers in its Where Used dialog: the folder moves that hold it,
 /// then one to each candidate, best first.
 std::vector<RelinkChange> relinkChoices(const FoundElsewhere& found, const std::string& entry);
+
+/// A relink as the Where Used dialog's part lists it: a folder move shows both folders, a single
+/// file the file found.
+std::string relinkChoiceText(const RelinkChange& choice);
+
+/// The log's line once the search has ended: how many of the `missing` entries it found
+/// elsewhere and in how many moved folders, or that it was cancelled.
+std::string searchEndLogLine(const FoundElsewhere& found, std::size_t missing);
 
 /// The text of "Found Elsewhere...": every moved folder and every single file found, or why
 /// there is nothing to show.

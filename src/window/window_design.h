@@ -30,6 +30,8 @@ inline constexpr char kMapFolderRoot[] = "\\";
 inline constexpr ScreenRect kDesignedClient{516, 70, 570, 411};
 /// How often the copiers of the command-line exports are looked at while they run.
 inline constexpr std::chrono::milliseconds kCopierPollInterval{150};
+/// How often the window looks whether the search for the missing entries has ended.
+inline constexpr std::chrono::milliseconds kSearchPollInterval{100};
 
 /// The lists the memos of the seven pages show, in tab order.
 enum class WindowList {

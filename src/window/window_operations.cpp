@@ -70,11 +70,40 @@ void WindowOperations::analyse(const std::string& folder)
     m_cancelScan = false;
     CancellableRun run(*ui, m_cancelScan);
     m_missingSearch.cancel();
-    if (runAnalysis(folder, m_state, run, settings) == RunEnd::Completed) {
+    // A run that starts clears the log, and with it the line that the search runs; a rejected
+    // folder leaves the log, whose search now ends as cancelled.
+    const bool searchLogged = std::exchange(m_searchLogged, false);
+    const RunEnd end = runAnalysis(folder, m_state, run, settings);
+    m_searchLogged = end == RunEnd::NotAMapFolder && searchLogged;
+    if (end == RunEnd::Completed) {
         m_analysedFolder = folder;
         m_packageMap = platform::linkTarget(folder);
         m_missingSearch.start(m_state);
+        // The search runs beside the window: the log says so until its end is seen.
+        m_searchLogged = m_missingSearch.searching();
+        if (m_searchLogged) {
+            m_state.log.push_back(kSearchingLogLine);
+            ++m_state.logScrolls;
+        }
+        m_front.watchSearch(m_searchLogged);
     }
+}
+
+void WindowOperations::searchTick()
+{
+    runOperation([this] {
+        const FoundElsewhere* found = m_missingSearch.result();
+        if (found == nullptr) {
+            return;
+        }
+        if (m_searchLogged) {
+            m_state.log.push_back(searchEndLogLine(
+                *found, m_state.missingObjects.size() + m_state.missingSplines.size()));
+            ++m_state.logScrolls;
+            m_searchLogged = false;
+        }
+        m_front.watchSearch(false);
+    });
 }
 
 void WindowOperations::relink(const RelinkChange& change, RelinkFront& front)

@@ -46,6 +46,8 @@ public:
     virtual void setClipboardText(const std::string& text) = 0;
     /// Starts (true) or stops (false) the timer whose every tick calls copierTick().
     virtual void watchCopiers(bool on) = 0;
+    /// Starts (true) or stops (false) the timer whose every tick calls searchTick().
+    virtual void watchSearch(bool on) = 0;
 };
 
 /// A front whose message and error boxes are those of the window's dialogs seam.
@@ -124,8 +126,12 @@ public:
     /// The number of copier exports still watched.
     std::size_t copierExportsRunning() const { return m_copierExports.size(); }
 
-    /// The search for the missing entries that every completed run starts.
+    /// The search for the missing entries that every completed run starts. While it runs the
+    /// log's last line is kSearchingLogLine and the front's search timer ticks.
     MissingSearch& missingSearch() { return m_missingSearch; }
+    /// The search timer's tick: once the search has ended, the log says what it found (or that
+    /// it was cancelled) and the timer stops. Like copierTick, nothing while a box is open.
+    void searchTick();
     /// "Relink..." from the Where Used dialog; the map is analysed again after a change.
     void relink(const RelinkChange& change, RelinkFront& front);
     /// "Undo Last Relink"; the map is analysed again after a change.
@@ -153,6 +159,7 @@ private:
     std::string m_packageMap;      // the same, its links resolved, for the package
     std::string m_packageFolder;   // the folder of the last package written
     RelinkFlow m_relinks;
+    bool m_searchLogged = false;    // the log says the search runs; its end is still to say
     MissingSearch m_missingSearch;  // last: its worker ends before the rest goes
 };
 

@@ -33,6 +33,7 @@ public:
     void selectAll(WindowList) override {}
     void setClipboardText(const std::string&) override {}
     void watchCopiers(bool) override {}
+    void watchSearch(bool) override {}
 
     std::string mapFolder;
     std::vector<std::string> messages;

@@ -64,6 +64,7 @@ public:
     void selectAll(WindowList list) override { selected.push_back(list); }
     void setClipboardText(const std::string& text) override { clipboard = text; }
     void watchCopiers(bool on) override { watching.push_back(on); }
+    void watchSearch(bool on) override { searchWatching.push_back(on); }
 
     int renders = 0;
     std::optional<std::string> mapFolder;
@@ -75,6 +76,7 @@ public:
     std::vector<WindowList> selected;
     std::optional<std::string> clipboard;
     std::vector<bool> watching;
+    std::vector<bool> searchWatching;
 };
 
 class WindowOperationsTest : public ::testing::Test {
@@ -267,6 +269,39 @@ TEST_F(WindowOperationsTest, FindsAMissingObjectElsewhereThenRelinksItAndUndoesT
     EXPECT_EQ(test::readFile(tile), original);
     EXPECT_EQ(operations.state().missingObjects, std::vector<std::string>{birch});
     EXPECT_FALSE(operations.canUndoRelink());
+}
+
+TEST_F(WindowOperationsTest, TheLogSaysThatTheSearchRunsAndThenWhatItFound)
+{
+    test::writeFile(sample.installation / "Sceneryobjects" / "Forest" / "birch.sco", "");
+    analyseSample();
+    EXPECT_EQ(operations.state().log.back(), kSearchingLogLine);
+    EXPECT_EQ(front.searchWatching, std::vector<bool>{true});
+    const std::size_t scrolls = operations.state().logScrolls;
+    operations.missingSearch().wait();
+    operations.searchTick();
+    operations.searchTick();  // the end is said once
+    EXPECT_EQ(operations.state().log.back(),
+              "Search ended: 1 of 2 missing found elsewhere (Found Elsewhere... in their list's "
+              "menu).");
+    EXPECT_EQ(operations.state().log.end()[-2], kSearchingLogLine);
+    EXPECT_EQ(operations.state().logScrolls, scrolls + 1);
+    EXPECT_EQ(front.searchWatching, (std::vector<bool>{true, false, false}));
+
+    // A rejected folder keeps the log; the search it cancelled ends there.
+    analyseSample();
+    operations.analyseMapFolder(test::textOf(sample.installation));
+    operations.missingSearch().wait();
+    operations.searchTick();
+    EXPECT_EQ(operations.state().log.end()[-2], kSearchingLogLine);
+    EXPECT_EQ(operations.state().log.back().rfind("Search ", 0), 0u);
+    FoundElsewhere cancelled;
+    cancelled.cancelled = true;
+    cancelled.movedFolders.push_back({"A\\", "B\\", 2, 3, true, false});
+    cancelled.unlistedFolders = 4;
+    EXPECT_EQ(searchEndLogLine(cancelled, 7),
+              "Search cancelled: 0 of 7 missing found elsewhere, 1 moved folder, 4 folders could "
+              "not be listed.");
 }
 
 }  // namespace

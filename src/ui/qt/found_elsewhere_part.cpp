@@ -7,25 +7,22 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "platform/platform.h"
 #include "qt_text.h"
+#include "window/relink_flow.h"
 
 namespace gantrel::ui {
 
 FoundElsewherePart::FoundElsewherePart(std::vector<RelinkChange> choices, bool searching,
                                        QDialog& dialog)
-    : QGroupBox(QStringLiteral("Found elsewhere"), &dialog),
+    : QGroupBox(QString::fromLatin1(window::kFoundElsewhereCaption), &dialog),
       m_choices(std::move(choices)),
       m_list(new QListWidget(this))
 {
     m_list->setObjectName(QStringLiteral("foundElsewhere"));
     for (const RelinkChange& choice : m_choices) {
-        // A folder move shows both folders; a single file the file found.
-        m_list->addItem(toQString(
-            choice.folder() ? choice.from + " " + platform::utf8ToNarrow("\u2192") + " " + choice.to
-                            : choice.to));
+        m_list->addItem(toQString(window::relinkChoiceText(choice)));
     }
-    auto* relink = new QPushButton(QStringLiteral("Relink..."), this);
+    auto* relink = new QPushButton(QString::fromLatin1(window::kRelinkButton), this);
     relink->setObjectName(QStringLiteral("relink"));
     relink->setEnabled(!m_choices.empty());
     if (!m_choices.empty()) {
@@ -33,9 +30,9 @@ FoundElsewherePart::FoundElsewherePart(std::vector<RelinkChange> choices, bool s
     }
     auto* layout = new QVBoxLayout(this);
     if (searching || m_choices.empty()) {
-        layout->addWidget(new QLabel(searching ? QStringLiteral("Searching the installation...")
-                                               : QStringLiteral("Found nowhere else."),
-                                     this));
+        layout->addWidget(new QLabel(
+            QString::fromLatin1(searching ? window::kSearchingNote : window::kFoundNowhereNote),
+            this));
     }
     layout->addWidget(m_list);
     layout->addWidget(relink, 0, Qt::AlignRight);

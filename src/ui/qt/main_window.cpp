@@ -94,6 +94,16 @@ void styleMemo(QPlainTextEdit& memo, int fontPixels)
     memo.setPalette(palette);
 }
 
+// Starts (on) or stops a timer; one that already ticks goes on from its last tick.
+void keepTicking(QTimer& timer, bool on)
+{
+    if (!on) {
+        timer.stop();
+    } else if (!timer.isActive()) {
+        timer.start();
+    }
+}
+
 }  // namespace
 
 MainWindow::MainWindow(Dialogs& dialogs, MainWindowSetup setup, QWidget* parent)
@@ -103,7 +113,8 @@ MainWindow::MainWindow(Dialogs& dialogs, MainWindowSetup setup, QWidget* parent)
       m_setup(std::move(setup)),
       m_ui(std::make_unique<Ui::MainWindow>()),
       m_folderDialog(new FolderDialog(this)),
-      m_copierTimer(new QTimer(this))
+      m_copierTimer(new QTimer(this)),
+      m_searchTimer(new QTimer(this))
 {
     if (m_setup.settingsPath.empty()) {
         m_setup.settingsPath = settingsFilePath();
@@ -116,6 +127,7 @@ MainWindow::MainWindow(Dialogs& dialogs, MainWindowSetup setup, QWidget* parent)
         std::make_unique<window::WindowOperations>(front, m_setup.settingsPath, m_setup.copier);
     m_folderDialog->setObjectName(QStringLiteral("FolderDialog1"));
     m_copierTimer->setInterval(window::kCopierPollInterval);
+    m_searchTimer->setInterval(window::kSearchPollInterval);
     m_ui->setupUi(this);
     applyDesign();
     for (const window::PageDesign& page : window::kPages) {
@@ -235,6 +247,7 @@ void MainWindow::connectButtons()
                 });
     }
     connect(m_copierTimer, &QTimer::timeout, this, [this] { m_operations->copierTick(); });
+    connect(m_searchTimer, &QTimer::timeout, this, [this] { m_operations->searchTick(); });
 }
 
 void MainWindow::connectShortcuts()
@@ -413,8 +426,8 @@ void MainWindow::showListMenu(window::WindowList list, const QPoint& at)
 
 void MainWindow::makeMapPackage()
 {
-    QProgressDialog progress(QStringLiteral("Writing the map package..."), QStringLiteral("Cancel"),
-                             0, 1000, this);
+    QProgressDialog progress(QString::fromLatin1(window::kPackageProgressText),
+                             QStringLiteral("Cancel"), 0, 1000, this);
     progress.setObjectName(QStringLiteral("PackageProgress"));
     progress.setWindowModality(Qt::WindowModal);
     progress.setAutoClose(false);
@@ -533,11 +546,12 @@ void MainWindow::closeEvent(QCloseEvent* event)
 
 void MainWindow::watchCopiers(bool on)
 {
-    if (!on) {
-        m_copierTimer->stop();
-    } else if (!m_copierTimer->isActive()) {
-        m_copierTimer->start();
-    }
+    keepTicking(*m_copierTimer, on);
+}
+
+void MainWindow::watchSearch(bool on)
+{
+    keepTicking(*m_searchTimer, on);
 }
 
 void MainWindow::render()

@@ -123,6 +123,7 @@ private:
     void selectAll(window::WindowList list) override;
     void setClipboardText(const std::string& text) override;
     void watchCopiers(bool on) override;
+    void watchSearch(bool on) override;
 
     Dialogs& m_dialogs;
     MainWindowSetup m_setup;
@@ -134,6 +135,7 @@ private:
 
     FolderDialog* m_folderDialog;  // FolderDialog1
     QTimer* m_copierTimer;
+    QTimer* m_searchTimer;  // looks for the end of the search for the missing entries
     std::unique_ptr<window::WindowOperations> m_operations;
 };
 

@@ -15,10 +15,13 @@ namespace gantrel::ui {
 PackageDialog::PackageDialog(window::PackageDialogModel& model, QWidget* parent)
     : QDialog(parent), m_model(model), m_folders(new QTreeWidget(this)), m_total(new QLabel(this))
 {
-    setWindowTitle(QStringLiteral("Make Map Package"));
+    setWindowTitle(QString::fromLatin1(window::kPackageDialogTitle));
     m_folders->setObjectName(QStringLiteral("PackageFolders"));
-    m_folders->setHeaderLabels(
-        {QStringLiteral("Folder"), QStringLiteral("Files"), QStringLiteral("Size")});
+    QStringList columns;
+    for (const char* column : window::kPackageColumns) {
+        columns << QString::fromLatin1(column);
+    }
+    m_folders->setHeaderLabels(columns);
     m_folders->setRootIsDecorated(false);
     m_folders->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     m_total->setObjectName(QStringLiteral("PackageTotal"));
@@ -38,9 +41,9 @@ PackageDialog::PackageDialog(window::PackageDialogModel& model, QWidget* parent)
         made->setAutoDefault(false);
         return made;
     };
-    QPushButton* checkAll = button("CheckAll", "Check all");
-    QPushButton* uncheckAll = button("UncheckAll", "Uncheck all");
-    QPushButton* create = button("Create", "Create...");
+    QPushButton* checkAll = button("CheckAll", window::kCheckAllButton);
+    QPushButton* uncheckAll = button("UncheckAll", window::kUncheckAllButton);
+    QPushButton* create = button("Create", window::kCreateButton);
     QPushButton* cancel = button("Cancel", "Cancel");
     create->setDefault(true);
 

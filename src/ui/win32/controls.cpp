@@ -8,6 +8,8 @@
 namespace gantrel::ui::win32 {
 namespace {
 
+// The longest tip, with its terminating null, that a tooltip keeps of the text it is given.
+constexpr std::size_t kMaxStoredText = 80;
 // The window property that ties a window to its object.
 constexpr char kObjectProperty[] = "Gantrel.Window";
 constexpr char kTopWindowClass[] = "Gantrel.TopWindow";
@@ -207,6 +209,44 @@ void UnicodeEdit::setText(const std::u16string& text)
     SetWindowTextW(hwnd(), reinterpret_cast<const wchar_t*>(text.c_str()));
 }
 
+ReportView::ReportView(const CreateArgs& args, std::span<const char* const> captions,
+                       std::span<const int> widths, DWORD extendedStyle)
+{
+    createControl(WC_LISTVIEWA, args,
+                  LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_BORDER | WS_TABSTOP);
+    const DWORD extended = LVS_EX_FULLROWSELECT | extendedStyle;
+    SendMessageA(hwnd(), LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
+    int first = args.place.width - GetSystemMetrics(SM_CXVSCROLL) - 4;
+    for (const int width : widths) {
+        first -= width;
+    }
+    for (std::size_t column = 0; column < captions.size(); ++column) {
+        LVCOLUMNA caption{};
+        caption.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+        caption.fmt = column == 0 ? LVCFMT_LEFT : LVCFMT_RIGHT;
+        caption.cx = column == 0 ? first : widths[column - 1];
+        caption.pszText = const_cast<char*>(captions[column]);
+        SendMessageA(hwnd(), LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&caption));
+    }
+}
+
+void ReportView::addRow(std::span<const std::string> cells, LPARAM data)
+{
+    LVITEMA item{};
+    item.mask = LVIF_TEXT | LVIF_PARAM;
+    item.iItem = static_cast<int>(SendMessageA(hwnd(), LVM_GETITEMCOUNT, 0, 0));
+    item.pszText = const_cast<char*>(cells[0].c_str());
+    item.lParam = data;
+    const auto row = static_cast<WPARAM>(
+        SendMessageA(hwnd(), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    item.mask = LVIF_TEXT;
+    for (std::size_t column = 1; column < cells.size(); ++column) {
+        item.iSubItem = static_cast<int>(column);
+        item.pszText = const_cast<char*>(cells[column].c_str());
+        SendMessageA(hwnd(), LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    }
+}
+
 ListBox::ListBox(const CreateArgs& args)
 {
     createControl(WC_LISTBOXA, args, LBS_NOINTEGRALHEIGHT | WS_VSCROLL);
@@ -295,7 +335,7 @@ ToolTip::ToolTip(HWND owner)
                           WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
                           CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, GetModuleHandleA(nullptr),
                           nullptr));
-    // Wide enough for every tip on one line.
+    // Wide enough for every tip on one line but the export buttons', which wrap.
     SendMessageA(hwnd(), TTM_SETMAXTIPWIDTH, 0, 400);
 }
 
@@ -307,7 +347,25 @@ void ToolTip::addControl(HWND control, const std::string& text)
     tool.hwnd = GetParent(control);
     tool.uId = reinterpret_cast<UINT_PTR>(control);
     tool.lpszText = const_cast<char*>(text.c_str());
+    // A tooltip keeps at most 80 characters of a tip given to it; a longer one it asks for
+    // whenever it shows it.
+    if (text.size() >= kMaxStoredText) {
+        m_longTexts[tool.uId] = text;
+        tool.lpszText = LPSTR_TEXTCALLBACKA;
+    }
     SendMessageA(hwnd(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+LRESULT ToolTip::onNotify(const NMHDR& header)
+{
+    if (header.code == static_cast<UINT>(TTN_GETDISPINFOA)) {
+        if (const auto found = m_longTexts.find(header.idFrom); found != m_longTexts.end()) {
+            // The text must outlive the notification: the tooltip copies it afterwards.
+            reinterpret_cast<NMTTDISPINFOA*>(const_cast<NMHDR*>(&header))->lpszText =
+                const_cast<char*>(found->second.c_str());
+        }
+    }
+    return 0;
 }
 
 void ToolTip::setArea(HWND control, UINT_PTR id, const RECT& area, const std::string& text)

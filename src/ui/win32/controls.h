@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <map>
 #include <optional>
 #include <span>
 #include <string>
@@ -134,6 +135,19 @@ public:
     void setPosition(std::size_t value, std::size_t maximum);
 };
 
+/// A report-style list view: one row selected at a time, rows highlighted whole, the selection
+/// shown also without the focus.
+class ReportView : public Window {
+protected:
+    /// The columns have the `captions`; each but the first is right-aligned and as wide as its
+    /// entry in `widths` (one entry fewer), the first takes what the others and the vertical
+    /// scroll bar leave. `extendedStyle` is added to LVS_EX_FULLROWSELECT.
+    ReportView(const CreateArgs& args, std::span<const char* const> captions,
+               std::span<const int> widths, DWORD extendedStyle = 0);
+    /// Appends a row of these cells, left to right, with `data` as its item data.
+    void addRow(std::span<const std::string> cells, LPARAM data);
+};
+
 /// A tab control with its pages' captions.
 class TabControl final : public Window {
 public:
@@ -161,6 +175,12 @@ public:
     void setArea(HWND control, UINT_PTR id, const RECT& area, const std::string& text);
     /// Hides the tip shown, if any, until the pointer moves again.
     void hide();
+
+private:
+    /// Gives the tooltip a tip longer than it keeps itself.
+    LRESULT onNotify(const NMHDR& header) override;
+
+    std::map<UINT_PTR, std::string> m_longTexts;  // by tool, the tips of 80 characters and more
 };
 
 /// A top-level window of the program's own class. It reflects WM_COMMAND and WM_NOTIFY to the

@@ -10,6 +10,7 @@
 #include "folder_dialog.h"
 #include "map_folder_chooser.h"
 #include "modal_loop.h"
+#include "package_dialog.h"
 #include "platform/win32/wide_text.h"
 #include "report_box.h"
 #include "where_used_dialog.h"
@@ -43,6 +44,39 @@ void showBox(const std::string& text, UINT icon, HWND mainWindow)
     MessageBoxA(owner, text.c_str(), window::kApplicationTitle, MB_OK | MB_TASKMODAL | icon);
 }
 
+// The system's save dialog, proposing `fileName` in `folder` (empty: the dialog's own choice):
+// the file chosen, or nullopt when cancelled. A name the program's 8-bit text cannot hold
+// raises the error the engine raises for such a name.
+std::optional<std::string> saveFile(HWND owner, const std::string& folder,
+                                    const std::string& fileName, const wchar_t* filter,
+                                    const wchar_t* extension)
+{
+    using namespace platform::win32;
+    // Room for a long path; the proposed name fills its start. A path in it is where the dialog
+    // opens, before its own memory of the last folder.
+    const bool joined = folder.empty() || folder.back() == '\\' || folder.back() == '/';
+    std::wstring file = toWide(folder + (joined ? "" : "\\") + fileName);
+    file.resize(32768);
+    const std::wstring initial = toWide(folder);
+    OPENFILENAMEW request{};
+    request.lStructSize = sizeof(request);
+    request.hwndOwner = owner;
+    request.lpstrFilter = filter;
+    request.lpstrFile = file.data();
+    request.nMaxFile = static_cast<DWORD>(file.size());
+    request.lpstrInitialDir = folder.empty() ? nullptr : initial.c_str();
+    request.lpstrDefExt = extension;
+    request.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    if (GetSaveFileNameW(&request) == FALSE) {
+        return std::nullopt;
+    }
+    file.resize(file.find(L'\0'));
+    if (const std::optional<char32_t> unheld = unheldCharacter(file)) {
+        throw unheldNameError(toNarrow(file), *unheld);
+    }
+    return toNarrow(file);
+}
+
 }  // namespace
 
 void showMessageBox(const std::string& text)
@@ -73,26 +107,36 @@ bool NativeDialogs::executeFolderDialog(FolderDialog& dialog)
 
 std::optional<std::string> NativeDialogs::chooseSaveFile(const std::string& fileName)
 {
-    using namespace platform::win32;
-    // Room for a long path; the proposed name fills its start.
-    std::wstring file = toWide(fileName);
-    file.resize(32768);
-    OPENFILENAMEW request{};
-    request.lStructSize = sizeof(request);
-    request.hwndOwner = ownerOf(m_owner);
-    request.lpstrFilter = L"Text files (*.txt)\0*.txt\0All files (*.*)\0*.*\0";
-    request.lpstrFile = file.data();
-    request.nMaxFile = static_cast<DWORD>(file.size());
-    request.lpstrDefExt = L"txt";
-    request.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (GetSaveFileNameW(&request) == FALSE) {
-        return std::nullopt;
+    return saveFile(ownerOf(m_owner), {}, fileName,
+                    L"Text files (*.txt)\0*.txt\0All files (*.*)\0*.*\0", L"txt");
+}
+
+std::optional<std::string> NativeDialogs::chooseSaveZip(const std::string& folder,
+                                                        const std::string& fileName)
+{
+    return saveFile(ownerOf(m_owner), folder, fileName,
+                    L"Zip files (*.zip)\0*.zip\0All files (*.*)\0*.*\0", L"zip");
+}
+
+bool NativeDialogs::executePackageDialog(PackageDialog& dialog)
+{
+    return dialog.run();
+}
+
+bool NativeDialogs::confirmRelink(const std::string& preview)
+{
+    const HWND owner = ownerOf(m_owner);
+    if (window::isLongReport(preview)) {
+        return confirmReportBox(preview, owner);
     }
-    file.resize(file.find(L'\0'));
-    if (const std::optional<char32_t> unheld = unheldCharacter(file)) {
-        throw unheldNameError(toNarrow(file), *unheld);
-    }
-    return toNarrow(file);
+    const DisabledWindows others(owner);
+    return MessageBoxA(owner, preview.c_str(), window::kApplicationTitle,
+                       MB_OKCANCEL | MB_DEFBUTTON2 | MB_ICONQUESTION | MB_TASKMODAL) == IDOK;
+}
+
+void NativeDialogs::showRelinkReport(const std::string& report)
+{
+    showBox(report, 0, m_owner);
 }
 
 void NativeDialogs::executeWhereUsed(WhereUsedDialog& dialog)

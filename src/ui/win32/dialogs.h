@@ -7,16 +7,18 @@
 #include <string>
 
 #include "analysis/window_state.h"
+#include "window/relink_flow.h"
 
 namespace gantrel::ui::win32 {
 
 class FolderDialog;
+class PackageDialog;
 class WhereUsedDialog;
 
 /// Every modal box and chooser the window opens, behind one seam: the program uses
 /// NativeDialogs, the tests a scripted implementation whose answers are set before the click,
 /// so that no test ever blocks on a modal dialog.
-class Dialogs : public gantrel::UserInterface {
+class Dialogs : public gantrel::UserInterface, public window::RelinkFront {
 public:
     /// The map folder chooser (chooseMapFolder of map_folder_chooser.h).
     virtual bool chooseMapFolder(const std::string& title, const std::string& root,
@@ -27,6 +29,12 @@ public:
     /// The Save As dialog of a list, proposing `fileName`: the file chosen, or nullopt when the
     /// user cancelled.
     virtual std::optional<std::string> chooseSaveFile(const std::string& fileName) = 0;
+    /// The save dialog for a map package, proposing `fileName` in `folder` (the dialog's own
+    /// choice when empty): the file chosen, or nullopt when the user cancelled.
+    virtual std::optional<std::string> chooseSaveZip(const std::string& folder,
+                                                     const std::string& fileName) = 0;
+    /// Runs the map package dialog as it stands (its run()); true when "Create..." was pressed.
+    virtual bool executePackageDialog(PackageDialog& dialog) = 0;
     /// Runs the Where Used dialog as it stands (its run()) until it has been closed.
     virtual void executeWhereUsed(WhereUsedDialog& dialog) = 0;
     /// Opens the file in the desktop's default program for its type.
@@ -57,6 +65,15 @@ public:
     /// GetSaveFileNameW for a text file. A name the program's 8-bit text cannot hold raises
     /// the error the engine raises for such a name.
     std::optional<std::string> chooseSaveFile(const std::string& fileName) override;
+    /// GetSaveFileNameW for a zip file, opening in `folder`.
+    std::optional<std::string> chooseSaveZip(const std::string& folder,
+                                             const std::string& fileName) override;
+    bool executePackageDialog(PackageDialog& dialog) override;
+    /// The preview in a question box with OK and Cancel, Cancel the default; a preview too long
+    /// for it in the scrolling report box with the same buttons.
+    bool confirmRelink(const std::string& preview) override;
+    /// The report in the message box, or the scrolling report box when it is long.
+    void showRelinkReport(const std::string& report) override;
     void executeWhereUsed(WhereUsedDialog& dialog) override;
     /// ShellExecuteW "open".
     void openFile(const std::string& path) override;

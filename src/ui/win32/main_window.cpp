@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <map>
 #include <utility>
@@ -15,6 +16,7 @@
 #include "control_ids.h"
 #include "dialogs.h"
 #include "dpi.h"
+#include "package_dialog.h"
 #include "platform/copy.h"
 #include "platform/win32/wide_text.h"
 #include "settings/settings_file.h"
@@ -34,10 +36,14 @@ using window::kPages;
 constexpr UINT_PTR kCopierTimer = 1;
 // Fills the memo of the page shown, a step at a time, while the window takes input.
 constexpr UINT_PTR kFillTimer = 2;
+// Looks for the end of the search for the missing entries.
+constexpr UINT_PTR kSearchTimer = 3;
 // The window's own message: analyse the map folder of the command line.
 constexpr UINT kAnalyseStartFolder = WM_APP + 1;
 // The command of kShortcuts[i] is kFirstShortcut + i.
 constexpr WORD kFirstShortcut = 0x7000;
+// The list menus' commands: a ListCommand's is its value + 1; the missing lists' own follow.
+enum : UINT { kFoundElsewhereCommand = 101, kCancelSearchCommand, kUndoRelinkCommand };
 
 // The export buttons' pages and places, in the order of kExportButtons.
 struct ExportPlace {
@@ -80,6 +86,16 @@ Place placeOnScreen(int width, int height)
     const window::ScreenRect place = window::fitOnScreen(
         designed, {work.left, work.top, work.right - work.left, work.bottom - work.top});
     return {place.left, place.top, width, height};
+}
+
+// Starts (on) or stops the window's timer `id`, ticking every `interval`.
+void keepTicking(HWND window, UINT_PTR id, std::chrono::milliseconds interval, bool on)
+{
+    if (on) {
+        SetTimer(window, id, static_cast<UINT>(interval.count()), nullptr);
+    } else {
+        KillTimer(window, id);
+    }
 }
 
 // The accelerator table of kShortcuts.
@@ -431,6 +447,10 @@ std::optional<LRESULT> MainWindow::handle(UINT message, WPARAM wParam, LPARAM lP
                 operate([this] { m_operations->copierTick(); });
                 return 0;
             }
+            if (wParam == kSearchTimer) {
+                operate([this] { m_operations->searchTick(); });
+                return 0;
+            }
             return std::nullopt;
         case WM_CLOSE:
             // Closing during an operation (from its progress dialog's message loop) cancels a
@@ -444,6 +464,7 @@ std::optional<LRESULT> MainWindow::handle(UINT message, WPARAM wParam, LPARAM lP
         case WM_DESTROY:
             KillTimer(hwnd(), kCopierTimer);
             KillTimer(hwnd(), kFillTimer);
+            KillTimer(hwnd(), kSearchTimer);
             if (onClosed) {
                 onClosed();
             }
@@ -561,21 +582,39 @@ void MainWindow::showListMenu(std::size_t page, LPARAM at)
     const std::unique_ptr<std::remove_pointer_t<HMENU>, decltype(&DestroyMenu)> menu(
         CreatePopupMenu(), &DestroyMenu);
     for (const window::ListMenuItem& item : window::listMenu(list)) {
-        if (item.command == window::ListCommand::MakeMapPackage) {
-            continue;  // this window has no map package dialog
+        if (item.command == window::ListCommand::WhereUsed && window::offersFoundElsewhere(list)) {
+            addFoundElsewhereItems(menu.get());
         }
         if (item.separatorBefore) {
             AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
         }
         const bool greyed = (item.command == window::ListCommand::Copy && start == end) ||
-                            (item.command == window::ListCommand::WhereUsed && !entry);
+                            (item.command == window::ListCommand::WhereUsed && !entry) ||
+                            (item.command == window::ListCommand::MakeMapPackage &&
+                             !m_operations->packageAvailable());
         const std::string text = item.key.empty() ? item.text : item.text + ("\t" + item.key);
         AppendMenuA(menu.get(), MF_STRING | (greyed ? MF_GRAYED : 0),
                     static_cast<UINT_PTR>(item.command) + 1, text.c_str());
     }
     const UINT chosen = m_dialogs.executeMenu(menu.get(), hwnd(), point);
-    if (chosen == 0) {
-        return;
+    window::MissingSearch& search = m_operations->missingSearch();
+    switch (chosen) {
+        case 0:
+            return;
+        case kFoundElsewhereCommand:
+            operate([this, &search] {
+                m_dialogs.showRelinkReport(
+                    window::foundElsewhereMenuText(search.result(), search.searching()));
+            });
+            return;
+        case kCancelSearchCommand:
+            search.cancel();
+            return;
+        case kUndoRelinkCommand:
+            operate([this] { m_operations->undoLastRelink(m_dialogs); });
+            return;
+        default:
+            break;
     }
     switch (static_cast<window::ListCommand>(chosen - 1)) {
         case window::ListCommand::Copy:
@@ -600,20 +639,77 @@ void MainWindow::showListMenu(std::size_t page, LPARAM at)
             }
             break;
         case window::ListCommand::MakeMapPackage:
-            break;  // never in this window's menu
+            makeMapPackage();
+            break;
     }
+}
+
+void MainWindow::addFoundElsewhereItems(HMENU menu)
+{
+    const window::MissingSearch& search = m_operations->missingSearch();
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(menu, MF_STRING, kFoundElsewhereCommand, window::kFoundElsewhereItem);
+    AppendMenuA(menu, MF_STRING | (search.searching() ? 0 : MF_GRAYED), kCancelSearchCommand,
+                window::kCancelSearchItem);
+    AppendMenuA(menu, MF_STRING | (m_operations->canUndoRelink() ? 0 : MF_GRAYED),
+                kUndoRelinkCommand, window::kUndoRelinkItem);
+}
+
+void MainWindow::makeMapPackage()
+{
+    operate([this] {
+        DelayedProgress progress(hwnd(), m_dpi, m_setup.clock, DelayedProgress::Cancel::Yes,
+                                 [this] { render(); });
+        const window::PackageDialogs dialogs{
+            [this](window::PackageDialogModel& model) {
+                PackageDialog dialog(hwnd(), m_dpi, model);
+                return m_dialogs.executePackageDialog(dialog);
+            },
+            [this, &progress](const std::string& folder, const std::string& fileName) {
+                std::optional<std::string> file = m_dialogs.chooseSaveZip(folder, fileName);
+                // The time the user spent in the dialogs is no time of the package's.
+                progress.restart();
+                return file;
+            },
+            [&progress](const PackageProgress& done) {
+                constexpr std::size_t kSteps = 1000;
+                const std::uint64_t total = std::max<std::uint64_t>(done.totalBytes, 1);
+                progress.update(window::kPackageProgressText,
+                                static_cast<std::size_t>(
+                                    std::min<std::uint64_t>(done.bytes, total) * kSteps / total),
+                                kSteps);
+                return !progress.cancelled();
+            }};
+        m_operations->makeMapPackage(dialogs);
+    });
 }
 
 void MainWindow::showWhereUsed(window::WindowList list, std::size_t entry)
 {
-    operate([this, list, entry] {
+    std::optional<RelinkChange> relink;
+    operate([this, list, entry, &relink] {
         m_operations->showWhereUsed(
             list, entry,
-            [this](const std::string& name, const std::vector<window::WhereUsedRow>& rows) {
-                WhereUsedDialog dialog(hwnd(), m_dpi, m_dialogs, name, rows);
+            [this, list, &relink](const std::string& name,
+                                  const std::vector<window::WhereUsedRow>& rows) {
+                std::optional<FoundElsewhereOffer> offer;
+                if (window::offersFoundElsewhere(list)) {
+                    const window::MissingSearch& search = m_operations->missingSearch();
+                    const FoundElsewhere* found = search.result();
+                    offer =
+                        FoundElsewhereOffer{found != nullptr ? window::relinkChoices(*found, name)
+                                                             : std::vector<RelinkChange>(),
+                                            search.searching()};
+                }
+                WhereUsedDialog dialog(hwnd(), m_dpi, m_dialogs, name, rows, std::move(offer));
                 m_dialogs.executeWhereUsed(dialog);
+                relink = dialog.chosen();
             });
     });
+    // Once the dialog's operation has ended: the relink is an operation of its own.
+    if (relink) {
+        operate([this, &relink] { m_operations->relink(*relink, m_dialogs); });
+    }
 }
 
 void MainWindow::dropped(HDROP drop)
@@ -649,7 +745,8 @@ void MainWindow::runShortcut(const window::Shortcut& shortcut)
             m_notice->onClick();
             break;
         case window::ShortcutCommand::MakeMapPackage:
-            break;  // this window has no map package dialog
+            makeMapPackage();
+            break;
     }
 }
 
@@ -661,6 +758,10 @@ void MainWindow::createToolTips()
     for (std::size_t i = 0; i < kPages.size(); ++i) {
         m_toolTips->addControl(m_copyButtons[i]->hwnd(),
                                window::buttonToolTip(kPages[i].copyButton));
+    }
+    for (std::size_t i = 0; i < kExportButtons.size(); ++i) {
+        m_toolTips->addControl(m_exportButtons[i]->hwnd(),
+                               window::buttonToolTip(kExportButtons[i].name));
     }
     placeTabToolTips();
 }
@@ -759,12 +860,12 @@ void MainWindow::setClipboardText(const std::string& text)
 
 void MainWindow::watchCopiers(bool on)
 {
-    if (on) {
-        SetTimer(hwnd(), kCopierTimer, static_cast<UINT>(window::kCopierPollInterval.count()),
-                 nullptr);
-    } else {
-        KillTimer(hwnd(), kCopierTimer);
-    }
+    keepTicking(hwnd(), kCopierTimer, window::kCopierPollInterval, on);
+}
+
+void MainWindow::watchSearch(bool on)
+{
+    keepTicking(hwnd(), kSearchTimer, window::kSearchPollInterval, on);
 }
 
 }  // namespace gantrel::ui::win32

@@ -120,6 +120,12 @@ private:
     /// the caret), and the command chosen on it.
     void showListMenu(std::size_t page, LPARAM at);
     void showWhereUsed(window::WindowList list, std::size_t entry);
+    /// The missing lists' own items of `menu`: what the search found, its cancel, and the undo
+    /// of the last relink.
+    void addFoundElsewhereItems(HMENU menu);
+    /// "Make Map Package..." and Ctrl+Shift+P: the package dialog, the save dialog, and the
+    /// package written under a progress dialog that can be cancelled.
+    void makeMapPackage();
     /// Files or folders dropped on the window.
     void dropped(HDROP drop);
     void runShortcut(const window::Shortcut& shortcut);
@@ -135,6 +141,7 @@ private:
     void selectAll(window::WindowList list) override;
     void setClipboardText(const std::string& text) override;
     void watchCopiers(bool on) override;
+    void watchSearch(bool on) override;
 
     Dialogs& m_dialogs;
     MainWindowSetup m_setup;

@@ -36,6 +36,28 @@ DisabledWindows::~DisabledWindows()
     }
 }
 
+std::unique_ptr<TopWindow> ownedBox(HWND owner, const char* title, int width, int height)
+{
+    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+    const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+    RECT outer{0, 0, width, height};
+    AdjustWindowRectEx(&outer, style, FALSE, exStyle);
+    const int outerWidth = outer.right - outer.left;
+    const int outerHeight = outer.bottom - outer.top;
+    RECT ownerPlace{};
+    GetWindowRect(owner, &ownerPlace);
+    return std::make_unique<TopWindow>(
+        CreateArgs{
+            owner,
+            0,
+            {(ownerPlace.left + ownerPlace.right - outerWidth) / 2,
+             (ownerPlace.top + ownerPlace.bottom - outerHeight) / 2, outerWidth, outerHeight},
+            title,
+            style,
+            nullptr},
+        exStyle, nullptr);
+}
+
 void runModal(HWND box, HWND focus, const bool& open)
 {
     const DisabledWindows others;

@@ -3,7 +3,10 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <vector>
+
+#include "controls.h"
 
 namespace gantrel::ui::win32 {
 
@@ -21,6 +24,10 @@ public:
 private:
     std::vector<HWND> m_windows;
 };
+
+/// A hidden dialog-like window of the program's, captioned `title`, with a client area of
+/// `width` × `height` device pixels, centred on `owner`, which owns it.
+std::unique_ptr<TopWindow> ownedBox(HWND owner, const char* title, int width, int height);
 
 /// Shows the hidden `box` task-modal and runs the thread's messages until `open` turns false:
 /// Tab, Return and Escape work in it as in a dialog, and `focus` starts with the keyboard

@@ -59,9 +59,8 @@ SIZE textSize(const std::string& text, HFONT font)
     return size;
 }
 
-}  // namespace
-
-void showReportBox(const std::string& text, bool error, HWND owner)
+// The report box, with Cancel beside OK when `confirm`: true when OK closed it.
+bool runReportBox(const std::string& text, bool error, bool confirm, HWND owner)
 {
     // Laid out for the dpi of the owner's monitor, as the main window is; the system's message
     // font is given for the system's dpi.
@@ -124,24 +123,55 @@ void showReportBox(const std::string& text, bool error, HWND owner)
                     WS_HSCROLL | WS_BORDER | WS_TABSTOP,
                 font.get()});
     field.setText(withCrLf(text));
+    const int okRight = client.right - margin - (confirm ? buttonWidth + margin / 2 : 0);
     Button ok({parent,
                IDOK,
-               {client.right - margin - buttonWidth, buttonTop, buttonWidth, buttonHeight},
+               {okRight - buttonWidth, buttonTop, buttonWidth, buttonHeight},
                "OK",
-               WS_TABSTOP | BS_DEFPUSHBUTTON,
+               static_cast<DWORD>(WS_TABSTOP | (confirm ? 0 : BS_DEFPUSHBUTTON)),
                font.get()});
+    std::unique_ptr<Button> cancel;
+    if (confirm) {
+        cancel = std::make_unique<Button>(
+            CreateArgs{parent,
+                       IDCANCEL,
+                       {client.right - margin - buttonWidth, buttonTop, buttonWidth, buttonHeight},
+                       "Cancel",
+                       WS_TABSTOP | BS_DEFPUSHBUTTON,
+                       font.get()});
+    }
 
     bool open = true;
-    ok.onClick = [&] { open = false; };
+    bool confirmed = false;
+    ok.onClick = [&] {
+        confirmed = true;
+        open = false;
+    };
+    if (cancel) {
+        cancel->onClick = [&] { open = false; };
+    }
     box.onMessage = [&](UINT message, WPARAM wParam, LPARAM) -> std::optional<LRESULT> {
-        // Escape and the close box close it as OK does.
+        // Escape and the close box close it as Cancel does, or as OK where there is none.
         if (message == WM_CLOSE || (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL)) {
             open = false;
             return 0;
         }
         return std::nullopt;
     };
-    runModal(parent, ok.hwnd(), open);
+    runModal(parent, cancel ? cancel->hwnd() : ok.hwnd(), open);
+    return confirmed;
+}
+
+}  // namespace
+
+void showReportBox(const std::string& text, bool error, HWND owner)
+{
+    runReportBox(text, error, false, owner);
+}
+
+bool confirmReportBox(const std::string& text, HWND owner)
+{
+    return runReportBox(text, false, true, owner);
 }
 
 }  // namespace gantrel::ui::win32

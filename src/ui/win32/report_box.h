@@ -14,4 +14,8 @@ namespace gantrel::ui::win32 {
 /// and task-modal. Returns when it has been closed.
 void showReportBox(const std::string& text, bool error, HWND owner);
 
+/// The same box, without an icon, with OK and Cancel (the default, which Escape and the close
+/// box press) to confirm what the text says: true for OK.
+bool confirmReportBox(const std::string& text, HWND owner);
+
 }  // namespace gantrel::ui::win32

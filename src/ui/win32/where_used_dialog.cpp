@@ -4,10 +4,12 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <array>
 
 #include "clipboard.h"
 #include "dialogs.h"
 #include "modal_loop.h"
+#include "window/relink_flow.h"
 
 namespace gantrel::ui::win32 {
 namespace {
@@ -18,6 +20,7 @@ constexpr int kMargin = 12;
 constexpr int kLabelHeight = 16;
 constexpr int kButtonHeight = 25;
 constexpr int kLineColumnWidth = 70;
+constexpr int kFoundPartHeight = 140;
 
 // The three-way comparison of two values.
 template <typename T>
@@ -29,39 +32,15 @@ int compared(const T& a, const T& b)
 }  // namespace
 
 /// The report-style list view of the tiles: an item a row, whose item data is the row's index.
-class TileTable final : public Window {
+class TileTable final : public ReportView {
 public:
     TileTable(const CreateArgs& args, int lineColumnWidth,
               const std::vector<window::WhereUsedRow>& rows)
-        : m_rows(rows)
+        : ReportView(args, window::kWhereUsedColumns, std::array{lineColumnWidth}), m_rows(rows)
     {
-        createControl(WC_LISTVIEWA, args,
-                      LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_BORDER | WS_TABSTOP);
-        SendMessageA(hwnd(), LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
-                     LVS_EX_FULLROWSELECT);
-        const int widths[] = {
-            args.place.width - lineColumnWidth - GetSystemMetrics(SM_CXVSCROLL) - 4,
-            lineColumnWidth};
-        for (int column = 0; column < 2; ++column) {
-            LVCOLUMNA caption{};
-            caption.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
-            caption.fmt = column == 1 ? LVCFMT_RIGHT : LVCFMT_LEFT;
-            caption.cx = widths[column];
-            caption.pszText = const_cast<char*>(window::kWhereUsedColumns[column]);
-            SendMessageA(hwnd(), LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&caption));
-        }
         for (std::size_t row = 0; row < rows.size(); ++row) {
-            LVITEMA item{};
-            item.mask = LVIF_TEXT | LVIF_PARAM;
-            item.iItem = static_cast<int>(row);
-            item.pszText = const_cast<char*>(rows[row].fileName.c_str());
-            item.lParam = static_cast<LPARAM>(row);
-            SendMessageA(hwnd(), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-            std::string line = std::to_string(rows[row].line);
-            item.mask = LVIF_TEXT;
-            item.iSubItem = 1;
-            item.pszText = line.data();
-            SendMessageA(hwnd(), LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+            addRow(std::array{rows[row].fileName, std::to_string(rows[row].line)},
+                   static_cast<LPARAM>(row));
         }
         if (!rows.empty()) {
             select(0);
@@ -134,8 +113,12 @@ private:
 };
 
 WhereUsedDialog::WhereUsedDialog(HWND owner, int dpi, Dialogs& dialogs, const std::string& entry,
-                                 std::vector<window::WhereUsedRow> rows)
-    : m_dialogs(dialogs), m_rows(std::move(rows)), m_font(nullptr, &DeleteObject)
+                                 std::vector<window::WhereUsedRow> rows,
+                                 std::optional<FoundElsewhereOffer> offer)
+    : m_dialogs(dialogs),
+      m_rows(std::move(rows)),
+      m_font(nullptr, &DeleteObject),
+      m_offer(std::move(offer))
 {
     INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&classes);
@@ -147,29 +130,13 @@ WhereUsedDialog::WhereUsedDialog(HWND owner, int dpi, Dialogs& dialogs, const st
     // The layout is designed at 96 dpi and scaled to the owner's.
     const auto px = [dpi](int pixels) { return MulDiv(pixels, dpi, 96); };
     const int clientWidth = px(kClientWidth);
-    const int clientHeight = px(kClientHeight);
+    const int partHeight = m_offer ? px(kFoundPartHeight) : 0;
+    const int clientHeight = px(kClientHeight) + partHeight;
     const int margin = px(kMargin);
     const int labelHeight = px(kLabelHeight);
     const int buttonHeight = px(kButtonHeight);
 
-    // Centred on the owner.
-    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-    const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-    RECT outer{0, 0, clientWidth, clientHeight};
-    AdjustWindowRectEx(&outer, style, FALSE, exStyle);
-    const int width = outer.right - outer.left;
-    const int height = outer.bottom - outer.top;
-    RECT ownerPlace{};
-    GetWindowRect(owner, &ownerPlace);
-    m_box = std::make_unique<TopWindow>(
-        CreateArgs{owner,
-                   0,
-                   {(ownerPlace.left + ownerPlace.right - width) / 2,
-                    (ownerPlace.top + ownerPlace.bottom - height) / 2, width, height},
-                   window::kWhereUsedTitle,
-                   style,
-                   nullptr},
-        exStyle, nullptr);
+    m_box = ownedBox(owner, window::kWhereUsedTitle, clientWidth, clientHeight);
     const HWND box = m_box->hwnd();
     SendMessageA(box, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 
@@ -188,10 +155,14 @@ WhereUsedDialog::WhereUsedDialog(HWND owner, int dpi, Dialogs& dialogs, const st
                    font});
     const int tableTop = margin + 2 * labelHeight + px(12);
     const int buttonTop = clientHeight - margin - buttonHeight;
+    // The part, when there is one, lies between the table and the buttons.
+    const int tableBottom = buttonTop - margin - (m_offer ? partHeight : 0);
     m_table = std::make_unique<TileTable>(
-        CreateArgs{
-            box, kTableId, {margin, tableTop, inner, buttonTop - margin - tableTop}, "", 0, font},
+        CreateArgs{box, kTableId, {margin, tableTop, inner, tableBottom - tableTop}, "", 0, font},
         px(kLineColumnWidth), m_rows);
+    if (m_offer) {
+        addFoundElsewhere({margin, tableBottom + px(4), inner, partHeight - px(4)}, dpi);
+    }
     m_copy = std::make_unique<Button>(CreateArgs{box,
                                                  kCopyId,
                                                  {margin, buttonTop, px(120), buttonHeight},
@@ -231,7 +202,8 @@ WhereUsedDialog::WhereUsedDialog(HWND owner, int dpi, Dialogs& dialogs, const st
             const HWND focus = GetFocus();
             if (focus == m_table->hwnd()) {
                 openRow(m_table->selected());
-            } else if (focus == m_copy->hwnd() || focus == m_openButton->hwnd()) {
+            } else if (focus == m_copy->hwnd() || focus == m_openButton->hwnd() ||
+                       (m_relink && focus == m_relink->hwnd())) {
                 SendMessageA(focus, BM_CLICK, 0, 0);
             }
             return 0;
@@ -257,6 +229,60 @@ std::vector<window::WhereUsedRow> WhereUsedDialog::shownRows() const
         shown.push_back(m_rows[m_table->rowOf(item)]);
     }
     return shown;
+}
+
+void WhereUsedDialog::addFoundElsewhere(const Place& place, int dpi)
+{
+    const auto px = [dpi](int pixels) { return MulDiv(pixels, dpi, 96); };
+    const HWND box = hwnd();
+    const HFONT font = m_font.get();
+    const std::vector<RelinkChange>& choices = m_offer->choices;
+    m_foundBox = std::make_unique<Static>(
+        Static::Kind::GroupBox,
+        CreateArgs{box, kFoundBoxId, place, window::kFoundElsewhereCaption, 0, font});
+    const int left = place.left + px(8);
+    const int width = place.width - px(16);
+    int top = place.top + px(18);
+    if (m_offer->searching || choices.empty()) {
+        m_foundNote = std::make_unique<Static>(
+            Static::Kind::Label,
+            CreateArgs{box,
+                       kFoundNoteId,
+                       {left, top, width, px(kLabelHeight)},
+                       m_offer->searching ? window::kSearchingNote : window::kFoundNowhereNote,
+                       0,
+                       font});
+        top += px(kLabelHeight + 4);
+    }
+    const int buttonTop = place.top + place.height - px(8 + kButtonHeight);
+    m_foundList = std::make_unique<ListBox>(CreateArgs{box,
+                                                       kFoundListId,
+                                                       {left, top, width, buttonTop - px(6) - top},
+                                                       "",
+                                                       WS_BORDER | WS_TABSTOP,
+                                                       font});
+    std::vector<std::string> texts;
+    for (const RelinkChange& choice : choices) {
+        texts.push_back(window::relinkChoiceText(choice));
+    }
+    m_foundList->setItems(texts);
+    m_relink = std::make_unique<Button>(
+        CreateArgs{box,
+                   kRelinkId,
+                   {left + width - px(90), buttonTop, px(90), px(kButtonHeight)},
+                   window::kRelinkButton,
+                   static_cast<DWORD>(WS_TABSTOP | (choices.empty() ? WS_DISABLED : 0)),
+                   font});
+    if (!choices.empty()) {
+        SendMessageA(m_foundList->hwnd(), LB_SETCURSEL, 0, 0);
+    }
+    m_relink->onClick = [this] {
+        const LRESULT row = SendMessageA(m_foundList->hwnd(), LB_GETCURSEL, 0, 0);
+        if (row >= 0 && static_cast<std::size_t>(row) < m_offer->choices.size()) {
+            m_chosen = m_offer->choices[static_cast<std::size_t>(row)];
+            m_shown = false;
+        }
+    };
 }
 
 void WhereUsedDialog::openRow(int item)

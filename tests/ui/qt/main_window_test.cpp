@@ -204,7 +204,10 @@ TEST_F(MainWindowTest, AnalysisFillsEveryTabSorted)
     EXPECT_TRUE(log.startsWith(QStringLiteral("Loaded successfully from path ") +
                                QString::fromStdString(sample.map.string()) +
                                QStringLiteral("\nThis map contains 2 tiles.\n")));
-    EXPECT_TRUE(log.endsWith(QStringLiteral("Missing Objects: 1\nMissing Splines: 1\n")));
+    // The search for the missing entries says that it runs after the counts.
+    EXPECT_TRUE(log.endsWith(QStringLiteral("Missing Objects: 1\nMissing Splines: 1\n") +
+                             QString::fromLatin1(window::kSearchingLogLine) + QLatin1Char('\n')))
+        << log.toStdString();
     // The caret sits at the end of the log, scrolled into view.
     const auto* scanlog = find<QPlainTextEdit>("scanlog");
     EXPECT_TRUE(scanlog->textCursor().atEnd());
@@ -437,6 +440,11 @@ TEST_F(MainWindowTest, AMissingObjectFoundElsewhereIsRelinkedFromItsWhereUsedDia
     const auto tile = sample.map / "tile_1_0.map";
     const std::string original = gantrel::test::readFile(tile);
     choose(sample.map);
+    // The log says that the search runs beside the window, then what it found.
+    EXPECT_TRUE(text("scanlog").contains(QString::fromLatin1(window::kSearchingLogLine)));
+    QTRY_VERIFY_WITH_TIMEOUT(
+        text("scanlog").contains(QStringLiteral("Search ended: 1 of 2 missing found elsewhere")),
+        10000);
     auto* missing = shown(find<QPlainTextEdit>("missingobjects"));
     const QPoint at =
         missing->cursorRect(QTextCursor(missing->document()->findBlockByNumber(0))).center();
@@ -501,7 +509,12 @@ TEST_F(MainWindowTest, ADroppedFolderIsAnalysedAsAChosenOne)
         EXPECT_EQ(enter.isAccepted(), event.isAccepted());
         return event.isAccepted();
     };
+    // The log's last line comes when the search for the missing entries has ended.
+    const auto searchEnded = [&] {
+        return QTest::qWaitFor([&] { return window().state().log.back().starts_with("Search "); });
+    };
     choose(sample.map);
+    ASSERT_TRUE(searchEnded());
     const QStringList chosen = snapshot();
     const std::string tile = (sample.map / "tile_0_0.map").string();
     const QUrl map = QUrl::fromLocalFile(QString::fromStdString((sample.map / "").string()));
@@ -515,6 +528,7 @@ TEST_F(MainWindowTest, ADroppedFolderIsAnalysedAsAChosenOne)
 
     ASSERT_TRUE(drop({map}));
     ASSERT_TRUE(QTest::qWaitFor([&] { return dialogs.messages.size() == 2; }));
+    ASSERT_TRUE(searchEnded());
     EXPECT_EQ(snapshot(), chosen);
     EXPECT_EQ(dialogs.chooserCalls.size(), 1U);
 

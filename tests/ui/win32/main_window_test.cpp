@@ -10,17 +10,20 @@
 #include <deque>
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <thread>
 #include <utility>
 
 #include "clipboard.h"
 #include "control_ids.h"
 #include "dialogs.h"
+#include "package_dialog.h"
 #include "platform/win32/windows_api.h"
 #include "support/sample_map.h"
 #include "support/test_support.h"
 #include "where_used_dialog.h"
 #include "window/list_menu.h"
+#include "window/relink_flow.h"
 #include "window/window_design.h"
 
 namespace gantrel::ui::win32 {
@@ -55,6 +58,25 @@ public:
         std::string file;
         return answer(saveAnswers, file) ? std::optional(file) : std::nullopt;
     }
+    std::optional<std::string> chooseSaveZip(const std::string& folder,
+                                             const std::string& fileName) override
+    {
+        return chooseSaveFile(folder + "|" + fileName);
+    }
+    bool executePackageDialog(PackageDialog& dialog) override
+    {
+        return onPackage && onPackage(dialog);
+    }
+    bool confirmRelink(const std::string& preview) override
+    {
+        relinkPreviews.push_back(preview);
+        const bool confirmed = !relinkAnswers.empty() && relinkAnswers.front();
+        if (!relinkAnswers.empty()) {
+            relinkAnswers.pop_front();
+        }
+        return confirmed;
+    }
+    void showRelinkReport(const std::string& report) override { relinkReports.push_back(report); }
     void executeWhereUsed(WhereUsedDialog& dialog) override { onWhereUsed(dialog); }
     void openFile(const std::string& path) override { openedFiles.push_back(path); }
     // Records the menu's items ("(Copy)" when greyed, "-" for a separator) and chooses the
@@ -84,6 +106,10 @@ public:
     std::deque<std::optional<std::string>> saveAnswers;
     std::string menuAnswer;
     std::function<void(WhereUsedDialog&)> onWhereUsed = [](WhereUsedDialog&) {};
+    std::function<bool(PackageDialog&)> onPackage;
+    std::deque<bool> relinkAnswers;
+    std::vector<std::string> relinkPreviews;
+    std::vector<std::string> relinkReports;
     std::vector<std::string> saveCalls;
     std::vector<std::string> openedFiles;
     std::vector<std::vector<std::string>> menus;
@@ -115,6 +141,13 @@ std::string textOf(HWND control)
     return text;
 }
 
+// What a click on the button `id` of the box sends the box.
+void clickIn(HWND box, int id)
+{
+    SendMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
+}
+
 std::optional<std::string> clipboard()
 {
     if (OpenClipboard(nullptr) == FALSE) {
@@ -144,8 +177,12 @@ class Win32MainWindowTest : public ::testing::Test {
 protected:
     Win32MainWindowTest()
         : sample(folder.path()),
-          window(dialogs, MainWindowSetup{test::textOf(folder.path() / "gantrel.ini"),
-                                          [this] { return now += std::chrono::milliseconds(300); }})
+          window(dialogs, MainWindowSetup{test::textOf(folder.path() / "gantrel.ini"), [this] {
+                                              if (onClock) {
+                                                  onClock();
+                                              }
+                                              return now += std::chrono::milliseconds(300);
+                                          }})
     {
         window.show(SW_SHOWNORMAL);
     }
@@ -233,8 +270,9 @@ protected:
     test::TempDir folder;
     test::SampleMap sample;
     ScriptedDialogs dialogs;
-    // Every look at the clock finds it 300 ms later.
+    // Every look at the clock finds it 300 ms later, after onClock.
     std::chrono::steady_clock::time_point now;
+    std::function<void()> onClock;
     MainWindow window;
 };
 
@@ -345,6 +383,8 @@ TEST_F(Win32MainWindowTest, ReturnPressesTheFocusedButton)
 TEST_F(Win32MainWindowTest, EscapeInAMemoKeepsTheWindowAndTabLeavesItBothWays)
 {
     choose(sample.map);
+    // The log takes its last line when the search for the missing entries has ended.
+    ASSERT_TRUE(pumpUntil([&] { return window.state().log.back().rfind("Search ", 0) == 0; }));
     const auto press = [&](HWND memo, WPARAM key, bool shift) {
         std::array<BYTE, 256> keys{};
         keys[VK_SHIFT] = shift ? 0x80 : 0;
@@ -782,7 +822,7 @@ TEST_F(Win32MainWindowTest, ShortcutsWorkThroughTheMessageLoopAndTheirTooltipsNa
         },
         reinterpret_cast<LPARAM>(&tips));
     ASSERT_NE(tips, nullptr);
-    EXPECT_EQ(SendMessageA(tips, TTM_GETTOOLCOUNT, 0, 0), 2 + 7 + 7);
+    EXPECT_EQ(SendMessageA(tips, TTM_GETTOOLCOUNT, 0, 0), 2 + 7 + 4 + 7);
     std::array<char, 128> text{};
     TTTOOLINFOA tool{};
     tool.cbSize = sizeof(tool);
@@ -795,6 +835,209 @@ TEST_F(Win32MainWindowTest, ShortcutsWorkThroughTheMessageLoopAndTheirTooltipsNa
     tool.uId = 4;
     SendMessageA(tips, TTM_GETTEXTA, text.size(), reinterpret_cast<LPARAM>(&tool));
     EXPECT_NE(std::string(text.data()).find("Ctrl+5"), std::string::npos) << text.data();
+    // An export button's tip is longer than a tooltip keeps: it asks the window for it.
+    NMTTDISPINFOA asked{};
+    asked.hdr = {tips, reinterpret_cast<UINT_PTR>(control(ids::Button10)),
+                 static_cast<UINT>(TTN_GETDISPINFOA)};
+    SendMessageA(window.hwnd(), WM_NOTIFY, asked.hdr.idFrom, reinterpret_cast<LPARAM>(&asked));
+    ASSERT_NE(asked.lpszText, nullptr);
+    EXPECT_NE(std::string(asked.lpszText).find("in the list's menu (Ctrl+Shift+P)"),
+              std::string::npos)
+        << asked.lpszText;
+
+    // Ctrl+Shift+P: the package dialog of the folder lists' menu.
+    int packageDialogs = 0;
+    dialogs.onPackage = [&](PackageDialog&) { return ++packageDialogs, false; };
+    EXPECT_TRUE(press({VK_CONTROL, VK_SHIFT}, 'P'));
+    EXPECT_EQ(packageDialogs, 1);
+}
+
+// The rows of the package dialog's table: "folder|files|size", in brackets when unchecked.
+std::vector<std::string> packageRows(HWND dialog)
+{
+    const HWND table = GetDlgItem(dialog, PackageDialog::kFoldersId);
+    std::vector<std::string> rows;
+    for (int item = 0; item < SendMessageA(table, LVM_GETITEMCOUNT, 0, 0); ++item) {
+        std::string row;
+        for (int column = 0; column < 3; ++column) {
+            std::array<char, 128> cell{};
+            LVITEMA text{};
+            text.iSubItem = column;
+            text.pszText = cell.data();
+            text.cchTextMax = static_cast<int>(cell.size());
+            SendMessageA(table, LVM_GETITEMTEXTA, static_cast<WPARAM>(item),
+                         reinterpret_cast<LPARAM>(&text));
+            row += (column > 0 ? "|" : "") + std::string(cell.data());
+        }
+        const auto state = static_cast<UINT>(
+            SendMessageA(table, LVM_GETITEMSTATE, static_cast<WPARAM>(item), LVIS_STATEIMAGEMASK));
+        rows.push_back(state == INDEXTOSTATEIMAGEMASK(2) ? row : "(" + row + ")");
+    }
+    return rows;
+}
+
+// A click on the check box of the row, as the list view reports it.
+void setChecked(HWND dialog, int row, bool checked)
+{
+    LVITEMA state{};
+    state.stateMask = LVIS_STATEIMAGEMASK;
+    state.state = INDEXTOSTATEIMAGEMASK(checked ? 2 : 1);
+    SendMessageA(GetDlgItem(dialog, PackageDialog::kFoldersId), LVM_SETITEMSTATE,
+                 static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
+}
+
+TEST_F(Win32MainWindowTest, FolderListsMakeTheMapPackageThroughItsDialog)
+{
+    showTab(1);
+    rightClick(1, "", 0);
+    EXPECT_EQ(dialogs.menus.back().back(), "(Make Map Package...\tCtrl+Shift+P)")
+        << "offered after a completed run only";
+
+    // A folder of missing objects alone is not in the installation.
+    test::writeFile(sample.map / "tile_2_0.map", "Sceneryobjects\\Gone\\ghost.sco\r\n");
+    choose(sample.map);
+    const std::string map = test::textOf(sample.map.filename());
+    std::vector<std::vector<std::string>> shown;
+    std::vector<std::string> totals;
+    dialogs.onPackage = [&](PackageDialog& dialog) {
+        EXPECT_EQ(textOf(dialog.hwnd()), window::kPackageDialogTitle);
+        const HWND total = GetDlgItem(dialog.hwnd(), PackageDialog::kTotalId);
+        shown.push_back(packageRows(dialog.hwnd()));
+        clickIn(dialog.hwnd(), PackageDialog::kUncheckAllId);
+        totals.push_back(textOf(total));
+        setChecked(dialog.hwnd(), 0, true);  // the map folder alone
+        totals.push_back(textOf(total));
+        shown.push_back(packageRows(dialog.hwnd()));
+        clickIn(dialog.hwnd(), IDOK);
+        return dialog.created();
+    };
+    const fs::path zip = folder.path() / "Demo.zip";
+    dialogs.saveAnswers = {test::textOf(zip)};
+    showTab(2);
+    rightClick(2, "Make Map Package", 0);
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].front().rfind("maps\\" + map + "\\|5|", 0), 0u) << shown[0].front();
+    EXPECT_EQ(std::count(shown[0].begin(), shown[0].end(), "(Sceneryobjects\\Gone\\|0|0 bytes)"), 1)
+        << "greyed, unchecked";
+    EXPECT_EQ(totals[0], "Total: 0 files, 0 bytes");
+    EXPECT_EQ(totals[1].rfind("Total: 5 files, ", 0), 0u) << totals[1];
+    EXPECT_EQ(dialogs.saveCalls, std::vector<std::string>{"|" + map + ".zip"});
+    ASSERT_FALSE(dialogs.messages.empty());
+    EXPECT_EQ(dialogs.messages.back().rfind("The map package holds 5 files, ", 0), 0u)
+        << dialogs.messages.back();
+    EXPECT_TRUE(fs::is_regular_file(zip));
+
+    // The unchecked folders are remembered; "Check all" leaves the missing one unchecked; the
+    // next save dialog opens where the last package went; a cancel there writes nothing.
+    dialogs.onPackage = [&](PackageDialog& dialog) {
+        shown.push_back(packageRows(dialog.hwnd()));
+        clickIn(dialog.hwnd(), PackageDialog::kCheckAllId);
+        shown.push_back(packageRows(dialog.hwnd()));
+        clickIn(dialog.hwnd(), IDOK);
+        return dialog.created();
+    };
+    const std::size_t messages = dialogs.messages.size();
+    rightClick(1, "Make Map Package", 0);
+    ASSERT_EQ(shown.size(), 4u);
+    EXPECT_EQ(shown[2], shown[1]);
+    EXPECT_EQ(std::count_if(shown[3].begin(), shown[3].end(),
+                            [](const std::string& row) { return row.front() == '('; }),
+              1);
+    EXPECT_EQ(dialogs.saveCalls.back(), test::textOf(folder.path()) + "|" + map + ".zip");
+    EXPECT_EQ(dialogs.messages.size(), messages);
+
+    // Cancel in the progress dialog leaves no zip behind, and no message.
+    dialogs.onPackage = [&](PackageDialog& dialog) { return clickIn(dialog.hwnd(), IDOK), true; };
+    const fs::path cancelled = folder.path() / "Cancelled.zip";
+    dialogs.saveAnswers = {test::textOf(cancelled)};
+    bool cancelPressed = false;
+    onClock = [&] {
+        if (const HWND progress = progressDialog(); progress != nullptr && !cancelPressed) {
+            cancelPressed = true;
+            SendMessageA(GetDlgItem(progress, IDCANCEL), BM_CLICK, 0, 0);
+        }
+    };
+    const auto listing = [&] {
+        std::set<fs::path> names;
+        for (const fs::directory_entry& entry : fs::directory_iterator(folder.path())) {
+            names.insert(entry.path().filename());
+        }
+        return names;
+    };
+    const std::set<fs::path> before = listing();
+    rightClick(1, "Make Map Package", 0);
+    onClock = nullptr;
+    EXPECT_TRUE(cancelPressed);
+    EXPECT_EQ(dialogs.messages.size(), messages);
+    EXPECT_EQ(listing(), before) << "neither the zip nor a part of it";
+
+    // Closing the dialog ends it before the save dialog.
+    dialogs.onPackage = [&](PackageDialog& dialog) {
+        clickIn(dialog.hwnd(), IDCANCEL);
+        return dialog.created();
+    };
+    rightClick(1, "Make Map Package", 0);
+    EXPECT_EQ(dialogs.saveCalls.size(), 3u);
+}
+
+TEST_F(Win32MainWindowTest, AMissingObjectFoundElsewhereIsRelinkedFromItsWhereUsedDialogAndUndone)
+{
+    test::writeFile(sample.installation / "Sceneryobjects" / "Forest" / "birch.sco", "");
+    const fs::path tile = sample.map / "tile_1_0.map";
+    const std::string original = test::readFile(tile);
+    choose(sample.map);
+    // The log says that the search runs beside the window, then what it found.
+    EXPECT_NE(textOf(control(ids::scanlog)).find(window::kSearchingLogLine), std::string::npos);
+    ASSERT_TRUE(
+        pumpUntil([&] { return window.state().log.back().rfind("Search ended: ", 0) == 0; }));
+    EXPECT_NE(textOf(control(ids::scanlog)).find("Search ended: 1 of 2 missing found elsewhere"),
+              std::string::npos);
+
+    showTab(5);
+    rightClick(5, "Found Elsewhere", 0);
+    ASSERT_EQ(dialogs.relinkReports.size(), 1u);
+    EXPECT_EQ(dialogs.relinkReports[0],
+              "Sceneryobjects\\Trees\\birch.sco\n    Sceneryobjects\\Forest\\birch.sco\n");
+    EXPECT_EQ(dialogs.menus.back(),
+              (std::vector<std::string>{"(Copy\tCtrl+C)", "Select All\tCtrl+A", "-",
+                                        "Copy to Clipboard\tCtrl+Shift+C", "Save As...", "-",
+                                        "Found Elsewhere...", "(Cancel Search)",
+                                        "(Undo Last Relink)", "-", "Where Used..."}));
+
+    std::vector<std::string> candidates;
+    dialogs.onWhereUsed = [&](WhereUsedDialog& dialog) {
+        const HWND list = GetDlgItem(dialog.hwnd(), WhereUsedDialog::kFoundListId);
+        EXPECT_EQ(textOf(GetDlgItem(dialog.hwnd(), WhereUsedDialog::kFoundBoxId)),
+                  window::kFoundElsewhereCaption);
+        candidates.clear();
+        for (int item = 0; item < SendMessageA(list, LB_GETCOUNT, 0, 0); ++item) {
+            std::array<char, 128> text{};
+            SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(item),
+                         reinterpret_cast<LPARAM>(text.data()));
+            candidates.emplace_back(text.data());
+        }
+        clickIn(dialog.hwnd(), WhereUsedDialog::kRelinkId);
+    };
+    dialogs.relinkAnswers = {false, true};
+    rightClick(5, "Where Used", 0);  // cancelled at the preview
+    EXPECT_EQ(candidates, std::vector<std::string>{"Sceneryobjects\\Forest\\birch.sco"});
+    ASSERT_EQ(dialogs.relinkPreviews.size(), 1u);
+    EXPECT_NE(dialogs.relinkPreviews[0].find("tile_1_0.map"), std::string::npos);
+    EXPECT_EQ(dialogs.relinkReports.size(), 1u);
+    EXPECT_EQ(test::readFile(tile), original);
+
+    rightClick(5, "Where Used", 0);
+    ASSERT_EQ(dialogs.relinkPreviews.size(), 2u);
+    ASSERT_EQ(dialogs.relinkReports.size(), 2u);
+    EXPECT_NE(dialogs.relinkReports[1].find("Backup: "), std::string::npos);
+    EXPECT_NE(test::readFile(tile).find("Sceneryobjects\\Forest\\birch.sco\r\n"),
+              std::string::npos);
+    EXPECT_EQ(textOf(control(ids::missingobjects)), "") << "analysed again";
+
+    rightClick(5, "Undo Last Relink", 0);
+    EXPECT_EQ(dialogs.relinkReports.back(), "Restored 1 tile.\n  tile_1_0.map\n");
+    EXPECT_EQ(test::readFile(tile), original);
+    EXPECT_EQ(textOf(control(ids::missingobjects)), "Sceneryobjects\\Trees\\birch.sco\r\n");
 }
 
 }  // namespace

@@ -46,6 +46,17 @@ public:
     {
         return std::nullopt;
     }
+    std::optional<std::string> chooseSaveZip(const std::string& /*folder*/,
+                                             const std::string& /*fileName*/) override
+    {
+        return std::nullopt;
+    }
+    bool executePackageDialog(gantrel::ui::win32::PackageDialog& /*dialog*/) override
+    {
+        return false;
+    }
+    bool confirmRelink(const std::string& /*preview*/) override { return false; }
+    void showRelinkReport(const std::string& /*report*/) override {}
     void executeWhereUsed(gantrel::ui::win32::WhereUsedDialog& /*dialog*/) override {}
     void openFile(const std::string& /*path*/) override {}
     UINT executeMenu(HMENU /*menu*/, HWND /*owner*/, POINT /*at*/) override { return 0; }
