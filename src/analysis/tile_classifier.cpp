@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "analysis/reference_line.h"
 #include "analysis/tile_decoder.h"
@@ -28,8 +29,7 @@ public:
     {
         fill(std::max(m_window, kLongestMark));
         m_mark = detectEncoding({m_buffer.data(), m_used});
-        std::memmove(m_buffer.data(), m_buffer.data() + m_mark.length, m_used - m_mark.length);
-        m_used -= m_mark.length;
+        m_begin = m_mark.length;
     }
 
     TileEncoding encoding() const { return m_mark.encoding; }
@@ -41,7 +41,7 @@ public:
         while (!m_atEnd && !tooLarge()) {
             fill(m_window);
         }
-        return {m_buffer.data(), m_used};
+        return std::span<const char>(m_buffer.data(), m_used).subspan(m_begin);
     }
 
     /// Hands each piece to `classify` until it stops or the text ends.
@@ -50,14 +50,15 @@ public:
     {
         const bool utf16 = m_mark.encoding == TileEncoding::Utf16LittleEndian ||
                            m_mark.encoding == TileEncoding::Utf16BigEndian;
-        std::size_t scanned = 0;  // the bytes before this one hold no end of a piece but a last CR
+        // The bytes before this one hold no end of a piece, but for a CR at their end.
+        std::size_t scanned = m_begin;
         while (true) {
             if (tooLarge()) {
                 return Stop::TooLarge;
             }
             // A buffer full without a break holds a line longer than any that can be fetched:
             // the rest of the text does not matter then.
-            const bool full = m_used >= m_capacity;
+            const bool full = m_used - m_begin >= m_capacity;
             std::size_t cut = m_atEnd ? m_used
                               : utf16 ? afterLastUnitBreak(scanned)
                                       : afterLastByteBreak(scanned);
@@ -65,22 +66,27 @@ public:
             if (last) {
                 cut = m_used;
             }
-            if (cut > 0) {
-                const PieceEnd end = classify(std::span<const char>(m_buffer.data(), cut));
+            if (cut > m_begin) {
+                const PieceEnd end =
+                    classify(std::span<const char>(m_buffer.data() + m_begin, cut - m_begin));
                 if (end == PieceEnd::GaveUp) {
                     return Stop::GaveUp;
                 }
                 if (end == PieceEnd::TextEnded) {
                     return Stop::Done;
                 }
-                std::memmove(m_buffer.data(), m_buffer.data() + cut, m_used - cut);
-                m_used -= cut;
             }
             if (last) {
                 return Stop::Done;
             }
+            if (cut > 0) {
+                // What is left starts the buffer; the mark is stepped over with the first piece.
+                std::memmove(m_buffer.data(), m_buffer.data() + cut, m_used - cut);
+                m_used -= cut;
+                m_begin = 0;
+            }
             scanned = m_used;
-            fill(std::min(m_window, m_capacity - m_used));
+            fill(std::min(m_window, m_capacity + m_begin - m_used));
         }
     }
 
@@ -104,7 +110,7 @@ private:
     {
         const auto* p = reinterpret_cast<const unsigned char*>(m_buffer.data());
         const bool utf8 = m_mark.encoding == TileEncoding::Utf8;
-        for (std::size_t i = m_used; i-- > (scanned > 0 ? scanned - 1 : 0);) {
+        for (std::size_t i = m_used; i-- > std::max(m_begin, scanned > 0 ? scanned - 1 : 0);) {
             const unsigned c = p[i];
             if (c == '\n' || c == 0 || (c == '\r' && i + 1 < m_used) ||
                 (utf8 && c == 0xA8 && i >= 2 && p[i - 1] == 0x80 && p[i - 2] == 0xE2)) {
@@ -118,11 +124,14 @@ private:
     {
         const auto* p = reinterpret_cast<const unsigned char*>(m_buffer.data());
         const std::size_t high = m_mark.encoding == TileEncoding::Utf16BigEndian ? 0 : 1;
-        const std::size_t units = m_used / 2;
-        for (std::size_t i = units; i-- > (scanned / 2 > 0 ? scanned / 2 - 1 : 0);) {
+        // Units counted from the start of the text.
+        p += m_begin;
+        const std::size_t units = (m_used - m_begin) / 2;
+        const std::size_t old = (scanned - m_begin) / 2;
+        for (std::size_t i = units; i-- > (old > 0 ? old - 1 : 0);) {
             const unsigned u = (p[2 * i + high] << 8) | p[2 * i + 1 - high];
             if (u == u'\n' || u == 0 || u == 0x2028 || (u == u'\r' && i + 1 < units)) {
-                return 2 * (i + 1);
+                return m_begin + 2 * (i + 1);
             }
         }
         return 0;
@@ -134,7 +143,8 @@ private:
     const std::size_t m_capacity = m_window + kLongestLine;  // bytes the buffer holds at most
     EncodingMark m_mark{TileEncoding::EightBit, 0};
     std::uint64_t m_offset = 0;  // bytes of the file read
-    std::size_t m_used = 0;      // bytes of the buffer that hold text not yet classified
+    std::size_t m_begin = 0;     // where the text not yet classified starts: after the mark
+    std::size_t m_used = 0;      // bytes of the buffer read
     bool m_atEnd = false;
 };
 
@@ -177,9 +187,9 @@ bool classifyTile(const TileRead& read, TileReferences& out, ReportedReferences&
     Stop stop = classifyText(read, out, buffer, window, true);
     // A tile whose lines may be too long goes the line-by-line way, which lists every
     // reference of the tile afresh: the quick pass may have stopped anywhere.
-    ReportedReferences tileOnly;
+    std::optional<ReportedReferences> tileOnly;
     if (stop == Stop::GaveUp) {
-        out.clear(tileOnly, tile, false);
+        out.clear(tileOnly.emplace(), tile, false);
         stop = classifyText(read, out, buffer, window, false);
     }
     if (stop == Stop::TooLarge) {
