@@ -96,6 +96,24 @@ TEST(TileClassifier, AWindowOfAnySizeFindsWhatTheWholeTileHolds)
             ASSERT_EQ(lines, expectedLines) << "window " << window;
         }
     }
+    // A line that fills the whole buffer without a break, in UTF-8 three bytes a unit: too long
+    // to fetch however short it is in units, and the lines before it still count.
+    std::string euros;
+    for (std::size_t i = 0; i < LineStore::kMaxFetchableLine + 8; ++i) {
+        euros += "\xE2\x82\xAC";
+    }
+    for (const std::string& file : {"\xEF\xBB\xBF"
+                                    "a.sco\r\n" +
+                                        euros + "\r\nb.sco\r\n",
+                                    "\xEF\xBB\xBF"
+                                    "a.sco\r\n" +
+                                        euros.substr(0, 3000) + ".sco\r"}) {
+        const Classified expected = test::classifyLineByLine(file);
+        ASSERT_EQ(expected.references.size() + (expected.tooLongLine ? 1 : 0), 2u);
+        for (const std::size_t window : {std::size_t{1}, std::size_t{4096}, kTileWindow}) {
+            EXPECT_EQ(classify(file, nullptr, window), expected) << "window " << window;
+        }
+    }
 }
 
 TEST(TileClassifier, ReadsNoFurtherThanTheTextNeeds)
