@@ -366,6 +366,8 @@ LineBreak tileLineBreak(Random& random)
 
 struct Options {
     double scale = 1.0;
+    std::size_t tiles = 0;          // 0: as many as the scale gives
+    std::size_t tileMebibytes = 0;  // 0: the scale's tile bytes shared among the tiles
     fs::path output;
 };
 
@@ -458,10 +460,13 @@ std::string expectedSummary(const Installation& inst)
 }
 
 constexpr const char* kUsage =
-    "Usage: gantrel-bench-generate [--scale S] OUTPUT_FOLDER\n"
+    "Usage: gantrel-bench-generate [--scale S] [--tiles N] [--tile-mib M] OUTPUT_FOLDER\n"
     "Writes a made-up TELV installation with the map Bench into OUTPUT_FOLDER/TELV, and the\n"
     "summary a scan of it must log into OUTPUT_FOLDER/expected.txt. At scale 1 (the default)\n"
     "the map has about 2,000 tiles and 1 GiB of tile text; --scale 0.01 makes a small one.\n"
+    "--tiles and --tile-mib set the number of tiles and the size of each, the references\n"
+    "still those of the scale: --scale 0.16 --tiles 16 --tile-mib 100 places 1,000 new\n"
+    "references on each of 16 tiles of 100 MiB.\n"
     "OUTPUT_FOLDER/TELV must not exist yet.\n";
 
 int run(const Options& options)
@@ -472,7 +477,11 @@ int run(const Options& options)
         return 2;
     }
     const double s = options.scale;
-    const auto tiles = std::max<std::size_t>(1, std::lround(kTiles * s));
+    const auto tiles =
+        options.tiles > 0 ? options.tiles : std::max<std::size_t>(1, std::lround(kTiles * s));
+    const double bytesPerTile = options.tileMebibytes > 0
+                                    ? static_cast<double>(options.tileMebibytes) * 1024 * 1024
+                                    : kTileBytes * s / static_cast<double>(tiles);
     const auto folders = std::max<std::size_t>(2, std::lround(kFolders * s));
     const auto references = std::max<std::size_t>(folders, std::lround(kReferences * s));
 
@@ -480,7 +489,7 @@ int run(const Options& options)
     writeInstallationFiles(root, inst);
     const fs::path map = root / "maps" / "Bench";
     fs::create_directories(map);
-    const Totals totals = writeMap(map, inst, tiles, kTileBytes * s / static_cast<double>(tiles));
+    const Totals totals = writeMap(map, inst, tiles, bytesPerTile);
 
     // Written last: its presence says that the data is complete.
     writeFile(options.output / "expected.txt", expectedSummary(inst));
@@ -520,6 +529,18 @@ int main(int argc, char** argv)
                 return 64;
             }
             options.scale = scale;
+        } else if ((argument == "--tiles" || argument == "--tile-mib") && i + 1 < argc) {
+            const std::string_view value = argv[++i];
+            std::size_t number = 0;
+            const auto [end, error] =
+                std::from_chars(value.data(), value.data() + value.size(), number);
+            if (error != std::errc() || end != value.data() + value.size() || number < 1 ||
+                number > 4096) {
+                std::cerr << "gantrel-bench-generate: " << argument
+                          << " takes a number from 1 to 4096\n";
+                return 64;
+            }
+            (argument == "--tiles" ? options.tiles : options.tileMebibytes) = number;
         } else if (!argument.empty() && argument[0] != '-' && !haveOutput) {
             options.output = argv[i];
             haveOutput = true;

@@ -65,9 +65,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Classified found = gantrel::test::classify(file, &lines);
     // Without the lines counted, as the plain scan classifies.
     const Classified plain = gantrel::test::classify(file);
-    if (found != expected || lines != expectedLines || plain != expected) {
+    // Read a few bytes at a time, so that lines, breaks and characters are split.
+    const std::size_t window = 1 + size % 7;
+    std::vector<std::size_t> windowLines;
+    const Classified windowed = gantrel::test::classify(file, &windowLines, window);
+    if (found != expected || lines != expectedLines || plain != expected || windowed != expected ||
+        windowLines != expectedLines) {
         std::ostringstream message;
         message << "classifyTile:     " << found << "\nuncounted:        " << plain
+                << "\nwindow of " << window << ":      " << windowed
                 << "\nline by line:     " << expected;
         fail(message.str());
     }

@@ -3,8 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
+#include "analysis/line_store.h"
+#include "analysis/tile_decoder.h"
 #include "support/classifier_model.h"
 #include "support/test_support.h"
 
@@ -70,6 +73,83 @@ TEST(TileClassifier, StopsAtTheFirstLineTooLongToFetch)
     // 65,535 units are still fetched, and such a line can itself be a reference.
     const std::string longest = std::string(65531, 'y') + ".sco";
     EXPECT_EQ(classify(longest).references.size(), 1u);
+}
+
+TEST(TileClassifier, AWindowOfAnySizeFindsWhatTheWholeTileHolds)
+{
+    // Every window up to a few lines long puts a boundary inside each of these: a CR LF, a
+    // UTF-16 unit, a UTF-8 sequence and U+2028, a reference's tail, the NUL that ends the text.
+    const std::u16string text =
+        u"[object]\r\nSceneryobjects\\H\u00e4user\\h1.sco\r\r\n"
+        u"x\u2028Splines\\r\u20ac.sli\nSplines\\r2.sli";
+    const std::vector<std::string> files = {
+        test::utf16Bytes(text, false), test::utf16Bytes(text, true) + "z",
+        "\xEF\xBB\xBF" + test::utf8Bytes(text),
+        "a.sco\r\nb.sli\rc.sco\n\r" + std::string("d.sco\0e.sco\r\n", 14)};
+    for (const std::string& file : files) {
+        std::vector<std::size_t> expectedLines;
+        const Classified expected = test::classifyLineByLine(file, &expectedLines);
+        ASSERT_FALSE(expected.references.empty());
+        for (std::size_t window = 1; window <= 48; ++window) {
+            std::vector<std::size_t> lines;
+            ASSERT_EQ(classify(file, &lines, window), expected) << "window " << window;
+            ASSERT_EQ(lines, expectedLines) << "window " << window;
+        }
+    }
+    // A line that fills the whole buffer without a break, in UTF-8 three bytes a unit: too long
+    // to fetch however short it is in units, and the lines before it still count.
+    std::string euros;
+    for (std::size_t i = 0; i < LineStore::kMaxFetchableLine + 8; ++i) {
+        euros += "\xE2\x82\xAC";
+    }
+    for (const std::string& file : {"\xEF\xBB\xBF"
+                                    "a.sco\r\n" +
+                                        euros + "\r\nb.sco\r\n",
+                                    "\xEF\xBB\xBF"
+                                    "a.sco\r\n" +
+                                        euros.substr(0, 3000) + ".sco\r"}) {
+        const Classified expected = test::classifyLineByLine(file);
+        ASSERT_EQ(expected.references.size() + (expected.tooLongLine ? 1 : 0), 2u);
+        for (const std::size_t window : {std::size_t{1}, std::size_t{4096}, kTileWindow}) {
+            EXPECT_EQ(classify(file, nullptr, window), expected) << "window " << window;
+        }
+    }
+}
+
+TEST(TileClassifier, ReadsNoFurtherThanTheTextNeeds)
+{
+    // Tiles far larger than what is read of them: bytes made up as they are asked for.
+    struct Reads {
+        std::uint64_t size;
+        char byte;
+        std::uint64_t read = 0;
+        TileRead function()
+        {
+            return [this](std::uint64_t offset, char* into, std::size_t room) {
+                const auto count =
+                    static_cast<std::size_t>(std::min<std::uint64_t>(room, size - offset));
+                std::fill_n(into, count, byte);
+                read += count;
+                return count;
+            };
+        }
+    };
+    ReportedReferences reported;
+    TileReferences references;
+    std::vector<char> buffer;
+    // Text after the first NUL does not count: one window is read.
+    Reads zeros{kMaxTileText, '\0'};
+    ASSERT_TRUE(classifyTile(zeros.function(), references, reported, 0, buffer));
+    EXPECT_EQ(references.size(), 0u);
+    EXPECT_FALSE(references.tooLongLine);
+    EXPECT_LE(zeros.read, kTileWindow + 3);
+    // A first line that fills the window and more than the longest line that can be fetched
+    // is too long, whatever follows it; the line-by-line way reads it once more to be sure.
+    Reads letters{kMaxTileText, 'x'};
+    ASSERT_TRUE(classifyTile(letters.function(), references, reported, 0, buffer));
+    EXPECT_EQ(references.tooLongLine, 0u);
+    EXPECT_LE(letters.read, 2 * (kTileWindow + 3 * LineStore::kMaxFetchableLine + 8));
+    EXPECT_LE(buffer.capacity(), 2 * (kTileWindow + 3 * LineStore::kMaxFetchableLine + 8));
 }
 
 // Random tiles built from fragments that meet every rule: marks, all break styles, zeros,
@@ -177,6 +257,11 @@ TEST(TileClassifier, AgreesWithTheLineByLineModelOnRandomTiles)
         ASSERT_EQ(classify(file, &lines), expected) << "round " << round;
         ASSERT_EQ(lines, expectedLines) << "round " << round;
         ASSERT_EQ(classify(file), expected) << "round " << round << ", lines not counted";
+        // Read a few bytes at a time, so that lines, breaks and characters are split.
+        const std::size_t window = 1 + static_cast<std::size_t>(round) % 11;
+        lines.clear();
+        ASSERT_EQ(classify(file, &lines, window), expected) << "round " << round << ", window";
+        ASSERT_EQ(lines, expectedLines) << "round " << round << ", window";
         references += expected.references.size();
         tooLong += expected.tooLongLine.has_value() ? 1 : 0;
     }

@@ -19,6 +19,7 @@ void LineStore::clear()
 
 void LineStore::setText(std::u16string text)
 {
+    m_pendingTile.clear();
     m_file.clear();
     m_pending = false;
     m_text = std::move(text);
@@ -34,7 +35,15 @@ void LineStore::loadTile(const std::string& path)
 
 void LineStore::assignFile(std::vector<char>& file)
 {
+    m_pendingTile.clear();
     std::swap(m_file, file);
+    m_pending = true;
+}
+
+void LineStore::assignTile(const std::string& path)
+{
+    m_pendingTile = path;
+    m_file.clear();
     m_pending = true;
 }
 
@@ -42,6 +51,14 @@ void LineStore::decode() const
 {
     if (!m_pending) {
         return;
+    }
+    if (!m_pendingTile.empty()) {
+        try {
+            readTileFile(m_pendingTile, m_file);
+        } catch (const Error&) {
+            m_file.clear();
+        }
+        m_pendingTile.clear();
     }
     const EncodingMark mark = detectEncoding(m_file);
     const auto body = std::span<const char>(m_file).subspan(mark.length);
@@ -89,21 +106,38 @@ const std::u16string& LineStore::text() const
     return m_text;
 }
 
-void readTileFile(platform::TileFile& tile, std::vector<char>& file)
+namespace {
+
+constexpr std::size_t kLongestMark = 3;
+
+}  // namespace
+
+void refuseTooLargeTile(platform::TileFile& tile)
 {
     // Only a mark may bring a file over the limit back within it: a look at its first bytes
     // decides before anything else is read.
-    constexpr std::size_t kLongestMark = 3;
     bool fits = tile.size() <= kMaxTileText;
     if (!fits && tile.size() <= kMaxTileText + kLongestMark) {
         char start[kLongestMark];
         const std::size_t got = tile.readStart(start, kLongestMark);
         fits = tile.size() - detectEncoding({start, got}).length <= kMaxTileText;
     }
-    if (!fits || !tile.read(file, kMaxTileText + kLongestMark) ||
+    if (!fits) {
+        throwTileTooLarge(tile);
+    }
+}
+
+void throwTileTooLarge(const platform::TileFile& tile)
+{
+    throw Error(openErrorText(platform::fullPath(tile.path()), "The file is 2 GiB or larger.", 0));
+}
+
+void readTileFile(platform::TileFile& tile, std::vector<char>& file)
+{
+    refuseTooLargeTile(tile);
+    if (!tile.read(file, kMaxTileText + kLongestMark) ||
         file.size() - detectEncoding(file).length > kMaxTileText) {
-        throw Error(
-            openErrorText(platform::fullPath(tile.path()), "The file is 2 GiB or larger.", 0));
+        throwTileTooLarge(tile);
     }
 }
 

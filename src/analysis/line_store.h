@@ -36,6 +36,10 @@ public:
     /// Makes the given whole file content (mark included) the store's content. The previous
     /// bytes are handed back through `file`, so that the caller can reuse their memory.
     void assignFile(std::vector<char>& file);
+    /// Makes the tile file's text the content, read only once the lines are first asked for:
+    /// the scan reads its tiles a window at a time and never holds a whole one. A file that
+    /// can no longer be read by then gives the empty content.
+    void assignTile(const std::string& path);
 
     /// The number of lines: a last empty piece after the last CR LF is not a line.
     std::size_t lineCount() const;
@@ -49,7 +53,8 @@ private:
     void decode() const;
     void indexLines() const;
 
-    mutable std::vector<char> m_file;  // bytes not yet decoded
+    mutable std::string m_pendingTile;  // the tile file to read, when its bytes are not read yet
+    mutable std::vector<char> m_file;   // bytes not yet decoded
     mutable bool m_pending = false;
     mutable std::u16string m_text;
     mutable std::vector<std::size_t> m_lineStarts;
@@ -60,5 +65,10 @@ private:
 /// refused by its size before it is read, or as soon as it grows past the limit.
 void readTileFile(platform::TileFile& tile, std::vector<char>& file);
 void readTileFile(const std::string& path, std::vector<char>& file);
+/// Throws the error of readTileFile() when the tile's size already says that its text after
+/// the mark is 2 GiB or larger: only a file just over the limit has its first bytes read.
+void refuseTooLargeTile(platform::TileFile& tile);
+/// Throws the error of readTileFile() for a tile whose text turned out to be 2 GiB or larger.
+[[noreturn]] void throwTileTooLarge(const platform::TileFile& tile);
 
 }  // namespace gantrel

@@ -77,7 +77,7 @@ ScanEnd scanReferences(WindowState& state, UserInterface& ui)
             if (tile.error) {
                 std::rethrow_exception(tile.error);
             }
-            state.lineStore.assignFile(tile.file);
+            state.lineStore.assignTile(state.tiles[t]);
             // The seen-sets outgrow the caches on a large map: fetch a few references ahead.
             constexpr std::size_t kAhead = 8;
             const std::size_t references = tile.references.size();

@@ -304,19 +304,20 @@ std::size_t countBits(std::uint64_t x)
     return static_cast<std::size_t>((x * 0x0101010101010101ULL) >> 56);
 }
 
-// Returns false, having added nothing that counts, when a line may be too long to fetch.
+// Gives up, having added nothing that counts, when a line may be too long to fetch.
 // Without kCountLines every reference is given line 0: counting the breaks costs the plain
 // scan a sixth of its time, and only where-used asks for the lines.
 template <bool kCountLines, class Source>
-bool findReferences(const Source& source, TileReferences& out)
+PieceEnd findReferences(const Source& source, TileReferences& out, std::size_t& firstLine)
 {
     std::string buffer;
     std::size_t size = source.size();
-    std::size_t afterHard = 0;     // just after the last CR, LF: where a line may start
-    std::size_t afterCertain = 0;  // just after the last break known without a closer look
-    std::uint64_t carry = 0;       // the previous block ended in "o" or "i"
-    std::uint64_t crCarry = 0;     // the previous block ended in CR
-    std::size_t lines = 0;         // the line breaks before the block, a CR LF counted once
+    std::size_t afterHard = 0;      // just after the last CR, LF: where a line may start
+    std::size_t afterCertain = 0;   // just after the last break known without a closer look
+    std::uint64_t carry = 0;        // the previous block ended in "o" or "i"
+    std::uint64_t crCarry = 0;      // the previous block ended in CR
+    std::size_t lines = firstLine;  // the line breaks before the block, a CR LF counted once
+    bool ended = false;             // a NUL ends the text
     const auto add = [&](std::size_t start, std::size_t end, std::size_t line) {
         if (const auto kind = source.kindBefore(end)) {
             // A line this long makes the quick way give up further on: not worth a copy.
@@ -367,7 +368,7 @@ bool findReferences(const Source& source, TileReferences& out)
         if (m.hard != 0) {
             const std::size_t first = block + static_cast<std::size_t>(std::countr_zero(m.hard));
             if (first - afterHard > kMaxLine) {
-                return false;
+                return PieceEnd::GaveUp;
             }
             afterHard = block + highest(m.hard);
         }
@@ -375,30 +376,34 @@ bool findReferences(const Source& source, TileReferences& out)
             afterCertain = block + highest(certain);
         }
         if (ends) {
+            ended = true;
             break;
         }
     }
     if (size > afterHard && size - afterHard > kMaxLine) {
-        return false;
+        return PieceEnd::GaveUp;
     }
     add(afterCertain, size, lines);  // the last line, when no break ends it
-    return true;
+    firstLine = lines;
+    return ended ? PieceEnd::TextEnded : PieceEnd::Continues;
 }
 
 }  // namespace
 
-bool findUtf16References(std::span<const char> text, bool bigEndian, TileReferences& out)
+PieceEnd findUtf16References(std::span<const char> text, bool bigEndian, TileReferences& out,
+                             std::size_t& lines)
 {
     const Utf16Source source(text, bigEndian);
-    return out.countsLines() ? findReferences<true>(source, out)
-                             : findReferences<false>(source, out);
+    return out.countsLines() ? findReferences<true>(source, out, lines)
+                             : findReferences<false>(source, out, lines);
 }
 
-bool findByteReferences(std::span<const char> text, bool utf8, TileReferences& out)
+PieceEnd findByteReferences(std::span<const char> text, bool utf8, TileReferences& out,
+                            std::size_t& lines)
 {
     const ByteSource source(text, utf8);
-    return out.countsLines() ? findReferences<true>(source, out)
-                             : findReferences<false>(source, out);
+    return out.countsLines() ? findReferences<true>(source, out, lines)
+                             : findReferences<false>(source, out, lines);
 }
 
 }  // namespace gantrel

@@ -48,9 +48,13 @@ std::uint64_t candidateMask(const char* p, std::size_t n, bool utf8)
 
 class ByteLines {
 public:
-    ByteLines(bool utf8, TileReferences& out) : m_utf8(utf8), m_out(out) {}
+    ByteLines(bool utf8, TileReferences& out, std::size_t firstLine)
+        : m_utf8(utf8), m_out(out), m_index(firstLine)
+    {
+    }
+    std::size_t index() const { return m_index; }
 
-    void classify(const char* text, std::size_t size)
+    PieceEnd classify(const char* text, std::size_t size)
     {
         const char* const end = text + size;
         const char* lineStart = text;
@@ -66,10 +70,10 @@ public:
                 const auto c = static_cast<unsigned char>(*q);
                 std::size_t breakLength = 1;
                 if (c == 0) {
-                    if (q != lineStart) {
-                        line(lineStart, q);
+                    if (q != lineStart && !line(lineStart, q)) {
+                        return PieceEnd::GaveUp;
                     }
-                    return;
+                    return PieceEnd::TextEnded;
                 }
                 if (c == 0xE2) {
                     if (end - q < 3 || static_cast<unsigned char>(q[1]) != 0x80 ||
@@ -81,14 +85,15 @@ public:
                     breakLength = 2;
                 }
                 if (!line(lineStart, q)) {
-                    return;
+                    return PieceEnd::GaveUp;
                 }
                 lineStart = resume = q + breakLength;
             }
         }
-        if (lineStart < end) {
-            line(lineStart, end);
+        if (lineStart < end && !line(lineStart, end)) {
+            return PieceEnd::GaveUp;
         }
+        return PieceEnd::Continues;
     }
 
 private:
@@ -134,7 +139,7 @@ private:
 
     bool m_utf8;
     TileReferences& m_out;
-    std::size_t m_index = 0;
+    std::size_t m_index;
     std::string m_converted;
 };
 
@@ -144,10 +149,11 @@ private:
 // text of a code page with several bytes a character.
 class UnitLines {
 public:
-    explicit UnitLines(TileReferences& out) : m_out(out) {}
+    UnitLines(TileReferences& out, std::size_t firstLine) : m_out(out), m_index(firstLine) {}
+    std::size_t index() const { return m_index; }
 
     template <class UnitAt, class MaskAt>
-    void classify(std::size_t count, UnitAt unitAt, MaskAt candidates)
+    PieceEnd classify(std::size_t count, UnitAt unitAt, MaskAt candidates)
     {
         std::size_t lineStart = 0;
         std::size_t resume = 0;
@@ -160,22 +166,23 @@ public:
                 }
                 const char16_t unit = unitAt(q);
                 if (unit == 0) {
-                    if (q != lineStart) {
-                        line(unitAt, lineStart, q);
+                    if (q != lineStart && !line(unitAt, lineStart, q)) {
+                        return PieceEnd::GaveUp;
                     }
-                    return;
+                    return PieceEnd::TextEnded;
                 }
                 const std::size_t breakLength =
                     unit == u'\r' && q + 1 < count && unitAt(q + 1) == u'\n' ? 2 : 1;
                 if (!line(unitAt, lineStart, q)) {
-                    return;
+                    return PieceEnd::GaveUp;
                 }
                 lineStart = resume = q + breakLength;
             }
         }
-        if (lineStart < count) {
-            line(unitAt, lineStart, count);
+        if (lineStart < count && !line(unitAt, lineStart, count)) {
+            return PieceEnd::GaveUp;
         }
+        return PieceEnd::Continues;
     }
 
 private:
@@ -215,7 +222,7 @@ private:
     }
 
     TileReferences& m_out;
-    std::size_t m_index = 0;
+    std::size_t m_index;
     std::string m_narrow;
     std::u16string m_units;
 };
@@ -227,7 +234,8 @@ bool isCandidateUnit(char16_t unit)
 
 }  // namespace
 
-void classifyUtf16(std::span<const char> text, bool bigEndian, TileReferences& out)
+PieceEnd classifyUtf16(std::span<const char> text, bool bigEndian, TileReferences& out,
+                       std::size_t& lines)
 {
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t high = bigEndian ? 0 : 1;
@@ -262,7 +270,10 @@ void classifyUtf16(std::span<const char> text, bool bigEndian, TileReferences& o
         }
         return mask;
     };
-    UnitLines(out).classify(text.size() / 2, unitAt, candidates);
+    UnitLines model(out, lines);
+    const PieceEnd end = model.classify(text.size() / 2, unitAt, candidates);
+    lines = model.index();
+    return end;
 }
 
 void classifyDecoded(const std::u16string& units, TileReferences& out)
@@ -277,12 +288,16 @@ void classifyDecoded(const std::u16string& units, TileReferences& out)
         }
         return mask;
     };
-    UnitLines(out).classify(units.size(), unitAt, candidates);
+    UnitLines(out, 0).classify(units.size(), unitAt, candidates);
 }
 
-void classifyBytes(std::span<const char> text, bool utf8, TileReferences& out)
+PieceEnd classifyBytes(std::span<const char> text, bool utf8, TileReferences& out,
+                       std::size_t& lines)
 {
-    ByteLines(utf8, out).classify(text.data(), text.size());
+    ByteLines model(utf8, out, lines);
+    const PieceEnd end = model.classify(text.data(), text.size());
+    lines = model.index();
+    return end;
 }
 
 }  // namespace gantrel

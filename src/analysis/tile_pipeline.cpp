@@ -4,12 +4,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdlib>
-#include <optional>
 #include <string_view>
-#include <utility>
 
 #include "analysis/line_store.h"
-#include "analysis/tile_decoder.h"
 #include "platform/platform.h"
 
 namespace gantrel {
@@ -57,6 +54,7 @@ TilePipeline::~TilePipeline()
 
 void TilePipeline::work()
 {
+    std::vector<char> window;  // the reader's window on its tile, reused from tile to tile
     while (true) {
         const std::size_t index = m_next.fetch_add(1);
         if (index >= m_tiles.size()) {
@@ -70,7 +68,7 @@ void TilePipeline::work()
                 return;
             }
         }
-        load(index, slot);
+        load(index, slot, window);
         {
             const std::lock_guard lock(m_mutex);
             if (m_stop) {
@@ -82,50 +80,24 @@ void TilePipeline::work()
     }
 }
 
-void TilePipeline::load(std::size_t index, Slot& slot)
+void TilePipeline::load(std::size_t index, Slot& slot, std::vector<char>& window)
 {
     Tile& tile = slot.tile;
     tile.error = nullptr;
     tile.references.keepUses(m_keepUses);
     tile.references.clear(m_reported, index);
-    std::optional<platform::TileFile> file;
     try {
-        file.emplace(m_tiles[index]);
+        platform::TileFile file(m_tiles[index]);
+        refuseTooLargeTile(file);
+        const TileRead read = [&file](std::uint64_t offset, char* into, std::size_t room) {
+            return file.readAt(offset, into, room);
+        };
+        if (!classifyTile(read, tile.references, m_reported, index, window)) {
+            throwTileTooLarge(file);
+        }
     } catch (...) {
         tile.error = std::current_exception();
     }
-    if (!reserve(index, slot, file ? file->size() : 0) || tile.error) {
-        return;
-    }
-    try {
-        readTileFile(*file, tile.file);
-        classifyTile(tile.file, tile.references, m_reported, index);
-    } catch (...) {
-        tile.error = std::current_exception();
-    }
-}
-
-bool TilePipeline::reserve(std::size_t index, Slot& slot, std::uint64_t size)
-{
-    // Tiles reserve in the list's order, so a tile too large for the budget waits only for
-    // the tiles before it: once the scan waits for it, nothing else is held ahead.
-    const std::size_t bytes =
-        std::max(slot.tile.file.capacity(),
-                 static_cast<std::size_t>(std::min<std::uint64_t>(size, kMaxTileText + 4)));
-    std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [&] {
-        return m_stop ||
-               (m_reservedUpTo == index && (index == m_taken || m_reserved + bytes <= kTileBudget));
-    });
-    if (m_stop) {
-        return false;
-    }
-    m_reserved += bytes;
-    slot.reserved = bytes;
-    ++m_reservedUpTo;
-    lock.unlock();
-    m_changed.notify_all();
-    return true;
 }
 
 TilePipeline::Tile& TilePipeline::take(std::size_t index)
@@ -134,21 +106,13 @@ TilePipeline::Tile& TilePipeline::take(std::size_t index)
     {
         std::unique_lock lock(m_mutex);
         m_changed.wait(lock, [&] { return slot.turn == index && slot.ready; });
-        // From here on the tile is the scan's own, no longer read ahead.
-        m_reserved -= std::exchange(slot.reserved, 0);
-        m_taken = index + 1;
     }
-    m_changed.notify_all();
     return slot.tile;
 }
 
 void TilePipeline::release(std::size_t index)
 {
     Slot& slot = m_slots[index % m_slots.size()];
-    // A large buffer is not kept for later tiles: it would hold its memory outside the budget.
-    if (slot.tile.file.capacity() > kTileBudget / m_slots.size()) {
-        std::vector<char>().swap(slot.tile.file);
-    }
     {
         const std::lock_guard lock(m_mutex);
         slot.ready = false;

@@ -4,7 +4,6 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstddef>
-#include <cstdint>
 #include <exception>
 #include <mutex>
 #include <string>
@@ -18,21 +17,18 @@ namespace gantrel {
 /// Reads and classifies the tiles of a scan on worker threads, a few tiles ahead of the scan,
 /// and hands them to the scan strictly in the tile list's order.
 ///
-/// What the readers hold stays within a fixed budget, whatever the number of readers: the
-/// tiles read ahead of the scan share one part of it (a tile larger than that part is read only
-/// once the scan waits for it, alone), the one record of the references the readers have
-/// reported the other. A tile that cannot be opened never blocks a reader, so an error ends the
-/// scan as soon as the scan reaches that tile.
+/// What the readers hold stays within a fixed budget, whatever the number of readers and the
+/// size of the tiles: each reader reads its tile through a window of its own, the tiles ahead
+/// of the scan hold only their references, and the one record of the references the readers
+/// have reported is bounded. A tile that cannot be opened never blocks a reader, so an error
+/// ends the scan as soon as the scan reaches that tile.
 class TilePipeline {
 public:
     struct Tile {
-        std::vector<char> file;  // the whole file, mark included
         TileReferences references;
         std::exception_ptr error;  // the tile could not be read: what loading it raised
     };
 
-    /// Bytes of tile files that the readers may hold ahead of the scan.
-    static constexpr std::size_t kTileBudget = std::size_t{16} << 20;
     /// Bytes that the readers' record of reported references may hold.
     static constexpr std::size_t kReportedBudget = std::size_t{48} << 20;
 
@@ -53,14 +49,12 @@ public:
 private:
     struct Slot {
         Tile tile;
-        std::size_t turn = 0;      // the tile that may use this slot next
-        bool ready = false;        // that tile has been read and classified
-        std::size_t reserved = 0;  // bytes of the tile budget it holds until taken
+        std::size_t turn = 0;  // the tile that may use this slot next
+        bool ready = false;    // that tile has been read and classified
     };
 
     void work();
-    void load(std::size_t index, Slot& slot);
-    bool reserve(std::size_t index, Slot& slot, std::uint64_t size);
+    void load(std::size_t index, Slot& slot, std::vector<char>& window);
 
     const std::vector<std::string>& m_tiles;
     bool m_keepUses;
@@ -69,9 +63,6 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
     bool m_stop = false;
-    std::size_t m_reserved = 0;      // bytes the tiles read ahead hold
-    std::size_t m_reservedUpTo = 0;  // tiles below this one have reserved their bytes
-    std::size_t m_taken = 0;         // tiles below this one have been taken by the scan
     ReportedReferences m_reported{kReportedBudget};
     std::vector<std::jthread> m_workers;
 };

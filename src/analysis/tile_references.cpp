@@ -13,8 +13,9 @@ namespace {
 // Occurrences checked against the reported references at a time: enough for the lookups'
 // fetches ahead to overlap, few enough to stay in the nearer caches.
 constexpr std::size_t kCheckedTogether = 4096;
-// References kept before a pass drops the repeats among them.
-constexpr std::size_t kFirstDedupe = 65536;
+// References kept before a pass drops the repeats among them: few enough that a very large
+// tile, with references repeated all over it, holds little more than its distinct ones.
+constexpr std::size_t kFirstDedupe = 8192;
 // The set of reported references is larger than the nearer caches: a lookup's slot is fetched
 // a few references ahead, and its text, found through the slot, half as many, so that the
 // misses of several lookups overlap.

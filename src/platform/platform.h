@@ -103,15 +103,15 @@ public:
     /// Reads up to `room` bytes from the start of the file, for a look at what it begins with;
     /// returns how many were read. Throws as the constructor does.
     std::size_t readStart(char* into, std::size_t room) { return readAt(0, into, room); }
+    /// Reads from the offset until `room` bytes are read or the file ends; returns how many.
+    /// Throws as the constructor does.
+    std::size_t readAt(std::uint64_t offset, char* into, std::size_t room);
     /// Reads the whole file into `bytes`, replacing its content and reusing its capacity.
     /// Returns false as soon as the file turns out to hold more than maxSize bytes, also one
     /// that grows while it is read. Throws as the constructor does.
     bool read(std::vector<char>& bytes, std::uint64_t maxSize);
 
 private:
-    // Reads from the offset until `room` bytes are read or the file ends; returns how many.
-    std::size_t readAt(std::uint64_t offset, char* into, std::size_t room);
-
     struct Handle;
     std::string m_path;
     std::unique_ptr<Handle> m_handle;

@@ -18,11 +18,11 @@ std::ostream& operator<<(std::ostream& out, const Classified& classified)
                << (classified.tooLongLine ? std::to_string(*classified.tooLongLine) : "none");
 }
 
-Classified classify(std::string_view file, std::vector<std::size_t>* firstLines)
+Classified classify(std::string_view file, std::vector<std::size_t>* firstLines, std::size_t window)
 {
     TileReferences references;
     references.keepUses(firstLines != nullptr);
-    classifyTile(std::span<const char>(file.data(), file.size()), references);
+    classifyTile(std::span<const char>(file.data(), file.size()), references, window);
     Classified result{{}, references.tooLongLine};
     for (std::size_t i = 0; i < references.size(); ++i) {
         result.references.emplace_back(references[i].kind, std::string(references.text(i)));

@@ -26,9 +26,11 @@ struct Classified {
 
 std::ostream& operator<<(std::ostream& out, const Classified& classified);
 
-/// classifyTile() of a whole tile file on its own; with `firstLines`, also the line (counted
-/// from 0) where each reference first occurs, else without counting lines.
-Classified classify(std::string_view file, std::vector<std::size_t>* firstLines = nullptr);
+/// classifyTile() of a whole tile file on its own, read `window` bytes at a time; with
+/// `firstLines`, also the line (counted from 0) where each reference first occurs, else
+/// without counting lines.
+Classified classify(std::string_view file, std::vector<std::size_t>* firstLines = nullptr,
+                    std::size_t window = kTileWindow);
 
 /// The same, found the plain way: LineStore::line() for every line until one is too long.
 Classified classifyLineByLine(std::string_view file,
