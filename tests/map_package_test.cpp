@@ -208,6 +208,58 @@ TEST_F(MapPackageTest, PassesTheEntryLimitWithZip64)
     EXPECT_EQ(filesOf(test::unpackedZip(zip)).size(), 65545u);
 }
 
+TEST_F(MapPackageTest, PassesTheSizeLimitWithZip64)
+{
+    // A file past 4 GiB takes the 64-bit sizes in both its headers, and the entries after it
+    // are found past it. Sparse, it fills no disk, and its zeros deflate to a few megabytes;
+    // but each of the writer and the three readers goes through all of it.
+    GANTREL_SKIP_WITH(test::unlessLongTestsWanted(
+        "4 GiB deflated, then inflated by each reader: about 90 s of processor time"));
+    GANTREL_SKIP_WITH(test::unlessSparseFiles(sample.map));
+    const fs::path big = sample.map / "big.bin";
+    const std::uintmax_t length = (std::uintmax_t{4} << 30) + (1 << 20) + 7;
+    std::ofstream(big).close();
+    fs::resize_file(big, length);
+    const std::vector<PackageFolder> folders = packageFolders(state, sample.map.string());
+    const fs::path zip = out.path() / "big.zip";
+    const PackageResult result = writeMapPackage(folders, {true, false, false, false, false},
+                                                 zip.string(), [](const auto&) { return true; });
+    EXPECT_EQ(result.files, 6u);
+    EXPECT_EQ(result.bytes, folders.front().bytes);
+    EXPECT_LT(result.zipSize, 16u << 20);
+    test::checkZip(zip);
+
+    // Python's zipfile lists the big entry at its full length with the CRC of as many zeros
+    // (the readers found the content to match it), and each other entry as its file on disk.
+    const test::Ended listed = test::runProgram(
+        "/usr/bin/env",
+        {"python3", "-c",
+         "import zipfile,sys,os,zlib\n"
+         "z=zipfile.ZipFile(sys.argv[1])\n"
+         "zeros=memoryview(bytes(1<<24))\n"
+         "for i in z.infolist():\n"
+         "  if i.filename.endswith('big.bin'):\n"
+         "    crc,left=0,i.file_size\n"
+         "    while left:\n"
+         "      crc=zlib.crc32(zeros[:min(left,len(zeros))],crc)\n"
+         "      left-=min(left,len(zeros))\n"
+         "    print(i.filename,i.file_size,crc==i.CRC)\n"
+         "  else:\n"
+         "    print(i.filename,z.read(i)==open(os.path.join(sys.argv[2],i.filename),'rb').read())",
+         zip.string(), sample.installation.string()},
+        out.path());
+    const std::string demo = "maps/D\xC3\xA9mo/";
+    EXPECT_EQ(parts(listed.out), (std::vector<std::string>{
+                                     demo + "ailists.cfg True",
+                                     demo + "big.bin " + std::to_string(length) + " True",
+                                     demo + "global.cfg True",
+                                     demo + "tile_0_0.map True",
+                                     demo + "tile_1_0.map True",
+                                     demo + "tile_9_9.txt True",
+                                 }))
+        << listed.err;
+}
+
 TEST_F(MapPackageTest, TheScannerPacksAllButTheFoldersNotNeeded)
 {
     const fs::path zip = out.path() / "Demo.zip";

@@ -36,18 +36,19 @@ struct Found {
     fs::path identity;  // with every link resolved
 };
 
-bool inside(const fs::path& folder, const fs::path& outer)
+// True when a folder lies below one of `outers` (every link resolved in both): its ancestors
+// are looked up, so that thousands of used folders cost no comparison of every pair.
+bool insideAny(const fs::path& folder, const std::set<fs::path>& outers)
 {
-    auto part = folder.begin();
-    for (auto it = outer.begin(); it != outer.end(); ++it, ++part) {
-        if (it->empty()) {
-            continue;  // the trailing separator's empty name
+    for (fs::path up = folder.parent_path(); !up.empty(); up = up.parent_path()) {
+        if (outers.contains(up)) {
+            return true;
         }
-        if (part == folder.end() || *part != *it) {
-            return false;
+        if (up == up.parent_path()) {
+            return false;  // the root
         }
     }
-    return true;
+    return false;
 }
 
 // Every file below a folder, links followed, each distinct folder (by `seen`) once.
@@ -182,6 +183,7 @@ std::vector<PackageFolder> packageFolders(const WindowState& state, const std::s
     const std::string root = state.gameRoot.empty() ? "." : state.gameRoot;
     const std::optional<std::string> rootOnDisk = platform::resolveFolder(root);
     std::vector<Found> found;
+    std::set<fs::path> present;  // the identities of the folders found on disk
     const auto add = [&](const std::string& entry, const std::string& path) {
         const std::optional<std::string> onDisk =
             rootOnDisk ? platform::resolveFolder(path) : std::nullopt;
@@ -194,11 +196,13 @@ std::vector<PackageFolder> packageFolders(const WindowState& state, const std::s
             folder.identity = fs::canonical(folder.source, error);
             folder.folder.present = !folder.relative.empty() && !error;
         }
-        for (const Found& other : found) {
-            if (folder.folder.present ? other.identity == folder.identity
-                                      : sameFolderName(other.folder.folder, entry)) {
-                return;  // named already, in another letter case or through a link
-            }
+        // Named already, in another letter case or through a link?
+        if (folder.folder.present
+                ? !present.insert(folder.identity).second
+                : std::any_of(found.begin(), found.end(), [&](const Found& other) {
+                      return sameFolderName(other.folder.folder, entry);
+                  })) {
+            return;
         }
         if (folder.folder.present) {
             folder.folder.folder.clear();
@@ -220,13 +224,7 @@ std::vector<PackageFolder> packageFolders(const WindowState& state, const std::s
     std::vector<PackageFolder> folders;
     std::set<fs::path> seen;
     for (Found& folder : found) {
-        const bool nested = folder.folder.present &&
-                            std::any_of(found.begin(), found.end(), [&](const Found& other) {
-                                return &other != &folder && other.folder.present &&
-                                       other.identity != folder.identity &&
-                                       inside(folder.identity, other.identity);
-                            });
-        if (nested) {
+        if (folder.folder.present && insideAny(folder.identity, present)) {
             continue;
         }
         if (folder.folder.present) {

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
+#include <limits>
 #include <memory>
 #include <random>
 #include <stdexcept>
@@ -227,6 +228,17 @@ int startAndWait(const std::string& program, const std::vector<std::string>& arg
     return known ? static_cast<int>(code) : -1;
 }
 
+// The room a file takes on its disk; a sparse file's unwritten stretches take none.
+std::uintmax_t allocatedBytes(const std::filesystem::path& file)
+{
+    DWORD high = 0;
+    const DWORD low = ::GetCompressedFileSizeW(file.c_str(), &high);
+    if (low == INVALID_FILE_SIZE && ::GetLastError() != NO_ERROR) {
+        return std::numeric_limits<std::uintmax_t>::max();
+    }
+    return (std::uintmax_t{high} << 32) | low;
+}
+
 // The program writes its streams in text mode: "\r\n" where it wrote "\n".
 std::string lineBreaksAsWritten(std::string text)
 {
@@ -346,6 +358,15 @@ int startAndWait(const std::string& program, std::vector<std::string> arguments,
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+std::uintmax_t allocatedBytes(const std::filesystem::path& file)
+{
+    struct stat status {};
+    if (::stat(file.c_str(), &status) != 0) {
+        return std::numeric_limits<std::uintmax_t>::max();
+    }
+    return static_cast<std::uintmax_t>(status.st_blocks) * 512;
+}
+
 std::string lineBreaksAsWritten(std::string text)
 {
     return text;
@@ -365,6 +386,31 @@ std::optional<std::string> unlessWindows(std::string_view what)
 {
     return isWindows() ? std::nullopt
                        : std::optional<std::string>("Windows only: " + std::string(what));
+}
+
+std::optional<std::string> unlessSparseFiles(const std::filesystem::path& folder)
+{
+    // A file made long without a write is sparse where the file system keeps such files so
+    // (NTFS only when asked to): its length takes no room.
+    constexpr std::uintmax_t kLength = 64 << 20;
+    const std::filesystem::path probe = folder / "sparse probe";
+    std::ofstream(probe).close();
+    std::error_code error;
+    std::filesystem::resize_file(probe, kLength, error);
+    const bool sparse = !error && allocatedBytes(probe) < kLength / 64;
+    std::filesystem::remove(probe, error);
+    return sparse ? std::nullopt
+                  : std::optional<std::string>("the file system of " + folder.string() +
+                                               " keeps no sparse files");
+}
+
+std::optional<std::string> unlessLongTestsWanted(std::string_view what)
+{
+    const char* wanted = std::getenv("GANTREL_LONG_TESTS");
+    return wanted != nullptr && std::string_view(wanted) == "1"
+               ? std::nullopt
+               : std::optional<std::string>("takes minutes (" + std::string(what) +
+                                            "): run with GANTREL_LONG_TESTS=1");
 }
 
 Ended runProgram(const std::string& program, const std::vector<std::string>& arguments,

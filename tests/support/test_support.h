@@ -58,6 +58,12 @@ bool underWine();
 /// it applies. `what` names what the test needs of the platform.
 std::optional<std::string> unlessPosix(std::string_view what);
 std::optional<std::string> unlessWindows(std::string_view what);
+/// Why a test that needs sparse files cannot run in `folder`: nothing where a file made long
+/// without being written takes (almost) no room on its disk there.
+std::optional<std::string> unlessSparseFiles(const std::filesystem::path& folder);
+/// Why a test that takes minutes of processor time is not run: nothing where the environment
+/// variable GANTREL_LONG_TESTS is 1. `what` says what takes the time.
+std::optional<std::string> unlessLongTestsWanted(std::string_view what);
 
 /// Ends the running test as skipped, its reason in the test output, where `reason` (one of the
 /// predicates above) gives one; so every test is declared on every platform, and a skipped one

@@ -5,7 +5,7 @@
 
 namespace gantrel::test {
 
-Tree unpackedZip(const std::filesystem::path& zip)
+void checkZip(const std::filesystem::path& zip)
 {
     const TempDir scratch;
     const std::string file = zip.string();
@@ -20,6 +20,13 @@ Tree unpackedZip(const std::filesystem::path& zip)
         EXPECT_EQ(ended.status, 0) << reader.front() << " finds fault with " << file << ":\n"
                                    << ended.out << ended.err;
     }
+}
+
+Tree unpackedZip(const std::filesystem::path& zip)
+{
+    checkZip(zip);
+    const TempDir scratch;
+    const std::string file = zip.string();
     const TempDir unpacked;
     const Ended ended =
         runProgram("/usr/bin/env", {"unzip", "-q", file, "-d", unpacked.str()}, scratch.path());

@@ -979,6 +979,56 @@ TEST_F(MainWindowTest, FolderListsMakeTheMapPackageThroughItsDialog)
     EXPECT_TRUE(dialogs.messages.back().starts_with("The map package holds 4 files, "))
         << dialogs.messages.back();
     EXPECT_TRUE(std::filesystem::is_regular_file(zip));
+
+    // The next time the folders left out are shown unchecked; the dialog's Cancel asks for no
+    // file.
+    std::vector<Qt::CheckState> states;
+    dialogs.onPackage = [&](PackageDialog& dialog) {
+        auto* rows = dialog.findChild<QTreeWidget*>(QStringLiteral("PackageFolders"));
+        for (int row = 0; row < rows->topLevelItemCount(); ++row) {
+            states.push_back(rows->topLevelItem(row)->checkState(0));
+        }
+        dialog.findChild<QPushButton*>(QStringLiteral("Cancel"))->click();
+        return dialog.result() == QDialog::Accepted;
+    };
+    rightClick("Make Map Package...");
+    EXPECT_EQ(states, (std::vector<Qt::CheckState>{Qt::Checked, Qt::Unchecked, Qt::Unchecked,
+                                                   Qt::Unchecked}));
+    EXPECT_EQ(dialogs.saveCalls.size(), 1U);
+
+    // A target that cannot be written and a file that cannot be read are shown as errors; a
+    // cancel in the progress dialog ends without a message. None leaves a package.
+    std::filesystem::remove(zip);
+    const std::size_t messages = dialogs.messages.size();
+    const auto gone = folder.path() / "gone" / "Demo.zip";
+    dialogs.saveAnswers = {gone.string(), zip.string(), zip.string()};
+    bool cancel = false;
+    dialogs.onPackage = [&](PackageDialog& dialog) {
+        dialog.findChild<QPushButton*>(QStringLiteral("CheckAll"))->click();
+        dialog.findChild<QPushButton*>(QStringLiteral("Create"))->click();
+        if (cancel) {  // pressed as soon as the writing lets events through
+            QTimer::singleShot(0, &window(), [this] {
+                window().findChild<QProgressDialog*>(QStringLiteral("PackageProgress"))->cancel();
+            });
+        }
+        return dialog.result() == QDialog::Accepted;
+    };
+    rightClick("Make Map Package...");
+    ASSERT_EQ(dialogs.errors.size(), 1U);
+    EXPECT_EQ(dialogs.errors.back(), "Unable to write to " + gone.string() + ". " +
+                                         gantrel::test::systemErrorText(ENOENT));
+    const auto broken = sample.installation / "Sceneryobjects" / "Houses" / "gone.sco";
+    std::filesystem::create_symlink("nowhere.sco", broken);
+    rightClick("Make Map Package...");
+    ASSERT_EQ(dialogs.errors.size(), 2U);
+    EXPECT_EQ(dialogs.errors.back(), "Cannot read file \"" + broken.string() + "\". " +
+                                         gantrel::test::systemErrorText(ENOENT));
+    std::filesystem::remove(broken);
+    cancel = true;
+    rightClick("Make Map Package...");
+    EXPECT_EQ(dialogs.errors.size(), 2U);
+    EXPECT_EQ(dialogs.messages.size(), messages);
+    EXPECT_FALSE(std::filesystem::exists(zip));
 }
 
 }  // namespace
