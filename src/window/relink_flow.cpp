@@ -54,7 +54,8 @@ std::string searchEndLogLine(const FoundElsewhere& found, std::size_t missing)
                 (found.movedFolders.size() == 1 ? " moved folder" : " moved folders");
     }
     if (found.unlistedFolders > 0) {
-        line += ", " + std::to_string(found.unlistedFolders) + " folders could not be listed";
+        line += ", " + std::to_string(found.unlistedFolders) +
+                (found.unlistedFolders == 1 ? " folder" : " folders") + " could not be listed";
     }
     return line + (found.entries.empty() ? "." : " (Found Elsewhere... in their list's menu).");
 }

@@ -302,6 +302,9 @@ TEST_F(WindowOperationsTest, TheLogSaysThatTheSearchRunsAndThenWhatItFound)
     EXPECT_EQ(searchEndLogLine(cancelled, 7),
               "Search cancelled: 0 of 7 missing found elsewhere, 1 moved folder, 4 folders could "
               "not be listed.");
+    cancelled.unlistedFolders = 1;
+    EXPECT_NE(searchEndLogLine(cancelled, 7).find(", 1 folder could not be listed."),
+              std::string::npos);
 }
 
 }  // namespace

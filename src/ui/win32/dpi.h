@@ -22,6 +22,13 @@ using OwnedFont = std::unique_ptr<std::remove_pointer_t<HFONT>, decltype(&Delete
 /// The system's message font, which it gives for its own dpi, at `dpi`.
 OwnedFont messageFont(int dpi);
 
+/// The measures the program's own boxes share, at 96 dots per inch: the margin around and
+/// between their parts, a line of label, a push button's height and its narrowest width.
+constexpr int kBoxMargin = 12;
+constexpr int kBoxLabelHeight = 16;
+constexpr int kBoxButtonHeight = 25;
+constexpr int kBoxButtonWidth = 75;
+
 /// `pixels` at 96 dots per inch, at `dpi`.
 inline int scaledTo(int pixels, int dpi)
 {

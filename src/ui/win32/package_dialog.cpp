@@ -6,6 +6,7 @@
 #include <array>
 #include <string>
 
+#include "dpi.h"
 #include "modal_loop.h"
 
 namespace gantrel::ui::win32 {
@@ -14,9 +15,6 @@ namespace {
 // At 96 dpi.
 constexpr int kClientWidth = 520;
 constexpr int kClientHeight = 340;
-constexpr int kMargin = 12;
-constexpr int kLabelHeight = 16;
-constexpr int kButtonHeight = 25;
 constexpr int kButtonWidth = 90;
 constexpr int kFilesColumnWidth = 60;
 constexpr int kSizeColumnWidth = 80;
@@ -106,9 +104,9 @@ PackageDialog::PackageDialog(HWND owner, int dpi, window::PackageDialogModel& mo
     const auto px = [dpi](int pixels) { return scaledTo(pixels, dpi); };
     const int width = px(kClientWidth);
     const int height = px(kClientHeight);
-    const int margin = px(kMargin);
+    const int margin = px(kBoxMargin);
     const int buttonWidth = px(kButtonWidth);
-    const int buttonHeight = px(kButtonHeight);
+    const int buttonHeight = px(kBoxButtonHeight);
     const HFONT font = m_font.get();
     m_box = ownedBox(owner, window::kPackageDialogTitle, width, height);
     const HWND box = m_box->hwnd();
@@ -116,14 +114,14 @@ PackageDialog::PackageDialog(HWND owner, int dpi, window::PackageDialogModel& mo
 
     const int inner = width - 2 * margin;
     const int buttonTop = height - margin - buttonHeight;
-    const int totalTop = buttonTop - margin - px(kLabelHeight);
+    const int totalTop = buttonTop - margin - px(kBoxLabelHeight);
     m_folders = std::make_unique<FolderTable>(
         CreateArgs{
             box, kFoldersId, {margin, margin, inner, totalTop - px(6) - margin}, "", 0, font},
         dpi, m_model.rows());
     m_total = std::make_unique<Static>(
         Static::Kind::Label,
-        CreateArgs{box, kTotalId, {margin, totalTop, inner, px(kLabelHeight)}, "", 0, font});
+        CreateArgs{box, kTotalId, {margin, totalTop, inner, px(kBoxLabelHeight)}, "", 0, font});
     const auto button = [&](int id, int left, const char* text, DWORD style) {
         return std::make_unique<Button>(CreateArgs{
             box, id, {left, buttonTop, buttonWidth, buttonHeight}, text, WS_TABSTOP | style, font});

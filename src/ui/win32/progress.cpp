@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "dpi.h"
 #include "window/window_design.h"
 
 namespace gantrel::ui::win32 {
@@ -11,7 +12,6 @@ namespace {
 
 // The dialog's client size and margins at 96 dpi.
 constexpr int kWidth = 300;
-constexpr int kMargin = 12;
 
 }  // namespace
 
@@ -76,19 +76,23 @@ void DelayedProgress::open(int lines)
     };
     const HWND parent = m_dialog->hwnd();
     const auto font = reinterpret_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    const int inner = scaled(kWidth - 2 * kMargin);
+    const int inner = scaled(kWidth - 2 * kBoxMargin);
     m_text = std::make_unique<Static>(
         Static::Kind::Label,
-        CreateArgs{parent, kTextId, {scaled(kMargin), scaled(12), inner, scaled(16 + below)}, "", 0,
+        CreateArgs{parent,
+                   kTextId,
+                   {scaled(kBoxMargin), scaled(12), inner, scaled(kBoxLabelHeight + below)},
+                   "",
+                   0,
                    font});
-    m_bar = std::make_unique<ProgressBar>(
-        CreateArgs{parent, kBarId, {scaled(kMargin), scaled(36 + below), inner, scaled(16)}, "", 0,
-                   font});
+    m_bar = std::make_unique<ProgressBar>(CreateArgs{
+        parent, kBarId, {scaled(kBoxMargin), scaled(36 + below), inner, scaled(16)}, "", 0, font});
     if (m_cancel == Cancel::Yes) {
         m_cancelButton = std::make_unique<Button>(
             CreateArgs{parent,
                        IDCANCEL,
-                       {scaled(kWidth - kMargin - 75), scaled(64 + below), scaled(75), scaled(25)},
+                       {scaled(kWidth - kBoxMargin - kBoxButtonWidth), scaled(64 + below),
+                        scaled(kBoxButtonWidth), scaled(kBoxButtonHeight)},
                        "Cancel",
                        WS_TABSTOP | BS_DEFPUSHBUTTON,
                        font});

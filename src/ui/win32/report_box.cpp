@@ -17,10 +17,7 @@ namespace gantrel::ui::win32 {
 namespace {
 
 // At 96 dpi.
-constexpr int kMarginDesigned = 12;
 constexpr int kIconSizeDesigned = 32;
-constexpr int kButtonWidthDesigned = 75;
-constexpr int kButtonHeightDesigned = 25;
 
 // The text with every line break a CR LF, as an edit control shows it.
 std::string withCrLf(const std::string& text)
@@ -65,10 +62,10 @@ bool runReportBox(const std::string& text, bool error, bool confirm, HWND owner)
     // Laid out for the dpi of the owner's monitor, as the main window is; the system's message
     // font is given for the system's dpi.
     const int dpi = windowDpi(owner);
-    const int margin = scaledTo(kMarginDesigned, dpi);
+    const int margin = scaledTo(kBoxMargin, dpi);
     const int iconSize = scaledTo(kIconSizeDesigned, dpi);
-    const int buttonWidth = scaledTo(kButtonWidthDesigned, dpi);
-    const int buttonHeight = scaledTo(kButtonHeightDesigned, dpi);
+    const int buttonWidth = scaledTo(kBoxButtonWidth, dpi);
+    const int buttonHeight = scaledTo(kBoxButtonHeight, dpi);
     const OwnedFont font = messageFont(dpi);
 
     MONITORINFO monitor{};

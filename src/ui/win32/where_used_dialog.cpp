@@ -8,6 +8,7 @@
 
 #include "clipboard.h"
 #include "dialogs.h"
+#include "dpi.h"
 #include "modal_loop.h"
 #include "window/relink_flow.h"
 
@@ -16,9 +17,6 @@ namespace {
 
 constexpr int kClientWidth = 480;
 constexpr int kClientHeight = 320;
-constexpr int kMargin = 12;
-constexpr int kLabelHeight = 16;
-constexpr int kButtonHeight = 25;
 constexpr int kLineColumnWidth = 70;
 constexpr int kFoundPartHeight = 140;
 
@@ -132,9 +130,9 @@ WhereUsedDialog::WhereUsedDialog(HWND owner, int dpi, Dialogs& dialogs, const st
     const int clientWidth = px(kClientWidth);
     const int partHeight = m_offer ? px(kFoundPartHeight) : 0;
     const int clientHeight = px(kClientHeight) + partHeight;
-    const int margin = px(kMargin);
-    const int labelHeight = px(kLabelHeight);
-    const int buttonHeight = px(kButtonHeight);
+    const int margin = px(kBoxMargin);
+    const int labelHeight = px(kBoxLabelHeight);
+    const int buttonHeight = px(kBoxButtonHeight);
 
     m_box = ownedBox(owner, window::kWhereUsedTitle, clientWidth, clientHeight);
     const HWND box = m_box->hwnd();
@@ -176,13 +174,13 @@ WhereUsedDialog::WhereUsedDialog(HWND owner, int dpi, Dialogs& dialogs, const st
                    "Open Tile",
                    static_cast<DWORD>(WS_TABSTOP | (m_rows.empty() ? WS_DISABLED : 0)),
                    font});
-    m_close = std::make_unique<Button>(
-        CreateArgs{box,
-                   IDCANCEL,
-                   {clientWidth - margin - px(75), buttonTop, px(75), buttonHeight},
-                   "Close",
-                   WS_TABSTOP,
-                   font});
+    m_close = std::make_unique<Button>(CreateArgs{
+        box,
+        IDCANCEL,
+        {clientWidth - margin - px(kBoxButtonWidth), buttonTop, px(kBoxButtonWidth), buttonHeight},
+        "Close",
+        WS_TABSTOP,
+        font});
 
     m_copy->onClick = [this] {
         if (!setClipboardText(hwnd(), window::whereUsedText(shownRows()))) {
@@ -248,13 +246,13 @@ void WhereUsedDialog::addFoundElsewhere(const Place& place, int dpi)
             Static::Kind::Label,
             CreateArgs{box,
                        kFoundNoteId,
-                       {left, top, width, px(kLabelHeight)},
+                       {left, top, width, px(kBoxLabelHeight)},
                        m_offer->searching ? window::kSearchingNote : window::kFoundNowhereNote,
                        0,
                        font});
-        top += px(kLabelHeight + 4);
+        top += px(kBoxLabelHeight + 4);
     }
-    const int buttonTop = place.top + place.height - px(8 + kButtonHeight);
+    const int buttonTop = place.top + place.height - px(8 + kBoxButtonHeight);
     m_foundList = std::make_unique<ListBox>(CreateArgs{box,
                                                        kFoundListId,
                                                        {left, top, width, buttonTop - px(6) - top},
@@ -269,7 +267,7 @@ void WhereUsedDialog::addFoundElsewhere(const Place& place, int dpi)
     m_relink = std::make_unique<Button>(
         CreateArgs{box,
                    kRelinkId,
-                   {left + width - px(90), buttonTop, px(90), px(kButtonHeight)},
+                   {left + width - px(90), buttonTop, px(90), px(kBoxButtonHeight)},
                    window::kRelinkButton,
                    static_cast<DWORD>(WS_TABSTOP | (choices.empty() ? WS_DISABLED : 0)),
                    font});
