@@ -15,7 +15,7 @@ MissingSearch::~MissingSearch()
     cancel();
 }
 
-void MissingSearch::start(const WindowState& state)
+bool MissingSearch::start(const WindowState& state)
 {
     cancel();
     wait();
@@ -23,13 +23,14 @@ void MissingSearch::start(const WindowState& state)
     m_run = run;
     if (state.missingObjects.empty() && state.missingSplines.empty()) {
         run->done = true;
-        return;
+        return false;
     }
     m_worker = std::jthread([run, root = state.gameRoot, objects = state.missingObjects,
                              splines = state.missingSplines] {
         run->result = findElsewhere(root, objects, splines, [&] { return run->cancel.load(); });
         run->done = true;
     });
+    return true;
 }
 
 void MissingSearch::cancel()

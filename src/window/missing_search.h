@@ -14,7 +14,7 @@ namespace gantrel::window {
 
 /// The search for the missing entries of a completed run elsewhere in the installation, on a
 /// worker thread of its own, so that the window takes input meanwhile. The window asks
-/// finished() from its timer and shows searching() meanwhile.
+/// result() from its timer and shows searching() meanwhile.
 class MissingSearch {
 public:
     MissingSearch() = default;
@@ -25,8 +25,9 @@ public:
 
     /// Starts the search of the state's missing lists below its GameRoot, after cancelling one
     /// that runs; forgets the last result. Nothing runs when nothing is missing: the result
-    /// is then at once the empty one.
-    void start(const WindowState& state);
+    /// is then at once the empty one, and false is returned. True when a search was started,
+    /// which on a small installation may have ended before this returns.
+    bool start(const WindowState& state);
     /// Ends a running search soon; its result is then marked cancelled.
     void cancel();
     /// True while a search runs.

@@ -78,9 +78,9 @@ void WindowOperations::analyse(const std::string& folder)
     if (end == RunEnd::Completed) {
         m_analysedFolder = folder;
         m_packageMap = platform::linkTarget(folder);
-        m_missingSearch.start(m_state);
-        // The search runs beside the window: the log says so until its end is seen.
-        m_searchLogged = m_missingSearch.searching();
+        // The search runs beside the window: the log says so until its end is seen, even when
+        // it has already ended, so that its end line is never left out.
+        m_searchLogged = m_missingSearch.start(m_state);
         if (m_searchLogged) {
             m_state.log.push_back(kSearchingLogLine);
             ++m_state.logScrolls;
