@@ -60,6 +60,12 @@ struct Sse2 {
         }
         return bits;
     }
+    // The bytes from 80 on.
+    static std::uint64_t highBytes(const unsigned char* p)
+    {
+        return static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))));
+    }
     template <std::size_t N>
     static std::array<std::uint64_t, N> unitsIn(const unsigned char* p,
                                                 const std::array<Group<std::uint16_t>, N>& groups)
@@ -106,6 +112,11 @@ struct Avx2 {
         }
         return bits;
     }
+    [[gnu::target("avx2")]] static std::uint64_t highBytes(const unsigned char* p)
+    {
+        return static_cast<unsigned>(
+            _mm256_movemask_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p))));
+    }
     template <std::size_t N>
     [[gnu::target("avx2")]] static std::array<std::uint64_t, N> unitsIn(
         const unsigned char* p, const std::array<Group<std::uint16_t>, N>& groups)
@@ -146,6 +157,10 @@ struct Avx512 {
         }
         return bits;
     }
+    [[gnu::target("avx512bw")]] static std::uint64_t highBytes(const unsigned char* p)
+    {
+        return _mm512_movepi8_mask(_mm512_loadu_si512(p));
+    }
     template <std::size_t N>
     [[gnu::target("avx512bw")]] static std::array<std::uint64_t, N> unitsIn(
         const unsigned char* p, const std::array<Group<std::uint16_t>, N>& groups)
@@ -172,6 +187,7 @@ struct Masks {
     std::uint64_t nul = 0;
     std::uint64_t lf = 0;     // LF alone, to count a CR LF as one break
     std::uint64_t tails = 0;  // "o" and "i"
+    std::uint64_t high = 0;   // in 8-bit and UTF-8 text, the bytes outside ASCII
 };
 
 template <class Vectors>
@@ -209,6 +225,7 @@ public:
                 m.lf |= lf << i;
                 m.breaks |= (hard | mayBreak) << i;
                 m.tails |= tails << i;
+                m.high |= Vectors::highBytes(p + i) << i;
             }
         }
         for (; i < count; ++i) {
@@ -226,6 +243,9 @@ public:
             }
             if (m_utf8 && c == 0xE2) {
                 m.breaks |= bit;
+            }
+            if (c >= 0x80) {
+                m.high |= bit;
             }
             if (c == 'o' || c == 'i') {
                 m.tails |= bit;
@@ -289,10 +309,12 @@ public:
         return start;
     }
 
-    std::string_view narrow(std::size_t begin, std::size_t end, std::string& buffer) const
+    // `ascii` when the masks show no byte outside ASCII in the line.
+    std::string_view narrow(std::size_t begin, std::size_t end, bool ascii,
+                            std::string& buffer) const
     {
         const std::string_view bytes(reinterpret_cast<const char*>(m_p + begin), end - begin);
-        if (isAscii(bytes)) {
+        if (ascii) {
             return bytes;
         }
         buffer = narrowBytes(bytes, m_utf8);
@@ -404,7 +426,8 @@ public:
     static constexpr bool kBreaksCertain = true;
     std::size_t lineStart(std::size_t afterCertain, std::size_t) const { return afterCertain; }
 
-    std::string_view narrow(std::size_t begin, std::size_t end, std::string& buffer) const
+    // The masks know nothing of the units outside ASCII: they are found as the line is copied.
+    std::string_view narrow(std::size_t begin, std::size_t end, bool, std::string& buffer) const
     {
         // Sized once and filled by index from the bytes of each half: an append a unit costs
         // a capacity check each.
@@ -460,12 +483,15 @@ template <bool kCountLines, class Source>
     std::uint64_t crCarry = 0;      // the previous block ended in CR
     std::size_t lines = firstLine;  // the line breaks before the block, a CR LF counted once
     bool ended = false;             // a NUL ends the text
-    const auto add = [&](std::size_t start, std::size_t end, std::size_t line) {
+    std::size_t afterHigh = 0;      // just after the last byte outside ASCII, in 8-bit text
+    // `asciiFrom`: just after the last byte outside ASCII before the end.
+    const auto add = [&](std::size_t start, std::size_t end, std::size_t line,
+                         std::size_t asciiFrom) {
         if (const auto kind = source.kindBefore(end)) {
             // A line this long makes the quick way give up further on: not worth a copy.
             const std::size_t begin = source.lineStart(start, end);
             if (end - begin <= kMaxLine) {
-                out.add(*kind, source.narrow(begin, end, buffer), line);
+                out.add(*kind, source.narrow(begin, end, begin >= asciiFrom, buffer), line);
             }
         }
     };
@@ -500,8 +526,10 @@ template <bool kCountLines, class Source>
             if (source.confirmBreak(q)) {
                 const std::uint64_t below = (std::uint64_t{1} << bit) - 1;
                 const std::uint64_t before = certain & below;
+                const std::uint64_t highBefore = m.high & below;
                 add(before != 0 ? block + highest(before) : afterCertain, q,
-                    kCountLines ? lines + countBits(counted & below) : 0);
+                    kCountLines ? lines + countBits(counted & below) : 0,
+                    highBefore != 0 ? block + highest(highBefore) : afterHigh);
             }
         }
         if constexpr (kCountLines) {
@@ -517,6 +545,9 @@ template <bool kCountLines, class Source>
         if (certain != 0) {
             afterCertain = block + highest(certain);
         }
+        if (m.high != 0) {
+            afterHigh = block + highest(m.high);
+        }
         if (ends) {
             ended = true;
             break;
@@ -525,7 +556,7 @@ template <bool kCountLines, class Source>
     if (size > afterHard && size - afterHard > kMaxLine) {
         return PieceEnd::GaveUp;
     }
-    add(afterCertain, size, lines);  // the last line, when no break ends it
+    add(afterCertain, size, lines, afterHigh);  // the last line, when no break ends it
     firstLine = lines;
     return ended ? PieceEnd::TextEnded : PieceEnd::Continues;
 }
