@@ -6,7 +6,9 @@
 #include <unicode/ustring.h>
 
 #include <array>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "platform/code_page.h"
@@ -98,8 +100,21 @@ std::string codePageToNarrow(std::string_view bytes)
 {
     std::string out(3 * bytes.size(), '\0');  // a character of the code page takes at most 3
     char* to = out.data();
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        // Eight bytes at a time while they are ASCII: a reference line that needs converting
+        // mostly holds one or two other letters.
+        std::uint64_t word = 0;
+        if (i + sizeof word <= bytes.size()) {
+            std::memcpy(&word, bytes.data() + i, sizeof word);
+            if ((word & 0x8080808080808080ULL) == 0) {
+                std::memcpy(to, &word, sizeof word);
+                to += sizeof word;
+                i += sizeof word;
+                continue;
+            }
+        }
+        const auto b = static_cast<unsigned char>(bytes[i++]);
         to = writeUtf8(to, b >= 0x80 && b < 0xA0 ? kHighControls[b - 0x80] : char32_t{b});
     }
     cutAt(out, to);
