@@ -484,12 +484,14 @@ template <bool kCountLines, class Source>
     std::size_t lines = firstLine;  // the line breaks before the block, a CR LF counted once
     bool ended = false;             // a NUL ends the text
     std::size_t afterHigh = 0;      // just after the last byte outside ASCII, in 8-bit text
-    // `asciiFrom`: just after the last byte outside ASCII before the end.
+    std::size_t afterUnsure = 0;    // just after the last unit that may end a line (UTF-8's E2)
+    // `asciiFrom` and `unsureFrom`: just after the last byte outside ASCII and the last unit
+    // that may end a line, before the end; the line start is looked for only past the latter.
     const auto add = [&](std::size_t start, std::size_t end, std::size_t line,
-                         std::size_t asciiFrom) {
+                         std::size_t asciiFrom, std::size_t unsureFrom) {
         if (const auto kind = source.kindBefore(end)) {
             // A line this long makes the quick way give up further on: not worth a copy.
-            const std::size_t begin = source.lineStart(start, end);
+            const std::size_t begin = unsureFrom > start ? source.lineStart(start, end) : start;
             if (end - begin <= kMaxLine) {
                 out.add(*kind, source.narrow(begin, end, begin >= asciiFrom, buffer), line);
             }
@@ -497,6 +499,10 @@ template <bool kCountLines, class Source>
     };
     const auto highest = [](std::uint64_t bits) {
         return static_cast<std::size_t>(64 - std::countl_zero(bits));  // one past the highest
+    };
+    // Just after the highest of the block's bits, or `otherwise` when none is set.
+    const auto after = [&](std::size_t block, std::uint64_t bits, std::size_t otherwise) {
+        return bits != 0 ? block + highest(bits) : otherwise;
     };
     for (std::size_t block = 0; block < size; block += 64) {
         const std::size_t count = std::min<std::size_t>(64, size - block);
@@ -525,11 +531,10 @@ template <bool kCountLines, class Source>
             const std::size_t q = block + static_cast<std::size_t>(bit);
             if (source.confirmBreak(q)) {
                 const std::uint64_t below = (std::uint64_t{1} << bit) - 1;
-                const std::uint64_t before = certain & below;
-                const std::uint64_t highBefore = m.high & below;
-                add(before != 0 ? block + highest(before) : afterCertain, q,
+                add(after(block, certain & below, afterCertain), q,
                     kCountLines ? lines + countBits(counted & below) : 0,
-                    highBefore != 0 ? block + highest(highBefore) : afterHigh);
+                    after(block, m.high & below, afterHigh),
+                    after(block, m.breaks & ~m.hard & below, afterUnsure));
             }
         }
         if constexpr (kCountLines) {
@@ -542,12 +547,9 @@ template <bool kCountLines, class Source>
             }
             afterHard = block + highest(m.hard);
         }
-        if (certain != 0) {
-            afterCertain = block + highest(certain);
-        }
-        if (m.high != 0) {
-            afterHigh = block + highest(m.high);
-        }
+        afterCertain = after(block, certain, afterCertain);
+        afterHigh = after(block, m.high, afterHigh);
+        afterUnsure = after(block, m.breaks & ~m.hard, afterUnsure);
         if (ends) {
             ended = true;
             break;
@@ -556,7 +558,7 @@ template <bool kCountLines, class Source>
     if (size > afterHard && size - afterHard > kMaxLine) {
         return PieceEnd::GaveUp;
     }
-    add(afterCertain, size, lines, afterHigh);  // the last line, when no break ends it
+    add(afterCertain, size, lines, afterHigh, afterUnsure);  // the last line, when no break ends it
     firstLine = lines;
     return ended ? PieceEnd::TextEnded : PieceEnd::Continues;
 }
