@@ -213,19 +213,15 @@ public:
         std::size_t i = 0;
         const unsigned char* p = m_p + first;
         if constexpr (Vectors::kBytes > 0) {
+            // A whole block in a fixed number of steps, which the compiler unrolls.
+            if (count == 64) {
+                for (std::size_t step = 0; step < 64; step += Vectors::kBytes) {
+                    addStep<kMayBreak>(m, p, step);
+                }
+                return m;
+            }
             for (; i + Vectors::kBytes <= count; i += Vectors::kBytes) {
-                const auto [hard, nul, lf, mayBreak, tails] = Vectors::bytesIn(
-                    p + i, std::array<Group<std::uint8_t>, 5>{{{0, '\r', '\n'},
-                                                               {0, 0, 0},
-                                                               {'\n', '\n', '\n'},
-                                                               {kMayBreak, kMayBreak, kMayBreak},
-                                                               {'o', 'i', 'i'}}});
-                m.hard |= hard << i;
-                m.nul |= nul << i;
-                m.lf |= lf << i;
-                m.breaks |= (hard | mayBreak) << i;
-                m.tails |= tails << i;
-                m.high |= Vectors::highBytes(p + i) << i;
+                addStep<kMayBreak>(m, p, i);
             }
         }
         for (; i < count; ++i) {
@@ -252,6 +248,23 @@ public:
             }
         }
         return m;
+    }
+
+    template <std::uint8_t kMayBreak>
+    [[gnu::always_inline]] static void addStep(Masks& m, const unsigned char* p, std::size_t i)
+    {
+        const auto [hard, nul, lf, mayBreak, tails] = Vectors::bytesIn(
+            p + i, std::array<Group<std::uint8_t>, 5>{{{0, '\r', '\n'},
+                                                       {0, 0, 0},
+                                                       {'\n', '\n', '\n'},
+                                                       {kMayBreak, kMayBreak, kMayBreak},
+                                                       {'o', 'i', 'i'}}});
+        m.hard |= hard << i;
+        m.nul |= nul << i;
+        m.lf |= lf << i;
+        m.breaks |= (hard | mayBreak) << i;
+        m.tails |= tails << i;
+        m.high |= Vectors::highBytes(p + i) << i;
     }
 
     // E2 ends a line only as the first byte of U+2028.
@@ -357,27 +370,16 @@ public:
         if constexpr (Vectors::kBytes > 0) {
             // A step takes two vectors, as many units as one holds bytes; the units are
             // compared as they lie in memory, against values in the text's byte order.
-            constexpr auto inMemory = [](char16_t u) {
-                return kBigEndian ? static_cast<std::uint16_t>((u >> 8) | (u << 8)) : u;
-            };
+            const unsigned char* p = m_p + 2 * first;
+            // A whole block in a fixed number of steps, which the compiler unrolls.
+            if (count == 64) {
+                for (std::size_t step = 0; step < 64; step += Vectors::kBytes) {
+                    addStep<kBigEndian>(m, p, step);
+                }
+                return m;
+            }
             for (; i + Vectors::kBytes <= count; i += Vectors::kBytes) {
-                const unsigned char* p = m_p + 2 * (first + i);
-                constexpr std::uint16_t cr = inMemory(u'\r');
-                constexpr std::uint16_t lf = inMemory(u'\n');
-                constexpr std::uint16_t separator = inMemory(0x2028);
-                constexpr std::uint16_t o = inMemory(u'o');
-                constexpr std::uint16_t i1 = inMemory(u'i');
-                const auto [hard, nul, lfs, separators, tails] = Vectors::unitsIn(
-                    p, std::array<Group<std::uint16_t>, 5>{{{0, cr, lf},
-                                                            {0, 0, 0},
-                                                            {lf, lf, lf},
-                                                            {separator, separator, separator},
-                                                            {o, i1, i1}}});
-                m.hard |= hard << i;
-                m.nul |= nul << i;
-                m.lf |= lfs << i;
-                m.breaks |= (hard | separators) << i;
-                m.tails |= tails << i;
+                addStep<kBigEndian>(m, p, i);
             }
         }
         for (; i < count; ++i) {
@@ -401,6 +403,31 @@ public:
             }
         }
         return m;
+    }
+
+    // Units `i` on, from the block's bytes at `p`.
+    template <bool kBigEndian>
+    [[gnu::always_inline]] static void addStep(Masks& m, const unsigned char* p, std::size_t i)
+    {
+        constexpr auto inMemory = [](char16_t u) {
+            return kBigEndian ? static_cast<std::uint16_t>((u >> 8) | (u << 8)) : u;
+        };
+        constexpr std::uint16_t cr = inMemory(u'\r');
+        constexpr std::uint16_t lf = inMemory(u'\n');
+        constexpr std::uint16_t separator = inMemory(0x2028);
+        constexpr std::uint16_t o = inMemory(u'o');
+        constexpr std::uint16_t i1 = inMemory(u'i');
+        const auto [hard, nul, lfs, separators, tails] = Vectors::unitsIn(
+            p + 2 * i, std::array<Group<std::uint16_t>, 5>{{{0, cr, lf},
+                                                            {0, 0, 0},
+                                                            {lf, lf, lf},
+                                                            {separator, separator, separator},
+                                                            {o, i1, i1}}});
+        m.hard |= hard << i;
+        m.nul |= nul << i;
+        m.lf |= lfs << i;
+        m.breaks |= (hard | separators) << i;
+        m.tails |= tails << i;
     }
 
     bool confirmBreak(std::size_t) const { return true; }
