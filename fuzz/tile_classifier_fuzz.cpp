@@ -61,22 +61,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view file(reinterpret_cast<const char*>(data), size);
     std::vector<std::size_t> expectedLines;
     const Classified expected = gantrel::test::classifyLineByLine(file, &expectedLines);
-    std::vector<std::size_t> lines;
-    const Classified found = gantrel::test::classify(file, &lines);
-    // Without the lines counted, as the plain scan classifies.
-    const Classified plain = gantrel::test::classify(file);
     // Read a few bytes at a time, so that lines, breaks and characters are split.
     const std::size_t window = 1 + size % 7;
-    std::vector<std::size_t> windowLines;
-    const Classified windowed = gantrel::test::classify(file, &windowLines, window);
-    if (found != expected || lines != expectedLines || plain != expected || windowed != expected ||
-        windowLines != expectedLines) {
-        std::ostringstream message;
-        message << "classifyTile:     " << found << "\nuncounted:        " << plain
-                << "\nwindow of " << window << ":      " << windowed
-                << "\nline by line:     " << expected;
-        fail(message.str());
-    }
+    // The fast path on each vector set the processor runs.
+    gantrel::test::forEachVectorSet([&](gantrel::VectorSet set) {
+        std::vector<std::size_t> lines;
+        const Classified found = gantrel::test::classify(file, &lines);
+        // Without the lines counted, as the plain scan classifies.
+        const Classified plain = gantrel::test::classify(file);
+        std::vector<std::size_t> windowLines;
+        const Classified windowed = gantrel::test::classify(file, &windowLines, window);
+        if (found != expected || lines != expectedLines || plain != expected ||
+            windowed != expected || windowLines != expectedLines) {
+            std::ostringstream message;
+            message << "vector set " << static_cast<int>(set) << "\nclassifyTile:     " << found
+                    << "\nuncounted:        " << plain << "\nwindow of " << window << ":      "
+                    << windowed << "\nline by line:     " << expected;
+            fail(message.str());
+        }
+    });
     checkUtf8Decoder(file);
     return 0;
 }

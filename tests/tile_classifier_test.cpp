@@ -245,29 +245,73 @@ std::string randomUtf16Tile(std::mt19937& random)
 
 TEST(TileClassifier, AgreesWithTheLineByLineModelOnRandomTiles)
 {
-    std::mt19937 random(20261208);
-    std::size_t references = 0;
-    std::size_t tooLong = 0;
-    for (int round = 0; round < 4000; ++round) {
-        const std::string file =
-            upTo(random, 2) == 0 ? randomUtf16Tile(random) : randomByteTile(random);
-        std::vector<std::size_t> expectedLines;
-        const Classified expected = test::classifyLineByLine(file, &expectedLines);
-        std::vector<std::size_t> lines;
-        ASSERT_EQ(classify(file, &lines), expected) << "round " << round;
-        ASSERT_EQ(lines, expectedLines) << "round " << round;
-        ASSERT_EQ(classify(file), expected) << "round " << round << ", lines not counted";
-        // Read a few bytes at a time, so that lines, breaks and characters are split.
-        const std::size_t window = 1 + static_cast<std::size_t>(round) % 11;
-        lines.clear();
-        ASSERT_EQ(classify(file, &lines, window), expected) << "round " << round << ", window";
-        ASSERT_EQ(lines, expectedLines) << "round " << round << ", window";
-        references += expected.references.size();
-        tooLong += expected.tooLongLine.has_value() ? 1 : 0;
+    // Every vector set of the fast path on the same tiles.
+    test::forEachVectorSet([](VectorSet set) {
+        SCOPED_TRACE("vector set " + std::to_string(static_cast<int>(set)));
+        std::mt19937 random(20261208);
+        std::size_t references = 0;
+        std::size_t tooLong = 0;
+        for (int round = 0; round < 4000; ++round) {
+            const std::string file =
+                upTo(random, 2) == 0 ? randomUtf16Tile(random) : randomByteTile(random);
+            std::vector<std::size_t> expectedLines;
+            const Classified expected = test::classifyLineByLine(file, &expectedLines);
+            std::vector<std::size_t> lines;
+            ASSERT_EQ(classify(file, &lines), expected) << "round " << round;
+            ASSERT_EQ(lines, expectedLines) << "round " << round;
+            ASSERT_EQ(classify(file), expected) << "round " << round << ", lines not counted";
+            // Read a few bytes at a time, so that lines, breaks and characters are split.
+            const std::size_t window = 1 + static_cast<std::size_t>(round) % 11;
+            lines.clear();
+            ASSERT_EQ(classify(file, &lines, window), expected) << "round " << round << ", window";
+            ASSERT_EQ(lines, expectedLines) << "round " << round << ", window";
+            references += expected.references.size();
+            tooLong += expected.tooLongLine.has_value() ? 1 : 0;
+        }
+        // The rounds must have met the interesting cases, or the agreement says little.
+        EXPECT_GT(references, 500u);
+        EXPECT_GT(tooLong, 20u);
+    });
+}
+
+TEST(TileClassifier, EveryVectorSetFindsWhatTheModelFindsAtEveryPlaceOfABlock)
+{
+    // Lines of every length up to twice a block of 64 units put each kind of break, each tail
+    // and each character outside ASCII at every place of a block and of each vector step in it;
+    // a NUL cuts the text at each of them.
+    std::u16string text;
+    std::string eightBit;
+    for (std::size_t length = 0; length <= 130; ++length) {
+        const std::u16string line =
+            u"a\\" + std::u16string(length, u'x') + (length % 2 == 0 ? u".sco" : u"\u00e4.sli");
+        static const std::u16string breaks[] = {u"\r\n", u"\n", u"\r", u"\u2028"};
+        text += line + breaks[length % 4];
+        eightBit += "a\\" + std::string(length, 'x') + (length % 2 == 0 ? ".sco" : "\xE4.sli") +
+                    (length % 3 == 0 ? "\r\n" : "\n");
     }
-    // The rounds must have met the interesting cases, or the agreement says little.
-    EXPECT_GT(references, 500u);
-    EXPECT_GT(tooLong, 20u);
+    const std::vector<std::string> files = {eightBit, test::utf16Bytes(text, false),
+                                            test::utf16Bytes(text, true),
+                                            "\xEF\xBB\xBF" + test::utf8Bytes(text)};
+    test::forEachVectorSet([&](VectorSet set) {
+        SCOPED_TRACE("vector set " + std::to_string(static_cast<int>(set)));
+        std::size_t references = 0;
+        for (const std::string& whole : files) {
+            for (std::size_t cut = 0; cut <= 300; cut += 3) {
+                std::string file = whole;
+                if (cut > 0) {
+                    file[file.size() / 2 + cut] = '\0';
+                }
+                std::vector<std::size_t> expectedLines;
+                const Classified expected = test::classifyLineByLine(file, &expectedLines);
+                std::vector<std::size_t> lines;
+                ASSERT_EQ(classify(file, &lines), expected) << "NUL at " << cut;
+                ASSERT_EQ(lines, expectedLines) << "NUL at " << cut;
+                ASSERT_EQ(classify(file), expected) << "NUL at " << cut << ", lines not counted";
+                references += expected.references.size();
+            }
+        }
+        EXPECT_GT(references, 20000u);
+    });
 }
 
 TEST(ReportedReferences, LeavesOutWhatAnEarlierTileReported)

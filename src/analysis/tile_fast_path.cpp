@@ -2,14 +2,23 @@
 #include "analysis/tile_fast_path.h"
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <bit>
+#include <cstdlib>
 #include <optional>
 #include <string>
 
 #include "analysis/reference_line.h"
 #include "platform/platform.h"
 
-#if defined(__SSE2__)
+// The wider vector sets are chosen at run time, where the compiler can target single
+// functions at them. Not on Windows: its ABI does not keep the stack aligned for 32-byte
+// vectors that a function spills.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(_WIN32)
+#define GANTREL_VECTOR_DISPATCH 1
+#include <immintrin.h>
+#elif defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
@@ -23,6 +32,154 @@ namespace {
 // are checked between the breaks that are certain (CR, LF, the end of the text); where two
 // lie further apart than a fetchable line, the tile goes the line-by-line way instead, which
 // finds the exact line that is too long.
+//
+// The text is looked at in blocks of 64 units, a bit each in the masks below, which a vector
+// set fills kBytes units a step: for each of a few groups of values, the bits of the bytes, or
+// of the 16-bit units, that equal one of the group. Only bits cross the sets' functions, no
+// vectors: a function that does not target the set may hold the call until the inlining.
+
+// Values of which a unit may equal any, one repeated where the group has fewer.
+template <class Unit>
+using Group = std::array<Unit, 3>;
+
+#if defined(__SSE2__)
+struct Sse2 {
+    static constexpr std::size_t kBytes = 16;
+    template <std::size_t N>
+    static std::array<std::uint64_t, N> bytesIn(const unsigned char* p,
+                                                const std::array<Group<std::uint8_t>, N>& groups)
+    {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        std::array<std::uint64_t, N> bits;
+        for (std::size_t k = 0; k < N; ++k) {
+            __m128i in = _mm_setzero_si128();
+            for (const std::uint8_t value : groups[k]) {
+                in = _mm_or_si128(in, _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(value))));
+            }
+            bits[k] = static_cast<unsigned>(_mm_movemask_epi8(in));
+        }
+        return bits;
+    }
+    // The bytes from 80 on.
+    static std::uint64_t highBytes(const unsigned char* p)
+    {
+        return static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))));
+    }
+    template <std::size_t N>
+    static std::array<std::uint64_t, N> unitsIn(const unsigned char* p,
+                                                const std::array<Group<std::uint16_t>, N>& groups)
+    {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16));
+        std::array<std::uint64_t, N> bits;
+        for (std::size_t k = 0; k < N; ++k) {
+            __m128i inA = _mm_setzero_si128();
+            __m128i inB = _mm_setzero_si128();
+            for (const std::uint16_t value : groups[k]) {
+                const __m128i w = _mm_set1_epi16(static_cast<short>(value));
+                inA = _mm_or_si128(inA, _mm_cmpeq_epi16(a, w));
+                inB = _mm_or_si128(inB, _mm_cmpeq_epi16(b, w));
+            }
+            bits[k] = static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(inA, inB)));
+        }
+        return bits;
+    }
+};
+using Portable = Sse2;
+#else
+struct Portable {
+    static constexpr std::size_t kBytes = 0;  // unit by unit
+};
+#endif
+
+#if defined(GANTREL_VECTOR_DISPATCH)
+struct Avx2 {
+    static constexpr std::size_t kBytes = 32;
+    template <std::size_t N>
+    [[gnu::target("avx2")]] static std::array<std::uint64_t, N> bytesIn(
+        const unsigned char* p, const std::array<Group<std::uint8_t>, N>& groups)
+    {
+        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+        std::array<std::uint64_t, N> bits;
+        for (std::size_t k = 0; k < N; ++k) {
+            __m256i in = _mm256_setzero_si256();
+            for (const std::uint8_t value : groups[k]) {
+                in = _mm256_or_si256(
+                    in, _mm256_cmpeq_epi8(v, _mm256_set1_epi8(static_cast<char>(value))));
+            }
+            bits[k] = static_cast<unsigned>(_mm256_movemask_epi8(in));
+        }
+        return bits;
+    }
+    [[gnu::target("avx2")]] static std::uint64_t highBytes(const unsigned char* p)
+    {
+        return static_cast<unsigned>(
+            _mm256_movemask_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p))));
+    }
+    template <std::size_t N>
+    [[gnu::target("avx2")]] static std::array<std::uint64_t, N> unitsIn(
+        const unsigned char* p, const std::array<Group<std::uint16_t>, N>& groups)
+    {
+        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32));
+        std::array<std::uint64_t, N> bits;
+        for (std::size_t k = 0; k < N; ++k) {
+            __m256i inA = _mm256_setzero_si256();
+            __m256i inB = _mm256_setzero_si256();
+            for (const std::uint16_t value : groups[k]) {
+                const __m256i w = _mm256_set1_epi16(static_cast<short>(value));
+                inA = _mm256_or_si256(inA, _mm256_cmpeq_epi16(a, w));
+                inB = _mm256_or_si256(inB, _mm256_cmpeq_epi16(b, w));
+            }
+            // The pack works within each half: a's first units, b's first, a's last, b's last.
+            const __m256i packed = _mm256_packs_epi16(inA, inB);
+            bits[k] =
+                static_cast<unsigned>(_mm256_movemask_epi8(_mm256_permute4x64_epi64(packed, 0xD8)));
+        }
+        return bits;
+    }
+};
+
+struct Avx512 {
+    static constexpr std::size_t kBytes = 64;
+    template <std::size_t N>
+    [[gnu::target("avx512bw")]] static std::array<std::uint64_t, N> bytesIn(
+        const unsigned char* p, const std::array<Group<std::uint8_t>, N>& groups)
+    {
+        const __m512i v = _mm512_loadu_si512(p);
+        std::array<std::uint64_t, N> bits;
+        for (std::size_t k = 0; k < N; ++k) {
+            bits[k] = 0;
+            for (const std::uint8_t value : groups[k]) {
+                bits[k] |= _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(static_cast<char>(value)));
+            }
+        }
+        return bits;
+    }
+    [[gnu::target("avx512bw")]] static std::uint64_t highBytes(const unsigned char* p)
+    {
+        return _mm512_movepi8_mask(_mm512_loadu_si512(p));
+    }
+    template <std::size_t N>
+    [[gnu::target("avx512bw")]] static std::array<std::uint64_t, N> unitsIn(
+        const unsigned char* p, const std::array<Group<std::uint16_t>, N>& groups)
+    {
+        const __m512i a = _mm512_loadu_si512(p);
+        const __m512i b = _mm512_loadu_si512(p + 64);
+        std::array<std::uint64_t, N> bits;
+        for (std::size_t k = 0; k < N; ++k) {
+            bits[k] = 0;
+            for (const std::uint16_t value : groups[k]) {
+                const __m512i w = _mm512_set1_epi16(static_cast<short>(value));
+                bits[k] |= _mm512_cmpeq_epi16_mask(a, w) |
+                           (static_cast<std::uint64_t>(_mm512_cmpeq_epi16_mask(b, w)) << 32);
+            }
+        }
+        return bits;
+    }
+};
+#endif
 
 struct Masks {
     std::uint64_t breaks = 0;  // every unit that may end a line
@@ -30,8 +187,10 @@ struct Masks {
     std::uint64_t nul = 0;
     std::uint64_t lf = 0;     // LF alone, to count a CR LF as one break
     std::uint64_t tails = 0;  // "o" and "i"
+    std::uint64_t high = 0;   // in 8-bit and UTF-8 text, the bytes outside ASCII
 };
 
+template <class Vectors>
 class ByteSource {
 public:
     ByteSource(std::span<const char> text, bool utf8)
@@ -40,31 +199,31 @@ public:
     }
     std::size_t size() const { return m_n; }
 
-    Masks masks(std::size_t first, std::size_t count) const
+    // The values compared are constants of the loop, each one loaded once.
+    [[gnu::always_inline]] Masks masks(std::size_t first, std::size_t count) const
+    {
+        return m_utf8 ? masksBreaking<0xE2>(first, count) : masksBreaking<'\r'>(first, count);
+    }
+
+    // `kMayBreak` may end a line: E2 in UTF-8, where it may start a U+2028.
+    template <std::uint8_t kMayBreak>
+    [[gnu::always_inline]] Masks masksBreaking(std::size_t first, std::size_t count) const
     {
         Masks m;
         std::size_t i = 0;
         const unsigned char* p = m_p + first;
-#if defined(__SSE2__)
-        const __m128i e2 = _mm_set1_epi8(m_utf8 ? static_cast<char>(0xE2) : '\r');
-        for (; i + 16 <= count; i += 16) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-            const __m128i nul = _mm_cmpeq_epi8(v, _mm_setzero_si128());
-            const __m128i hard =
-                _mm_or_si128(nul, _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\r')),
-                                               _mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))));
-            const __m128i tails = _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('o')),
-                                               _mm_cmpeq_epi8(v, _mm_set1_epi8('i')));
-            const auto bits = [&](__m128i x) {
-                return static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(x))) << i;
-            };
-            m.hard |= bits(hard);
-            m.nul |= bits(nul);
-            m.lf |= bits(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n')));
-            m.breaks |= bits(_mm_or_si128(hard, _mm_cmpeq_epi8(v, e2)));
-            m.tails |= bits(tails);
+        if constexpr (Vectors::kBytes > 0) {
+            // A whole block in a fixed number of steps, which the compiler unrolls.
+            if (count == 64) {
+                for (std::size_t step = 0; step < 64; step += Vectors::kBytes) {
+                    addStep<kMayBreak>(m, p, step);
+                }
+                return m;
+            }
+            for (; i + Vectors::kBytes <= count; i += Vectors::kBytes) {
+                addStep<kMayBreak>(m, p, i);
+            }
         }
-#endif
         for (; i < count; ++i) {
             const unsigned c = p[i];
             const std::uint64_t bit = std::uint64_t{1} << i;
@@ -81,11 +240,31 @@ public:
             if (m_utf8 && c == 0xE2) {
                 m.breaks |= bit;
             }
+            if (c >= 0x80) {
+                m.high |= bit;
+            }
             if (c == 'o' || c == 'i') {
                 m.tails |= bit;
             }
         }
         return m;
+    }
+
+    template <std::uint8_t kMayBreak>
+    [[gnu::always_inline]] static void addStep(Masks& m, const unsigned char* p, std::size_t i)
+    {
+        const auto [hard, nul, lf, mayBreak, tails] = Vectors::bytesIn(
+            p + i, std::array<Group<std::uint8_t>, 5>{{{0, '\r', '\n'},
+                                                       {0, 0, 0},
+                                                       {'\n', '\n', '\n'},
+                                                       {kMayBreak, kMayBreak, kMayBreak},
+                                                       {'o', 'i', 'i'}}});
+        m.hard |= hard << i;
+        m.nul |= nul << i;
+        m.lf |= lf << i;
+        m.breaks |= (hard | mayBreak) << i;
+        m.tails |= tails << i;
+        m.high |= Vectors::highBytes(p + i) << i;
     }
 
     // E2 ends a line only as the first byte of U+2028.
@@ -143,10 +322,12 @@ public:
         return start;
     }
 
-    std::string_view narrow(std::size_t begin, std::size_t end, std::string& buffer) const
+    // `ascii` when the masks show no byte outside ASCII in the line.
+    std::string_view narrow(std::size_t begin, std::size_t end, bool ascii,
+                            std::string& buffer) const
     {
         const std::string_view bytes(reinterpret_cast<const char*>(m_p + begin), end - begin);
-        if (isAscii(bytes)) {
+        if (ascii) {
             return bytes;
         }
         buffer = narrowBytes(bytes, m_utf8);
@@ -159,6 +340,7 @@ private:
     bool m_utf8;
 };
 
+template <class Vectors>
 class Utf16Source {
 public:
     Utf16Source(std::span<const char> text, bool bigEndian)
@@ -174,44 +356,32 @@ public:
         return static_cast<char16_t>((m_p[2 * i + m_high] << 8) | m_p[2 * i + (1 - m_high)]);
     }
 
-    Masks masks(std::size_t first, std::size_t count) const
+    // The values compared are constants of the loop, each one loaded once.
+    [[gnu::always_inline]] Masks masks(std::size_t first, std::size_t count) const
+    {
+        return m_bigEndian ? masksInOrder<true>(first, count) : masksInOrder<false>(first, count);
+    }
+
+    template <bool kBigEndian>
+    [[gnu::always_inline]] Masks masksInOrder(std::size_t first, std::size_t count) const
     {
         Masks m;
         std::size_t i = 0;
-#if defined(__SSE2__)
-        struct Hits {
-            __m128i hard, nul, lf, breaks, tails;
-        };
-        const auto hits = [&](std::size_t at) {
-            __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(m_p + 2 * at));
-            if (m_bigEndian) {
-                v = _mm_or_si128(_mm_slli_epi16(v, 8), _mm_srli_epi16(v, 8));
+        if constexpr (Vectors::kBytes > 0) {
+            // A step takes two vectors, as many units as one holds bytes; the units are
+            // compared as they lie in memory, against values in the text's byte order.
+            const unsigned char* p = m_p + 2 * first;
+            // A whole block in a fixed number of steps, which the compiler unrolls.
+            if (count == 64) {
+                for (std::size_t step = 0; step < 64; step += Vectors::kBytes) {
+                    addStep<kBigEndian>(m, p, step);
+                }
+                return m;
             }
-            Hits h;
-            h.nul = _mm_cmpeq_epi16(v, _mm_setzero_si128());
-            h.lf = _mm_cmpeq_epi16(v, _mm_set1_epi16('\n'));
-            h.hard =
-                _mm_or_si128(h.nul, _mm_or_si128(_mm_cmpeq_epi16(v, _mm_set1_epi16('\r')), h.lf));
-            h.breaks = _mm_or_si128(h.hard, _mm_cmpeq_epi16(v, _mm_set1_epi16(0x2028)));
-            h.tails = _mm_or_si128(_mm_cmpeq_epi16(v, _mm_set1_epi16('o')),
-                                   _mm_cmpeq_epi16(v, _mm_set1_epi16('i')));
-            return h;
-        };
-        for (; i + 16 <= count; i += 16) {
-            const Hits a = hits(first + i);
-            const Hits b = hits(first + i + 8);
-            const auto bits = [&](__m128i x, __m128i y) {
-                return static_cast<std::uint64_t>(
-                           static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(x, y))))
-                       << i;
-            };
-            m.hard |= bits(a.hard, b.hard);
-            m.nul |= bits(a.nul, b.nul);
-            m.lf |= bits(a.lf, b.lf);
-            m.breaks |= bits(a.breaks, b.breaks);
-            m.tails |= bits(a.tails, b.tails);
+            for (; i + Vectors::kBytes <= count; i += Vectors::kBytes) {
+                addStep<kBigEndian>(m, p, i);
+            }
         }
-#endif
         for (; i < count; ++i) {
             const char16_t u = unit(first + i);
             const std::uint64_t bit = std::uint64_t{1} << i;
@@ -235,15 +405,34 @@ public:
         return m;
     }
 
-    bool confirmBreak(std::size_t) const
+    // Units `i` on, from the block's bytes at `p`.
+    template <bool kBigEndian>
+    [[gnu::always_inline]] static void addStep(Masks& m, const unsigned char* p, std::size_t i)
     {
-        return true;
+        constexpr auto inMemory = [](char16_t u) {
+            return kBigEndian ? static_cast<std::uint16_t>((u >> 8) | (u << 8)) : u;
+        };
+        constexpr std::uint16_t cr = inMemory(u'\r');
+        constexpr std::uint16_t lf = inMemory(u'\n');
+        constexpr std::uint16_t separator = inMemory(0x2028);
+        constexpr std::uint16_t o = inMemory(u'o');
+        constexpr std::uint16_t i1 = inMemory(u'i');
+        const auto [hard, nul, lfs, separators, tails] = Vectors::unitsIn(
+            p + 2 * i, std::array<Group<std::uint16_t>, 5>{{{0, cr, lf},
+                                                            {0, 0, 0},
+                                                            {lf, lf, lf},
+                                                            {separator, separator, separator},
+                                                            {o, i1, i1}}});
+        m.hard |= hard << i;
+        m.nul |= nul << i;
+        m.lf |= lfs << i;
+        m.breaks |= (hard | separators) << i;
+        m.tails |= tails << i;
     }
 
-    std::uint64_t lineEnds(std::size_t, const Masks& m) const
-    {
-        return m.breaks & ~m.nul;
-    }
+    bool confirmBreak(std::size_t) const { return true; }
+
+    std::uint64_t lineEnds(std::size_t, const Masks& m) const { return m.breaks & ~m.nul; }
 
     std::optional<ReferenceKind> kindBefore(std::size_t end) const
     {
@@ -262,25 +451,27 @@ public:
     }
 
     static constexpr bool kBreaksCertain = true;
-    std::size_t lineStart(std::size_t afterCertain, std::size_t) const
-    {
-        return afterCertain;
-    }
+    std::size_t lineStart(std::size_t afterCertain, std::size_t) const { return afterCertain; }
 
-    std::string_view narrow(std::size_t begin, std::size_t end, std::string& buffer) const
+    // The masks know nothing of the units outside ASCII: they are found as the line is copied.
+    std::string_view narrow(std::size_t begin, std::size_t end, bool, std::string& buffer) const
     {
-        // Sized once and filled by index: an append a unit costs a capacity check each.
-        buffer.resize(end - begin);
-        char16_t high = 0;
-        for (std::size_t i = begin; i < end; ++i) {
-            const char16_t u = unit(i);
-            high |= u;
-            buffer[i - begin] = static_cast<char>(u);
+        // Sized once and filled by index from the bytes of each half: an append a unit costs
+        // a capacity check each.
+        const std::size_t count = end - begin;
+        buffer.resize(count);
+        char* to = buffer.data();
+        const unsigned char* low = m_p + 2 * begin + (1 - m_high);
+        const unsigned char* high = m_p + 2 * begin + m_high;
+        unsigned outside = 0;  // of ASCII
+        for (std::size_t i = 0; i < count; ++i) {
+            to[i] = static_cast<char>(low[2 * i]);
+            outside |= high[2 * i] | (low[2 * i] & 0x80U);
         }
-        if (high >= 0x80) {
-            std::u16string units;
-            for (std::size_t i = begin; i < end; ++i) {
-                units += unit(i);
+        if (outside != 0) {
+            std::u16string units(count, u'\0');
+            for (std::size_t i = 0; i < count; ++i) {
+                units[i] = unit(begin + i);
             }
             buffer = platform::utf16ToNarrow(units);
         }
@@ -308,7 +499,8 @@ std::size_t countBits(std::uint64_t x)
 // Without kCountLines every reference is given line 0: counting the breaks costs the plain
 // scan a sixth of its time, and only where-used asks for the lines.
 template <bool kCountLines, class Source>
-PieceEnd findReferences(const Source& source, TileReferences& out, std::size_t& firstLine)
+[[gnu::always_inline]] inline PieceEnd findReferences(const Source& source, TileReferences& out,
+                                                      std::size_t& firstLine)
 {
     std::string buffer;
     std::size_t size = source.size();
@@ -318,17 +510,26 @@ PieceEnd findReferences(const Source& source, TileReferences& out, std::size_t& 
     std::uint64_t crCarry = 0;      // the previous block ended in CR
     std::size_t lines = firstLine;  // the line breaks before the block, a CR LF counted once
     bool ended = false;             // a NUL ends the text
-    const auto add = [&](std::size_t start, std::size_t end, std::size_t line) {
+    std::size_t afterHigh = 0;      // just after the last byte outside ASCII, in 8-bit text
+    std::size_t afterUnsure = 0;    // just after the last unit that may end a line (UTF-8's E2)
+    // `asciiFrom` and `unsureFrom`: just after the last byte outside ASCII and the last unit
+    // that may end a line, before the end; the line start is looked for only past the latter.
+    const auto add = [&](std::size_t start, std::size_t end, std::size_t line,
+                         std::size_t asciiFrom, std::size_t unsureFrom) {
         if (const auto kind = source.kindBefore(end)) {
             // A line this long makes the quick way give up further on: not worth a copy.
-            const std::size_t begin = source.lineStart(start, end);
+            const std::size_t begin = unsureFrom > start ? source.lineStart(start, end) : start;
             if (end - begin <= kMaxLine) {
-                out.add(*kind, source.narrow(begin, end, buffer), line);
+                out.add(*kind, source.narrow(begin, end, begin >= asciiFrom, buffer), line);
             }
         }
     };
     const auto highest = [](std::uint64_t bits) {
         return static_cast<std::size_t>(64 - std::countl_zero(bits));  // one past the highest
+    };
+    // Just after the highest of the block's bits, or `otherwise` when none is set.
+    const auto after = [&](std::size_t block, std::uint64_t bits, std::size_t otherwise) {
+        return bits != 0 ? block + highest(bits) : otherwise;
     };
     for (std::size_t block = 0; block < size; block += 64) {
         const std::size_t count = std::min<std::size_t>(64, size - block);
@@ -357,9 +558,10 @@ PieceEnd findReferences(const Source& source, TileReferences& out, std::size_t& 
             const std::size_t q = block + static_cast<std::size_t>(bit);
             if (source.confirmBreak(q)) {
                 const std::uint64_t below = (std::uint64_t{1} << bit) - 1;
-                const std::uint64_t before = certain & below;
-                add(before != 0 ? block + highest(before) : afterCertain, q,
-                    kCountLines ? lines + countBits(counted & below) : 0);
+                add(after(block, certain & below, afterCertain), q,
+                    kCountLines ? lines + countBits(counted & below) : 0,
+                    after(block, m.high & below, afterHigh),
+                    after(block, m.breaks & ~m.hard & below, afterUnsure));
             }
         }
         if constexpr (kCountLines) {
@@ -372,9 +574,9 @@ PieceEnd findReferences(const Source& source, TileReferences& out, std::size_t& 
             }
             afterHard = block + highest(m.hard);
         }
-        if (certain != 0) {
-            afterCertain = block + highest(certain);
-        }
+        afterCertain = after(block, certain, afterCertain);
+        afterHigh = after(block, m.high, afterHigh);
+        afterUnsure = after(block, m.breaks & ~m.hard, afterUnsure);
         if (ends) {
             ended = true;
             break;
@@ -383,27 +585,117 @@ PieceEnd findReferences(const Source& source, TileReferences& out, std::size_t& 
     if (size > afterHard && size - afterHard > kMaxLine) {
         return PieceEnd::GaveUp;
     }
-    add(afterCertain, size, lines);  // the last line, when no break ends it
+    add(afterCertain, size, lines, afterHigh, afterUnsure);  // the last line, when no break ends it
     firstLine = lines;
     return ended ? PieceEnd::TextEnded : PieceEnd::Continues;
 }
 
+// Inlined, with the loop, into a function that targets the source's vector set: so are its
+// steps then.
+template <class Source>
+[[gnu::always_inline]] inline PieceEnd findIn(const Source& source, TileReferences& out,
+                                              std::size_t& lines)
+{
+    return out.countsLines() ? findReferences<true>(source, out, lines)
+                             : findReferences<false>(source, out, lines);
+}
+
+#if defined(GANTREL_VECTOR_DISPATCH)
+[[gnu::target("avx2")]] PieceEnd findUtf16Avx2(std::span<const char> text, bool bigEndian,
+                                               TileReferences& out, std::size_t& lines)
+{
+    return findIn(Utf16Source<Avx2>(text, bigEndian), out, lines);
+}
+
+[[gnu::target("avx512bw")]] PieceEnd findUtf16Avx512(std::span<const char> text, bool bigEndian,
+                                                     TileReferences& out, std::size_t& lines)
+{
+    return findIn(Utf16Source<Avx512>(text, bigEndian), out, lines);
+}
+
+[[gnu::target("avx2")]] PieceEnd findBytesAvx2(std::span<const char> text, bool utf8,
+                                               TileReferences& out, std::size_t& lines)
+{
+    return findIn(ByteSource<Avx2>(text, utf8), out, lines);
+}
+
+[[gnu::target("avx512bw")]] PieceEnd findBytesAvx512(std::span<const char> text, bool utf8,
+                                                     TileReferences& out, std::size_t& lines)
+{
+    return findIn(ByteSource<Avx512>(text, utf8), out, lines);
+}
+#endif
+
+VectorSet named(const char* name, VectorSet otherwise)
+{
+    const std::string_view text = name != nullptr ? name : "";
+    return text == "portable" ? VectorSet::Portable
+           : text == "avx2"   ? VectorSet::Avx2
+           : text == "avx512" ? VectorSet::Avx512
+                              : otherwise;
+}
+
+std::atomic<VectorSet>& setInUse()
+{
+    static std::atomic<VectorSet> set{
+        std::min(widestVectorSet(), named(std::getenv("GANTREL_VECTORS"), VectorSet::Avx512))};
+    return set;
+}
+
 }  // namespace
+
+VectorSet widestVectorSet()
+{
+#if defined(GANTREL_VECTOR_DISPATCH)
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx512bw")) {
+        return VectorSet::Avx512;
+    }
+    if (__builtin_cpu_supports("avx2")) {
+        return VectorSet::Avx2;
+    }
+#endif
+    return VectorSet::Portable;
+}
+
+void useVectorSet(VectorSet set)
+{
+    setInUse().store(std::min(set, widestVectorSet()), std::memory_order_relaxed);
+}
+
+VectorSet vectorSetInUse()
+{
+    return setInUse().load(std::memory_order_relaxed);
+}
 
 PieceEnd findUtf16References(std::span<const char> text, bool bigEndian, TileReferences& out,
                              std::size_t& lines)
 {
-    const Utf16Source source(text, bigEndian);
-    return out.countsLines() ? findReferences<true>(source, out, lines)
-                             : findReferences<false>(source, out, lines);
+    switch (vectorSetInUse()) {
+#if defined(GANTREL_VECTOR_DISPATCH)
+        case VectorSet::Avx512:
+            return findUtf16Avx512(text, bigEndian, out, lines);
+        case VectorSet::Avx2:
+            return findUtf16Avx2(text, bigEndian, out, lines);
+#endif
+        default:
+            return findIn(Utf16Source<Portable>(text, bigEndian), out, lines);
+    }
 }
 
 PieceEnd findByteReferences(std::span<const char> text, bool utf8, TileReferences& out,
                             std::size_t& lines)
 {
-    const ByteSource source(text, utf8);
-    return out.countsLines() ? findReferences<true>(source, out, lines)
-                             : findReferences<false>(source, out, lines);
+    switch (vectorSetInUse()) {
+#if defined(GANTREL_VECTOR_DISPATCH)
+        case VectorSet::Avx512:
+            return findBytesAvx512(text, utf8, out, lines);
+        case VectorSet::Avx2:
+            return findBytesAvx2(text, utf8, out, lines);
+#endif
+        default:
+            return findIn(ByteSource<Portable>(text, utf8), out, lines);
+    }
 }
 
 }  // namespace gantrel

@@ -57,15 +57,21 @@ void TileReferences::keepFrom(std::size_t from, Keep keep)
     std::size_t kept = from;
     std::size_t write =
         from == 0 ? 0 : m_references[from - 1].offset + m_references[from - 1].length;
+    // Most references looked at are left out: one is copied, and its text moved, only when kept
+    // and where something before it was left out.
     for (std::size_t i = from; i < count; ++i) {
-        Reference reference = m_references[i];
+        const Reference& reference = m_references[i];
         if (!keep(i, reference)) {
             continue;
         }
-        std::memmove(m_text.data() + write, m_text.data() + reference.offset, reference.length);
-        reference.offset = write;
+        if (kept != i) {
+            Reference moved = reference;
+            std::memmove(m_text.data() + write, m_text.data() + moved.offset, moved.length);
+            moved.offset = write;
+            m_references[kept] = moved;
+        }
         write += reference.length;
-        m_references[kept++] = reference;
+        ++kept;
     }
     m_references.resize(kept);
     m_text.resize(write);

@@ -33,6 +33,18 @@ Classified classify(std::string_view file, std::vector<std::size_t>* firstLines,
     return result;
 }
 
+void forEachVectorSet(const std::function<void(VectorSet)>& check)
+{
+    const VectorSet widest = widestVectorSet();
+    for (const VectorSet set : {VectorSet::Portable, VectorSet::Avx2, VectorSet::Avx512}) {
+        if (set <= widest) {
+            useVectorSet(set);
+            check(set);
+        }
+    }
+    useVectorSet(widest);
+}
+
 Classified classifyLineByLine(std::string_view file, std::vector<std::size_t>* firstLines)
 {
     std::vector<char> bytes(file.begin(), file.end());

@@ -5,6 +5,7 @@
 // store's lines fetched one by one, the tail of each compared as UTF-16.
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "analysis/tile_classifier.h"
+#include "analysis/tile_fast_path.h"
 
 namespace gantrel::test {
 
@@ -35,5 +37,9 @@ Classified classify(std::string_view file, std::vector<std::size_t>* firstLines 
 /// The same, found the plain way: LineStore::line() for every line until one is too long.
 Classified classifyLineByLine(std::string_view file,
                               std::vector<std::size_t>* firstLines = nullptr);
+
+/// Calls `check` with the fast path on each vector set that this processor runs, narrowest
+/// first, and leaves it on the widest.
+void forEachVectorSet(const std::function<void(VectorSet)>& check);
 
 }  // namespace gantrel::test

@@ -6,7 +6,9 @@
 #include <unicode/ustring.h>
 
 #include <array>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "platform/code_page.h"
@@ -22,23 +24,32 @@ constexpr std::array<char16_t, 32> kHighControls = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-void appendUtf8(std::string& out, char32_t code)
+// Writes the code point as UTF-8 at `to` and returns the end. The conversions write into a
+// string sized for the longest result and cut it after: an append a byte would cost a capacity
+// check each, and reference lines are converted by the million.
+char* writeUtf8(char* to, char32_t code)
 {
     if (code < 0x80) {
-        out += static_cast<char>(code);
+        *to++ = static_cast<char>(code);
     } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
+        *to++ = static_cast<char>(0xC0 | (code >> 6));
+        *to++ = static_cast<char>(0x80 | (code & 0x3F));
     } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
+        *to++ = static_cast<char>(0xE0 | (code >> 12));
+        *to++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        *to++ = static_cast<char>(0x80 | (code & 0x3F));
     } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
+        *to++ = static_cast<char>(0xF0 | (code >> 18));
+        *to++ = static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        *to++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        *to++ = static_cast<char>(0x80 | (code & 0x3F));
     }
+    return to;
+}
+
+void cutAt(std::string& out, const char* end)
+{
+    out.resize(static_cast<std::size_t>(end - out.data()));
 }
 
 // The collation locale as the C library would choose it; C and POSIX mean the root collation,
@@ -87,12 +98,26 @@ std::u16string codePageToUtf16(std::string_view bytes)
 
 std::string codePageToNarrow(std::string_view bytes)
 {
-    std::string out;
-    out.reserve(bytes.size() * 2);
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        appendUtf8(out, b >= 0x80 && b < 0xA0 ? kHighControls[b - 0x80] : char32_t{b});
+    std::string out(3 * bytes.size(), '\0');  // a character of the code page takes at most 3
+    char* to = out.data();
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        // Eight bytes at a time while they are ASCII: a reference line that needs converting
+        // mostly holds one or two other letters.
+        std::uint64_t word = 0;
+        if (i + sizeof word <= bytes.size()) {
+            std::memcpy(&word, bytes.data() + i, sizeof word);
+            if ((word & 0x8080808080808080ULL) == 0) {
+                std::memcpy(to, &word, sizeof word);
+                to += sizeof word;
+                i += sizeof word;
+                continue;
+            }
+        }
+        const auto b = static_cast<unsigned char>(bytes[i++]);
+        to = writeUtf8(to, b >= 0x80 && b < 0xA0 ? kHighControls[b - 0x80] : char32_t{b});
     }
+    cutAt(out, to);
     return out;
 }
 
@@ -108,8 +133,8 @@ std::string utf8ToNarrow(std::string_view text)
 
 std::string utf16ToNarrow(std::u16string_view text)
 {
-    std::string out;
-    out.reserve(text.size());
+    std::string out(3 * text.size(), '\0');  // a unit takes at most 3 bytes, a pair of them 4
+    char* to = out.data();
     for (std::size_t i = 0; i < text.size(); ++i) {
         char32_t code = text[i];
         if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
@@ -119,8 +144,9 @@ std::string utf16ToNarrow(std::u16string_view text)
         } else if (code >= 0xD800 && code <= 0xDFFF) {
             code = 0xFFFD;
         }
-        appendUtf8(out, code);
+        to = writeUtf8(to, code);
     }
+    cutAt(out, to);
     return out;
 }
 
