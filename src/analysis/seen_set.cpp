@@ -88,6 +88,11 @@ bool SeenSet::addIfNew(std::string_view text, std::uint64_t hash)
         }
     }
     m_slots[i] = Slot{low, static_cast<std::uint32_t>(added + 1)};
+    // The list grows by half rather than doubling: on a large map it is the largest thing the
+    // scan holds, and its unused room is on average half as large.
+    if (m_list.size() == m_list.capacity()) {
+        m_list.reserve(std::max<std::size_t>(64, m_list.capacity() + m_list.capacity() / 2));
+    }
     m_list.emplace_back(text);
     return true;
 }
