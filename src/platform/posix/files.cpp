@@ -189,9 +189,16 @@ struct FileLookup::Cache {
             : path(std::move(text)), parent(above), name(own)
         {
         }
-        std::string path;  // with a trailing separator; empty for the current folder
+        // A starting folder's path, with a trailing separator, empty for the current folder; a
+        // folder entered from another keeps only its name there (a map lists many thousands).
+        std::string path;
         Folder* parent;    // the folder it was entered from, nullptr for a starting folder
         std::string name;  // its name there
+
+        std::string fullPath() const
+        {
+            return parent == nullptr ? path : parent->fullPath() + name + "/";
+        }
         bool listed = false;
         std::string names;
         std::vector<Entry> entries;  // by folded name; names folded alike in listing order
@@ -233,8 +240,9 @@ struct FileLookup::Cache {
     // Returns a descriptor the caller owns, or -1 with errno set.
     static int open(const Folder& folder)
     {
-        const int fd = ::open(folder.path.empty() ? "." : folder.path.c_str(),
-                              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const std::string path = folder.fullPath();
+        const int fd =
+            ::open(path.empty() ? "." : path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd >= 0 || errno != ENAMETOOLONG || folder.parent == nullptr) {
             return fd;
         }
@@ -308,7 +316,10 @@ struct FileLookup::Cache {
 
     [[noreturn]] static void cannotList(const Folder& folder, int code)
     {
-        const std::string path = folder.path.empty() ? std::string(".") : folder.path;
+        std::string path = folder.fullPath();
+        if (path.empty()) {
+            path = ".";
+        }
         throw Error("Cannot look for files in \"" + path + "\": " + errnoText(code));
     }
 
@@ -346,8 +357,7 @@ struct FileLookup::Cache {
     {
         if (entry.folder == 0) {
             parent.subfolders.push_back(
-                std::make_unique<Folder>(parent.path + std::string(parent.nameOf(entry)) + "/",
-                                         &parent, parent.nameOf(entry)));
+                std::make_unique<Folder>(std::string(), &parent, parent.nameOf(entry)));
             entry.folder = static_cast<std::uint32_t>(parent.subfolders.size());
         }
         return *parent.subfolders[entry.folder - 1];
