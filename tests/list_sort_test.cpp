@@ -15,8 +15,8 @@ namespace gantrel {
 namespace {
 
 // The order is the stable sort by whole sort keys: checked against that plain algorithm on a
-// list long enough to be keyed by two threads, whose texts tie often (they differ in case
-// only) and differ late (long shared beginnings, accented and plain letters), with exact
+// list long enough to be sorted in three runs by two threads, whose texts tie often (they differ in
+// case only) and differ late (long shared beginnings, accented and plain letters), with exact
 // duplicates and keys longer than a block of the key arena.
 TEST(ListSort, OrdersAsAStableSortByWholeKeys)
 {
@@ -24,13 +24,13 @@ TEST(ListSort, OrdersAsAStableSortByWholeKeys)
         "a", "A", "b", "B", test::narrow(u"\u00e4"), test::narrow(u"\u00c4"), "_", "\\", "1", "z"};
     std::mt19937 random(20);
     std::vector<std::string> list;
-    for (int i = 0; i < 30000; ++i) {
+    for (int i = 0; i < 300000; ++i) {
         std::string text = i % 3 == 0 ? "Sceneryobjects\\Pack001\\" : "";
         const auto length = random() % 6;
         for (std::size_t c = 0; c < length; ++c) {
             text += letters[random() % letters.size()];
         }
-        if (i % 5000 == 0) {
+        if (i % 50000 == 0) {
             text += std::string(1 << 20, 'x');
         }
         list.push_back(text);
