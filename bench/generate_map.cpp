@@ -467,7 +467,7 @@ constexpr const char* kUsage =
     "--tiles and --tile-mib set the number of tiles and the size of each, the references\n"
     "still those of the scale: --scale 0.16 --tiles 16 --tile-mib 100 places 1,000 new\n"
     "references on each of 16 tiles of 100 MiB, and --scale 30 --tiles 300 --tile-mib 1\n"
-    "places 3 million distinct references on 300 tiles of about 1.7 MiB.\n"
+    "places 3 million distinct references on 300 tiles of about 2 MiB.\n"
     "OUTPUT_FOLDER/TELV must not exist yet.\n";
 
 int run(const Options& options)
