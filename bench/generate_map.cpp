@@ -466,7 +466,8 @@ constexpr const char* kUsage =
     "the map has about 2,000 tiles and 1 GiB of tile text; --scale 0.01 makes a small one.\n"
     "--tiles and --tile-mib set the number of tiles and the size of each, the references\n"
     "still those of the scale: --scale 0.16 --tiles 16 --tile-mib 100 places 1,000 new\n"
-    "references on each of 16 tiles of 100 MiB.\n"
+    "references on each of 16 tiles of 100 MiB, and --scale 30 --tiles 300 --tile-mib 1\n"
+    "places 3 million distinct references on 300 tiles of about 2 MiB.\n"
     "OUTPUT_FOLDER/TELV must not exist yet.\n";
 
 int run(const Options& options)
@@ -524,8 +525,9 @@ int main(int argc, char** argv)
             const auto [end, error] =
                 std::from_chars(value.data(), value.data() + value.size(), scale);
             if (error != std::errc() || end != value.data() + value.size() || !(scale > 0) ||
-                scale > 10) {
-                std::cerr << "gantrel-bench-generate: --scale takes a number above 0, at most 10\n";
+                scale > 100) {
+                std::cerr
+                    << "gantrel-bench-generate: --scale takes a number above 0, at most 100\n";
                 return 64;
             }
             options.scale = scale;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -43,6 +45,33 @@ TEST(TextSet, KeepsEveryTextThroughGrowth)
         ASSERT_FALSE(set.insert(text, hashText(text))) << text;
     }
     EXPECT_EQ(set.size(), texts.size());
+}
+
+// Against a plain set: texts met again and again, some under one hash and some under hashes
+// that share their low half (growth must keep them findable), after entries that the list
+// held before the set was made.
+TEST(SeenSet, AddsEachTextOnceInTheOrderFirstMet)
+{
+    std::vector<std::string> list = {"before", "Sceneryobjects\\7.sco"};
+    SeenSet set(list);
+    std::set<std::string> seen;
+    std::vector<std::string> expected = list;
+    std::mt19937 random(20);
+    for (int i = 0; i < 200000; ++i) {
+        const std::uint32_t number = random() % 50000;
+        const std::string text = "Sceneryobjects\\" + std::to_string(number) + ".sco";
+        const std::uint64_t hash = number % 100 == 0   ? 7
+                                   : number % 100 == 1 ? hashText(text) << 32 | 0x1234
+                                                       : hashText(text);
+        const bool isNew = seen.insert(text).second;
+        if (isNew) {
+            expected.push_back(text);
+        }
+        set.prefetch(hash);
+        ASSERT_EQ(set.addIfNew(text, hash), isNew) << text;
+    }
+    EXPECT_EQ(list, expected);
+    EXPECT_EQ(set.added(), seen.size());
 }
 
 }  // namespace

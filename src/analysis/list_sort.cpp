@@ -2,44 +2,240 @@
 #include "analysis/list_sort.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <future>
-#include <numeric>
+#include <memory>
+#include <queue>
+#include <string_view>
 
 namespace gantrel {
+namespace {
+
+// An entry's sort key and its place in the list before sorting. A list entry is a path or a
+// reference line, far shorter than 4 GiB, and no list holds 4 billion entries.
+struct Keyed {
+    const char* key;
+    std::uint32_t size;
+    std::uint32_t position;
+
+    std::string_view text() const { return {key, size}; }
+};
+
+// The keys of a part of a list packed into large blocks: a key per entry as a string of its
+// own would take more than the entry itself (its allocation is sized for the longest key a
+// text can have).
+class KeyArena {
+public:
+    std::string_view add(std::string_view key)
+    {
+        if (key.size() > m_room) {
+            m_room = std::max(kBlock, key.size());
+            m_blocks.push_back(std::make_unique_for_overwrite<char[]>(m_room));
+            m_free = m_blocks.back().get();
+        }
+        char* const at = m_free;
+        std::memcpy(at, key.data(), key.size());
+        m_free += key.size();
+        m_room -= key.size();
+        return {at, key.size()};
+    }
+
+private:
+    static constexpr std::size_t kBlock = std::size_t{1} << 20;
+    std::vector<std::unique_ptr<char[]>> m_blocks;
+    char* m_free = nullptr;
+    std::size_t m_room = 0;
+};
+
+void appendNumber(std::string& out, std::size_t value)
+{
+    for (; value >= 0x80; value >>= 7) {
+        out += static_cast<char>((value & 0x7F) | 0x80);
+    }
+    out += static_cast<char>(value);
+}
+
+std::size_t readNumber(const char*& at)
+{
+    std::size_t value = 0;
+    for (int shift = 0;; shift += 7) {
+        const auto byte = static_cast<unsigned char>(*at++);
+        value |= static_cast<std::size_t>(byte & 0x7F) << shift;
+        if (byte < 0x80) {
+            return value;
+        }
+    }
+}
+
+// A part of the list in order: its entries' places and their sort keys, each key written as
+// the length it shares with the one before, the length of the rest and the rest. Sorted keys
+// share most of their bytes, so a long list keeps its keys in a fraction of their size while
+// the parts are merged.
+struct Run {
+    std::vector<std::uint32_t> positions;
+    std::string keys;
+};
+
+Run sortedRun(const std::vector<std::string>& list, std::size_t from, std::size_t to,
+              const platform::CaseInsensitiveOrder& order)
+{
+    KeyArena arena;
+    std::vector<Keyed> keyed;
+    keyed.reserve(to - from);
+    for (std::size_t i = from; i < to; ++i) {
+        const std::string_view key = arena.add(order.sortKey(list[i]));
+        keyed.push_back(Keyed{key.data(), static_cast<std::uint32_t>(key.size()),
+                              static_cast<std::uint32_t>(i)});
+    }
+    // Equal keys in their previous order, as a stable sort leaves them, without its buffer.
+    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+        const int byKey = a.text().compare(b.text());
+        return byKey != 0 ? byKey < 0 : a.position < b.position;
+    });
+    Run run;
+    run.positions.reserve(keyed.size());
+    std::string_view previous;
+    for (const Keyed& entry : keyed) {
+        const std::string_view key = entry.text();
+        const std::size_t common = std::min(key.size(), previous.size());
+        const std::size_t shared = static_cast<std::size_t>(
+            std::mismatch(key.begin(), key.begin() + common, previous.begin()).first - key.begin());
+        appendNumber(run.keys, shared);
+        appendNumber(run.keys, key.size() - shared);
+        run.keys.append(key.substr(shared));
+        run.positions.push_back(entry.position);
+        previous = key;
+    }
+    run.keys.shrink_to_fit();
+    return run;
+}
+
+// Reads a run's keys in order.
+class RunCursor {
+public:
+    explicit RunCursor(const Run& run) : m_run(&run), m_at(run.keys.data()) {}
+
+    /// Moves to the next entry; false at the end of the run.
+    bool advance()
+    {
+        if (m_next == m_run->positions.size()) {
+            return false;
+        }
+        const std::size_t shared = readNumber(m_at);
+        const std::size_t rest = readNumber(m_at);
+        m_key.resize(shared);
+        m_key.append(m_at, rest);
+        m_at += rest;
+        ++m_next;
+        return true;
+    }
+    const std::string& key() const { return m_key; }
+    std::uint32_t position() const { return m_run->positions[m_next - 1]; }
+
+private:
+    const Run* m_run;
+    const char* m_at;
+    std::size_t m_next = 0;
+    std::string m_key;
+};
+
+// The places of the entries in the order of the runs merged. Runs hold consecutive parts of
+// the list, so of equal keys the one of the earlier run comes first.
+std::vector<std::uint32_t> merged(std::vector<Run>& runs)
+{
+    if (runs.size() == 1) {
+        return std::move(runs.front().positions);
+    }
+    std::vector<RunCursor> cursors;
+    std::size_t total = 0;
+    for (const Run& run : runs) {
+        cursors.emplace_back(run);
+        total += run.positions.size();
+    }
+    const auto after = [&](std::size_t a, std::size_t b) {
+        const int byKey = cursors[a].key().compare(cursors[b].key());
+        return byKey != 0 ? byKey > 0 : a > b;
+    };
+    std::priority_queue<std::size_t, std::vector<std::size_t>, decltype(after)> next(after);
+    for (std::size_t r = 0; r < cursors.size(); ++r) {
+        if (cursors[r].advance()) {
+            next.push(r);
+        }
+    }
+    std::vector<std::uint32_t> order;
+    order.reserve(total);
+    while (!next.empty()) {
+        const std::size_t r = next.top();
+        next.pop();
+        order.push_back(cursors[r].position());
+        if (cursors[r].advance()) {
+            next.push(r);
+        }
+    }
+    return order;
+}
+
+// Puts the entries in the order of their former places, in place: each entry moves once along
+// its cycle, so no second list is made. Marks the places it has filled.
+void permute(std::vector<std::string>& list, std::vector<std::uint32_t>& order)
+{
+    for (std::uint32_t start = 0; start < order.size(); ++start) {
+        if (order[start] == start) {
+            continue;
+        }
+        std::string first = std::move(list[start]);
+        std::uint32_t to = start;
+        for (;;) {
+            const std::uint32_t from = order[to];
+            order[to] = to;
+            if (from == start) {
+                list[to] = std::move(first);
+                break;
+            }
+            list[to] = std::move(list[from]);
+            to = from;
+        }
+    }
+}
+
+}  // namespace
 
 void sortCaseInsensitive(std::vector<std::string>& list,
                          const platform::CaseInsensitiveOrder& order)
 {
+    if (list.empty()) {
+        return;
+    }
     // Sort keys once per entry: comparing keys is a byte compare, collating pairs is not.
-    // Making a key costs far more than comparing two, so a long list shares the work with a
-    // second core, which needs an order object of its own.
-    std::vector<std::string> keys(list.size());
-    const auto makeKeys = [&](const platform::CaseInsensitiveOrder& by, std::size_t from,
-                              std::size_t to) {
-        for (std::size_t i = from; i < to; ++i) {
-            keys[i] = by.sortKey(list[i]);
+    // A long list is sorted in runs whose keys are held whole only while the run is made, and
+    // making a key costs far more than comparing two, so the runs are shared with a second
+    // core, which needs an order object of its own.
+    constexpr std::size_t kRunEntries = std::size_t{1} << 17;
+    const std::size_t count =
+        list.size() < 8192
+            ? 1
+            : std::max<std::size_t>(2, (list.size() + kRunEntries - 1) / kRunEntries);
+    const std::size_t size = (list.size() + count - 1) / count;
+    std::vector<Run> runs(count);
+    const auto makeRuns = [&](const platform::CaseInsensitiveOrder& by, std::size_t first) {
+        for (std::size_t r = first; r < count; r += 2) {
+            runs[r] = sortedRun(list, std::min(list.size(), r * size),
+                                std::min(list.size(), (r + 1) * size), by);
         }
     };
-    const std::size_t half = list.size() >= 8192 ? list.size() / 2 : list.size();
     std::future<void> second;
-    if (half < list.size()) {
-        second = std::async(std::launch::async,
-                            [&] { makeKeys(platform::CaseInsensitiveOrder(), half, list.size()); });
+    if (count > 1) {
+        second =
+            std::async(std::launch::async, [&] { makeRuns(platform::CaseInsensitiveOrder(), 1); });
     }
-    makeKeys(order, 0, half);
+    makeRuns(order, 0);
     if (second.valid()) {
         second.get();
     }
-    std::vector<std::size_t> positions(list.size());
-    std::iota(positions.begin(), positions.end(), std::size_t{0});
-    std::stable_sort(positions.begin(), positions.end(),
-                     [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
-    std::vector<std::string> sorted;
-    sorted.reserve(list.size());
-    for (const std::size_t position : positions) {
-        sorted.push_back(std::move(list[position]));
-    }
-    list = std::move(sorted);
+    std::vector<std::uint32_t> places = merged(runs);
+    runs.clear();
+    permute(list, places);
 }
 
 }  // namespace gantrel

@@ -67,11 +67,50 @@ void TextSet::grow()
 
 bool SeenSet::addIfNew(std::string_view text, std::uint64_t hash)
 {
-    if (!m_texts.insert(text, hash)) {
-        return false;
+    const auto low = static_cast<std::uint32_t>(hash);
+    std::size_t mask = m_slots.size() - 1;
+    std::size_t i = low & mask;
+    if (!m_slots.empty()) {
+        for (; m_slots[i].entry != 0; i = (i + 1) & mask) {
+            if (m_slots[i].hash == low && m_list[m_first + m_slots[i].entry - 1] == text) {
+                return false;
+            }
+        }
+    }
+    // Entries are numbered in 32 bits and slots picked by 32 bits of the hash: a list of
+    // billions of texts would not fit in memory anyway. Up to three slots in four are used:
+    // most lookups find their text, which a slot's hash has told apart from the others.
+    const std::size_t added = this->added();
+    if (4 * (added + 1) > 3 * m_slots.size()) {
+        grow();
+        mask = m_slots.size() - 1;
+        for (i = low & mask; m_slots[i].entry != 0; i = (i + 1) & mask) {
+        }
+    }
+    m_slots[i] = Slot{low, static_cast<std::uint32_t>(added + 1)};
+    // The list grows by half rather than doubling: on a large map it is the largest thing the
+    // scan holds, and its unused room is on average half as large.
+    if (m_list.size() == m_list.capacity()) {
+        m_list.reserve(std::max<std::size_t>(64, m_list.capacity() + m_list.capacity() / 2));
     }
     m_list.emplace_back(text);
     return true;
+}
+
+void SeenSet::grow()
+{
+    std::vector<Slot> old(std::max<std::size_t>(64, 2 * m_slots.size()), Slot{0, 0});
+    old.swap(m_slots);
+    const std::size_t mask = m_slots.size() - 1;
+    for (const Slot& slot : old) {
+        if (slot.entry != 0) {
+            std::size_t i = slot.hash & mask;
+            while (m_slots[i].entry != 0) {
+                i = (i + 1) & mask;
+            }
+            m_slots[i] = slot;
+        }
+    }
 }
 
 }  // namespace gantrel

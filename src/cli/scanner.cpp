@@ -90,17 +90,51 @@ constexpr Section kSections[] = {
     {"Missing Splines", "missingSplines", &WindowState::missingSplines},
 };
 
-void appendSection(const WindowState& state, const Section& section, std::string& text)
+// 8-bit text written in pieces of whole lines: the lists of a large map make hundreds of
+// megabytes of text, which are not held at once. A console is given the characters it stands
+// for (a piece never ends inside a character).
+class TextWriter {
+public:
+    explicit TextWriter(std::ostream& out) : m_out(out) {}
+    TextWriter(const TextWriter&) = delete;
+    TextWriter& operator=(const TextWriter&) = delete;
+
+    /// The text to append whole lines to; endLines() after them.
+    std::string& text() { return m_text; }
+    /// Writes what has been appended once it is large enough to be worth a write; flush() at
+    /// the end.
+    void endLines()
+    {
+        if (m_text.size() >= kPiece) {
+            flush();
+        }
+    }
+    void flush()
+    {
+        if (!m_text.empty()) {
+            platform::writeText(m_out, m_text);
+            m_text.clear();
+        }
+    }
+
+private:
+    static constexpr std::size_t kPiece = std::size_t{1} << 20;
+    std::ostream& m_out;
+    std::string m_text;
+};
+
+void writeSection(const WindowState& state, const Section& section, TextWriter& writer)
 {
-    text.append(1, '\n').append(section.caption).append(1, '\n');
+    writer.text().append(1, '\n').append(section.caption).append(1, '\n');
     for (const std::string& entry : state.*section.list) {
-        text.append(entry).append(1, '\n');
+        writer.text().append(entry).append(1, '\n');
+        writer.endLines();
     }
 }
 
 // The two missing lists, each followed by its entries with "    TILE:LINE" for every tile that
 // uses them; both are looked up at once, in one pass over the where-used record.
-void appendMissingWhereUsed(const WindowState& state, std::string& text)
+void writeMissingWhereUsed(const WindowState& state, TextWriter& writer)
 {
     // The last two sections.
     const Section& objects = kSections[4];
@@ -112,8 +146,9 @@ void appendMissingWhereUsed(const WindowState& state, std::string& text)
     for (const std::string& tile : state.tiles) {
         prefixes.push_back("    " + tile + ":");
     }
+    std::string& text = writer.text();
     const auto beginSection = [&](const Section& section) {
-        appendSection(state, section, text);
+        writeSection(state, section, writer);
         text.append(1, '\n').append(section.caption).append(", where used\n");
     };
     beginSection(objects);
@@ -129,32 +164,32 @@ void appendMissingWhereUsed(const WindowState& state, std::string& text)
             char* end = std::to_chars(number, number + sizeof number, use.line).ptr;
             text.append(prefixes[use.tile]).append(number, end).append(1, '\n');
         }
+        writer.endLines();
     });
     if (!splinesBegun) {
         beginSection(splines);
     }
 }
 
-// 8-bit text, in one piece: a console is given the characters it stands for.
 void printText(const WindowState& state, bool whereUsed, const FoundElsewhere* found,
                std::ostream& out)
 {
-    std::string text;
+    TextWriter writer(out);
     for (const std::string& line : state.log) {
-        text.append(line).append(1, '\n');
+        writer.text().append(line).append(1, '\n');
     }
     for (const Section& section : kSections) {
         if (!whereUsed || section.list != &WindowState::missingObjects) {
-            appendSection(state, section, text);
+            writeSection(state, section, writer);
         } else {
-            appendMissingWhereUsed(state, text);
+            writeMissingWhereUsed(state, writer);
             break;  // the missing splines come with it
         }
     }
     if (found != nullptr) {
-        appendFoundElsewhereText(*found, text);
+        appendFoundElsewhereText(*found, writer.text());
     }
-    platform::writeText(out, text);
+    writer.flush();
 }
 
 // JSON is UTF-8, and the program's strings are in the system's 8-bit code page.

@@ -137,39 +137,83 @@ void requireReachable(const std::string& /*path*/)
     // The 8-bit strings are UTF-8 here, which holds every name a file system can give.
 }
 
+namespace {
+
+// An entry's folded name as the folder keeps it: stored, or, for a name of ASCII characters
+// alone, the name itself, its small letters read as capitals.
+struct FoldedName {
+    std::string_view text;
+    bool upperCase = false;
+
+    unsigned char operator[](std::size_t i) const
+    {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        return upperCase && byte >= 'a' && byte <= 'z' ? static_cast<unsigned char>(byte - 32)
+                                                       : byte;
+    }
+};
+
+// The byte order of the folded names, as that of std::string_view.
+int compare(const FoldedName& a, const FoldedName& b)
+{
+    const std::size_t common = std::min(a.text.size(), b.text.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        if (a[i] != b[i]) {
+            return a[i] < b[i] ? -1 : 1;
+        }
+    }
+    return a.text.size() < b.text.size() ? -1 : a.text.size() > b.text.size() ? 1 : 0;
+}
+
+}  // namespace
+
 // The folders met so far, each listed once: a tree that follows the names as resolved, so a
 // lookup walks from node to node and compares only the short component names. A folder keeps
 // its names in one block and its entries sorted by folded name, so that finding a name reads a
-// few neighbouring cache lines instead of a chain of small allocations.
+// few neighbouring cache lines instead of a chain of small allocations. A map of millions of
+// references keeps every file of its folders listed: a name of ASCII characters, the usual one,
+// is kept once, without its folded form, and an entry takes 16 bytes.
 struct FileLookup::Cache {
     struct Folder;
     struct Entry {
-        std::size_t name;    // where the name starts in the folder's block of names
-        std::size_t folded;  // where the folded name starts there
-        std::uint32_t nameLength;
-        std::uint32_t foldedLength;
+        std::uint32_t name;  // where the name starts in the folder's block of names
+        // A name has at most 255 bytes (NAME_MAX), its folded form at most half as many more.
+        std::uint16_t nameLength;
+        std::uint16_t foldedLength;  // its folded form follows the name, unless `ascii`
         Kind kind;
-        std::unique_ptr<Folder> folder;  // made when the entry is first entered
+        bool ascii;
+        std::uint32_t folder;  // its number among the folder's subfolders + 1, once entered
     };
     struct Folder {
         explicit Folder(std::string text, Folder* above = nullptr, std::string_view own = {})
             : path(std::move(text)), parent(above), name(own)
         {
         }
-        std::string path;  // with a trailing separator; empty for the current folder
+        // A starting folder's path, with a trailing separator, empty for the current folder; a
+        // folder entered from another keeps only its name there (a map lists many thousands).
+        std::string path;
         Folder* parent;    // the folder it was entered from, nullptr for a starting folder
         std::string name;  // its name there
+
+        std::string fullPath() const
+        {
+            return parent == nullptr ? path : parent->fullPath() + name + "/";
+        }
         bool listed = false;
         std::string names;
         std::vector<Entry> entries;  // by folded name; names folded alike in listing order
+        std::vector<std::unique_ptr<Folder>> subfolders;  // those entered, as they were
 
         std::string_view nameOf(const Entry& entry) const
         {
             return std::string_view(names).substr(entry.name, entry.nameLength);
         }
-        std::string_view folded(const Entry& entry) const
+        FoldedName folded(const Entry& entry) const
         {
-            return std::string_view(names).substr(entry.folded, entry.foldedLength);
+            return entry.ascii ? FoldedName{nameOf(entry), true}
+                               : FoldedName{std::string_view(names).substr(
+                                                entry.name + entry.nameLength, entry.foldedLength),
+                                            false};
         }
     };
 
@@ -196,8 +240,9 @@ struct FileLookup::Cache {
     // Returns a descriptor the caller owns, or -1 with errno set.
     static int open(const Folder& folder)
     {
-        const int fd = ::open(folder.path.empty() ? "." : folder.path.c_str(),
-                              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const std::string path = folder.fullPath();
+        const int fd =
+            ::open(path.empty() ? "." : path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd >= 0 || errno != ENAMETOOLONG || folder.parent == nullptr) {
             return fd;
         }
@@ -238,25 +283,43 @@ struct FileLookup::Cache {
             } else if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
                 kind = kindAt(::dirfd(directory.get()), entry->d_name);
             }
-            foldInto(folded, name);
+            const bool ascii = std::all_of(name.begin(), name.end(), [](char c) {
+                return static_cast<unsigned char>(c) < 0x80;
+            });
             const std::size_t at = folder.names.size();
-            folder.names.append(name).append(folded);
+            folder.names.append(name);
+            std::size_t foldedLength = 0;
+            if (!ascii) {
+                foldInto(folded, name);
+                folder.names.append(folded);
+                foldedLength = folded.size();
+            }
+            // Numbered in 32 bits: a folder of millions of long names is past what is listed.
+            if (folder.names.size() > UINT32_MAX) {
+                cannotList(folder, EOVERFLOW);
+            }
             folder.entries.push_back(
-                Entry{at, at + name.size(), static_cast<std::uint32_t>(name.size()),
-                      static_cast<std::uint32_t>(folded.size()), kind, nullptr});
+                Entry{static_cast<std::uint32_t>(at), static_cast<std::uint16_t>(name.size()),
+                      static_cast<std::uint16_t>(foldedLength), kind, ascii, 0});
             errno = 0;
         }
         if (errno != 0) {
             cannotList(folder, errno);
         }
-        std::stable_sort(
-            folder.entries.begin(), folder.entries.end(),
-            [&](const Entry& a, const Entry& b) { return folder.folded(a) < folder.folded(b); });
+        folder.names.shrink_to_fit();
+        folder.entries.shrink_to_fit();
+        std::stable_sort(folder.entries.begin(), folder.entries.end(),
+                         [&](const Entry& a, const Entry& b) {
+                             return compare(folder.folded(a), folder.folded(b)) < 0;
+                         });
     }
 
     [[noreturn]] static void cannotList(const Folder& folder, int code)
     {
-        const std::string path = folder.path.empty() ? std::string(".") : folder.path;
+        std::string path = folder.fullPath();
+        if (path.empty()) {
+            path = ".";
+        }
         throw Error("Cannot look for files in \"" + path + "\": " + errnoText(code));
     }
 
@@ -268,15 +331,18 @@ struct FileLookup::Cache {
             list(folder);
         }
         foldInto(folded, name);
-        const auto first = std::lower_bound(
-            folder.entries.begin(), folder.entries.end(), std::string_view(folded),
-            [&](const Entry& entry, std::string_view key) { return folder.folded(entry) < key; });
+        const FoldedName key{folded};
+        const auto first = std::lower_bound(folder.entries.begin(), folder.entries.end(), key,
+                                            [&](const Entry& entry, const FoldedName& k) {
+                                                return compare(folder.folded(entry), k) < 0;
+                                            });
         const auto wanted = [&](const Entry& e) {
             return wantDirectory ? e.kind == Kind::Directory
                                  : e.kind == Kind::File || e.kind == Kind::Other;
         };
         Entry* candidate = nullptr;
-        for (auto it = first; it != folder.entries.end() && folder.folded(*it) == folded; ++it) {
+        for (auto it = first; it != folder.entries.end() && compare(folder.folded(*it), key) == 0;
+             ++it) {
             if (wanted(*it)) {
                 if (folder.nameOf(*it) == name) {
                     return &*it;
@@ -289,12 +355,12 @@ struct FileLookup::Cache {
 
     static Folder& enter(Folder& parent, Entry& entry)
     {
-        if (!entry.folder) {
-            entry.folder =
-                std::make_unique<Folder>(parent.path + std::string(parent.nameOf(entry)) + "/",
-                                         &parent, parent.nameOf(entry));
+        if (entry.folder == 0) {
+            parent.subfolders.push_back(
+                std::make_unique<Folder>(std::string(), &parent, parent.nameOf(entry)));
+            entry.folder = static_cast<std::uint32_t>(parent.subfolders.size());
         }
-        return *entry.folder;
+        return *parent.subfolders[entry.folder - 1];
     }
 };
 
