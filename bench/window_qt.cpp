@@ -41,9 +41,16 @@ public:
     }
     bool executeFolderDialog(ui::FolderDialog&) override { return false; }
     std::optional<std::string> chooseSaveFile(const std::string&) override { return {}; }
+    std::optional<std::string> chooseSaveZip(const std::string&, const std::string&) override
+    {
+        return {};
+    }
+    bool executePackageDialog(ui::PackageDialog&) override { return false; }
     void executeMenu(QMenu&, const QPoint&) override {}
     void executeWhereUsed(ui::WhereUsedDialog&) override {}
     bool openFile(const std::string&) override { return false; }
+    bool confirmRelink(const std::string&) override { return false; }
+    void showRelinkReport(const std::string&) override {}
 
     std::optional<Clock::time_point> scanEnd;
 

@@ -39,6 +39,17 @@ public:
         return true;
     }
     bool executeFolderDialog(ui::win32::FolderDialog&) override { return false; }
+    std::optional<std::string> chooseSaveFile(const std::string&) override { return {}; }
+    std::optional<std::string> chooseSaveZip(const std::string&, const std::string&) override
+    {
+        return {};
+    }
+    bool executePackageDialog(ui::win32::PackageDialog&) override { return false; }
+    void executeWhereUsed(ui::win32::WhereUsedDialog&) override {}
+    void openFile(const std::string&) override {}
+    UINT executeMenu(HMENU, HWND, POINT) override { return 0; }
+    bool confirmRelink(const std::string&) override { return false; }
+    void showRelinkReport(const std::string&) override {}
 
     std::optional<Clock::time_point> scanEnd;
 
