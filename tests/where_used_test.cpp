@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <utility>
 
 #include "analysis/analysis_run.h"
@@ -94,6 +95,62 @@ TEST(WhereUsed, ARunThatEndsInAnErrorKeepsWhatItRecorded)
     EXPECT_EQ(usesOf(state, "y\\b.sli"), (Uses{{"a.map", 2}}));
     EXPECT_EQ(usesOf(state, "x\\late.sco"), Uses{});
     EXPECT_EQ(usesOf(state, "x\\c.sco"), Uses{});
+}
+
+TEST(WhereUsed, AnswersAsAPlainRecordOnTilesOfManyReferencesFarApart)
+{
+    // Reference i is "o\\i.sco". a.map holds all of them, three lines apart, so that lines take
+    // three bytes; b.map every seventh, backwards and each twice; c.map a few, thousands
+    // apart, and the first and the last, numbered furthest apart.
+    constexpr std::size_t kCount = 30000;
+    const auto textOf = [](std::size_t i) { return "o\\" + std::to_string(i) + ".sco"; };
+    std::vector<std::vector<std::size_t>> tiles(3);
+    for (std::size_t i = 0; i < kCount; ++i) {
+        tiles[0].push_back(i);
+    }
+    for (std::size_t i = kCount; i-- > 0;) {
+        if (i % 7 == 3) {
+            tiles[1].insert(tiles[1].end(), {i, i});
+        }
+    }
+    for (std::size_t i = 997; i < kCount / 3; i += 4999) {
+        tiles[2].push_back(i);
+    }
+    tiles[2].insert(tiles[2].end(), {0, kCount - 1});
+
+    test::TempDir dir;
+    const fs::path map = dir.path() / "TELV" / "maps" / "M";
+    test::writeFile(map / "global.cfg", "");
+    test::writeFile(map / "ailists.cfg", "");
+    std::map<std::string, std::vector<TileUse>> model;  // each text's tiles and first lines
+    for (std::size_t tile = 0; tile < tiles.size(); ++tile) {
+        std::string file;
+        std::size_t line = 0;
+        for (const std::size_t i : tiles[tile]) {
+            file += "1\n" + std::string(tile == 0 ? "2\n" : "") + textOf(i) + "\n";
+            line += tile == 0 ? 3 : 2;
+            std::vector<TileUse>& uses = model[textOf(i)];
+            if (uses.empty() || uses.back().tile != tile) {
+                uses.push_back(TileUse{tile, line});
+            }
+        }
+        test::writeFile(map / (std::string(1, static_cast<char>('a' + tile)) + ".map"), file);
+    }
+
+    // One reader numbers the references in the tiles' order, a.map's first.
+    const test::ScopedEnvironment readers("GANTREL_READERS", "1");
+    WindowState state;
+    test::RecordingUi ui;
+    NoMapsFolderStore store;
+    ASSERT_EQ(runAnalysis(map.string(), state, ui, store), RunEnd::Completed);
+    ASSERT_EQ(state.objects.size(), kCount);
+    state.whereUsed.forEachUses(state.objects, [&](std::size_t i, std::span<const TileUse> uses) {
+        EXPECT_EQ(std::vector<TileUse>(uses.begin(), uses.end()), model.at(state.objects[i]))
+            << state.objects[i];
+    });
+    for (const std::size_t i : {std::size_t{0}, std::size_t{997}, kCount - 1}) {
+        EXPECT_EQ(whereUsed(state, textOf(i)), model.at(textOf(i))) << i;
+    }
 }
 
 }  // namespace
