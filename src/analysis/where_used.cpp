@@ -214,17 +214,25 @@ public:
     {
         const std::size_t i = index(id);
         m_words[i / 64] |= std::uint64_t{1} << (i % 64);
+        m_highest = std::max(m_highest, id);
     }
+    /// The largest number in the set (0 when it is empty).
+    std::uint32_t highest() const { return m_highest; }
     bool contains(std::uint32_t id) const
     {
         const std::size_t i = index(id);
         return i / 64 < m_words.size() && (m_words[i / 64] >> (i % 64) & 1) != 0;
     }
-    void clear() { std::fill(m_words.begin(), m_words.end(), 0); }
+    void clear()
+    {
+        std::fill(m_words.begin(), m_words.end(), 0);
+        m_highest = 0;
+    }
 
 private:
     std::size_t m_readerIds;
     std::vector<std::uint64_t> m_words;
+    std::uint32_t m_highest = 0;
 };
 
 // One tile's distinct references in ascending order of their ids: their lines (counted from
@@ -245,14 +253,19 @@ struct TileBlock {
     }
 
     // Calls found(index, id) for every reference whose id has its bit set in `wanted`, a set
-    // small enough to stay in the nearest cache.
+    // small enough to stay in the nearest cache. Stops past the set's largest: looking up one
+    // text reads about half of each tile.
     template <class Found>
     void scan(const IdSet& wanted, Found found) const
     {
         const unsigned char* ids = bytes.data() + std::size_t{count} * lineWidth;
+        const std::uint32_t highest = wanted.highest();
         std::uint32_t id = 0;
         for (std::uint32_t i = 0; i < count; ++i) {
             id += readVarint(ids);
+            if (id > highest) {
+                return;
+            }
             if (wanted.contains(id)) {
                 found(i, id);
             }
@@ -265,6 +278,7 @@ struct TileBlock {
 struct WhereUsedRecord::Data {
     TextIds ids;                            // the texts the tiles listed, as entries
     std::vector<std::uint32_t> readerIdOf;  // each entry's id from the readers, or kNone
+    std::vector<bool> ownNamed;             // whether a tile named the entry by kOwn + entry
     std::uint32_t readerIds = 0;            // above every id from the readers met so far
     std::vector<TileBlock> tiles;
     // The tile being added. Sorting its ids would cost more than the rest of the scan's work
@@ -339,8 +353,10 @@ void WhereUsedRecord::addTile(const TileReferences& references)
         const std::uint32_t entry = data.ids.add(references.text(reference), reference.hash);
         if (entry == data.readerIdOf.size()) {
             data.readerIdOf.push_back(kNone);
+            data.ownNamed.push_back(false);
         }
         if (reference.id == ReportedReferences::kNoId) {
+            data.ownNamed[entry] = true;
             add(kOwn + entry, reference.line);
         } else {
             data.readerIdOf[entry] = reference.id;
@@ -398,8 +414,14 @@ std::vector<TileUse> WhereUsedRecord::usesOf(std::string_view text) const
     if (entry == kNone) {
         return uses;
     }
+    // Only the numbers the entry was named by, so that the scan of each tile ends at the largest.
     IdSet wanted(m_data->readerIds, m_data->ids.size());
-    m_data->numbersOf(entry, wanted);
+    if (m_data->ownNamed[entry]) {
+        wanted.add(kOwn + entry);
+    }
+    if (m_data->readerIdOf[entry] != kNone) {
+        wanted.add(m_data->readerIdOf[entry]);
+    }
     for (std::size_t t = 0; t < m_data->tiles.size(); ++t) {
         const TileBlock& block = m_data->tiles[t];
         block.scan(wanted, [&](std::uint32_t i, std::uint32_t) {
