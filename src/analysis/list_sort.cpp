@@ -9,6 +9,8 @@
 #include <queue>
 #include <string_view>
 
+#include "analysis/varint.h"
+
 namespace gantrel {
 namespace {
 
@@ -50,22 +52,9 @@ private:
 
 void appendNumber(std::string& out, std::size_t value)
 {
-    for (; value >= 0x80; value >>= 7) {
-        out += static_cast<char>((value & 0x7F) | 0x80);
-    }
-    out += static_cast<char>(value);
-}
-
-std::size_t readNumber(const char*& at)
-{
-    std::size_t value = 0;
-    for (int shift = 0;; shift += 7) {
-        const auto byte = static_cast<unsigned char>(*at++);
-        value |= static_cast<std::size_t>(byte & 0x7F) << shift;
-        if (byte < 0x80) {
-            return value;
-        }
-    }
+    unsigned char bytes[kMaxVarintSize];
+    out.append(reinterpret_cast<const char*>(bytes),
+               static_cast<std::size_t>(writeVarint(bytes, value) - bytes));
 }
 
 // A part of the list in order: its entries' places and their sort keys, each key written as
@@ -114,7 +103,10 @@ Run sortedRun(const std::vector<std::string>& list, std::size_t from, std::size_
 // Reads a run's keys in order.
 class RunCursor {
 public:
-    explicit RunCursor(const Run& run) : m_run(&run), m_at(run.keys.data()) {}
+    explicit RunCursor(const Run& run)
+        : m_run(&run), m_at(reinterpret_cast<const unsigned char*>(run.keys.data()))
+    {
+    }
 
     /// Moves to the next entry; false at the end of the run.
     bool advance()
@@ -122,10 +114,10 @@ public:
         if (m_next == m_run->positions.size()) {
             return false;
         }
-        const std::size_t shared = readNumber(m_at);
-        const std::size_t rest = readNumber(m_at);
+        const auto shared = static_cast<std::size_t>(readVarint(m_at));
+        const auto rest = static_cast<std::size_t>(readVarint(m_at));
         m_key.resize(shared);
-        m_key.append(m_at, rest);
+        m_key.append(reinterpret_cast<const char*>(m_at), rest);
         m_at += rest;
         ++m_next;
         return true;
@@ -135,7 +127,7 @@ public:
 
 private:
     const Run* m_run;
-    const char* m_at;
+    const unsigned char* m_at;
     std::size_t m_next = 0;
     std::string m_key;
 };

@@ -5,6 +5,29 @@
 #include <cstring>
 
 namespace gantrel {
+namespace {
+
+// Moves the used slots of an open-addressing table into one twice its size (at least 64), each
+// at the first free slot from where its hash points, as a look-up searches. `mark` is the
+// slot's field that is 0 in a free slot.
+template <class Slot, class Mark>
+void growTable(std::vector<Slot>& slots, Mark Slot::*mark)
+{
+    std::vector<Slot> old(std::max<std::size_t>(64, 2 * slots.size()), Slot{});
+    old.swap(slots);
+    const std::size_t mask = slots.size() - 1;
+    for (const Slot& slot : old) {
+        if (slot.*mark != 0) {
+            std::size_t i = slot.hash & mask;
+            while (slots[i].*mark != 0) {
+                i = (i + 1) & mask;
+            }
+            slots[i] = slot;
+        }
+    }
+}
+
+}  // namespace
 
 bool TextSet::holds(const Slot& slot, std::string_view text) const
 {
@@ -33,7 +56,7 @@ bool TextSet::insert(std::string_view text, std::uint64_t hash)
         return false;
     }
     if (2 * (m_size + 1) > m_slots.size()) {
-        grow();
+        growTable(m_slots, &Slot::where);
     }
     const std::size_t mask = m_slots.size() - 1;
     std::size_t i = hash & mask;
@@ -47,22 +70,6 @@ bool TextSet::insert(std::string_view text, std::uint64_t hash)
     m_texts.append(text);
     ++m_size;
     return true;
-}
-
-void TextSet::grow()
-{
-    std::vector<Slot> old(std::max<std::size_t>(64, 2 * m_slots.size()), Slot{0, 0});
-    old.swap(m_slots);
-    const std::size_t mask = m_slots.size() - 1;
-    for (const Slot& slot : old) {
-        if (slot.where != 0) {
-            std::size_t i = slot.hash & mask;
-            while (m_slots[i].where != 0) {
-                i = (i + 1) & mask;
-            }
-            m_slots[i] = slot;
-        }
-    }
 }
 
 bool SeenSet::addIfNew(std::string_view text, std::uint64_t hash)
@@ -82,7 +89,7 @@ bool SeenSet::addIfNew(std::string_view text, std::uint64_t hash)
     // most lookups find their text, which a slot's hash has told apart from the others.
     const std::size_t added = this->added();
     if (4 * (added + 1) > 3 * m_slots.size()) {
-        grow();
+        growTable(m_slots, &Slot::entry);
         mask = m_slots.size() - 1;
         for (i = low & mask; m_slots[i].entry != 0; i = (i + 1) & mask) {
         }
@@ -95,22 +102,6 @@ bool SeenSet::addIfNew(std::string_view text, std::uint64_t hash)
     }
     m_list.emplace_back(text);
     return true;
-}
-
-void SeenSet::grow()
-{
-    std::vector<Slot> old(std::max<std::size_t>(64, 2 * m_slots.size()), Slot{0, 0});
-    old.swap(m_slots);
-    const std::size_t mask = m_slots.size() - 1;
-    for (const Slot& slot : old) {
-        if (slot.entry != 0) {
-            std::size_t i = slot.hash & mask;
-            while (m_slots[i].entry != 0) {
-                i = (i + 1) & mask;
-            }
-            m_slots[i] = slot;
-        }
-    }
 }
 
 }  // namespace gantrel

@@ -45,7 +45,6 @@ private:
     };
 
     bool holds(const Slot& slot, std::string_view text) const;
-    void grow();
 
     std::vector<Slot> m_slots;
     std::string m_texts;  // each text as its length (4 bytes) and its bytes
@@ -78,8 +77,6 @@ private:
         std::uint32_t hash;   // the hash's low half: it picks the slot and skips most others
         std::uint32_t entry;  // the entry's number among those added + 1; 0 marks a free slot
     };
-
-    void grow();
 
     std::vector<std::string>& m_list;
     std::size_t m_first;

@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "analysis/tile_classifier.h"
+#include "analysis/varint.h"
 #include "analysis/window_state.h"
 
 namespace gantrel {
@@ -156,46 +157,6 @@ std::uint32_t readNumber(const unsigned char* at, std::uint8_t width)
     }
 }
 
-// Bytes of a number written seven bits a byte.
-std::size_t varintSize(std::uint32_t value)
-{
-    std::size_t size = 1;
-    while (value >= 0x80) {
-        value >>= 7;
-        ++size;
-    }
-    return size;
-}
-
-// Writes the number seven bits a byte, low bits first, the top bit set on all bytes but the
-// last; returns where the next number goes.
-unsigned char* writeVarint(unsigned char* at, std::uint32_t value)
-{
-    while (value >= 0x80) {
-        *at++ = static_cast<unsigned char>(value | 0x80);
-        value >>= 7;
-    }
-    *at++ = static_cast<unsigned char>(value);
-    return at;
-}
-
-// Reads a number writeVarint() wrote and moves `at` past it.
-std::uint32_t readVarint(const unsigned char*& at)
-{
-    std::uint32_t value = *at++;
-    if (value < 0x80) {
-        return value;
-    }
-    value &= 0x7f;
-    for (unsigned shift = 7;; shift += 7) {
-        const std::uint32_t byte = *at++;
-        value |= (byte & 0x7f) << shift;
-        if (byte < 0x80) {
-            return value;
-        }
-    }
-}
-
 // A set of the numbers tiles name references by, a bit each: the readers' ids below
 // `readerIds`, then the own ones.
 class IdSet {
@@ -262,7 +223,7 @@ struct TileBlock {
         const std::uint32_t highest = wanted.highest();
         std::uint32_t id = 0;
         for (std::uint32_t i = 0; i < count; ++i) {
-            id += readVarint(ids);
+            id += static_cast<std::uint32_t>(readVarint(ids));
             if (id > highest) {
                 return;
             }

@@ -4,6 +4,7 @@
 
 #include <unicode/ucol.h>
 #include <unicode/ustring.h>
+#include <unicode/utf8.h>
 
 #include <array>
 #include <cstdint>
@@ -29,22 +30,9 @@ constexpr std::array<char16_t, 32> kHighControls = {
 // check each, and reference lines are converted by the million.
 char* writeUtf8(char* to, char32_t code)
 {
-    if (code < 0x80) {
-        *to++ = static_cast<char>(code);
-    } else if (code < 0x800) {
-        *to++ = static_cast<char>(0xC0 | (code >> 6));
-        *to++ = static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        *to++ = static_cast<char>(0xE0 | (code >> 12));
-        *to++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        *to++ = static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        *to++ = static_cast<char>(0xF0 | (code >> 18));
-        *to++ = static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        *to++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        *to++ = static_cast<char>(0x80 | (code & 0x3F));
-    }
-    return to;
+    std::int32_t written = 0;
+    U8_APPEND_UNSAFE(reinterpret_cast<std::uint8_t*>(to), written, code);
+    return to + written;
 }
 
 void cutAt(std::string& out, const char* end)
