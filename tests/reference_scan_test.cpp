@@ -3,8 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <fstream>
 #include <map>
 #include <random>
+#include <thread>
 
 #include "analysis/game_root.h"
 #include "common/error.h"
@@ -25,11 +28,15 @@ struct SequentialScan {
     WindowState state;
     std::optional<std::string> error;
     std::map<std::string, std::vector<TileUse>> used;
+    FileTest fileExists;  // the installation's files when not set
 
     void run()
     {
         const std::string root = gameRoot(state.path);
         platform::FileLookup lookup;
+        if (!fileExists) {
+            fileExists = [&](const std::string& path) { return lookup.fileExists(path); };
+        }
         Lines* lists[] = {&state.objects, &state.objectFolders, &state.missingObjects,
                           &state.splines, &state.splineFolders, &state.missingSplines};
         const auto addIfNew = [](Lines& list, std::size_t first, const std::string& text) {
@@ -63,7 +70,7 @@ struct SequentialScan {
                     if (uses.empty() || uses.back().tile != t) {
                         uses.push_back(TileUse{t, i + 1});
                     }
-                    if (addIfNew(*lists[base], first[base], r) && !lookup.fileExists(root + r)) {
+                    if (addIfNew(*lists[base], first[base], r) && !fileExists(root + r)) {
                         addIfNew(*lists[base + 2], first[base + 2], r);
                     }
                     const std::size_t slash = r.rfind('\\');
@@ -285,6 +292,60 @@ TEST(ReferenceScan, AgreesWithTheOneAfterTheOtherScanWithOneReaderOrEight)
         EXPECT_EQ(state.log, expected.state.log) << readers << " readers";
         expectSameState(state, expected);
     }
+}
+
+TEST(ReferenceScan, EndsAtTheReferenceWhoseLookupFailedWhileTheTestRunsAside)
+{
+    // The missing test runs on a thread of its own and learns of a failed lookup tiles later
+    // than the scan passed that reference: lists, log and line store must still end exactly
+    // where a scan in turn ends.
+    RandomMap map(5);
+    const Lines tiles = map.writeTiles(120, std::nullopt, false);
+    const std::string failing = "Sceneryobjects\\Late\\late.sco";
+    {
+        std::ofstream tile(tiles[101], std::ios::binary | std::ios::app);  // an 8-bit tile
+        tile << "\r\n" << failing << "\r\n";
+    }
+    const std::string why = "Cannot look for files in \"Late\": Permission denied";
+    const auto failingLookup = [&](platform::FileLookup& lookup) {
+        return [&, failing, why](const std::string& path) {
+            if (path.ends_with(failing)) {
+                // Slow, so that the scan is past the last tile before the test has failed.
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                throw Error(why);
+            }
+            return lookup.fileExists(path);
+        };
+    };
+    platform::FileLookup modelLookup;
+    SequentialScan expected;
+    expected.state.path = map.map().string();
+    expected.state.tiles = tiles;
+    expected.fileExists = failingLookup(modelLookup);
+    expected.run();
+    ASSERT_EQ(expected.error, why);
+    ASSERT_EQ(expected.state.log.size(), 101u + 1);
+
+    platform::FileLookup lookup;
+    WindowState state;
+    state.path = map.map().string();
+    state.tiles = tiles;
+    test::RecordingUi ui;
+    std::optional<std::string> error;
+    try {
+        scanReferences(state, ui, failingLookup(lookup));
+    } catch (const Error& e) {
+        error = e.what();
+    }
+    EXPECT_EQ(error, expected.error);
+    EXPECT_EQ(state.log, expected.state.log);
+    EXPECT_EQ(state.objects, expected.state.objects);
+    EXPECT_EQ(state.objectFolders, expected.state.objectFolders);
+    EXPECT_EQ(state.splines, expected.state.splines);
+    EXPECT_EQ(state.splineFolders, expected.state.splineFolders);
+    EXPECT_EQ(state.missingObjects, expected.state.missingObjects);
+    EXPECT_EQ(state.missingSplines, expected.state.missingSplines);
+    EXPECT_EQ(state.lineStore.text(), expected.state.lineStore.text());
 }
 
 TEST(ReferenceScan, AppendsToWhatTheListsHeldAndTreatsItAsUnseen)

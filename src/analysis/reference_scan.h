@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <functional>
+#include <string>
+
 #include "analysis/window_state.h"
 
 namespace gantrel {
@@ -24,6 +27,11 @@ enum class ScanEnd {
 /// a line too long, whose error text names neither; else the error's text without a line
 /// break at its end). A cancelled scan keeps what it appended
 /// and leaves the path field as it was, as an error does.
-ScanEnd scanReferences(WindowState& state, UserInterface& ui);
+///
+/// `fileExists` tells whether a path names an existing file, for the missing test; by default
+/// the installation's files are looked up. It may be called from another thread than the
+/// caller's, one call at a time.
+using FileTest = std::function<bool(const std::string& path)>;
+ScanEnd scanReferences(WindowState& state, UserInterface& ui, const FileTest& fileExists = {});
 
 }  // namespace gantrel
