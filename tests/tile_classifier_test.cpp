@@ -361,6 +361,22 @@ TEST(ReportedReferences, TheEarliestReportingTileCountsWhateverTheOrder)
     EXPECT_TRUE(small.full());
     EXPECT_GT(recorded, 0u);
     EXPECT_LT(recorded, 2000u);
+    // Texts of every length up to past a cache line, each kept whole under its own id.
+    ReportedReferences lengths;
+    std::vector<std::string> texts;
+    for (std::size_t n = 1; n <= 150; ++n) {
+        texts.push_back(std::string(n, static_cast<char>('a' + n % 26)) + ".sco");
+        std::uint32_t id = 0;
+        ASSERT_TRUE(lengths.report(texts.back(), hashText(texts.back()), 3, id));
+        EXPECT_EQ(id, n - 1);
+    }
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        std::uint32_t id = ReportedReferences::kNoId;
+        EXPECT_TRUE(lengths.reportedBy(texts[i], hashText(texts[i]), 3, id)) << texts[i];
+        EXPECT_EQ(id, i);
+        const std::string other = texts[i].substr(1) + "x";
+        EXPECT_FALSE(lengths.reportedBy(other, hashText(other), 3));
+    }
 }
 
 TEST(ReportedReferences, ADenseTileListsEachNewReferenceOnceInFirstOrder)

@@ -22,6 +22,7 @@ T loadRelaxed(T& value)
 
 // Before each text: its length and its id.
 constexpr std::size_t kHeader = 2 * sizeof(std::uint32_t);
+constexpr std::size_t kLine = 64;
 
 }  // namespace
 
@@ -37,7 +38,8 @@ ReportedReferences::ReportedReferences(std::size_t limit)
     // Places among the texts are 32-bit numbers.
     m_textRoom = std::clamp(limit - std::min(limit, slots * sizeof(Slot)), std::size_t{1} << 12,
                             std::size_t{UINT32_MAX});
-    m_texts.reset(static_cast<char*>(std::malloc(m_textRoom)));
+    m_textRoom -= m_textRoom % kLine;
+    m_texts.reset(static_cast<char*>(std::aligned_alloc(kLine, m_textRoom)));
     if (!m_slots || !m_texts) {
         throw std::bad_alloc();
     }
@@ -111,12 +113,18 @@ bool ReportedReferences::report(std::string_view text, std::uint64_t hash, std::
         return true;
     }
     const std::size_t bytes = kHeader + text.size();
-    if (2 * (m_count + 1) > m_mask + 1 || m_textRoom - m_textUsed < bytes) {
+    // A text that fits in a cache line is kept within one: its look-up then misses once.
+    std::size_t at = m_textUsed;
+    if (bytes <= kLine && at % kLine + bytes > kLine) {
+        at += kLine - at % kLine;
+    }
+    if (2 * (m_count + 1) > m_mask + 1 || m_textRoom < at || m_textRoom - at < bytes) {
         m_full.store(true, std::memory_order_relaxed);
         return true;
     }
     const auto length = static_cast<std::uint32_t>(text.size());
     id = static_cast<std::uint32_t>(m_count);
+    m_textUsed = at;
     std::memcpy(m_texts.get() + m_textUsed, &length, sizeof length);
     std::memcpy(m_texts.get() + m_textUsed + sizeof length, &id, sizeof id);
     std::memcpy(m_texts.get() + m_textUsed + kHeader, text.data(), text.size());
