@@ -2,6 +2,7 @@
 #include "analysis/tile_references.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "analysis/seen_set.h"
@@ -134,6 +135,9 @@ void TileReferences::finish()
         }
         if (!m_shared) {
             reference.id = ReportedReferences::kNoId;
+        } else if (m_keepUses && reference.id != ReportedReferences::kNoId) {
+            m_uses.push_back(Use{reference.id, reference.line});
+            m_highestId = std::max(m_highestId, reference.id);
         }
         const std::size_t slash = referenceText.rfind('\\');
         reference.folderLength = slash == std::string_view::npos ? 0 : slash + 1;
@@ -142,22 +146,30 @@ void TileReferences::finish()
     }
     m_references.resize(kept);
     m_reported = nullptr;
-    addDroppedUses();
+    orderUses();
 }
 
-void TileReferences::addDroppedUses()
+void TileReferences::orderUses()
 {
     // An occurrence is left out as reported only once an earlier tile has reported it, and
     // then so is every later one: a listed occurrence that the record took back lies before
-    // every dropped one, and the first dropped occurrence of an id is its earliest.
-    if (m_highestId / 64 >= m_seen.size()) {
-        m_seen.resize(m_highestId / 64 + 1);
+    // every dropped one, and the first dropped occurrence of an id is its earliest. The ids are
+    // set in a bit each; an id's place in the order is the number of bits below it.
+    if (m_uses.empty() && m_dropped.empty()) {
+        return;
     }
+    const std::size_t words = m_highestId / 64 + 1;
+    if (words > m_seen.size()) {
+        m_seen.resize(words);
+        m_below.resize(words);
+    }
+    std::size_t lowest = words;
     const auto firstTime = [&](std::uint32_t id) {
         std::uint64_t& word = m_seen[id / 64];
         const std::uint64_t bit = std::uint64_t{1} << (id % 64);
         const bool first = (word & bit) == 0;
         word |= bit;
+        lowest = std::min<std::size_t>(lowest, id / 64);
         return first;
     };
     for (const Use& use : m_uses) {
@@ -168,9 +180,19 @@ void TileReferences::addDroppedUses()
             m_uses.push_back(use);
         }
     }
-    for (const Use& use : m_uses) {
-        m_seen[use.id / 64] = 0;
+    std::uint32_t below = 0;
+    for (std::size_t w = lowest; w < words; ++w) {
+        m_below[w] = below;
+        below += static_cast<std::uint32_t>(std::popcount(m_seen[w]));
     }
+    m_ordered.resize(m_uses.size());
+    for (const Use& use : m_uses) {
+        const std::uint64_t lower = (std::uint64_t{1} << (use.id % 64)) - 1;
+        m_ordered[m_below[use.id / 64] + std::popcount(m_seen[use.id / 64] & lower)] = use;
+    }
+    std::fill(m_seen.begin() + static_cast<std::ptrdiff_t>(lowest),
+              m_seen.begin() + static_cast<std::ptrdiff_t>(words), 0);
+    m_uses.swap(m_ordered);
 }
 
 }  // namespace gantrel

@@ -21,8 +21,9 @@ enum class ReferenceKind : std::uint8_t { Object, Spline };
 /// once they are many: a tile dense with references holds little more than its new ones.
 ///
 /// Besides, every distinct reference of the tile is kept with the first line that holds it:
-/// those listed carry their line, and those left out because `reported` holds them are kept
-/// as uses, under the id that `reported` gave them.
+/// those listed carry their line, and every one that `reported` numbered, listed or left out
+/// because `reported` holds it, is kept as a use under that id, the uses in the order of the
+/// ids, so that the where-used record need not order them on the scan's thread.
 class TileReferences {
 public:
     struct Reference {
@@ -74,7 +75,8 @@ public:
         return std::string_view(m_text).substr(reference.offset, reference.folderLength);
     }
     std::string_view text(std::size_t i) const { return text(m_references[i]); }
-    /// The references of the tile left out of the list, each once; none of them is listed.
+    /// Every reference of the tile that `reported` numbered, listed or left out, each once with
+    /// the first line that holds it, in ascending order of the ids; kept only with keepUses().
     const std::vector<Use>& uses() const { return m_uses; }
 
     /// The index of the first line longer than 65,535 code units, when the tile has one: the
@@ -88,15 +90,18 @@ private:
     template <class Keep>
     void keepFrom(std::size_t from, Keep keep);
 
-    // Adds the dropped occurrences to the uses, each id once, the first occurrence kept.
-    void addDroppedUses();
+    // Adds the dropped occurrences to the uses, each id once, the first occurrence kept, and
+    // puts the uses in the order of their ids.
+    void orderUses();
 
     std::string m_text;
     std::vector<Reference> m_references;
     std::vector<Use> m_uses;
     std::vector<Use> m_dropped;  // every occurrence left out as reported, in the tile's order
-    std::vector<std::uint64_t> m_seen;  // a bit per id, set only while addDroppedUses() runs
-    std::uint32_t m_highestId = 0;      // of the uses and the dropped occurrences
+    std::vector<Use> m_ordered;  // the uses in order, made from them
+    std::vector<std::uint64_t> m_seen;   // a bit per id, set only while orderUses() runs
+    std::vector<std::uint32_t> m_below;  // for each word of m_seen, the bits set before it
+    std::uint32_t m_highestId = 0;       // of the uses and the dropped occurrences
     ReportedReferences* m_reported = nullptr;
     bool m_shared = true;
     bool m_keepUses = true;

@@ -108,28 +108,11 @@ std::uint8_t widthOf(std::uint32_t value)
     return width;
 }
 
-template <std::uint8_t Width>
-void writeNumbers(unsigned char* at, const std::vector<std::uint32_t>& values)
+// Writes the number in `width` bytes, low byte first.
+void writeNumber(unsigned char* at, std::uint32_t value, std::uint8_t width)
 {
-    for (const std::uint32_t value : values) {
-        for (std::uint8_t i = 0; i < Width; ++i) {
-            *at++ = static_cast<unsigned char>(value >> (8 * i));
-        }
-    }
-}
-
-// Writes the numbers one after the other, each in `width` bytes, low byte first.
-void writeNumbers(unsigned char* at, const std::vector<std::uint32_t>& values, std::uint8_t width)
-{
-    switch (width) {
-        case 1:
-            return writeNumbers<1>(at, values);
-        case 2:
-            return writeNumbers<2>(at, values);
-        case 3:
-            return writeNumbers<3>(at, values);
-        default:
-            return writeNumbers<4>(at, values);
+    for (std::uint8_t i = 0; i < width; ++i) {
+        at[i] = static_cast<unsigned char>(value >> (8 * i));
     }
 }
 
@@ -242,15 +225,9 @@ struct WhereUsedRecord::Data {
     std::vector<bool> ownNamed;             // whether a tile named the entry by kOwn + entry
     std::uint32_t readerIds = 0;            // above every id from the readers met so far
     std::vector<TileBlock> tiles;
-    // The tile being added. Sorting its ids would cost more than the rest of the scan's work
-    // on them: those from the readers are set in a bit each and read back in order, and the
-    // own ones, few, are sorted as their number above their line.
-    std::vector<std::uint64_t> present;  // a bit per id from the readers
-    std::vector<std::uint32_t> lineOf;   // the line of each id from the readers that is present
+    // The own numbers of the tile being added, few, each above its line so that they sort
+    // in order of the numbers; its readers' ids come in order already.
     std::vector<std::uint64_t> pendingOwn;
-    // Then the tile's ids and lines in ascending order of the ids.
-    std::vector<std::uint32_t> pendingIds;
-    std::vector<std::uint32_t> pendingLines;
 
     // The numbers that tiles may name the entry's text by.
     void numbersOf(std::uint32_t entry, IdSet& into) const
@@ -291,24 +268,9 @@ void WhereUsedRecord::addTile(const TileReferences& references)
         return;
     }
     Data& data = *m_data;
+    // A use names a reference that this tile or an earlier one listed with the same id; the
+    // listed ones the readers' record did not number are named by their entry here.
     data.pendingOwn.clear();
-    std::uint32_t lowest = kNone;
-    std::uint32_t highest = 0;
-    const auto add = [&](std::uint32_t id, std::uint32_t line) {
-        if (id >= kOwn) {
-            data.pendingOwn.push_back(std::uint64_t{id} << 32 | line);
-            return;
-        }
-        if (id >= data.lineOf.size()) {
-            data.lineOf.resize(std::size_t{id} + 1);
-            data.present.resize(std::size_t{id} / 64 + 1);
-        }
-        data.present[id / 64] |= std::uint64_t{1} << (id % 64);
-        data.lineOf[id] = line;
-        lowest = std::min(lowest, id);
-        highest = std::max(highest, id);
-    };
-    // A use names a reference that this tile or an earlier one listed with the same id.
     for (std::size_t i = 0; i < references.size(); ++i) {
         const TileReferences::Reference& reference = references[i];
         const std::uint32_t entry = data.ids.add(references.text(reference), reference.hash);
@@ -318,54 +280,47 @@ void WhereUsedRecord::addTile(const TileReferences& references)
         }
         if (reference.id == ReportedReferences::kNoId) {
             data.ownNamed[entry] = true;
-            add(kOwn + entry, reference.line);
+            data.pendingOwn.push_back(std::uint64_t{kOwn + entry} << 32 | reference.line);
         } else {
             data.readerIdOf[entry] = reference.id;
             data.readerIds = std::max(data.readerIds, reference.id + 1);
-            add(reference.id, reference.line);
         }
     }
-    for (const TileReferences::Use& use : references.uses()) {
-        add(use.id, use.line);
-    }
-
-    data.pendingIds.clear();
-    data.pendingLines.clear();
-    for (std::size_t word = lowest / 64; lowest != kNone && word <= highest / 64; ++word) {
-        for (std::uint64_t bits = data.present[word]; bits != 0; bits &= bits - 1) {
-            const auto id = static_cast<std::uint32_t>(word * 64 + std::countr_zero(bits));
-            data.pendingIds.push_back(id);
-            data.pendingLines.push_back(data.lineOf[id]);
-        }
-        data.present[word] = 0;
-    }
+    // The readers' ids in ascending order as the tile hands them over, then the own ones, all
+    // above them.
     std::sort(data.pendingOwn.begin(), data.pendingOwn.end());
-    for (const std::uint64_t reference : data.pendingOwn) {
-        data.pendingIds.push_back(static_cast<std::uint32_t>(reference >> 32));
-        data.pendingLines.push_back(static_cast<std::uint32_t>(reference));
-    }
+    const std::vector<TileReferences::Use>& uses = references.uses();
+    const auto forEachPair = [&](auto visit) {
+        for (const TileReferences::Use& use : uses) {
+            visit(use.id, use.line);
+        }
+        for (const std::uint64_t reference : data.pendingOwn) {
+            visit(static_cast<std::uint32_t>(reference >> 32),
+                  static_cast<std::uint32_t>(reference));
+        }
+    };
     std::size_t idBytes = 0;
+    std::uint32_t highestLine = 0;
     std::uint32_t previous = 0;
-    for (const std::uint32_t id : data.pendingIds) {
+    forEachPair([&](std::uint32_t id, std::uint32_t line) {
         idBytes += varintSize(id - previous);
         previous = id;
-    }
-    const std::uint32_t highestLine =
-        data.pendingLines.empty()
-            ? 0
-            : *std::max_element(data.pendingLines.begin(), data.pendingLines.end());
+        highestLine = std::max(highestLine, line);
+    });
 
     TileBlock& block = data.tiles.emplace_back();
-    block.count = static_cast<std::uint32_t>(data.pendingIds.size());
+    block.count = static_cast<std::uint32_t>(uses.size() + data.pendingOwn.size());
     block.lineWidth = widthOf(highestLine);
     block.bytes.resize(std::size_t{block.count} * block.lineWidth + idBytes);
-    writeNumbers(block.bytes.data(), data.pendingLines, block.lineWidth);
+    unsigned char* line = block.bytes.data();
     unsigned char* at = block.bytes.data() + std::size_t{block.count} * block.lineWidth;
     previous = 0;
-    for (const std::uint32_t id : data.pendingIds) {
+    forEachPair([&](std::uint32_t id, std::uint32_t lineNumber) {
+        writeNumber(line, lineNumber, block.lineWidth);
+        line += block.lineWidth;
         at = writeVarint(at, id - previous);
         previous = id;
-    }
+    });
 }
 
 std::vector<TileUse> WhereUsedRecord::usesOf(std::string_view text) const
