@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "analysis/count_bits.h"
 #include "analysis/reference_line.h"
 #include "platform/platform.h"
 
@@ -484,16 +485,6 @@ private:
     std::size_t m_high;
     bool m_bigEndian;
 };
-
-// The set bits of a word, in a few instructions: the baseline x86-64 has no popcount, and the
-// library's fallback is a call per block.
-std::size_t countBits(std::uint64_t x)
-{
-    x -= (x >> 1) & 0x5555555555555555ULL;
-    x = (x & 0x3333333333333333ULL) + ((x >> 2) & 0x3333333333333333ULL);
-    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
-    return static_cast<std::size_t>((x * 0x0101010101010101ULL) >> 56);
-}
 
 // Gives up, having added nothing that counts, when a line may be too long to fetch.
 // Without kCountLines every reference is given line 0: counting the breaks costs the plain

@@ -2,9 +2,9 @@
 #include "analysis/tile_references.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 
+#include "analysis/count_bits.h"
 #include "analysis/seen_set.h"
 #include "analysis/text_hash.h"
 
@@ -183,12 +183,12 @@ void TileReferences::orderUses()
     std::uint32_t below = 0;
     for (std::size_t w = lowest; w < words; ++w) {
         m_below[w] = below;
-        below += static_cast<std::uint32_t>(std::popcount(m_seen[w]));
+        below += static_cast<std::uint32_t>(countBits(m_seen[w]));
     }
     m_ordered.resize(m_uses.size());
     for (const Use& use : m_uses) {
         const std::uint64_t lower = (std::uint64_t{1} << (use.id % 64)) - 1;
-        m_ordered[m_below[use.id / 64] + std::popcount(m_seen[use.id / 64] & lower)] = use;
+        m_ordered[m_below[use.id / 64] + countBits(m_seen[use.id / 64] & lower)] = use;
     }
     std::fill(m_seen.begin() + static_cast<std::ptrdiff_t>(lowest),
               m_seen.begin() + static_cast<std::ptrdiff_t>(words), 0);
