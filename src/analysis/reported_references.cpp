@@ -38,8 +38,7 @@ ReportedReferences::ReportedReferences(std::size_t limit)
     // Places among the texts are 32-bit numbers.
     m_textRoom = std::clamp(limit - std::min(limit, slots * sizeof(Slot)), std::size_t{1} << 12,
                             std::size_t{UINT32_MAX});
-    m_textRoom -= m_textRoom % kLine;
-    m_texts.reset(static_cast<char*>(std::aligned_alloc(kLine, m_textRoom)));
+    m_texts.reset(static_cast<char*>(std::malloc(m_textRoom)));
     if (!m_slots || !m_texts) {
         throw std::bad_alloc();
     }
@@ -115,8 +114,9 @@ bool ReportedReferences::report(std::string_view text, std::uint64_t hash, std::
     const std::size_t bytes = kHeader + text.size();
     // A text that fits in a cache line is kept within one: its look-up then misses once.
     std::size_t at = m_textUsed;
-    if (bytes <= kLine && at % kLine + bytes > kLine) {
-        at += kLine - at % kLine;
+    const std::size_t inLine = (reinterpret_cast<std::uintptr_t>(m_texts.get()) + at) % kLine;
+    if (bytes <= kLine && inLine + bytes > kLine) {
+        at += kLine - inLine;
     }
     if (2 * (m_count + 1) > m_mask + 1 || m_textRoom < at || m_textRoom - at < bytes) {
         m_full.store(true, std::memory_order_relaxed);
