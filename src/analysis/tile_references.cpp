@@ -42,7 +42,9 @@ void TileReferences::clear(ReportedReferences& reported, std::size_t tile, bool 
 void TileReferences::add(ReferenceKind kind, std::string_view text, std::size_t line)
 {
     m_references.push_back(Reference{kind, static_cast<std::uint32_t>(line), hashText(text), 0,
-                                     m_text.size(), text.size(), 0, ReportedReferences::kNoId});
+                                     static_cast<std::uint32_t>(m_text.size()),
+                                     static_cast<std::uint32_t>(text.size()), 0,
+                                     ReportedReferences::kNoId});
     m_text.append(text);
     if (m_references.size() - m_checked >= kCheckedTogether) {
         dropRepeats(false);
@@ -68,7 +70,7 @@ void TileReferences::keepFrom(std::size_t from, Keep keep)
         if (kept != i) {
             Reference moved = reference;
             std::memmove(m_text.data() + write, m_text.data() + moved.offset, moved.length);
-            moved.offset = write;
+            moved.offset = static_cast<std::uint32_t>(write);
             m_references[kept] = moved;
         }
         write += reference.length;
@@ -140,7 +142,8 @@ void TileReferences::finish()
             m_highestId = std::max(m_highestId, reference.id);
         }
         const std::size_t slash = referenceText.rfind('\\');
-        reference.folderLength = slash == std::string_view::npos ? 0 : slash + 1;
+        reference.folderLength =
+            slash == std::string_view::npos ? 0 : static_cast<std::uint32_t>(slash + 1);
         reference.folderHash = hashText(referenceText.substr(0, reference.folderLength));
         m_references[kept++] = reference;
     }

@@ -31,10 +31,12 @@ public:
         std::uint32_t line;        // the first line of the tile that holds it, counted from 0
         std::uint64_t hash;        // hashText() of the text
         std::uint64_t folderHash;  // hashText() of the folder (set by finish())
-        std::size_t offset;
-        std::size_t length;
-        std::size_t folderLength;  // the folder: the text up to and including its last backslash
-                                   // (set by finish())
+        // Among the tile's texts, below 4 GiB: a tile holds less than 2 GiB of text, and a
+        // unit of it narrows to at most three bytes. 40 bytes a reference instead of 64.
+        std::uint32_t offset;
+        std::uint32_t length;
+        std::uint32_t folderLength;  // the folder: the text up to and including its last
+                                     // backslash (set by finish())
         // The id `reported` gave it (set by finish()); ReportedReferences::kNoId when the record
         // is full or serves this tile alone.
         std::uint32_t id;
