@@ -38,6 +38,7 @@ TilePipeline::TilePipeline(const std::vector<std::string>& tiles, bool keepUses)
     for (std::size_t i = 0; i < m_slots.size(); ++i) {
         m_slots[i].turn = i;
     }
+    platform::shareAllocatorArenas();
     for (std::size_t i = 0; i < workers; ++i) {
         m_workers.emplace_back([this] { work(); });
     }

@@ -186,6 +186,11 @@ std::string specialFolder(int id);
 /// Makes a write to a pipe whose reader has gone fail with an error, as a full disk does,
 /// instead of ending the process without a word (POSIX's SIGPIPE); Windows does so already.
 void failWritesToClosedPipes();
+/// Keeps the threads that a scan starts to a few allocator arenas: readers grow their buffers
+/// on one thread and hand them to the next, and an arena per thread (as the C library of Linux
+/// makes by default) holds what each has freed, some megabytes a reader. Call before the
+/// threads start; Windows has one process heap anyway.
+void shareAllocatorArenas();
 
 // ---- Initialisation files ----------------------------------------------------------------
 
