@@ -54,5 +54,31 @@ TEST(ListSort, OrdersAsAStableSortByWholeKeys)
     EXPECT_TRUE(list == expected);
 }
 
+// Lists sorted together share the runs' work between two cores: each must come out as it does
+// alone, whatever its length (many runs, one, none).
+TEST(ListSort, ListsSortedTogetherComeOutAsEachAlone)
+{
+    std::mt19937 random(7);
+    std::vector<std::vector<std::string>> lists(4);
+    const std::size_t counts[] = {140000, 9000, 30, 0};
+    for (std::size_t l = 0; l < lists.size(); ++l) {
+        for (std::size_t i = 0; i < counts[l]; ++i) {
+            lists[l].push_back("F" + std::to_string(random() % 5000) +
+                               (random() % 2 != 0 ? "\\a" : "\\A"));
+        }
+    }
+    const platform::CaseInsensitiveOrder order;
+    std::vector<std::vector<std::string>> alone = lists;
+    for (std::vector<std::string>& list : alone) {
+        sortCaseInsensitive(list, order);
+    }
+    std::vector<std::string>* const together[] = {&lists[3], &lists[2], &lists[0], &lists[1]};
+    sortCaseInsensitive(together, order);
+    for (std::size_t l = 0; l < lists.size(); ++l) {
+        EXPECT_TRUE(lists[l] == alone[l]) << "list " << l;
+    }
+    EXPECT_EQ(lists[1].size(), 9000u);
+}
+
 }  // namespace
 }  // namespace gantrel

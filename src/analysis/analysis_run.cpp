@@ -79,10 +79,10 @@ RunEnd runAnalysis(const std::string& chosen, WindowState& state, UserInterface&
 
     ++state.logScrolls;
     state.exportButtonsVisible = true;
-    for (auto* list : {&state.objectFolders, &state.splineFolders, &state.objects, &state.splines,
-                       &state.missingObjects, &state.missingSplines}) {
-        sortCaseInsensitive(*list, order);
-    }
+    std::vector<std::string>* const lists[] = {&state.objectFolders,  &state.splineFolders,
+                                               &state.objects,        &state.splines,
+                                               &state.missingObjects, &state.missingSplines};
+    sortCaseInsensitive(lists, order);
     // Stored last, so that a settings file that cannot be written spoils nothing of the run.
     store.storeMapsFolder(state.path);
     return RunEnd::Completed;

@@ -2,6 +2,7 @@
 #include "analysis/list_sort.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <future>
@@ -196,38 +197,67 @@ void permute(std::vector<std::string>& list, std::vector<std::uint32_t>& order)
 void sortCaseInsensitive(std::vector<std::string>& list,
                          const platform::CaseInsensitiveOrder& order)
 {
-    if (list.empty()) {
-        return;
-    }
+    std::vector<std::string>* const lists[] = {&list};
+    sortCaseInsensitive(lists, order);
+}
+
+void sortCaseInsensitive(std::span<std::vector<std::string>* const> lists,
+                         const platform::CaseInsensitiveOrder& order)
+{
     // Sort keys once per entry: comparing keys is a byte compare, collating pairs is not.
     // A long list is sorted in runs whose keys are held whole only while the run is made, and
-    // making a key costs far more than comparing two, so the runs are shared with a second
-    // core, which needs an order object of its own.
+    // making a key costs far more than comparing two, so the runs of all the lists are shared
+    // with a second core, which needs an order object of its own; the longest first, so that
+    // neither core waits long for the other at the end.
     constexpr std::size_t kRunEntries = std::size_t{1} << 17;
-    const std::size_t count =
-        list.size() < 8192
-            ? 1
-            : std::max<std::size_t>(2, (list.size() + kRunEntries - 1) / kRunEntries);
-    const std::size_t size = (list.size() + count - 1) / count;
-    std::vector<Run> runs(count);
-    const auto makeRuns = [&](const platform::CaseInsensitiveOrder& by, std::size_t first) {
-        for (std::size_t r = first; r < count; r += 2) {
-            runs[r] = sortedRun(list, std::min(list.size(), r * size),
-                                std::min(list.size(), (r + 1) * size), by);
+    struct Part {
+        const std::vector<std::string>* list;
+        std::size_t from;
+        std::size_t to;
+        Run* run;
+    };
+    std::vector<std::vector<Run>> runs(lists.size());
+    std::vector<Part> parts;
+    for (std::size_t l = 0; l < lists.size(); ++l) {
+        const std::vector<std::string>& list = *lists[l];
+        if (list.empty()) {
+            continue;
+        }
+        const std::size_t count =
+            list.size() < 8192
+                ? 1
+                : std::max<std::size_t>(2, (list.size() + kRunEntries - 1) / kRunEntries);
+        const std::size_t size = (list.size() + count - 1) / count;
+        runs[l].resize(count);
+        for (std::size_t r = 0; r < count; ++r) {
+            parts.push_back(Part{&list, std::min(list.size(), r * size),
+                                 std::min(list.size(), (r + 1) * size), &runs[l][r]});
+        }
+    }
+    std::stable_sort(parts.begin(), parts.end(),
+                     [](const Part& a, const Part& b) { return a.to - a.from > b.to - b.from; });
+    std::atomic<std::size_t> next{0};
+    const auto makeRuns = [&](const platform::CaseInsensitiveOrder& by) {
+        for (std::size_t p; (p = next.fetch_add(1)) < parts.size();) {
+            *parts[p].run = sortedRun(*parts[p].list, parts[p].from, parts[p].to, by);
         }
     };
     std::future<void> second;
-    if (count > 1) {
+    if (parts.size() > 1) {
         second =
-            std::async(std::launch::async, [&] { makeRuns(platform::CaseInsensitiveOrder(), 1); });
+            std::async(std::launch::async, [&] { makeRuns(platform::CaseInsensitiveOrder()); });
     }
-    makeRuns(order, 0);
+    makeRuns(order);
     if (second.valid()) {
         second.get();
     }
-    std::vector<std::uint32_t> places = merged(runs);
-    runs.clear();
-    permute(list, places);
+    for (std::size_t l = 0; l < lists.size(); ++l) {
+        if (!runs[l].empty()) {
+            std::vector<std::uint32_t> places = merged(runs[l]);
+            runs[l].clear();
+            permute(*lists[l], places);
+        }
+    }
 }
 
 }  // namespace gantrel
