@@ -178,14 +178,20 @@ private:
     std::vector<std::u16string> m_references;
 };
 
-void expectSameState(const WindowState& actual, const SequentialScan& scan)
+// Runs the scan and returns the text of the error it ended with, if any.
+std::optional<std::string> scanUntilError(WindowState& state, UserInterface& ui,
+                                          const FileTest& fileExists = {})
 {
-    const WindowState& expected = scan.state;
-    for (const auto* list : {&expected.objects, &expected.splines}) {
-        for (const std::string& entry : *list) {
-            EXPECT_EQ(whereUsed(actual, entry), scan.used.at(entry)) << entry;
-        }
+    try {
+        scanReferences(state, ui, fileExists);
+    } catch (const Error& e) {
+        return e.what();
     }
+    return std::nullopt;
+}
+
+void expectSameLists(const WindowState& actual, const WindowState& expected)
+{
     EXPECT_EQ(actual.objects, expected.objects);
     EXPECT_EQ(actual.objectFolders, expected.objectFolders);
     EXPECT_EQ(actual.splines, expected.splines);
@@ -193,6 +199,16 @@ void expectSameState(const WindowState& actual, const SequentialScan& scan)
     EXPECT_EQ(actual.missingObjects, expected.missingObjects);
     EXPECT_EQ(actual.missingSplines, expected.missingSplines);
     EXPECT_EQ(actual.lineStore.text(), expected.lineStore.text());
+}
+
+void expectSameState(const WindowState& actual, const SequentialScan& scan)
+{
+    for (const auto* list : {&scan.state.objects, &scan.state.splines}) {
+        for (const std::string& entry : *list) {
+            EXPECT_EQ(whereUsed(actual, entry), scan.used.at(entry)) << entry;
+        }
+    }
+    expectSameLists(actual, scan.state);
 }
 
 struct Failure {
@@ -217,12 +233,7 @@ TEST_P(ParallelScan, AgreesWithTheOneAfterTheOtherScan)
     state.path = map.map().string();
     state.tiles = tiles;
     test::RecordingUi ui;
-    std::optional<std::string> error;
-    try {
-        scanReferences(state, ui);
-    } catch (const Error& e) {
-        error = e.what();
-    }
+    const std::optional<std::string> error = scanUntilError(state, ui);
 
     EXPECT_EQ(error, expected.error);
     EXPECT_EQ(error.has_value(), failure.at.has_value());
@@ -282,12 +293,7 @@ TEST(ReferenceScan, AgreesWithTheOneAfterTheOtherScanWithOneReaderOrEight)
         state.path = map.map().string();
         state.tiles = tiles;
         test::RecordingUi ui;
-        std::optional<std::string> error;
-        try {
-            scanReferences(state, ui);
-        } catch (const Error& e) {
-            error = e.what();
-        }
+        const std::optional<std::string> error = scanUntilError(state, ui);
         EXPECT_EQ(error, expected.error) << readers << " readers";
         EXPECT_EQ(state.log, expected.state.log) << readers << " readers";
         expectSameState(state, expected);
@@ -331,21 +337,9 @@ TEST(ReferenceScan, EndsAtTheReferenceWhoseLookupFailedWhileTheTestRunsAside)
     state.path = map.map().string();
     state.tiles = tiles;
     test::RecordingUi ui;
-    std::optional<std::string> error;
-    try {
-        scanReferences(state, ui, failingLookup(lookup));
-    } catch (const Error& e) {
-        error = e.what();
-    }
-    EXPECT_EQ(error, expected.error);
+    EXPECT_EQ(scanUntilError(state, ui, failingLookup(lookup)), expected.error);
     EXPECT_EQ(state.log, expected.state.log);
-    EXPECT_EQ(state.objects, expected.state.objects);
-    EXPECT_EQ(state.objectFolders, expected.state.objectFolders);
-    EXPECT_EQ(state.splines, expected.state.splines);
-    EXPECT_EQ(state.splineFolders, expected.state.splineFolders);
-    EXPECT_EQ(state.missingObjects, expected.state.missingObjects);
-    EXPECT_EQ(state.missingSplines, expected.state.missingSplines);
-    EXPECT_EQ(state.lineStore.text(), expected.state.lineStore.text());
+    expectSameLists(state, expected.state);
 }
 
 TEST(ReferenceScan, AppendsToWhatTheListsHeldAndTreatsItAsUnseen)
