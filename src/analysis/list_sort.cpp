@@ -7,6 +7,7 @@
 #include <cstring>
 #include <future>
 #include <memory>
+#include <numeric>
 #include <queue>
 #include <string_view>
 
@@ -206,57 +207,62 @@ void sortCaseInsensitive(std::span<std::vector<std::string>* const> lists,
 {
     // Sort keys once per entry: comparing keys is a byte compare, collating pairs is not.
     // A long list is sorted in runs whose keys are held whole only while the run is made, and
-    // making a key costs far more than comparing two, so the runs of all the lists are shared
-    // with a second core, which needs an order object of its own; the longest first, so that
-    // neither core waits long for the other at the end.
+    // making a key costs far more than comparing two, so the runs are shared with a second
+    // core, which needs an order object of its own. The lists go one after the other, the
+    // longest first, without waiting between them: whichever core makes a list's last run
+    // merges that list while the other goes on with the next, so that only about one list's
+    // runs are held at a time.
     constexpr std::size_t kRunEntries = std::size_t{1} << 17;
     struct Part {
-        const std::vector<std::string>* list;
+        std::size_t list;
         std::size_t from;
         std::size_t to;
-        Run* run;
+        std::size_t run;
     };
+    std::vector<std::size_t> longestFirst(lists.size());
+    std::iota(longestFirst.begin(), longestFirst.end(), std::size_t{0});
+    std::stable_sort(longestFirst.begin(), longestFirst.end(), [&](std::size_t a, std::size_t b) {
+        return lists[a]->size() > lists[b]->size();
+    });
     std::vector<std::vector<Run>> runs(lists.size());
+    const auto unmade = std::make_unique<std::atomic<std::size_t>[]>(lists.size());
     std::vector<Part> parts;
-    for (std::size_t l = 0; l < lists.size(); ++l) {
-        const std::vector<std::string>& list = *lists[l];
-        if (list.empty()) {
+    for (const std::size_t l : longestFirst) {
+        const std::size_t entries = lists[l]->size();
+        if (entries == 0) {
             continue;
         }
         const std::size_t count =
-            list.size() < 8192
-                ? 1
-                : std::max<std::size_t>(2, (list.size() + kRunEntries - 1) / kRunEntries);
-        const std::size_t size = (list.size() + count - 1) / count;
+            entries < 8192 ? 1
+                           : std::max<std::size_t>(2, (entries + kRunEntries - 1) / kRunEntries);
+        const std::size_t size = (entries + count - 1) / count;
         runs[l].resize(count);
+        unmade[l] = count;
         for (std::size_t r = 0; r < count; ++r) {
-            parts.push_back(Part{&list, std::min(list.size(), r * size),
-                                 std::min(list.size(), (r + 1) * size), &runs[l][r]});
+            parts.push_back(
+                Part{l, std::min(entries, r * size), std::min(entries, (r + 1) * size), r});
         }
     }
-    std::stable_sort(parts.begin(), parts.end(),
-                     [](const Part& a, const Part& b) { return a.to - a.from > b.to - b.from; });
     std::atomic<std::size_t> next{0};
-    const auto makeRuns = [&](const platform::CaseInsensitiveOrder& by) {
+    const auto sortParts = [&](const platform::CaseInsensitiveOrder& by) {
         for (std::size_t p; (p = next.fetch_add(1)) < parts.size();) {
-            *parts[p].run = sortedRun(*parts[p].list, parts[p].from, parts[p].to, by);
+            const Part& part = parts[p];
+            runs[part.list][part.run] = sortedRun(*lists[part.list], part.from, part.to, by);
+            if (unmade[part.list].fetch_sub(1) == 1) {
+                std::vector<std::uint32_t> places = merged(runs[part.list]);
+                runs[part.list].clear();
+                permute(*lists[part.list], places);
+            }
         }
     };
     std::future<void> second;
     if (parts.size() > 1) {
         second =
-            std::async(std::launch::async, [&] { makeRuns(platform::CaseInsensitiveOrder()); });
+            std::async(std::launch::async, [&] { sortParts(platform::CaseInsensitiveOrder()); });
     }
-    makeRuns(order);
+    sortParts(order);
     if (second.valid()) {
         second.get();
-    }
-    for (std::size_t l = 0; l < lists.size(); ++l) {
-        if (!runs[l].empty()) {
-            std::vector<std::uint32_t> places = merged(runs[l]);
-            runs[l].clear();
-            permute(*lists[l], places);
-        }
     }
 }
 
