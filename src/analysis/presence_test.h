@@ -38,8 +38,8 @@ public:
 
     /// Asks whether the reference names an existing file.
     void ask(ReferenceKind kind, std::string_view reference);
-    /// Hands the questions asked since the last call to the thread; waits while it has many
-    /// more than a few tiles' worth before it, so that what they hold stays bounded.
+    /// Hands the questions asked since the last call to the thread; waits while it has more
+    /// than some hundred thousand before it, so that what they hold stays bounded.
     void send();
     /// Calls `absent` for each reference answered absent since the last call, in the order
     /// asked; with `all`, first waits for the answers to every question sent. Where a lookup
