@@ -4,30 +4,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "analysis/open_table.h"
+
 namespace gantrel {
-namespace {
-
-// Moves the used slots of an open-addressing table into one twice its size (at least 64), each
-// at the first free slot from where its hash points, as a look-up searches. `mark` is the
-// slot's field that is 0 in a free slot.
-template <class Slot, class Mark>
-void growTable(std::vector<Slot>& slots, Mark Slot::*mark)
-{
-    std::vector<Slot> old(std::max<std::size_t>(64, 2 * slots.size()), Slot{});
-    old.swap(slots);
-    const std::size_t mask = slots.size() - 1;
-    for (const Slot& slot : old) {
-        if (slot.*mark != 0) {
-            std::size_t i = slot.hash & mask;
-            while (slots[i].*mark != 0) {
-                i = (i + 1) & mask;
-            }
-            slots[i] = slot;
-        }
-    }
-}
-
-}  // namespace
 
 bool TextSet::holds(const Slot& slot, std::string_view text) const
 {

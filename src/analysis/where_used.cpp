@@ -2,10 +2,10 @@
 #include "analysis/where_used.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 #include <limits>
 
+#include "analysis/open_table.h"
 #include "analysis/tile_classifier.h"
 #include "analysis/varint.h"
 #include "analysis/window_state.h"
@@ -47,7 +47,7 @@ public:
             return found;
         }
         if (2 * (m_starts.size() + 1) > m_slots.size()) {
-            grow();
+            growTable(m_slots, &Slot::id, kNone);
         }
         const auto id = static_cast<std::uint32_t>(m_starts.size());
         m_starts.push_back(m_texts.size());
@@ -80,17 +80,6 @@ private:
             i = (i + 1) & mask;
         }
         m_slots[i] = slot;
-    }
-
-    void grow()
-    {
-        std::vector<Slot> old(std::max<std::size_t>(64, 2 * m_slots.size()), Slot{0, kNone});
-        old.swap(m_slots);
-        for (const Slot& slot : old) {
-            if (slot.id != kNone) {
-                place(slot);
-            }
-        }
     }
 
     std::vector<Slot> m_slots;
