@@ -31,6 +31,7 @@ void TileReferences::clear(ReportedReferences& reported, std::size_t tile, bool 
     m_references.clear();
     m_uses.clear();
     m_dropped.clear();
+    m_block = UseBlock();
     m_highestId = 0;
     m_reported = &reported;
     m_shared = shared;
@@ -195,7 +196,7 @@ void TileReferences::orderUses()
     }
     std::fill(m_seen.begin() + static_cast<std::ptrdiff_t>(lowest),
               m_seen.begin() + static_cast<std::ptrdiff_t>(words), 0);
-    m_uses.swap(m_ordered);
+    m_block.assign(m_ordered);
 }
 
 }  // namespace gantrel

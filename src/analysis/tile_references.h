@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "analysis/reported_references.h"
+#include "analysis/use_block.h"
 
 namespace gantrel {
 
@@ -23,7 +24,8 @@ enum class ReferenceKind : std::uint8_t { Object, Spline };
 /// Besides, every distinct reference of the tile is kept with the first line that holds it:
 /// those listed carry their line, and every one that `reported` numbered, listed or left out
 /// because `reported` holds it, is kept as a use under that id, the uses in the order of the
-/// ids, so that the where-used record need not order them on the scan's thread.
+/// ids and packed in a block by the reader, so that the scan's thread need neither order nor
+/// pack them.
 class TileReferences {
 public:
     struct Reference {
@@ -43,10 +45,7 @@ public:
     };
     /// A reference left out of the list, by its id in `reported`, and the first line that
     /// holds it in the tile.
-    struct Use {
-        std::uint32_t id;
-        std::uint32_t line;
-    };
+    using Use = NumberedUse;
 
     /// Whether the tile's uses are kept: the first line of each reference, and the references
     /// left out (the default). Only where-used reads them; without, every line is 0 and no
@@ -79,7 +78,8 @@ public:
     std::string_view text(std::size_t i) const { return text(m_references[i]); }
     /// Every reference of the tile that `reported` numbered, listed or left out, each once with
     /// the first line that holds it, in ascending order of the ids; kept only with keepUses().
-    const std::vector<Use>& uses() const { return m_uses; }
+    /// The where-used record takes the block over.
+    UseBlock& uses() { return m_block; }
 
     /// The index of the first line longer than 65,535 code units, when the tile has one: the
     /// references above hold only those of the lines before it.
@@ -93,7 +93,7 @@ private:
     void keepFrom(std::size_t from, Keep keep);
 
     // Adds the dropped occurrences to the uses, each id once, the first occurrence kept, and
-    // puts the uses in the order of their ids.
+    // makes the block of the uses in the order of their ids.
     void orderUses();
 
     std::string m_text;
@@ -101,6 +101,7 @@ private:
     std::vector<Use> m_uses;
     std::vector<Use> m_dropped;  // every occurrence left out as reported, in the tile's order
     std::vector<Use> m_ordered;  // the uses in order, made from them
+    UseBlock m_block;            // made from those
     std::vector<std::uint64_t> m_seen;   // a bit per id, set only while orderUses() runs
     std::vector<std::uint32_t> m_below;  // for each word of m_seen, the bits set before it
     std::uint32_t m_highestId = 0;       // of the uses and the dropped occurrences

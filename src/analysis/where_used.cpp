@@ -8,7 +8,7 @@
 
 #include "analysis/open_table.h"
 #include "analysis/tile_classifier.h"
-#include "analysis/varint.h"
+#include "analysis/use_block.h"
 #include "analysis/window_state.h"
 
 namespace gantrel {
@@ -88,48 +88,6 @@ private:
     std::string m_texts;
 };
 
-// Bytes needed for a number.
-std::uint8_t widthOf(std::uint32_t value)
-{
-    std::uint8_t width = 1;
-    while (width < 4 && value >> (8 * width) != 0) {
-        ++width;
-    }
-    return width;
-}
-
-// Writes the number in `width` bytes, low byte first.
-void writeNumber(unsigned char* at, std::uint32_t value, std::uint8_t width)
-{
-    for (std::uint8_t i = 0; i < width; ++i) {
-        at[i] = static_cast<unsigned char>(value >> (8 * i));
-    }
-}
-
-template <std::uint8_t Width>
-std::uint32_t readNumber(const unsigned char* at)
-{
-    std::uint32_t value = 0;
-    for (std::uint8_t i = 0; i < Width; ++i) {
-        value |= static_cast<std::uint32_t>(at[i]) << (8 * i);
-    }
-    return value;
-}
-
-std::uint32_t readNumber(const unsigned char* at, std::uint8_t width)
-{
-    switch (width) {
-        case 1:
-            return readNumber<1>(at);
-        case 2:
-            return readNumber<2>(at);
-        case 3:
-            return readNumber<3>(at);
-        default:
-            return readNumber<4>(at);
-    }
-}
-
 // A set of the numbers tiles name references by, a bit each: the readers' ids below
 // `readerIds`, then the own ones.
 class IdSet {
@@ -169,60 +127,6 @@ private:
     std::uint32_t m_highest = 0;
 };
 
-// One tile's distinct references in ascending order of their ids: their lines (counted from
-// 0), each in as few bytes as the tile's largest needs, so that any one is read directly; then
-// their ids, each as its distance from the one before in a varint. A tile's ids are dense
-// among all (most distances fit a byte), its lines are not, and a look-up reads every id but
-// only the lines of the references it finds. The order does not change any answer: a tile
-// names a text once, so what is found in one tile is never two uses of one text.
-struct TileBlock {
-    std::vector<unsigned char> bytes;  // made at its size, never grown
-    std::uint32_t count = 0;
-    std::uint8_t lineWidth = 1;
-
-    /// The first line of reference i of the tile, counted from 0.
-    std::uint32_t lineAt(std::uint32_t i) const
-    {
-        return readNumber(bytes.data() + std::size_t{i} * lineWidth, lineWidth);
-    }
-
-    // Calls found(index, id) for every reference whose id has its bit set in `wanted`, a set
-    // small enough to stay in the nearest cache. Stops past the set's largest: looking up one
-    // text reads about half of each tile. The ids found are gathered a run at a time and
-    // handed over after it, with no branch on whether each is wanted: that is as good as
-    // random, and without the branch's mispredictions a pass takes about a fifth less.
-    template <class Found>
-    void scan(const IdSet& wanted, Found visit) const
-    {
-        constexpr std::uint32_t kRun = 64;
-        std::uint64_t hits[kRun];  // index << 32 | id
-        const unsigned char* ids = bytes.data() + std::size_t{count} * lineWidth;
-        const std::uint32_t highest = wanted.highest();
-        std::uint32_t id = 0;
-        for (std::uint32_t begin = 0; begin < count; begin += kRun) {
-            const std::uint32_t end = std::min(count, begin + kRun);
-            std::uint32_t found = 0;
-            bool past = false;
-            for (std::uint32_t i = begin; i < end; ++i) {
-                id += static_cast<std::uint32_t>(readVarint(ids));
-                if (id > highest) {
-                    past = true;
-                    break;
-                }
-                hits[found] = std::uint64_t{i} << 32 | id;
-                found += wanted.contains(id) ? 1 : 0;
-            }
-            for (std::uint32_t k = 0; k < found; ++k) {
-                visit(static_cast<std::uint32_t>(hits[k] >> 32),
-                      static_cast<std::uint32_t>(hits[k]));
-            }
-            if (past) {
-                return;
-            }
-        }
-    }
-};
-
 }  // namespace
 
 struct WhereUsedRecord::Data {
@@ -230,18 +134,10 @@ struct WhereUsedRecord::Data {
     std::vector<std::uint32_t> readerIdOf;  // each entry's id from the readers, or kNone
     std::vector<bool> ownNamed;             // whether a tile named the entry by kOwn + entry
     std::uint32_t readerIds = 0;            // above every id from the readers met so far
-    std::vector<TileBlock> tiles;
-    // How many tiles name each number, counted as they are recorded, so that batches of
-    // texts are sized without a pass over the record: by the readers' id, and by entry for
-    // the own numbers.
-    std::vector<std::uint32_t> tilesNamingReaderId;
-    std::vector<std::uint32_t> tilesNamingOwn;
-    // The own numbers of the tile being added, few, each above its line so that they sort
-    // in order of the numbers; its readers' ids come in order already.
-    std::vector<std::uint64_t> pendingOwn;
+    std::vector<UseBlock> tiles;
+    // The own numbers of the tile being added, with their lines.
+    std::vector<NumberedUse> pendingOwn;
 
-    // How many tiles name the entry's text.
-    std::uint32_t tilesNaming(std::uint32_t entry) const;
     // The numbers that tiles may name the entry's text by.
     void numbersOf(std::uint32_t entry, IdSet& into) const
     {
@@ -275,7 +171,7 @@ std::size_t WhereUsedRecord::tiles() const
     return m_data->tiles.size();
 }
 
-void WhereUsedRecord::addTile(const TileReferences& references)
+void WhereUsedRecord::addTile(TileReferences& references)
 {
     if (!m_kept) {
         return;
@@ -290,55 +186,29 @@ void WhereUsedRecord::addTile(const TileReferences& references)
         if (entry == data.readerIdOf.size()) {
             data.readerIdOf.push_back(kNone);
             data.ownNamed.push_back(false);
-            data.tilesNamingOwn.push_back(0);
         }
         if (reference.id == ReportedReferences::kNoId) {
             data.ownNamed[entry] = true;
-            data.pendingOwn.push_back(std::uint64_t{kOwn + entry} << 32 | reference.line);
+            data.pendingOwn.push_back(NumberedUse{kOwn + entry, reference.line});
         } else {
             data.readerIdOf[entry] = reference.id;
             data.readerIds = std::max(data.readerIds, reference.id + 1);
         }
     }
-    // The readers' ids in ascending order as the tile hands them over, then the own ones, all
-    // above them.
-    std::sort(data.pendingOwn.begin(), data.pendingOwn.end());
-    const std::vector<TileReferences::Use>& uses = references.uses();
-    if (!uses.empty() && uses.back().id >= data.tilesNamingReaderId.size()) {
-        data.tilesNamingReaderId.resize(std::size_t{uses.back().id} + 1, 0);
+    UseBlock& block = data.tiles.emplace_back(std::move(references.uses()));
+    if (!data.pendingOwn.empty()) {
+        // Seldom: only a tile the readers' record does not number has own numbers, all above
+        // the readers' ids.
+        std::sort(data.pendingOwn.begin(), data.pendingOwn.end(),
+                  [](const NumberedUse& a, const NumberedUse& b) { return a.id < b.id; });
+        std::vector<NumberedUse> all;
+        all.reserve(block.count() + data.pendingOwn.size());
+        block.forEachId([&](std::uint32_t id) {
+            all.push_back(NumberedUse{id, block.lineAt(static_cast<std::uint32_t>(all.size()))});
+        });
+        all.insert(all.end(), data.pendingOwn.begin(), data.pendingOwn.end());
+        block.assign(all);
     }
-    const auto forEachPair = [&](auto visit) {
-        for (const TileReferences::Use& use : uses) {
-            visit(use.id, use.line);
-        }
-        for (const std::uint64_t reference : data.pendingOwn) {
-            visit(static_cast<std::uint32_t>(reference >> 32),
-                  static_cast<std::uint32_t>(reference));
-        }
-    };
-    std::size_t idBytes = 0;
-    std::uint32_t highestLine = 0;
-    std::uint32_t previous = 0;
-    forEachPair([&](std::uint32_t id, std::uint32_t line) {
-        idBytes += varintSize(id - previous);
-        previous = id;
-        highestLine = std::max(highestLine, line);
-        ++(id >= kOwn ? data.tilesNamingOwn[id - kOwn] : data.tilesNamingReaderId[id]);
-    });
-
-    TileBlock& block = data.tiles.emplace_back();
-    block.count = static_cast<std::uint32_t>(uses.size() + data.pendingOwn.size());
-    block.lineWidth = widthOf(highestLine);
-    block.bytes.resize(std::size_t{block.count} * block.lineWidth + idBytes);
-    unsigned char* line = block.bytes.data();
-    unsigned char* at = block.bytes.data() + std::size_t{block.count} * block.lineWidth;
-    previous = 0;
-    forEachPair([&](std::uint32_t id, std::uint32_t lineNumber) {
-        writeNumber(line, lineNumber, block.lineWidth);
-        line += block.lineWidth;
-        at = writeVarint(at, id - previous);
-        previous = id;
-    });
 }
 
 std::vector<TileUse> WhereUsedRecord::usesOf(std::string_view text) const
@@ -357,7 +227,7 @@ std::vector<TileUse> WhereUsedRecord::usesOf(std::string_view text) const
         wanted.add(m_data->readerIdOf[entry]);
     }
     for (std::size_t t = 0; t < m_data->tiles.size(); ++t) {
-        const TileBlock& block = m_data->tiles[t];
+        const UseBlock& block = m_data->tiles[t];
         block.scan(wanted, [&](std::uint32_t i, std::uint32_t) {
             uses.push_back(TileUse{t, std::size_t{block.lineAt(i)} + 1});
         });
@@ -372,11 +242,11 @@ constexpr std::size_t kSplitBytes = std::size_t{64} << 10;
 
 // Where a pass over the record is cut in two for two threads: after the first tiles that hold
 // half its bytes; the end when one thread does it all.
-std::size_t splitOf(const std::vector<TileBlock>& tiles)
+std::size_t splitOf(const std::vector<UseBlock>& tiles)
 {
     std::size_t total = 0;
-    for (const TileBlock& block : tiles) {
-        total += block.bytes.size();
+    for (const UseBlock& block : tiles) {
+        total += block.size();
     }
     if (total < kSplitBytes || std::thread::hardware_concurrency() < 2) {
         return tiles.size();
@@ -384,19 +254,12 @@ std::size_t splitOf(const std::vector<TileBlock>& tiles)
     std::size_t before = 0;
     std::size_t split = 0;
     while (split < tiles.size() && 2 * before < total) {
-        before += tiles[split++].bytes.size();
+        before += tiles[split++].size();
     }
     return split;
 }
 
 }  // namespace
-
-std::uint32_t WhereUsedRecord::Data::tilesNaming(std::uint32_t entry) const
-{
-    const std::uint32_t readerId = readerIdOf[entry];
-    return tilesNamingOwn[entry] +
-           (readerId < tilesNamingReaderId.size() ? tilesNamingReaderId[readerId] : 0);
-}
 
 void WhereUsedRecord::forEachUses(
     std::span<const std::string> texts,
@@ -404,25 +267,60 @@ void WhereUsedRecord::forEachUses(
     std::size_t usesAtATime) const
 {
     const Data& data = *m_data;
+    const std::size_t tiles = data.tiles.size();
+    const std::size_t split = splitOf(data.tiles);
+    // The passes over the record: the tiles before `split` on this thread, the others, when
+    // there are, on a second one beside it.
+    const auto sideBySide = [&](const auto& front, const auto& back) {
+        std::jthread second;
+        if (split < tiles) {
+            second = std::jthread(back);
+        }
+        front();
+    };
+
+    IdSet wanted(data.readerIds, data.ids.size());
     std::vector<std::uint32_t> entryOf(texts.size());
     for (std::size_t i = 0; i < texts.size(); ++i) {
         entryOf[i] = data.ids.find(texts[i], hashText(texts[i]));
+        if (entryOf[i] != kNone) {
+            data.numbersOf(entryOf[i], wanted);
+        }
+    }
+    std::vector<std::uint32_t> counts(wanted.universe(), 0);
+    {
+        std::vector<std::uint32_t> backCounts(split < tiles ? counts.size() : 0, 0);
+        const auto countIn = [&](std::size_t begin, std::size_t end,
+                                 std::vector<std::uint32_t>& into) {
+            for (std::size_t t = begin; t < end; ++t) {
+                data.tiles[t].scan(
+                    wanted, [&](std::uint32_t, std::uint32_t id) { ++into[wanted.index(id)]; });
+            }
+        };
+        sideBySide([&] { countIn(0, split, counts); }, [&] { countIn(split, tiles, backCounts); });
+        for (std::size_t i = 0; i < backCounts.size(); ++i) {
+            counts[i] += backCounts[i];
+        }
     }
     const auto countOf = [&](std::size_t i) -> std::size_t {
-        return entryOf[i] == kNone ? 0 : data.tilesNaming(entryOf[i]);
+        const std::uint32_t entry = entryOf[i];
+        if (entry == kNone) {
+            return 0;
+        }
+        const std::uint32_t readerId = data.readerIdOf[entry];
+        return counts[wanted.index(kOwn + entry)] +
+               (readerId == kNone ? 0 : counts[wanted.index(readerId)]);
     };
 
     // The texts in batches of at most usesAtATime uses, each batch filled in one pass over the
     // record; place[index] tells which text of the batch a number's uses belong to. The batch
     // holds each use in half the bytes of a TileUse; a text's uses are widened when handed over.
-    // The tiles before `split` fill each text's uses from its start on, the others, on a second
-    // thread and from the last tile back, from its end: the two meet where the first ones end.
+    // The tiles before `split` fill each text's uses from its start on, the others, from the
+    // last tile back, from its end: the two meet where the first ones end.
     struct BatchUse {
         std::uint32_t tile;
         std::uint32_t line;  // counted from 0
     };
-    const std::size_t split = splitOf(data.tiles);
-    IdSet wanted(data.readerIds, data.ids.size());
     std::vector<std::uint32_t> place(wanted.universe(), kNone);
     std::vector<BatchUse> uses;
     std::vector<TileUse> handed;
@@ -449,28 +347,25 @@ void WhereUsedRecord::forEachUses(
         uses.resize(starts.back());
         front.assign(starts.begin(), starts.end() - 1);
         back.assign(starts.begin() + 1, starts.end());
+        const auto fillFront = [&] {
+            for (std::size_t t = 0; t < split; ++t) {
+                const UseBlock& block = data.tiles[t];
+                block.scan(wanted, [&](std::uint32_t i, std::uint32_t id) {
+                    uses[front[place[wanted.index(id)]]++] =
+                        BatchUse{static_cast<std::uint32_t>(t), block.lineAt(i)};
+                });
+            }
+        };
         const auto fillBack = [&] {
-            for (std::size_t t = data.tiles.size(); t-- > split;) {
-                const TileBlock& block = data.tiles[t];
+            for (std::size_t t = tiles; t-- > split;) {
+                const UseBlock& block = data.tiles[t];
                 block.scan(wanted, [&](std::uint32_t i, std::uint32_t id) {
                     uses[--back[place[wanted.index(id)]]] =
                         BatchUse{static_cast<std::uint32_t>(t), block.lineAt(i)};
                 });
             }
         };
-        {
-            std::jthread backHalf;
-            if (split < data.tiles.size()) {
-                backHalf = std::jthread(fillBack);
-            }
-            for (std::size_t t = 0; t < split; ++t) {
-                const TileBlock& block = data.tiles[t];
-                block.scan(wanted, [&](std::uint32_t i, std::uint32_t id) {
-                    uses[front[place[wanted.index(id)]]++] =
-                        BatchUse{static_cast<std::uint32_t>(t), block.lineAt(i)};
-                });
-            }
-        }
+        sideBySide(fillFront, fillBack);
         for (std::size_t i = first; i < end; ++i) {
             const std::size_t at =
                 entryOf[i] == kNone ? 0 : starts[place[wanted.index(kOwn + entryOf[i])]];

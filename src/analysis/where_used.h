@@ -42,8 +42,9 @@ public:
     /// Records, when kept, the references of the next tile of the tile list, as the scan takes
     /// it from its readers: those listed by text, the others by the ids the readers' record
     /// gave them, which a tile recorded earlier since clear() has listed (or this one). A scan
-    /// starts from a cleared record: the ids of another scan's readers name other texts.
-    void addTile(const TileReferences& references);
+    /// starts from a cleared record: the ids of another scan's readers name other texts. Takes
+    /// over the tile's uses.
+    void addTile(TileReferences& references);
     /// The number of tiles recorded.
     std::size_t tiles() const;
 
