@@ -3,8 +3,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <span>
 
-#include "analysis/count_bits.h"
 #include "analysis/seen_set.h"
 #include "analysis/text_hash.h"
 
@@ -158,45 +158,39 @@ void TileReferences::orderUses()
     // An occurrence is left out as reported only once an earlier tile has reported it, and
     // then so is every later one: a listed occurrence that the record took back lies before
     // every dropped one, and the first dropped occurrence of an id is its earliest. The ids are
-    // set in a bit each; an id's place in the order is the number of bits below it.
+    // set in a bit each, and each one's line put at its place in a table by id: the block reads
+    // them in order from there.
     if (m_uses.empty() && m_dropped.empty()) {
         return;
     }
     const std::size_t words = m_highestId / 64 + 1;
     if (words > m_seen.size()) {
         m_seen.resize(words);
-        m_below.resize(words);
+        m_lineOf.resize(words * 64);
     }
     std::size_t lowest = words;
-    const auto firstTime = [&](std::uint32_t id) {
-        std::uint64_t& word = m_seen[id / 64];
-        const std::uint64_t bit = std::uint64_t{1} << (id % 64);
-        const bool first = (word & bit) == 0;
-        word |= bit;
-        lowest = std::min<std::size_t>(lowest, id / 64);
-        return first;
+    std::uint32_t count = 0;
+    std::uint32_t highestLine = 0;
+    const auto put = [&](const Use& use) {
+        std::uint64_t& word = m_seen[use.id / 64];
+        const std::uint64_t bit = std::uint64_t{1} << (use.id % 64);
+        if ((word & bit) == 0) {
+            word |= bit;
+            m_lineOf[use.id] = use.line;
+            ++count;
+            highestLine = std::max(highestLine, use.line);
+            lowest = std::min<std::size_t>(lowest, use.id / 64);
+        }
     };
     for (const Use& use : m_uses) {
-        firstTime(use.id);
+        put(use);
     }
     for (const Use& use : m_dropped) {
-        if (firstTime(use.id)) {
-            m_uses.push_back(use);
-        }
+        put(use);
     }
-    std::uint32_t below = 0;
-    for (std::size_t w = lowest; w < words; ++w) {
-        m_below[w] = below;
-        below += static_cast<std::uint32_t>(countBits(m_seen[w]));
-    }
-    m_ordered.resize(m_uses.size());
-    for (const Use& use : m_uses) {
-        const std::uint64_t lower = (std::uint64_t{1} << (use.id % 64)) - 1;
-        m_ordered[m_below[use.id / 64] + countBits(m_seen[use.id / 64] & lower)] = use;
-    }
-    std::fill(m_seen.begin() + static_cast<std::ptrdiff_t>(lowest),
-              m_seen.begin() + static_cast<std::ptrdiff_t>(words), 0);
-    m_block.assign(m_ordered);
+    const std::span<std::uint64_t> seen(m_seen.data(), words);
+    m_block.assign(seen, lowest, m_lineOf, count, highestLine);
+    std::fill(seen.begin() + static_cast<std::ptrdiff_t>(lowest), seen.end(), 0);
 }
 
 }  // namespace gantrel

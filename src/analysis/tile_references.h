@@ -92,19 +92,18 @@ private:
     template <class Keep>
     void keepFrom(std::size_t from, Keep keep);
 
-    // Adds the dropped occurrences to the uses, each id once, the first occurrence kept, and
-    // makes the block of the uses in the order of their ids.
+    // Makes the block of the uses and the dropped occurrences, each id once with its first
+    // occurrence, in the order of their ids.
     void orderUses();
 
     std::string m_text;
     std::vector<Reference> m_references;
     std::vector<Use> m_uses;
     std::vector<Use> m_dropped;  // every occurrence left out as reported, in the tile's order
-    std::vector<Use> m_ordered;  // the uses in order, made from them
-    UseBlock m_block;            // made from those
-    std::vector<std::uint64_t> m_seen;   // a bit per id, set only while orderUses() runs
-    std::vector<std::uint32_t> m_below;  // for each word of m_seen, the bits set before it
-    std::uint32_t m_highestId = 0;       // of the uses and the dropped occurrences
+    UseBlock m_block;            // made from the uses and the dropped occurrences
+    std::vector<std::uint64_t> m_seen;    // a bit per id, set only while orderUses() runs
+    std::vector<std::uint32_t> m_lineOf;  // by id: the line of a use whose bit is set
+    std::uint32_t m_highestId = 0;        // of the uses and the dropped occurrences
     ReportedReferences* m_reported = nullptr;
     bool m_shared = true;
     bool m_keepUses = true;

@@ -27,6 +27,13 @@ class UseBlock {
 public:
     /// The uses, in ascending order of their numbers, each number once.
     void assign(std::span<const NumberedUse> ordered);
+    /// The uses whose numbers are set in `ids`, a bit for each number n (bit n % 64 of word
+    /// n / 64), no bit in the words before `first`, the first line of n being lines[n]: `count`
+    /// bits are set and no line is above `highestLine`. No rank of a use need be counted: the
+    /// numbers come in order as the set's bits are read.
+    void assign(std::span<const std::uint64_t> ids, std::size_t first,
+                std::span<const std::uint32_t> lines, std::uint32_t count,
+                std::uint32_t highestLine);
 
     std::uint32_t count() const { return m_count; }
     /// Bytes held.
@@ -92,6 +99,11 @@ public:
     }
 
 private:
+    // Makes the block of `count` uses, no line above `highestLine`, from forEach(put), which
+    // calls put(id, line) for each in ascending order of the numbers.
+    template <class ForEach>
+    void build(std::uint32_t count, std::uint32_t highestLine, ForEach forEach);
+
     std::vector<unsigned char> m_bytes;  // made at its size, never grown
     std::uint32_t m_count = 0;
     std::uint8_t m_lineWidth = 1;

@@ -10,6 +10,8 @@ namespace gantrel {
 
 /// The most bytes a number takes.
 inline constexpr std::size_t kMaxVarintSize = 10;
+/// The most bytes a 32-bit number takes.
+inline constexpr std::size_t kMaxVarintSize32 = 5;
 
 /// The bytes writeVarint() takes for the number.
 inline std::size_t varintSize(std::uint64_t value)
