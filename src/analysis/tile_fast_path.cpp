@@ -278,6 +278,9 @@ public:
     std::uint64_t lineEnds(std::size_t block, const Masks& m) const
     {
         std::uint64_t ends = m.hard & ~m.nul;
+        if (!m_utf8) {
+            return ends;  // in 8-bit text every break is a hard one
+        }
         for (std::uint64_t e2 = m.breaks & ~m.hard; e2 != 0; e2 &= e2 - 1) {
             const int bit = std::countr_zero(e2);
             if (confirmBreak(block + static_cast<std::size_t>(bit))) {
