@@ -13,16 +13,6 @@ inline constexpr std::size_t kMaxVarintSize = 10;
 /// The most bytes a 32-bit number takes.
 inline constexpr std::size_t kMaxVarintSize32 = 5;
 
-/// The bytes writeVarint() takes for the number.
-inline std::size_t varintSize(std::uint64_t value)
-{
-    std::size_t size = 1;
-    for (; value >= 0x80; value >>= 7) {
-        ++size;
-    }
-    return size;
-}
-
 /// Writes the number at `at` and returns where the next one goes.
 inline unsigned char* writeVarint(unsigned char* at, std::uint64_t value)
 {
