@@ -2,6 +2,7 @@
 #include "analysis/tile_classifier.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <optional>
 
@@ -27,9 +28,15 @@ public:
     TileText(const TileRead& read, std::vector<char>& buffer, std::size_t window)
         : m_read(read), m_buffer(buffer), m_window(std::max<std::size_t>(window, 1))
     {
+        // Room for every read of the pieces at once, so that the buffer stays where it is.
+        if (m_buffer.size() < m_capacity + kAlignment + kLongestMark) {
+            m_buffer.resize(m_capacity + kAlignment + kLongestMark);
+        }
+        const std::size_t start = placeFor(0);
+        m_used = start;
         fill(std::max(m_window, kLongestMark));
-        m_mark = detectEncoding({m_buffer.data(), m_used});
-        m_begin = m_mark.length;
+        m_mark = detectEncoding({m_buffer.data() + start, m_used - start});
+        m_begin = start + m_mark.length;
     }
 
     TileEncoding encoding() const { return m_mark.encoding; }
@@ -81,9 +88,11 @@ public:
             }
             if (cut > 0) {
                 // What is left starts the buffer; the mark is stepped over with the first piece.
-                std::memmove(m_buffer.data(), m_buffer.data() + cut, m_used - cut);
-                m_used -= cut;
-                m_begin = 0;
+                const std::size_t left = m_used - cut;
+                const std::size_t start = placeFor(left);
+                std::memmove(m_buffer.data() + start, m_buffer.data() + cut, left);
+                m_used = start + left;
+                m_begin = start;
             }
             scanned = m_used;
             fill(std::min(m_window, m_capacity + m_begin - m_used));
@@ -94,6 +103,17 @@ private:
     // A window and the longest line that may still be fetched, in any encoding (a UTF-8 line
     // takes at most three bytes a code unit).
     static constexpr std::size_t kLongestLine = 3 * kMaxLine + 8;
+    static constexpr std::size_t kAlignment = 64;
+
+    // The system copies a file into memory several times slower on some processors (3.5 times
+    // measured) when the destination lies a few bytes past the source's alignment, as it would
+    // in a buffer whose allocation starts 16 bytes into a page. Where the `left` bytes before
+    // the next read go, so that the read lands as aligned as the file.
+    std::size_t placeFor(std::size_t left) const
+    {
+        const auto address = reinterpret_cast<std::uintptr_t>(m_buffer.data());
+        return static_cast<std::size_t>(m_offset - left - address) % kAlignment;
+    }
 
     void fill(std::size_t room)
     {
