@@ -10,6 +10,7 @@
 #include <limits>
 
 #include "common/error.h"
+#include "platform/io_buffer.h"
 #include "platform/package_files.h"
 
 namespace gantrel::zip {
@@ -277,7 +278,7 @@ private:
 struct ZipWriter::State {
     explicit State(ZipOutput& out) : output(out), piece(kPiece) {}
     BufferedOutput output;
-    std::vector<char> piece;
+    platform::IoBuffer piece;
     std::vector<Entry> entries;
 };
 

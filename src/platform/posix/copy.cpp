@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "platform/copy.h"
+#include "platform/io_buffer.h"
 #include "platform/platform.h"
 #include "platform/posix/fold_name.h"
 #include "platform/posix/handles.h"
@@ -656,7 +657,7 @@ private:
 
     const FolderCopy& m_copy;
     const CopyProgressFn& m_progress;
-    std::vector<char> m_buffer;
+    IoBuffer m_buffer;
     std::vector<CopyFailure> m_failures;
     CopyProgress m_done;
     std::vector<std::unique_ptr<TargetFolder>> m_chain;  // the boundary down to the target
