@@ -47,8 +47,12 @@ TEST(TileDecoder, WellFormedUtf8IsExactlyWhatDecodesUnchanged)
                            '\x90', '\xF4', '\x8F', '\xF5', '\xFF'};
     std::size_t wellFormed = 0;
     for (int round = 0; round < 20000; ++round) {
+        // Now and then a run of ASCII as long as a word of the quick check, or longer.
         std::string bytes;
         for (int n = std::uniform_int_distribution<int>(0, 8)(random); n > 0; --n) {
+            if (random() % 4 == 0) {
+                bytes += std::string(random() % 18, 'a');
+            }
             bytes +=
                 pieces[std::uniform_int_distribution<std::size_t>(0, sizeof pieces - 1)(random)];
         }

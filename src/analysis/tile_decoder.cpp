@@ -2,6 +2,8 @@
 #include "analysis/tile_decoder.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 #include "platform/platform.h"
 
@@ -121,6 +123,16 @@ bool isWellFormedUtf8(std::span<const char> text)
         return i < n && byteAt(text, i) >= low && byteAt(text, i) <= high;
     };
     for (std::size_t i = 0; i < n;) {
+        // Eight bytes at a time while they are ASCII: a reference line that is checked mostly
+        // holds one or two other letters.
+        std::uint64_t word = 0;
+        if (i + sizeof word <= n) {
+            std::memcpy(&word, text.data() + i, sizeof word);
+            if ((word & 0x8080808080808080ULL) == 0) {
+                i += sizeof word;
+                continue;
+            }
+        }
         const unsigned b0 = byteAt(text, i);
         if (b0 < 0x80) {
             ++i;
