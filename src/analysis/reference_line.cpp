@@ -8,14 +8,15 @@
 
 namespace gantrel {
 
-std::string narrowBytes(std::string_view bytes, bool utf8)
+void narrowBytes(std::string_view bytes, bool utf8, std::string& out)
 {
     if (!utf8) {
-        return platform::codePageToNarrow(bytes);
+        platform::codePageToNarrow(bytes, out);
+        return;
     }
     const std::span<const char> text(bytes.data(), bytes.size());
-    return isWellFormedUtf8(text) ? platform::utf8ToNarrow(bytes)
-                                  : platform::utf16ToNarrow(decodeUtf8(text));
+    out = isWellFormedUtf8(text) ? platform::utf8ToNarrow(bytes)
+                                 : platform::utf16ToNarrow(decodeUtf8(text));
 }
 
 }  // namespace gantrel

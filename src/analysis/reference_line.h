@@ -29,8 +29,8 @@ inline bool isAscii(std::string_view bytes)
     return (high & 0x8080808080808080ULL) == 0;
 }
 
-// A reference line that is not plain ASCII, as the program's 8-bit string.
-std::string narrowBytes(std::string_view bytes, bool utf8);
+// A reference line that is not plain ASCII, as the program's 8-bit string, into `out`.
+void narrowBytes(std::string_view bytes, bool utf8, std::string& out);
 
 inline std::uint32_t word(const char* p)
 {

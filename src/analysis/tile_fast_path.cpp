@@ -334,7 +334,7 @@ public:
         if (ascii) {
             return bytes;
         }
-        buffer = narrowBytes(bytes, m_utf8);
+        narrowBytes(bytes, m_utf8, buffer);
         return buffer;
     }
 

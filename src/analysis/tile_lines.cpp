@@ -133,7 +133,7 @@ private:
         if (isAscii(bytes)) {
             return bytes;
         }
-        m_converted = narrowBytes(bytes, m_utf8);
+        narrowBytes(bytes, m_utf8, m_converted);
         return m_converted;
     }
 

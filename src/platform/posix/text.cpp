@@ -84,9 +84,9 @@ std::u16string codePageToUtf16(std::string_view bytes)
     return out;
 }
 
-std::string codePageToNarrow(std::string_view bytes)
+void codePageToNarrow(std::string_view bytes, std::string& out)
 {
-    std::string out(3 * bytes.size(), '\0');  // a character of the code page takes at most 3
+    out.resize(3 * bytes.size());  // a character of the code page takes at most 3
     char* to = out.data();
     std::size_t i = 0;
     while (i < bytes.size()) {
@@ -106,7 +106,6 @@ std::string codePageToNarrow(std::string_view bytes)
         to = writeUtf8(to, b >= 0x80 && b < 0xA0 ? kHighControls[b - 0x80] : char32_t{b});
     }
     cutAt(out, to);
-    return out;
 }
 
 std::u16string narrowToUtf16(std::string_view text)

@@ -7,9 +7,9 @@
 
 namespace gantrel::platform {
 
-std::string codePageToNarrow(std::string_view bytes)
+void codePageToNarrow(std::string_view bytes, std::string& out)
 {
-    return utf16ToNarrow(codePageToUtf16(bytes));
+    out = utf16ToNarrow(codePageToUtf16(bytes));
 }
 
 std::string utf8ToNarrow(std::string_view text)
