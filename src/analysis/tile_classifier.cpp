@@ -87,7 +87,8 @@ public:
                 return Stop::Done;
             }
             if (cut > 0) {
-                // What is left starts the buffer; the mark is stepped over with the first piece.
+                // What is left goes to the buffer's first bytes, as far in as makes the next
+                // read land aligned; the mark is stepped over with the first piece.
                 const std::size_t left = m_used - cut;
                 const std::size_t start = placeFor(left);
                 std::memmove(m_buffer.data() + start, m_buffer.data() + cut, left);
