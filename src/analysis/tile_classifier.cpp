@@ -28,10 +28,9 @@ public:
     TileText(const TileRead& read, std::vector<char>& buffer, std::size_t window)
         : m_read(read), m_buffer(buffer), m_window(std::max<std::size_t>(window, 1))
     {
-        // Room for every read of the pieces at once, so that the buffer stays where it is.
-        if (m_buffer.size() < m_capacity + kAlignment + kLongestMark) {
-            m_buffer.resize(m_capacity + kAlignment + kLongestMark);
-        }
+        // Room for every read of the pieces, reserved at once so that the buffer stays where
+        // the reads are placed for; its pages are touched only as far as the text reaches.
+        m_buffer.reserve(m_capacity + kAlignment + kLongestMark);
         const std::size_t start = placeFor(0);
         m_used = start;
         fill(std::max(m_window, kLongestMark));
@@ -134,7 +133,7 @@ private:
         for (std::size_t i = m_used; i-- > std::max(m_begin, scanned > 0 ? scanned - 1 : 0);) {
             const unsigned c = p[i];
             if (c == '\n' || c == 0 || (c == '\r' && i + 1 < m_used) ||
-                (utf8 && c == 0xA8 && i >= 2 && p[i - 1] == 0x80 && p[i - 2] == 0xE2)) {
+                (utf8 && c == 0xA8 && i >= m_begin + 2 && p[i - 1] == 0x80 && p[i - 2] == 0xE2)) {
                 return i + 1;
             }
         }
@@ -161,11 +160,13 @@ private:
     const TileRead& m_read;
     std::vector<char>& m_buffer;
     std::size_t m_window;
-    const std::size_t m_capacity = m_window + kLongestLine;  // bytes the buffer holds at most
+    const std::size_t m_capacity = m_window + kLongestLine;  // bytes of text held at most
     EncodingMark m_mark{TileEncoding::EightBit, 0};
     std::uint64_t m_offset = 0;  // bytes of the file read
-    std::size_t m_begin = 0;     // where the text not yet classified starts: after the mark
-    std::size_t m_used = 0;      // bytes of the buffer read
+    // Where the text not yet classified starts: after the mark, or after the few bytes that
+    // make the next read land aligned (left from before: nothing of the text).
+    std::size_t m_begin = 0;
+    std::size_t m_used = 0;  // bytes of the buffer read
     bool m_atEnd = false;
 };
 

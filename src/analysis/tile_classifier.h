@@ -28,10 +28,10 @@ inline constexpr std::size_t kTileWindow = std::size_t{256} << 10;
 /// there for this tile. Tiles classified one after the other may all pass the same number.
 ///
 /// The file is read `window` bytes at a time into `buffer` (its capacity reused), which then
-/// holds at most a window and the longest line that may still be fetched, whatever the size of
-/// the file; reading ends at the first NUL, after which nothing counts. (A code page of several
-/// bytes a character is converted whole.) Returns false, having recorded nothing, when the text
-/// after the mark turns out to be 2 GiB or larger.
+/// holds at most a window and the longest line that may still be fetched (and up to 66 bytes
+/// that align the reads), whatever the size of the file; reading ends at the first NUL, after which
+/// nothing counts. (A code page of several bytes a character is converted whole.) Returns false,
+/// having recorded nothing, when the text after the mark turns out to be 2 GiB or larger.
 bool classifyTile(const TileRead& read, TileReferences& out, ReportedReferences& reported,
                   std::size_t tile, std::vector<char>& buffer, std::size_t window = kTileWindow);
 

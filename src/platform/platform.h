@@ -130,8 +130,8 @@ std::u16string codePageToUtf16(std::string_view bytes);
 /// character the target lacks becomes its substitute, an unpaired surrogate U+FFFD on POSIX.
 std::string utf16ToNarrow(std::u16string_view text);
 
-/// The same as utf16ToNarrow(codePageToUtf16(bytes)), without the text in between, into `out`,
-/// whose room is reused: the scan converts reference lines one after the other.
+/// The same as utf16ToNarrow(codePageToUtf16(bytes)), without the text in between, into `out`
+/// (on POSIX into its room as it is: the scan converts reference lines one after the other).
 void codePageToNarrow(std::string_view bytes, std::string& out);
 
 /// The program's 8-bit string for well-formed UTF-8 text.
