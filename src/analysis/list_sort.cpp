@@ -68,17 +68,34 @@ struct Run {
     std::string keys;
 };
 
-Run sortedRun(const std::vector<std::string>& list, std::size_t from, std::size_t to,
-              const platform::CaseInsensitiveOrder& order)
+// A part's entries of ASCII alone ordered by their characters' ranks, and the others (or all
+// of them, where the order has no ranks) by their sort keys. Ranks cost next to nothing;
+// a sort key costs as much as hundreds of key comparisons.
+struct RunPair {
+    Run ranked;
+    Run keyed;
+};
+
+// The entry's key of ranks, when every character has a rank.
+bool rankKey(std::string_view text, const platform::CaseInsensitiveOrder::AsciiRanks& ranks,
+             std::string& key)
 {
-    KeyArena arena;
-    std::vector<Keyed> keyed;
-    keyed.reserve(to - from);
-    for (std::size_t i = from; i < to; ++i) {
-        const std::string_view key = arena.add(order.sortKey(list[i]));
-        keyed.push_back(Keyed{key.data(), static_cast<std::uint32_t>(key.size()),
-                              static_cast<std::uint32_t>(i)});
+    key.clear();
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x80 || ranks[byte] == platform::CaseInsensitiveOrder::kUnranked) {
+            return false;
+        }
+        if (ranks[byte] != 0) {
+            key.push_back(static_cast<char>(ranks[byte]));
+        }
     }
+    return true;
+}
+
+// The entries in order of their keys, and their former places where keys are equal.
+Run sortedByKeys(std::vector<Keyed>& keyed)
+{
     // Equal keys in their previous order, as a stable sort leaves them, without its buffer.
     std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
         const int byKey = a.text().compare(b.text());
@@ -100,6 +117,24 @@ Run sortedRun(const std::vector<std::string>& list, std::size_t from, std::size_
     }
     run.keys.shrink_to_fit();
     return run;
+}
+
+RunPair sortedRuns(const std::vector<std::string>& list, std::size_t from, std::size_t to,
+                   const platform::CaseInsensitiveOrder& order)
+{
+    const platform::CaseInsensitiveOrder::AsciiRanks* const ranks = order.asciiRanks();
+    KeyArena arena;
+    std::vector<Keyed> ranked;
+    std::vector<Keyed> keyed;
+    std::string key;
+    for (std::size_t i = from; i < to; ++i) {
+        const bool byRanks = ranks != nullptr && rankKey(list[i], *ranks, key);
+        const std::string_view stored = arena.add(byRanks ? key : order.sortKey(list[i]));
+        (byRanks ? ranked : keyed)
+            .push_back(Keyed{stored.data(), static_cast<std::uint32_t>(stored.size()),
+                             static_cast<std::uint32_t>(i)});
+    }
+    return RunPair{sortedByKeys(ranked), sortedByKeys(keyed)};
 }
 
 // Reads a run's keys in order.
@@ -170,6 +205,41 @@ std::vector<std::uint32_t> merged(std::vector<Run>& runs)
     return order;
 }
 
+// The entries ordered by ranks and those ordered by keys in one order. Keys of the two kinds
+// do not compare, so their texts are compared, galloping through the ranked entries from
+// where the last keyed entry went: few keyed entries among many cost few comparisons.
+std::vector<std::uint32_t> joined(std::vector<std::uint32_t> ranked,
+                                  std::vector<std::uint32_t> keyed,
+                                  const std::vector<std::string>& list,
+                                  const platform::CaseInsensitiveOrder& order)
+{
+    if (keyed.empty() || ranked.empty()) {
+        return keyed.empty() ? ranked : keyed;
+    }
+    const auto goesBefore = [&](std::uint32_t k, std::uint32_t r) {
+        const int byText = order.compare(list[k], list[r]);
+        return byText != 0 ? byText < 0 : k < r;
+    };
+    std::vector<std::uint32_t> places;
+    places.reserve(ranked.size() + keyed.size());
+    auto from = ranked.cbegin();
+    for (const std::uint32_t k : keyed) {
+        auto low = from;
+        auto high = from;
+        for (std::ptrdiff_t step = 1; high != ranked.cend() && !goesBefore(k, *high); step *= 2) {
+            low = high + 1;
+            high += std::min(step, ranked.cend() - high);
+        }
+        const auto at =
+            std::partition_point(low, high, [&](std::uint32_t r) { return !goesBefore(k, r); });
+        places.insert(places.end(), from, at);
+        places.push_back(k);
+        from = at;
+    }
+    places.insert(places.end(), from, ranked.cend());
+    return places;
+}
+
 // Puts the entries in the order of their former places, in place: each entry moves once along
 // its cycle, so no second list is made. Marks the places it has filled.
 void permute(std::vector<std::string>& list, std::vector<std::uint32_t>& order)
@@ -205,13 +275,13 @@ void sortCaseInsensitive(std::vector<std::string>& list,
 void sortCaseInsensitive(std::span<std::vector<std::string>* const> lists,
                          const platform::CaseInsensitiveOrder& order)
 {
-    // Sort keys once per entry: comparing keys is a byte compare, collating pairs is not.
-    // A long list is sorted in runs whose keys are held whole only while the run is made, and
-    // making a key costs far more than comparing two, so the runs are shared with a second
-    // core, which needs an order object of its own. The lists go one after the other, the
-    // longest first, without waiting between them: whichever core makes a list's last run
-    // merges that list while the other goes on with the next, so that only about one list's
-    // runs are held at a time.
+    // A key once per entry, of ranks or by the order: comparing keys is a byte compare,
+    // collating pairs is not. A long list is sorted in runs whose keys are held whole only
+    // while the run is made, and making a key costs far more than comparing two, so the runs
+    // are shared with a second core, which needs an order object of its own. The lists go one
+    // after the other, the longest first, without waiting between them: whichever core makes a
+    // list's last run merges that list while the other goes on with the next, so that only
+    // about one list's runs are held at a time.
     constexpr std::size_t kRunEntries = std::size_t{1} << 17;
     struct Part {
         std::size_t list;
@@ -224,7 +294,7 @@ void sortCaseInsensitive(std::span<std::vector<std::string>* const> lists,
     std::stable_sort(longestFirst.begin(), longestFirst.end(), [&](std::size_t a, std::size_t b) {
         return lists[a]->size() > lists[b]->size();
     });
-    std::vector<std::vector<Run>> runs(lists.size());
+    std::vector<std::vector<RunPair>> runs(lists.size());
     const auto unmade = std::make_unique<std::atomic<std::size_t>[]>(lists.size());
     std::vector<Part> parts;
     for (const std::size_t l : longestFirst) {
@@ -247,10 +317,17 @@ void sortCaseInsensitive(std::span<std::vector<std::string>* const> lists,
     const auto sortParts = [&](const platform::CaseInsensitiveOrder& by) {
         for (std::size_t p; (p = next.fetch_add(1)) < parts.size();) {
             const Part& part = parts[p];
-            runs[part.list][part.run] = sortedRun(*lists[part.list], part.from, part.to, by);
+            runs[part.list][part.run] = sortedRuns(*lists[part.list], part.from, part.to, by);
             if (unmade[part.list].fetch_sub(1) == 1) {
-                std::vector<std::uint32_t> places = merged(runs[part.list]);
+                std::vector<Run> ranked;
+                std::vector<Run> keyed;
+                for (RunPair& pair : runs[part.list]) {
+                    ranked.push_back(std::move(pair.ranked));
+                    keyed.push_back(std::move(pair.keyed));
+                }
                 runs[part.list].clear();
+                std::vector<std::uint32_t> places =
+                    joined(merged(ranked), merged(keyed), *lists[part.list], by);
                 permute(*lists[part.list], places);
             }
         }

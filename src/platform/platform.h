@@ -4,6 +4,7 @@
 // The one seam to the operating system. Everything the engine asks of the system goes through
 // these declarations; CMake picks the POSIX or the Win32 implementation, callers never see which.
 
+#include <array>
 #include <cstdint>
 #include <iosfwd>
 #include <memory>
@@ -157,6 +158,18 @@ public:
 
     /// A byte string whose plain byte order is the locale's case-insensitive order of the texts.
     std::string sortKey(std::string_view text) const;
+    /// Negative, zero or positive as `a` comes before `b`, ties with it or comes after it: the
+    /// order of their sort keys, without making them.
+    int compare(std::string_view a, std::string_view b) const;
+
+    /// Where texts of ASCII characters alone are ordered character by character, each ASCII
+    /// character's rank: two such texts are in the order of their ranks' byte strings, the
+    /// characters of rank 0 left out. `kUnranked` marks a character that only sortKey orders
+    /// (one the locale joins with the next, as Czech does c and h). Null where the order is not
+    /// known to be one of characters (Windows, whose order sets hyphens and apostrophes apart).
+    static constexpr std::uint8_t kUnranked = 0xFF;
+    using AsciiRanks = std::array<std::uint8_t, 128>;
+    const AsciiRanks* asciiRanks() const;
 
 private:
     struct Collator;

@@ -1,14 +1,12 @@
 // SPDX-License-Identifier: MIT
-// Text conversions and the locale's order on POSIX. Tile files come from Western Windows
-// systems, so their 8-bit code page is Windows-1252; the program's own strings are UTF-8.
+// Text conversions on POSIX. Tile files come from Western Windows systems, so their 8-bit code
+// page is Windows-1252; the program's own strings are UTF-8.
 
-#include <unicode/ucol.h>
 #include <unicode/ustring.h>
 #include <unicode/utf8.h>
 
 #include <array>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -38,22 +36,6 @@ char* writeUtf8(char* to, char32_t code)
 void cutAt(std::string& out, const char* end)
 {
     out.resize(static_cast<std::size_t>(end - out.data()));
-}
-
-// The collation locale as the C library would choose it; C and POSIX mean the root collation,
-// since ICU's own POSIX tailoring orders by code point and would make the order case-sensitive.
-std::string collationLocale()
-{
-    std::string name;
-    for (const char* variable : {"LC_ALL", "LC_COLLATE", "LANG"}) {
-        const char* value = std::getenv(variable);
-        if (value != nullptr && *value != '\0') {
-            name = value;
-            break;
-        }
-    }
-    name = name.substr(0, name.find_first_of(".@"));
-    return name == "C" || name == "POSIX" ? std::string() : name;
 }
 
 std::u16string utf8ToUtf16(std::string_view text)
@@ -135,52 +117,6 @@ std::string utf16ToNarrow(std::u16string_view text)
     }
     cutAt(out, to);
     return out;
-}
-
-struct CaseInsensitiveOrder::Collator {
-    UCollator* handle = nullptr;
-    ~Collator()
-    {
-        if (handle != nullptr) {
-            ucol_close(handle);
-        }
-    }
-};
-
-CaseInsensitiveOrder::CaseInsensitiveOrder() : m_collator(std::make_unique<Collator>())
-{
-    UErrorCode status = U_ZERO_ERROR;
-    m_collator->handle = ucol_open(collationLocale().c_str(), &status);
-    if (U_FAILURE(status)) {
-        status = U_ZERO_ERROR;
-        m_collator->handle = ucol_open("", &status);
-    }
-    if (m_collator->handle != nullptr) {
-        ucol_setStrength(m_collator->handle, UCOL_SECONDARY);
-    }
-}
-
-CaseInsensitiveOrder::~CaseInsensitiveOrder() = default;
-
-std::string CaseInsensitiveOrder::sortKey(std::string_view text) const
-{
-    const std::u16string units = utf8ToUtf16(text);
-    if (m_collator->handle == nullptr) {
-        return std::string(text);
-    }
-    const auto* source = reinterpret_cast<const UChar*>(units.data());
-    const auto length = static_cast<int32_t>(units.size());
-    std::string key(units.size() * 4 + 16, '\0');
-    auto* target = reinterpret_cast<uint8_t*>(key.data());
-    int32_t needed = ucol_getSortKey(m_collator->handle, source, length, target,
-                                     static_cast<int32_t>(key.size()));
-    if (needed > static_cast<int32_t>(key.size())) {
-        key.resize(static_cast<std::size_t>(needed));
-        target = reinterpret_cast<uint8_t*>(key.data());
-        needed = ucol_getSortKey(m_collator->handle, source, length, target, needed);
-    }
-    key.resize(needed > 0 ? static_cast<std::size_t>(needed - 1) : 0);  // drop the terminator
-    return key;
 }
 
 }  // namespace gantrel::platform

@@ -139,4 +139,23 @@ std::string CaseInsensitiveOrder::sortKey(std::string_view text) const
     return key;
 }
 
+int CaseInsensitiveOrder::compare(std::string_view a, std::string_view b) const
+{
+    const std::u16string first = codePageToUtf16(a);
+    const std::u16string second = codePageToUtf16(b);
+    const int result = ::CompareStringW(
+        m_collator->locale, NORM_IGNORECASE, reinterpret_cast<LPCWSTR>(first.data()),
+        static_cast<int>(std::min<std::size_t>(first.size(), INT_MAX)),
+        reinterpret_cast<LPCWSTR>(second.data()),
+        static_cast<int>(std::min<std::size_t>(second.size(), INT_MAX)));
+    return result == 0 ? sortKey(a).compare(sortKey(b)) : result - CSTR_EQUAL;
+}
+
+// The system's order sets hyphens and apostrophes apart from the other characters (they
+// count only where texts are otherwise equal), so it is left to the sort keys.
+const CaseInsensitiveOrder::AsciiRanks* CaseInsensitiveOrder::asciiRanks() const
+{
+    return nullptr;
+}
+
 }  // namespace gantrel::platform
