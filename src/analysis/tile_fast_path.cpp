@@ -18,6 +18,11 @@
 // vectors that a function spills.
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(_WIN32)
 #define GANTREL_VECTOR_DISPATCH 1
+// With the wider sets come the bit instructions that processors with AVX2 have beside it
+// (checked with it): a bit count, bit scans from either end, and clearing the lowest bit or
+// those above one, in an instruction each, for the masks' bookkeeping.
+#define GANTREL_AVX2 "avx2,bmi,bmi2,lzcnt,popcnt"
+#define GANTREL_AVX512 "avx512bw," GANTREL_AVX2
 #include <immintrin.h>
 #elif defined(__SSE2__)
 #include <emmintrin.h>
@@ -46,6 +51,7 @@ using Group = std::array<Unit, 3>;
 #if defined(__SSE2__)
 struct Sse2 {
     static constexpr std::size_t kBytes = 16;
+    static constexpr bool kPopcount = false;
     template <std::size_t N>
     static std::array<std::uint64_t, N> bytesIn(const unsigned char* p,
                                                 const std::array<Group<std::uint8_t>, N>& groups)
@@ -91,14 +97,16 @@ using Portable = Sse2;
 #else
 struct Portable {
     static constexpr std::size_t kBytes = 0;  // unit by unit
+    static constexpr bool kPopcount = false;
 };
 #endif
 
 #if defined(GANTREL_VECTOR_DISPATCH)
 struct Avx2 {
     static constexpr std::size_t kBytes = 32;
+    static constexpr bool kPopcount = true;
     template <std::size_t N>
-    [[gnu::target("avx2")]] static std::array<std::uint64_t, N> bytesIn(
+    [[gnu::target(GANTREL_AVX2)]] static std::array<std::uint64_t, N> bytesIn(
         const unsigned char* p, const std::array<Group<std::uint8_t>, N>& groups)
     {
         const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
@@ -113,13 +121,13 @@ struct Avx2 {
         }
         return bits;
     }
-    [[gnu::target("avx2")]] static std::uint64_t highBytes(const unsigned char* p)
+    [[gnu::target(GANTREL_AVX2)]] static std::uint64_t highBytes(const unsigned char* p)
     {
         return static_cast<unsigned>(
             _mm256_movemask_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p))));
     }
     template <std::size_t N>
-    [[gnu::target("avx2")]] static std::array<std::uint64_t, N> unitsIn(
+    [[gnu::target(GANTREL_AVX2)]] static std::array<std::uint64_t, N> unitsIn(
         const unsigned char* p, const std::array<Group<std::uint16_t>, N>& groups)
     {
         const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
@@ -144,8 +152,9 @@ struct Avx2 {
 
 struct Avx512 {
     static constexpr std::size_t kBytes = 64;
+    static constexpr bool kPopcount = true;
     template <std::size_t N>
-    [[gnu::target("avx512bw")]] static std::array<std::uint64_t, N> bytesIn(
+    [[gnu::target(GANTREL_AVX512)]] static std::array<std::uint64_t, N> bytesIn(
         const unsigned char* p, const std::array<Group<std::uint8_t>, N>& groups)
     {
         const __m512i v = _mm512_loadu_si512(p);
@@ -158,12 +167,12 @@ struct Avx512 {
         }
         return bits;
     }
-    [[gnu::target("avx512bw")]] static std::uint64_t highBytes(const unsigned char* p)
+    [[gnu::target(GANTREL_AVX512)]] static std::uint64_t highBytes(const unsigned char* p)
     {
         return _mm512_movepi8_mask(_mm512_loadu_si512(p));
     }
     template <std::size_t N>
-    [[gnu::target("avx512bw")]] static std::array<std::uint64_t, N> unitsIn(
+    [[gnu::target(GANTREL_AVX512)]] static std::array<std::uint64_t, N> unitsIn(
         const unsigned char* p, const std::array<Group<std::uint16_t>, N>& groups)
     {
         const __m512i a = _mm512_loadu_si512(p);
@@ -194,6 +203,7 @@ struct Masks {
 template <class Vectors>
 class ByteSource {
 public:
+    static constexpr bool kPopcount = Vectors::kPopcount;
     ByteSource(std::span<const char> text, bool utf8)
         : m_p(reinterpret_cast<const unsigned char*>(text.data())), m_n(text.size()), m_utf8(utf8)
     {
@@ -347,6 +357,7 @@ private:
 template <class Vectors>
 class Utf16Source {
 public:
+    static constexpr bool kPopcount = Vectors::kPopcount;
     Utf16Source(std::span<const char> text, bool bigEndian)
         : m_p(reinterpret_cast<const unsigned char*>(text.data())),
           m_n(text.size() / 2),
@@ -518,6 +529,13 @@ template <bool kCountLines, class Source>
             }
         }
     };
+    const auto bitsSet = [](std::uint64_t bits) {
+        if constexpr (Source::kPopcount) {
+            return static_cast<std::size_t>(std::popcount(bits));
+        } else {
+            return countBits(bits);
+        }
+    };
     const auto highest = [](std::uint64_t bits) {
         return static_cast<std::size_t>(64 - std::countl_zero(bits));  // one past the highest
     };
@@ -553,13 +571,13 @@ template <bool kCountLines, class Source>
             if (source.confirmBreak(q)) {
                 const std::uint64_t below = (std::uint64_t{1} << bit) - 1;
                 add(after(block, certain & below, afterCertain), q,
-                    kCountLines ? lines + countBits(counted & below) : 0,
+                    kCountLines ? lines + bitsSet(counted & below) : 0,
                     after(block, m.high & below, afterHigh),
                     after(block, m.breaks & ~m.hard & below, afterUnsure));
             }
         }
         if constexpr (kCountLines) {
-            lines += countBits(counted);
+            lines += bitsSet(counted);
         }
         if (m.hard != 0) {
             const std::size_t first = block + static_cast<std::size_t>(std::countr_zero(m.hard));
@@ -595,26 +613,26 @@ template <class Source>
 }
 
 #if defined(GANTREL_VECTOR_DISPATCH)
-[[gnu::target("avx2")]] PieceEnd findUtf16Avx2(std::span<const char> text, bool bigEndian,
-                                               TileReferences& out, std::size_t& lines)
+[[gnu::target(GANTREL_AVX2)]] PieceEnd findUtf16Avx2(std::span<const char> text, bool bigEndian,
+                                                     TileReferences& out, std::size_t& lines)
 {
     return findIn(Utf16Source<Avx2>(text, bigEndian), out, lines);
 }
 
-[[gnu::target("avx512bw")]] PieceEnd findUtf16Avx512(std::span<const char> text, bool bigEndian,
-                                                     TileReferences& out, std::size_t& lines)
+[[gnu::target(GANTREL_AVX512)]] PieceEnd findUtf16Avx512(std::span<const char> text, bool bigEndian,
+                                                         TileReferences& out, std::size_t& lines)
 {
     return findIn(Utf16Source<Avx512>(text, bigEndian), out, lines);
 }
 
-[[gnu::target("avx2")]] PieceEnd findBytesAvx2(std::span<const char> text, bool utf8,
-                                               TileReferences& out, std::size_t& lines)
+[[gnu::target(GANTREL_AVX2)]] PieceEnd findBytesAvx2(std::span<const char> text, bool utf8,
+                                                     TileReferences& out, std::size_t& lines)
 {
     return findIn(ByteSource<Avx2>(text, utf8), out, lines);
 }
 
-[[gnu::target("avx512bw")]] PieceEnd findBytesAvx512(std::span<const char> text, bool utf8,
-                                                     TileReferences& out, std::size_t& lines)
+[[gnu::target(GANTREL_AVX512)]] PieceEnd findBytesAvx512(std::span<const char> text, bool utf8,
+                                                         TileReferences& out, std::size_t& lines)
 {
     return findIn(ByteSource<Avx512>(text, utf8), out, lines);
 }
@@ -642,10 +660,12 @@ VectorSet widestVectorSet()
 {
 #if defined(GANTREL_VECTOR_DISPATCH)
     __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx512bw")) {
+    const bool bits = __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2") &&
+                      __builtin_cpu_supports("lzcnt") && __builtin_cpu_supports("popcnt");
+    if (bits && __builtin_cpu_supports("avx512bw")) {
         return VectorSet::Avx512;
     }
-    if (__builtin_cpu_supports("avx2")) {
+    if (bits && __builtin_cpu_supports("avx2")) {
         return VectorSet::Avx2;
     }
 #endif
