@@ -94,6 +94,25 @@ struct Sse2 {
     }
 };
 using Portable = Sse2;
+
+// Sixteen UTF-16 units as their bytes, when all of them are ASCII; false, with nothing
+// written, when one is not. The units of a reference line are nearly always ASCII.
+bool narrowAscii(const unsigned char* p, bool bigEndian, char* to)
+{
+    __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16));
+    if (bigEndian) {
+        a = _mm_or_si128(_mm_slli_epi16(a, 8), _mm_srli_epi16(a, 8));
+        b = _mm_or_si128(_mm_slli_epi16(b, 8), _mm_srli_epi16(b, 8));
+    }
+    const __m128i outside =
+        _mm_and_si128(_mm_or_si128(a, b), _mm_set1_epi16(static_cast<short>(0xFF80)));
+    if (_mm_movemask_epi8(_mm_cmpeq_epi16(outside, _mm_setzero_si128())) != 0xFFFF) {
+        return false;
+    }
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to), _mm_packus_epi16(a, b));
+    return true;
+}
 #else
 struct Portable {
     static constexpr std::size_t kBytes = 0;  // unit by unit
@@ -471,19 +490,9 @@ public:
     // The masks know nothing of the units outside ASCII: they are found as the line is copied.
     std::string_view narrow(std::size_t begin, std::size_t end, bool, std::string& buffer) const
     {
-        // Sized once and filled by index from the bytes of each half: an append a unit costs
-        // a capacity check each.
         const std::size_t count = end - begin;
         buffer.resize(count);
-        char* to = buffer.data();
-        const unsigned char* low = m_p + 2 * begin + (1 - m_high);
-        const unsigned char* high = m_p + 2 * begin + m_high;
-        unsigned outside = 0;  // of ASCII
-        for (std::size_t i = 0; i < count; ++i) {
-            to[i] = static_cast<char>(low[2 * i]);
-            outside |= high[2 * i] | (low[2 * i] & 0x80U);
-        }
-        if (outside != 0) {
+        if (!copyAscii(begin, count, buffer.data())) {
             std::u16string units(count, u'\0');
             for (std::size_t i = 0; i < count; ++i) {
                 units[i] = unit(begin + i);
@@ -494,6 +503,32 @@ public:
     }
 
 private:
+    // Copies the units' low bytes, sixteen a step where the line has as many (the last step
+    // overlapping the one before), into room sized once: an append a unit costs a capacity
+    // check each. False when a unit is not ASCII.
+    bool copyAscii(std::size_t begin, std::size_t count, char* to) const
+    {
+#if defined(__SSE2__)
+        if (count >= 16) {
+            for (std::size_t i = 0; i < count; i += 16) {
+                const std::size_t at = std::min(i, count - 16);
+                if (!narrowAscii(m_p + 2 * (begin + at), m_bigEndian, to + at)) {
+                    return false;
+                }
+            }
+            return true;
+        }
+#endif
+        const unsigned char* low = m_p + 2 * begin + (1 - m_high);
+        const unsigned char* high = m_p + 2 * begin + m_high;
+        unsigned outside = 0;
+        for (std::size_t i = 0; i < count; ++i) {
+            to[i] = static_cast<char>(low[2 * i]);
+            outside |= high[2 * i] | (low[2 * i] & 0x80U);
+        }
+        return outside == 0;
+    }
+
     const unsigned char* m_p;
     std::size_t m_n;
     std::size_t m_high;
