@@ -15,8 +15,11 @@ void narrowBytes(std::string_view bytes, bool utf8, std::string& out)
         return;
     }
     const std::span<const char> text(bytes.data(), bytes.size());
-    out = isWellFormedUtf8(text) ? platform::utf8ToNarrow(bytes)
-                                 : platform::utf16ToNarrow(decodeUtf8(text));
+    if (isWellFormedUtf8(text)) {
+        platform::utf8ToNarrow(bytes, out);
+    } else {
+        out = platform::utf16ToNarrow(decodeUtf8(text));
+    }
 }
 
 }  // namespace gantrel

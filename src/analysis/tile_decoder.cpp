@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/ascii_prefix.h"
 #include "platform/platform.h"
 
 namespace gantrel {
@@ -123,13 +124,12 @@ bool isWellFormedUtf8(std::span<const char> text)
         return i < n && byteAt(text, i) >= low && byteAt(text, i) <= high;
     };
     for (std::size_t i = 0; i < n;) {
-        // Eight bytes at a time while they are ASCII: a reference line that is checked mostly
-        // holds one or two other letters.
-        std::uint64_t word = 0;
-        if (i + sizeof word <= n) {
-            std::memcpy(&word, text.data() + i, sizeof word);
-            if ((word & 0x8080808080808080ULL) == 0) {
-                i += sizeof word;
+        // Eight bytes at a time, and the ASCII ones before another: a reference line that is
+        // checked mostly holds one or two other letters.
+        if (i + sizeof(std::uint64_t) <= n) {
+            const std::size_t ascii = platform::asciiPrefix(text.data() + i);
+            i += ascii;
+            if (ascii == sizeof(std::uint64_t)) {
                 continue;
             }
         }

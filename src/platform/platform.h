@@ -137,6 +137,8 @@ void codePageToNarrow(std::string_view bytes, std::string& out);
 
 /// The program's 8-bit string for well-formed UTF-8 text.
 std::string utf8ToNarrow(std::string_view text);
+/// The same into `out` (on POSIX into its room as it is).
+void utf8ToNarrow(std::string_view text, std::string& out);
 
 /// UTF-8 for one of the program's 8-bit strings, for text that leaves the program as UTF-8
 /// (JSON); never fails. On POSIX the strings are UTF-8 already.

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/ascii_prefix.h"
 #include "platform/code_page.h"
 #include "platform/platform.h"
 
@@ -72,15 +73,14 @@ void codePageToNarrow(std::string_view bytes, std::string& out)
     char* to = out.data();
     std::size_t i = 0;
     while (i < bytes.size()) {
-        // Eight bytes at a time while they are ASCII: a reference line that needs converting
-        // mostly holds one or two other letters.
-        std::uint64_t word = 0;
-        if (i + sizeof word <= bytes.size()) {
-            std::memcpy(&word, bytes.data() + i, sizeof word);
-            if ((word & 0x8080808080808080ULL) == 0) {
-                std::memcpy(to, &word, sizeof word);
-                to += sizeof word;
-                i += sizeof word;
+        // Eight bytes at a time, and the ASCII ones before another: a reference line that
+        // needs converting mostly holds one or two other letters.
+        if (i + sizeof(std::uint64_t) <= bytes.size()) {
+            const std::size_t ascii = asciiPrefix(bytes.data() + i);
+            std::memcpy(to, bytes.data() + i, sizeof(std::uint64_t));  // the room is there
+            to += ascii;
+            i += ascii;
+            if (ascii == sizeof(std::uint64_t)) {
                 continue;
             }
         }
@@ -98,6 +98,11 @@ std::u16string narrowToUtf16(std::string_view text)
 std::string utf8ToNarrow(std::string_view text)
 {
     return std::string(text);  // the program's strings are UTF-8 already
+}
+
+void utf8ToNarrow(std::string_view text, std::string& out)
+{
+    out.assign(text);
 }
 
 std::string utf16ToNarrow(std::u16string_view text)

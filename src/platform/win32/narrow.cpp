@@ -25,6 +25,11 @@ std::string utf8ToNarrow(std::string_view text)
     return utf16ToNarrow(wide);
 }
 
+void utf8ToNarrow(std::string_view text, std::string& out)
+{
+    out = utf8ToNarrow(text);
+}
+
 std::string narrowToUtf8(std::string_view text)
 {
     const std::u16string units = codePageToUtf16(text);
