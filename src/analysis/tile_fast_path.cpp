@@ -355,16 +355,18 @@ public:
         return start;
     }
 
-    // `ascii` when the masks show no byte outside ASCII in the line.
-    std::string_view narrow(std::size_t begin, std::size_t end, bool ascii,
-                            std::string& buffer) const
+    // Adds the line as the program's 8-bit string; `ascii` when the masks show no byte
+    // outside ASCII in it: it is that string as it is, in the piece.
+    void add(TileReferences& out, ReferenceKind kind, std::size_t begin, std::size_t end,
+             bool ascii, std::size_t line, std::string& buffer) const
     {
         const std::string_view bytes(reinterpret_cast<const char*>(m_p + begin), end - begin);
         if (ascii) {
-            return bytes;
+            out.addInPlace(kind, bytes, line);
+            return;
         }
         narrowBytes(bytes, m_utf8, buffer);
-        return buffer;
+        out.add(kind, buffer, line);
     }
 
 private:
@@ -487,8 +489,10 @@ public:
     static constexpr bool kBreaksCertain = true;
     std::size_t lineStart(std::size_t afterCertain, std::size_t) const { return afterCertain; }
 
-    // The masks know nothing of the units outside ASCII: they are found as the line is copied.
-    std::string_view narrow(std::size_t begin, std::size_t end, bool, std::string& buffer) const
+    // Adds the line as the program's 8-bit string, made in `buffer`. The masks know nothing of
+    // the units outside ASCII: they are found as the line is copied.
+    void add(TileReferences& out, ReferenceKind kind, std::size_t begin, std::size_t end, bool,
+             std::size_t line, std::string& buffer) const
     {
         const std::size_t count = end - begin;
         buffer.resize(count);
@@ -499,7 +503,7 @@ public:
             }
             buffer = platform::utf16ToNarrow(units);
         }
-        return buffer;
+        out.add(kind, buffer, line);
     }
 
 private:
@@ -560,7 +564,7 @@ template <bool kCountLines, class Source>
             // A line this long makes the quick way give up further on: not worth a copy.
             const std::size_t begin = unsureFrom > start ? source.lineStart(start, end) : start;
             if (end - begin <= kMaxLine) {
-                out.add(*kind, source.narrow(begin, end, begin >= asciiFrom, buffer), line);
+                source.add(out, *kind, begin, end, begin >= asciiFrom, line, buffer);
             }
         }
     };
@@ -643,8 +647,10 @@ template <class Source>
 [[gnu::always_inline]] inline PieceEnd findIn(const Source& source, TileReferences& out,
                                               std::size_t& lines)
 {
-    return out.countsLines() ? findReferences<true>(source, out, lines)
-                             : findReferences<false>(source, out, lines);
+    const PieceEnd end = out.countsLines() ? findReferences<true>(source, out, lines)
+                                           : findReferences<false>(source, out, lines);
+    out.endPiece();  // the piece's texts go with the next read
+    return end;
 }
 
 #if defined(GANTREL_VECTOR_DISPATCH)

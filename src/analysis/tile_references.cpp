@@ -36,16 +36,64 @@ void TileReferences::clear(ReportedReferences& reported, std::size_t tile, bool 
     m_reported = &reported;
     m_shared = shared;
     m_tile = tile;
+    m_firstPending = 0;
+    m_pendingCount = 0;
     m_checked = 0;
     m_dedupeAt = kFirstDedupe;
 }
 
 void TileReferences::add(ReferenceKind kind, std::string_view text, std::size_t line)
 {
-    m_references.push_back(Reference{kind, static_cast<std::uint32_t>(line), hashText(text), 0,
-                                     static_cast<std::uint32_t>(m_text.size()),
-                                     static_cast<std::uint32_t>(text.size()), 0,
-                                     ReportedReferences::kNoId});
+    endPiece();  // the occurrences stay in the tile's order
+    keep(kind, text, line, hashText(text));
+}
+
+void TileReferences::addInPlace(ReferenceKind kind, std::string_view text, std::size_t line)
+{
+    const std::uint64_t hash = hashText(text);
+    m_reported->prefetchSlot(hash);
+    if (m_pendingCount == kPending) {
+        settle(m_pending[m_firstPending]);
+        m_firstPending = (m_firstPending + 1) % kPending;
+        --m_pendingCount;
+    }
+    // The text's place is known once the slot is in: half as many occurrences later.
+    if (m_pendingCount >= kPending / 2) {
+        m_reported->prefetchText(
+            m_pending[(m_firstPending + m_pendingCount - kPending / 2) % kPending].hash);
+    }
+    m_pending[(m_firstPending + m_pendingCount) % kPending] =
+        Pending{kind, static_cast<std::uint32_t>(line), hash, text};
+    ++m_pendingCount;
+}
+
+void TileReferences::endPiece()
+{
+    for (; m_pendingCount > 0; --m_pendingCount) {
+        settle(m_pending[m_firstPending]);
+        m_firstPending = (m_firstPending + 1) % kPending;
+    }
+}
+
+void TileReferences::settle(const Pending& occurrence)
+{
+    std::uint32_t id = ReportedReferences::kNoId;
+    if (m_reported->reportedBy(occurrence.text, occurrence.hash, m_tile, id)) {
+        if (m_keepUses) {
+            m_dropped.push_back(Use{id, occurrence.line});
+            m_highestId = std::max(m_highestId, id);
+        }
+        return;
+    }
+    keep(occurrence.kind, occurrence.text, occurrence.line, occurrence.hash);
+}
+
+void TileReferences::keep(ReferenceKind kind, std::string_view text, std::size_t line,
+                          std::uint64_t hash)
+{
+    m_references.push_back(Reference{
+        kind, static_cast<std::uint32_t>(line), hash, 0, static_cast<std::uint32_t>(m_text.size()),
+        static_cast<std::uint32_t>(text.size()), 0, ReportedReferences::kNoId});
     m_text.append(text);
     if (m_references.size() - m_checked >= kCheckedTogether) {
         dropRepeats(false);
@@ -115,6 +163,7 @@ void TileReferences::dropRepeats(bool finishing)
 
 void TileReferences::finish()
 {
+    endPiece();
     // Repeats of references new to the record are dropped here, in one pass, also those that
     // a full record would let through.
     dropRepeats(true);
@@ -155,11 +204,12 @@ void TileReferences::finish()
 
 void TileReferences::orderUses()
 {
-    // An occurrence is left out as reported only once an earlier tile has reported it, and
-    // then so is every later one: a listed occurrence that the record took back lies before
-    // every dropped one, and the first dropped occurrence of an id is its earliest. The ids are
-    // set in a bit each, and each one's line put at its place in a table by id: the block reads
-    // them in order from there.
+    // Every occurrence left out, and the first listed one, of each id is here; the lowest of
+    // their lines is the id's first. (Mostly the first here: an occurrence is left out as
+    // reported only once an earlier tile has reported it, and then so is every later one, but
+    // a listed occurrence may be looked up again later, and left out after those that came
+    // after it.) The ids are set in a bit each, and each one's line put at its place in a
+    // table by id: the block reads them in order from there.
     if (m_uses.empty() && m_dropped.empty()) {
         return;
     }
@@ -180,6 +230,8 @@ void TileReferences::orderUses()
             ++count;
             highestLine = std::max(highestLine, use.line);
             lowest = std::min<std::size_t>(lowest, use.id / 64);
+        } else {
+            m_lineOf[use.id] = std::min(m_lineOf[use.id], use.line);
         }
     };
     for (const Use& use : m_uses) {

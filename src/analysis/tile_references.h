@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -60,6 +61,12 @@ public:
     /// Adds an occurrence of a reference on line `line` (counted from 0); only between clear()
     /// and finish(), in ascending order of lines.
     void add(ReferenceKind kind, std::string_view text, std::size_t line);
+    /// The same for a text that stays where it is until endPiece(): it is looked up in
+    /// `reported` a few occurrences later, once its place there has been fetched, and copied
+    /// only when `reported` does not hold it, as few are after the first tiles.
+    void addInPlace(ReferenceKind kind, std::string_view text, std::size_t line);
+    /// Deals with the occurrences added in place: their texts are about to go.
+    void endPiece();
     /// Keeps the first occurrence of each reference that `reported` has not had from this tile
     /// or an earlier one, records those there, and forgets `reported`, which may end before
     /// the list does.
@@ -86,6 +93,18 @@ public:
     std::optional<std::size_t> tooLongLine;
 
 private:
+    // An occurrence added in place, not yet looked up.
+    struct Pending {
+        ReferenceKind kind;
+        std::uint32_t line;
+        std::uint64_t hash;
+        std::string_view text;
+    };
+    // Occurrences looked up as many later as the look-ups' fetches need to overlap.
+    static constexpr std::size_t kPending = 16;
+
+    void keep(ReferenceKind kind, std::string_view text, std::size_t line, std::uint64_t hash);
+    void settle(const Pending& occurrence);
     void dropRepeats(bool finishing);
     // Keeps the references from `from` on for which keep(index, reference) is true, and their
     // texts, in order.
@@ -108,6 +127,9 @@ private:
     bool m_shared = true;
     bool m_keepUses = true;
     std::size_t m_tile = 0;
+    std::array<Pending, kPending> m_pending{};  // a ring, from m_firstPending on
+    std::size_t m_firstPending = 0;
+    std::size_t m_pendingCount = 0;
     std::size_t m_checked = 0;   // the references before this one are not in `reported`
     std::size_t m_dedupeAt = 0;  // how many references make a pass over the repeats worth it
 };
