@@ -7,7 +7,8 @@
 namespace gantrel {
 
 /// The set bits of a word, in a few instructions: the baseline x86-64 has no popcount, and the
-/// library's fallback is a call per word.
+/// library's fallback is a call per word. In a function that targets POPCNT the compiler makes
+/// it that one instruction.
 inline std::size_t countBits(std::uint64_t x)
 {
     x -= (x >> 1) & 0x5555555555555555ULL;

@@ -51,7 +51,6 @@ using Group = std::array<Unit, 3>;
 #if defined(__SSE2__)
 struct Sse2 {
     static constexpr std::size_t kBytes = 16;
-    static constexpr bool kPopcount = false;
     template <std::size_t N>
     static std::array<std::uint64_t, N> bytesIn(const unsigned char* p,
                                                 const std::array<Group<std::uint8_t>, N>& groups)
@@ -116,14 +115,12 @@ bool narrowAscii(const unsigned char* p, bool bigEndian, char* to)
 #else
 struct Portable {
     static constexpr std::size_t kBytes = 0;  // unit by unit
-    static constexpr bool kPopcount = false;
 };
 #endif
 
 #if defined(GANTREL_VECTOR_DISPATCH)
 struct Avx2 {
     static constexpr std::size_t kBytes = 32;
-    static constexpr bool kPopcount = true;
     template <std::size_t N>
     [[gnu::target(GANTREL_AVX2)]] static std::array<std::uint64_t, N> bytesIn(
         const unsigned char* p, const std::array<Group<std::uint8_t>, N>& groups)
@@ -171,7 +168,6 @@ struct Avx2 {
 
 struct Avx512 {
     static constexpr std::size_t kBytes = 64;
-    static constexpr bool kPopcount = true;
     template <std::size_t N>
     [[gnu::target(GANTREL_AVX512)]] static std::array<std::uint64_t, N> bytesIn(
         const unsigned char* p, const std::array<Group<std::uint8_t>, N>& groups)
@@ -222,7 +218,6 @@ struct Masks {
 template <class Vectors>
 class ByteSource {
 public:
-    static constexpr bool kPopcount = Vectors::kPopcount;
     ByteSource(std::span<const char> text, bool utf8)
         : m_p(reinterpret_cast<const unsigned char*>(text.data())), m_n(text.size()), m_utf8(utf8)
     {
@@ -378,7 +373,6 @@ private:
 template <class Vectors>
 class Utf16Source {
 public:
-    static constexpr bool kPopcount = Vectors::kPopcount;
     Utf16Source(std::span<const char> text, bool bigEndian)
         : m_p(reinterpret_cast<const unsigned char*>(text.data())),
           m_n(text.size() / 2),
@@ -568,13 +562,6 @@ template <bool kCountLines, class Source>
             }
         }
     };
-    const auto bitsSet = [](std::uint64_t bits) {
-        if constexpr (Source::kPopcount) {
-            return static_cast<std::size_t>(std::popcount(bits));
-        } else {
-            return countBits(bits);
-        }
-    };
     const auto highest = [](std::uint64_t bits) {
         return static_cast<std::size_t>(64 - std::countl_zero(bits));  // one past the highest
     };
@@ -610,13 +597,13 @@ template <bool kCountLines, class Source>
             if (source.confirmBreak(q)) {
                 const std::uint64_t below = (std::uint64_t{1} << bit) - 1;
                 add(after(block, certain & below, afterCertain), q,
-                    kCountLines ? lines + bitsSet(counted & below) : 0,
+                    kCountLines ? lines + countBits(counted & below) : 0,
                     after(block, m.high & below, afterHigh),
                     after(block, m.breaks & ~m.hard & below, afterUnsure));
             }
         }
         if constexpr (kCountLines) {
-            lines += bitsSet(counted);
+            lines += countBits(counted);
         }
         if (m.hard != 0) {
             const std::size_t first = block + static_cast<std::size_t>(std::countr_zero(m.hard));
