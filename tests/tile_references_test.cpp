@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -64,6 +66,51 @@ TEST(TileReferences, UsesKeepTheFirstLineAlsoOfAReferenceAnEarlierTileReportsMea
         EXPECT_EQ(tile.size(), 0U) << inPlace;
         EXPECT_EQ(usesOf(tile), (Uses{{earlyId, 4}, {lateId, 3}})) << inPlace;
     }
+}
+
+// Occurrences added in place wait to be looked up, those added by copy are not: mixed, and
+// with pieces ended anywhere, they list and use what the same occurrences added by copy do,
+// in the order of their first occurrences.
+TEST(TileReferences, InPlaceAndCopiedOccurrencesListWhatCopiesAloneList)
+{
+    std::vector<std::string> texts;
+    for (int i = 0; i < 40; ++i) {
+        texts.push_back("objects\\pack" + std::to_string(i % 7) + "\\item" + std::to_string(i) +
+                        ".sco");
+    }
+    using Listed = std::vector<std::pair<std::string, std::uint32_t>>;  // text, first line
+    const auto run = [&](bool mixed) {
+        ReportedReferences reported;
+        for (std::size_t i = 0; i < texts.size(); i += 3) {
+            std::uint32_t id = ReportedReferences::kNoId;
+            reported.report(texts[i], hashText(texts[i]), 0, id);
+        }
+        TileReferences tile;
+        tile.clear(reported, 1);
+        std::mt19937 random(11);
+        for (std::size_t line = 0; line < 3000; ++line) {
+            const std::string& text = texts[random() % texts.size()];
+            const auto way = random() % 8;
+            if (mixed && way < 5) {
+                tile.addInPlace(ReferenceKind::Object, text, line);
+            } else {
+                tile.add(ReferenceKind::Object, text, line);
+            }
+            if (mixed && way == 7) {
+                tile.endPiece();
+            }
+        }
+        tile.finish();
+        Listed listed;
+        for (std::size_t i = 0; i < tile.size(); ++i) {
+            listed.emplace_back(std::string(tile.text(i)), tile[i].line);
+        }
+        return std::pair{listed, usesOf(tile)};
+    };
+    const auto copied = run(false);
+    EXPECT_EQ(copied.first.size(), 26U);  // the texts the record does not hold
+    EXPECT_EQ(copied.second.size(), 40U);
+    EXPECT_EQ(run(true), copied);
 }
 
 }  // namespace
