@@ -70,7 +70,8 @@ TEST(TileReferences, UsesKeepTheFirstLineAlsoOfAReferenceAnEarlierTileReportsMea
 
 // Occurrences added in place wait to be looked up, those added by copy are not: mixed, and
 // with pieces ended anywhere, they list and use what the same occurrences added by copy do,
-// in the order of their first occurrences.
+// in the order of their first occurrences. The texts added in place lie in a piece that is
+// overwritten when it ends.
 TEST(TileReferences, InPlaceAndCopiedOccurrencesListWhatCopiesAloneList)
 {
     std::vector<std::string> texts;
@@ -88,16 +89,22 @@ TEST(TileReferences, InPlaceAndCopiedOccurrencesListWhatCopiesAloneList)
         TileReferences tile;
         tile.clear(reported, 1);
         std::mt19937 random(11);
+        std::string piece;
+        piece.reserve(std::size_t{1} << 17);  // never moved: more than 3,000 texts
         for (std::size_t line = 0; line < 3000; ++line) {
             const std::string& text = texts[random() % texts.size()];
             const auto way = random() % 8;
             if (mixed && way < 5) {
-                tile.addInPlace(ReferenceKind::Object, text, line);
+                piece += text;
+                tile.addInPlace(ReferenceKind::Object,
+                                std::string_view(piece).substr(piece.size() - text.size()), line);
             } else {
                 tile.add(ReferenceKind::Object, text, line);
             }
             if (mixed && way == 7) {
                 tile.endPiece();
+                piece.assign(piece.size(), 'x');
+                piece.clear();
             }
         }
         tile.finish();

@@ -213,8 +213,11 @@ std::vector<std::uint32_t> joined(std::vector<std::uint32_t> ranked,
                                   const std::vector<std::string>& list,
                                   const platform::CaseInsensitiveOrder& order)
 {
-    if (keyed.empty() || ranked.empty()) {
-        return keyed.empty() ? ranked : keyed;
+    if (keyed.empty()) {
+        return ranked;
+    }
+    if (ranked.empty()) {
+        return keyed;
     }
     const auto goesBefore = [&](std::uint32_t k, std::uint32_t r) {
         const int byText = order.compare(list[k], list[r]);

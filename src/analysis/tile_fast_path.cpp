@@ -23,6 +23,7 @@
 // those above one, in an instruction each, for the masks' bookkeeping.
 #define GANTREL_AVX2 "avx2,bmi,bmi2,lzcnt,popcnt"
 #define GANTREL_AVX512 "avx512bw," GANTREL_AVX2
+#include <cpuid.h>
 #include <immintrin.h>
 #elif defined(__SSE2__)
 #include <emmintrin.h>
@@ -688,8 +689,14 @@ VectorSet widestVectorSet()
 {
 #if defined(GANTREL_VECTOR_DISPATCH)
     __builtin_cpu_init();
-    const bool bits = __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2") &&
-                      __builtin_cpu_supports("lzcnt") && __builtin_cpu_supports("popcnt");
+    // LZCNT is bit 5 of ECX in leaf 80000001: not every compiler's feature test names it.
+    unsigned eax = 0;
+    unsigned ebx = 0;
+    unsigned ecx = 0;
+    unsigned edx = 0;
+    const bool lzcnt = __get_cpuid(0x80000001, &eax, &ebx, &ecx, &edx) != 0 && (ecx & 0x20) != 0;
+    const bool bits = __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2") && lzcnt &&
+                      __builtin_cpu_supports("popcnt");
     if (bits && __builtin_cpu_supports("avx512bw")) {
         return VectorSet::Avx512;
     }

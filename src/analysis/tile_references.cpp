@@ -228,7 +228,6 @@ void TileReferences::orderUses()
             word |= bit;
             m_lineOf[use.id] = use.line;
             ++count;
-            highestLine = std::max(highestLine, use.line);
             lowest = std::min<std::size_t>(lowest, use.id / 64);
         } else {
             m_lineOf[use.id] = std::min(m_lineOf[use.id], use.line);
@@ -239,6 +238,11 @@ void TileReferences::orderUses()
     }
     for (const Use& use : m_dropped) {
         put(use);
+    }
+    for (const std::vector<Use>* uses : {&m_uses, &m_dropped}) {
+        for (const Use& use : *uses) {
+            highestLine = std::max(highestLine, m_lineOf[use.id]);
+        }
     }
     const std::span<std::uint64_t> seen(m_seen.data(), words);
     m_block.assign(seen, lowest, m_lineOf, count, highestLine);

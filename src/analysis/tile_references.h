@@ -19,8 +19,9 @@ enum class ReferenceKind : std::uint8_t { Object, Spline };
 /// The references of one tile, in the order of their first occurrence in the tile, each once,
 /// already converted to the program's 8-bit strings. Reused from tile to tile, so that a scan
 /// allocates nothing per tile once the buffers have grown. While a tile is classified, the
-/// occurrences that `reported` holds are dropped every few thousand, and repeats among the others
-/// once they are many: a tile dense with references holds little more than its new ones.
+/// occurrences that `reported` holds are dropped, those added in place as they are looked up,
+/// the others every few thousand, and repeats among the others once they are many: a tile dense
+/// with references holds little more than its new ones.
 ///
 /// Besides, every distinct reference of the tile is kept with the first line that holds it:
 /// those listed carry their line, and every one that `reported` numbered, listed or left out
@@ -118,8 +119,10 @@ private:
     std::string m_text;
     std::vector<Reference> m_references;
     std::vector<Use> m_uses;
-    std::vector<Use> m_dropped;  // every occurrence left out as reported, in the tile's order
-    UseBlock m_block;            // made from the uses and the dropped occurrences
+    // Every occurrence left out as reported: those of a reference in the tile's order, but a
+    // listed one that a later look-up leaves out may come after later ones.
+    std::vector<Use> m_dropped;
+    UseBlock m_block;                     // made from the uses and the dropped occurrences
     std::vector<std::uint64_t> m_seen;    // a bit per id, set only while orderUses() runs
     std::vector<std::uint32_t> m_lineOf;  // by id: the line of a use whose bit is set
     std::uint32_t m_highestId = 0;        // of the uses and the dropped occurrences

@@ -143,6 +143,9 @@ int CaseInsensitiveOrder::compare(std::string_view a, std::string_view b) const
 {
     const std::u16string first = codePageToUtf16(a);
     const std::u16string second = codePageToUtf16(b);
+    if (first.empty() || second.empty()) {
+        return sortKey(a).compare(sortKey(b));  // the empty text's key sorts before every other
+    }
     const int result = ::CompareStringW(
         m_collator->locale, NORM_IGNORECASE, reinterpret_cast<LPCWSTR>(first.data()),
         static_cast<int>(std::min<std::size_t>(first.size(), INT_MAX)),
