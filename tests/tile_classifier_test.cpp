@@ -314,16 +314,20 @@ TEST(TileClassifier, EveryVectorSetFindsWhatTheModelFindsAtEveryPlaceOfABlock)
 {
     // Lines of every length up to twice a block of 64 units put each kind of break, each tail
     // and each character outside ASCII at every place of a block and of each vector step in it;
-    // a NUL cuts the text at each of them.
+    // a NUL cuts the text at each of them. Three rounds of them run past the blocks whose masks
+    // are worked out together, so that lines start in one such batch and end in the next.
     std::u16string text;
     std::string eightBit;
-    for (std::size_t length = 0; length <= 130; ++length) {
-        const std::u16string line =
-            u"a\\" + std::u16string(length, u'x') + (length % 2 == 0 ? u".sco" : u"\u00e4.sli");
+    for (std::size_t n = 0; n < 3 * 131; ++n) {
+        const std::size_t length = n % 131;
+        // In the later rounds a character outside ASCII also opens the line, far from its end.
+        const bool opened = n >= 131;
+        const std::u16string line = (opened ? u"\u00e4\\" : u"a\\") + std::u16string(length, u'x') +
+                                    (length % 2 == 0 ? u".sco" : u"\u00e4.sli");
         static const std::u16string breaks[] = {u"\r\n", u"\n", u"\r", u"\u2028"};
         text += line + breaks[length % 4];
-        eightBit += "a\\" + std::string(length, 'x') + (length % 2 == 0 ? ".sco" : "\xE4.sli") +
-                    (length % 3 == 0 ? "\r\n" : "\n");
+        eightBit += (opened ? "\xE4\\" : "a\\") + std::string(length, 'x') +
+                    (length % 2 == 0 ? ".sco" : "\xE4.sli") + (length % 3 == 0 ? "\r\n" : "\n");
     }
     const std::vector<std::string> files = {eightBit, test::utf16Bytes(text, false),
                                             test::utf16Bytes(text, true),

@@ -45,6 +45,10 @@ namespace {
 // of the 16-bit units, that equal one of the group. Only bits cross the sets' functions, no
 // vectors: a function that does not target the set may hold the call until the inlining.
 
+// Each set's apart(work) runs work.run() in a function of its own that targets the set: the
+// steps over a batch of blocks then keep their constants and masks in registers, free of what
+// the lines' bookkeeping around them holds.
+
 // Values of which a unit may equal any, one repeated where the group has fewer.
 template <class Unit>
 using Group = std::array<Unit, 3>;
@@ -52,6 +56,11 @@ using Group = std::array<Unit, 3>;
 #if defined(__SSE2__)
 struct Sse2 {
     static constexpr std::size_t kBytes = 16;
+    template <class Work>
+    [[gnu::noinline]] static void apart(Work& work)
+    {
+        work.run();
+    }
     template <std::size_t N>
     static std::array<std::uint64_t, N> bytesIn(const unsigned char* p,
                                                 const std::array<Group<std::uint8_t>, N>& groups)
@@ -116,12 +125,22 @@ bool narrowAscii(const unsigned char* p, bool bigEndian, char* to)
 #else
 struct Portable {
     static constexpr std::size_t kBytes = 0;  // unit by unit
+    template <class Work>
+    [[gnu::noinline]] static void apart(Work& work)
+    {
+        work.run();
+    }
 };
 #endif
 
 #if defined(GANTREL_VECTOR_DISPATCH)
 struct Avx2 {
     static constexpr std::size_t kBytes = 32;
+    template <class Work>
+    [[gnu::target(GANTREL_AVX2), gnu::noinline]] static void apart(Work& work)
+    {
+        work.run();
+    }
     template <std::size_t N>
     [[gnu::target(GANTREL_AVX2)]] static std::array<std::uint64_t, N> bytesIn(
         const unsigned char* p, const std::array<Group<std::uint8_t>, N>& groups)
@@ -169,6 +188,11 @@ struct Avx2 {
 
 struct Avx512 {
     static constexpr std::size_t kBytes = 64;
+    template <class Work>
+    [[gnu::target(GANTREL_AVX512), gnu::noinline]] static void apart(Work& work)
+    {
+        work.run();
+    }
     template <std::size_t N>
     [[gnu::target(GANTREL_AVX512)]] static std::array<std::uint64_t, N> bytesIn(
         const unsigned char* p, const std::array<Group<std::uint8_t>, N>& groups)
@@ -216,24 +240,26 @@ struct Masks {
     std::uint64_t high = 0;   // in 8-bit and UTF-8 text, the bytes outside ASCII
 };
 
-template <class Vectors>
+// 8-bit text, of a single-byte code page or UTF-8 (`kUtf8`): a source of its own for each, so
+// that the 8-bit loop carries nothing of UTF-8's U+2028.
+template <class Vectors, bool kUtf8>
 class ByteSource {
 public:
-    ByteSource(std::span<const char> text, bool utf8)
-        : m_p(reinterpret_cast<const unsigned char*>(text.data())), m_n(text.size()), m_utf8(utf8)
+    using Steps = Vectors;
+    explicit ByteSource(std::span<const char> text)
+        : m_p(reinterpret_cast<const unsigned char*>(text.data())), m_n(text.size())
     {
     }
     std::size_t size() const { return m_n; }
 
-    // The values compared are constants of the loop, each one loaded once.
-    [[gnu::always_inline]] Masks masks(std::size_t first, std::size_t count) const
-    {
-        return m_utf8 ? masksBreaking<0xE2>(first, count) : masksBreaking<'\r'>(first, count);
-    }
+    // Whether the masks show the bytes outside ASCII, and breaks that are not certain.
+    static constexpr bool kHigh = true;
+    static constexpr bool kUnsureBreaks = kUtf8;
 
     // `kMayBreak` may end a line: E2 in UTF-8, where it may start a U+2028.
-    template <std::uint8_t kMayBreak>
-    [[gnu::always_inline]] Masks masksBreaking(std::size_t first, std::size_t count) const
+    static constexpr std::uint8_t kMayBreak = kUtf8 ? 0xE2 : '\r';
+
+    [[gnu::always_inline]] Masks masks(std::size_t first, std::size_t count) const
     {
         Masks m;
         std::size_t i = 0;
@@ -242,12 +268,12 @@ public:
             // A whole block in a fixed number of steps, which the compiler unrolls.
             if (count == 64) {
                 for (std::size_t step = 0; step < 64; step += Vectors::kBytes) {
-                    addStep<kMayBreak>(m, p, step);
+                    addStep(m, p, step);
                 }
                 return m;
             }
             for (; i + Vectors::kBytes <= count; i += Vectors::kBytes) {
-                addStep<kMayBreak>(m, p, i);
+                addStep(m, p, i);
             }
         }
         for (; i < count; ++i) {
@@ -263,7 +289,7 @@ public:
             if (c == '\n') {
                 m.lf |= bit;
             }
-            if (m_utf8 && c == 0xE2) {
+            if (kUtf8 && c == 0xE2) {
                 m.breaks |= bit;
             }
             if (c >= 0x80) {
@@ -276,7 +302,6 @@ public:
         return m;
     }
 
-    template <std::uint8_t kMayBreak>
     [[gnu::always_inline]] static void addStep(Masks& m, const unsigned char* p, std::size_t i)
     {
         const auto [hard, nul, lf, mayBreak, tails] = Vectors::bytesIn(
@@ -296,14 +321,15 @@ public:
     // E2 ends a line only as the first byte of U+2028.
     bool confirmBreak(std::size_t q) const
     {
-        return m_p[q] != 0xE2 || (q + 2 < m_n && m_p[q + 1] == 0x80 && m_p[q + 2] == 0xA8);
+        return !kUtf8 || m_p[q] != 0xE2 ||
+               (q + 2 < m_n && m_p[q + 1] == 0x80 && m_p[q + 2] == 0xA8);
     }
 
     /// The units of the block that end a line, NUL not counted.
     std::uint64_t lineEnds(std::size_t block, const Masks& m) const
     {
         std::uint64_t ends = m.hard & ~m.nul;
-        if (!m_utf8) {
+        if constexpr (!kUtf8) {
             return ends;  // in 8-bit text every break is a hard one
         }
         for (std::uint64_t e2 = m.breaks & ~m.hard; e2 != 0; e2 &= e2 - 1) {
@@ -335,7 +361,7 @@ public:
     static constexpr bool kBreaksCertain = false;
     std::size_t lineStart(std::size_t afterCertain, std::size_t end) const
     {
-        if (!m_utf8) {
+        if constexpr (!kUtf8) {
             return afterCertain;
         }
         std::size_t start = afterCertain;
@@ -361,19 +387,19 @@ public:
             out.addInPlace(kind, bytes, line);
             return;
         }
-        narrowBytes(bytes, m_utf8, buffer);
+        narrowBytes(bytes, kUtf8, buffer);
         out.add(kind, buffer, line);
     }
 
 private:
     const unsigned char* m_p;
     std::size_t m_n;
-    bool m_utf8;
 };
 
 template <class Vectors>
 class Utf16Source {
 public:
+    using Steps = Vectors;
     Utf16Source(std::span<const char> text, bool bigEndian)
         : m_p(reinterpret_cast<const unsigned char*>(text.data())),
           m_n(text.size() / 2),
@@ -382,6 +408,9 @@ public:
     {
     }
     std::size_t size() const { return m_n; }
+    // The masks show no units outside ASCII (the copy finds them), and every break is certain.
+    static constexpr bool kHigh = false;
+    static constexpr bool kUnsureBreaks = false;
     char16_t unit(std::size_t i) const
     {
         return static_cast<char16_t>((m_p[2 * i + m_high] << 8) | m_p[2 * i + (1 - m_high)]);
@@ -534,6 +563,156 @@ private:
     bool m_bigEndian;
 };
 
+// How many blocks the masks are worked out for before their lines are looked at.
+constexpr std::size_t kBatch = 128;
+
+// One past the highest of the bits, which must not all be clear.
+inline std::size_t highest(std::uint64_t bits)
+{
+    return static_cast<std::size_t>(64 - std::countl_zero(bits));
+}
+
+// One mask over the blocks of a batch, and where its last bit before the batch lies.
+struct BatchBits {
+    std::array<std::uint64_t, kBatch> bits;
+    std::size_t afterBefore = 0;  // just after the last bit before the batch; 0 for none
+
+    // Just after the last bit before those of `below` in block `j` of the batch at `start`.
+    std::size_t after(std::size_t start, std::size_t j, std::uint64_t below) const
+    {
+        for (std::uint64_t b = bits[j] & below;; b = bits[--j]) {
+            if (b != 0) {
+                return start + 64 * j + highest(b);
+            }
+            if (j == 0) {
+                return afterBefore;
+            }
+        }
+    }
+    // Whether a bit lies from unit `from` on, before those of `below` in block `j`.
+    bool any(std::size_t from, std::size_t start, std::size_t j, std::uint64_t below) const
+    {
+        std::uint64_t b = bits[j] & below;
+        for (std::size_t at = start + 64 * j;; at -= 64, b = bits[--j]) {
+            if (at <= from) {
+                return (b >> (from - at)) != 0;
+            }
+            if (b != 0) {
+                return true;
+            }
+            if (j == 0) {
+                return afterBefore > from;
+            }
+        }
+    }
+    // Moves `afterBefore` past the last bit of the batch's first `count` blocks.
+    void pass(std::size_t start, std::size_t count)
+    {
+        for (std::size_t j = count; j-- > 0;) {
+            if (bits[j] != 0) {
+                afterBefore = start + 64 * j + highest(bits[j]);
+                return;
+            }
+        }
+    }
+};
+
+// The masks of a batch of blocks, worked out ahead of the lines that end in them: the steps
+// then follow each other with no call between them, and the bookkeeping of where a line
+// starts and whether it is ASCII is done only for the lines that may be references.
+template <bool kCountLines, class Source>
+struct Batch {
+    explicit Batch(const Source& text, std::size_t firstLine)
+        : source(text), size(text.size()), lines(firstLine)
+    {
+    }
+
+    const Source& source;
+    std::size_t size;           // the units of the text, up to a NUL
+    std::size_t lines;          // the line breaks before the batch, a CR LF counted once
+    std::size_t start = 0;      // where the batch starts
+    std::size_t count = 0;      // its blocks
+    std::size_t afterHard = 0;  // just after the last CR, LF: where a line may start
+    std::uint64_t carry = 0;    // the previous block ended in "o" or "i"
+    std::uint64_t crCarry = 0;  // the previous block ended in CR
+    bool ended = false;         // a NUL ends the text
+    bool gaveUp = false;        // two breaks lie further apart than a fetchable line
+    // The breaks known without a closer look, the bytes outside ASCII in 8-bit text, the units
+    // that may end a line (UTF-8's E2), the breaks after "o" or "i", and the breaks that count
+    // as lines.
+    BatchBits certain;
+    BatchBits high;
+    BatchBits unsure;
+    std::uint64_t anyHigh = 0;
+    std::uint64_t anyUnsure = 0;
+    std::array<std::uint64_t, kBatch> candidates{};
+    std::array<std::uint64_t, kBatch> counted{};
+
+    // The masks of the blocks from `start` on, up to a batch, a NUL or the end of the text.
+    [[gnu::always_inline]] void run()
+    {
+        anyHigh = 0;
+        anyUnsure = 0;
+        const std::size_t whole = std::min(kBatch, (size - start) / 64);
+        for (count = 0; count < whole;) {
+            if (!add(start + 64 * count, 64)) {
+                return;
+            }
+        }
+        if (count < kBatch && start + 64 * count < size) {
+            add(start + 64 * count, size - start - 64 * count);
+        }
+    }
+
+    // The masks of `units` units from `block` on; false when the batch ends there.
+    [[gnu::always_inline]] bool add(std::size_t block, std::size_t units)
+    {
+        Masks m = source.masks(block, units);
+        std::uint64_t allowed = ~std::uint64_t{0};
+        if (m.nul != 0) [[unlikely]] {
+            const int zero = std::countr_zero(m.nul);
+            allowed = (std::uint64_t{1} << zero) - 1;
+            m.hard &= allowed | (std::uint64_t{1} << zero);
+            m.breaks &= allowed;
+            m.high &= allowed;
+            size = block + static_cast<std::size_t>(zero);
+            ended = true;
+        }
+        if (m.hard != 0) {
+            // Lines further apart than a fetchable line only after a block with no break: a
+            // fetchable line is longer than a block.
+            if (block + 64 > afterHard + kMaxLine) [[unlikely]] {
+                const std::size_t first =
+                    block + static_cast<std::size_t>(std::countr_zero(m.hard));
+                if (first - afterHard > kMaxLine) {
+                    gaveUp = true;
+                    return false;
+                }
+            }
+            afterHard = block + highest(m.hard);
+        }
+        certain.bits[count] = Source::kBreaksCertain ? m.breaks : m.hard & allowed;
+        candidates[count] = m.breaks & ((m.tails << 1) | carry);
+        carry = m.tails >> 63;
+        if constexpr (Source::kHigh) {
+            high.bits[count] = m.high;
+            anyHigh |= m.high;
+        }
+        if constexpr (Source::kUnsureBreaks) {
+            unsure.bits[count] = m.breaks & ~m.hard;
+            anyUnsure |= unsure.bits[count];
+        }
+        if constexpr (kCountLines) {
+            // A break counts once where it starts: an LF right after a CR does not.
+            const std::uint64_t cr = m.hard & ~m.lf & ~m.nul;
+            counted[count] = source.lineEnds(block, m) & allowed & ~(m.lf & ((cr << 1) | crCarry));
+            crCarry = cr >> 63;
+        }
+        ++count;
+        return !ended;
+    }
+};
+
 // Gives up, having added nothing that counts, when a line may be too long to fetch.
 // Without kCountLines every reference is given line 0: counting the breaks costs the plain
 // scan a sixth of its time, and only where-used asks for the lines.
@@ -542,91 +721,66 @@ template <bool kCountLines, class Source>
                                                       std::size_t& firstLine)
 {
     std::string buffer;
-    std::size_t size = source.size();
-    std::size_t afterHard = 0;      // just after the last CR, LF: where a line may start
-    std::size_t afterCertain = 0;   // just after the last break known without a closer look
-    std::uint64_t carry = 0;        // the previous block ended in "o" or "i"
-    std::uint64_t crCarry = 0;      // the previous block ended in CR
-    std::size_t lines = firstLine;  // the line breaks before the block, a CR LF counted once
-    bool ended = false;             // a NUL ends the text
-    std::size_t afterHigh = 0;      // just after the last byte outside ASCII, in 8-bit text
-    std::size_t afterUnsure = 0;    // just after the last unit that may end a line (UTF-8's E2)
-    // `asciiFrom` and `unsureFrom`: just after the last byte outside ASCII and the last unit
-    // that may end a line, before the end; the line start is looked for only past the latter.
+    Batch<kCountLines, Source> batch(source, firstLine);
+    // Adds the line from `start` to the break at `end` when it is a reference; `anyFrom(bits,
+    // from)` tells whether one of the bits lies from `from` on before the break.
     const auto add = [&](std::size_t start, std::size_t end, std::size_t line,
-                         std::size_t asciiFrom, std::size_t unsureFrom) {
+                         const auto& anyFrom) {
         if (const auto kind = source.kindBefore(end)) {
+            const std::size_t begin = Source::kUnsureBreaks && anyFrom(batch.unsure, start)
+                                          ? source.lineStart(start, end)
+                                          : start;
             // A line this long makes the quick way give up further on: not worth a copy.
-            const std::size_t begin = unsureFrom > start ? source.lineStart(start, end) : start;
             if (end - begin <= kMaxLine) {
-                source.add(out, *kind, begin, end, begin >= asciiFrom, line, buffer);
+                source.add(out, *kind, begin, end, !(Source::kHigh && anyFrom(batch.high, begin)),
+                           line, buffer);
             }
         }
     };
-    const auto highest = [](std::uint64_t bits) {
-        return static_cast<std::size_t>(64 - std::countl_zero(bits));  // one past the highest
-    };
-    // Just after the highest of the block's bits, or `otherwise` when none is set.
-    const auto after = [&](std::size_t block, std::uint64_t bits, std::size_t otherwise) {
-        return bits != 0 ? block + highest(bits) : otherwise;
-    };
-    for (std::size_t block = 0; block < size; block += 64) {
-        const std::size_t count = std::min<std::size_t>(64, size - block);
-        Masks m = source.masks(block, count);
-        std::uint64_t allowed = ~std::uint64_t{0};
-        const bool ends = m.nul != 0;
-        if (ends) {
-            const int zero = std::countr_zero(m.nul);
-            allowed = (std::uint64_t{1} << zero) - 1;
-            m.hard &= allowed | (std::uint64_t{1} << zero);
-            m.breaks &= allowed;
-            size = block + static_cast<std::size_t>(zero);
+    for (; batch.start < batch.size; batch.start += 64 * kBatch) {
+        Source::Steps::apart(batch);
+        if (batch.gaveUp) {
+            return PieceEnd::GaveUp;
         }
-        const std::uint64_t certain = Source::kBreaksCertain ? m.breaks : m.hard & allowed;
-        // A break counts once where it starts: an LF right after a CR does not.
-        std::uint64_t counted = 0;
-        if constexpr (kCountLines) {
-            const std::uint64_t cr = m.hard & ~m.lf & ~m.nul;
-            counted = source.lineEnds(block, m) & allowed & ~(m.lf & ((cr << 1) | crCarry));
-            crCarry = cr >> 63;
-        }
-        std::uint64_t candidates = m.breaks & ((m.tails << 1) | carry);
-        carry = m.tails >> 63;
-        for (; candidates != 0; candidates &= candidates - 1) {
-            const int bit = std::countr_zero(candidates);
-            const std::size_t q = block + static_cast<std::size_t>(bit);
-            if (source.confirmBreak(q)) {
-                const std::uint64_t below = (std::uint64_t{1} << bit) - 1;
-                add(after(block, certain & below, afterCertain), q,
-                    kCountLines ? lines + countBits(counted & below) : 0,
-                    after(block, m.high & below, afterHigh),
-                    after(block, m.breaks & ~m.hard & below, afterUnsure));
+        const std::size_t start = batch.start;
+        // The lines are counted here, block by block, where the steps would have to keep the
+        // count among what they hold.
+        std::size_t lines = batch.lines;
+        for (std::size_t j = 0; j < batch.count; ++j) {
+            for (std::uint64_t c = batch.candidates[j]; c != 0; c &= c - 1) {
+                const int bit = std::countr_zero(c);
+                const std::size_t q = start + 64 * j + static_cast<std::size_t>(bit);
+                if (source.confirmBreak(q)) {
+                    const std::uint64_t below = (std::uint64_t{1} << bit) - 1;
+                    add(batch.certain.after(start, j, below), q,
+                        kCountLines ? lines + countBits(batch.counted[j] & below) : 0,
+                        [&](const BatchBits& bits, std::size_t from) {
+                            return bits.any(from, start, j, below);
+                        });
+                }
+            }
+            if constexpr (kCountLines) {
+                lines += countBits(batch.counted[j]);
             }
         }
-        if constexpr (kCountLines) {
-            lines += countBits(counted);
+        batch.lines = lines;
+        batch.certain.pass(start, batch.count);
+        if (batch.anyHigh != 0) {
+            batch.high.pass(start, batch.count);
         }
-        if (m.hard != 0) {
-            const std::size_t first = block + static_cast<std::size_t>(std::countr_zero(m.hard));
-            if (first - afterHard > kMaxLine) {
-                return PieceEnd::GaveUp;
-            }
-            afterHard = block + highest(m.hard);
-        }
-        afterCertain = after(block, certain, afterCertain);
-        afterHigh = after(block, m.high, afterHigh);
-        afterUnsure = after(block, m.breaks & ~m.hard, afterUnsure);
-        if (ends) {
-            ended = true;
-            break;
+        if (batch.anyUnsure != 0) {
+            batch.unsure.pass(start, batch.count);
         }
     }
-    if (size > afterHard && size - afterHard > kMaxLine) {
+    const std::size_t size = batch.size;
+    if (size > batch.afterHard && size - batch.afterHard > kMaxLine) {
         return PieceEnd::GaveUp;
     }
-    add(afterCertain, size, lines, afterHigh, afterUnsure);  // the last line, when no break ends it
-    firstLine = lines;
-    return ended ? PieceEnd::TextEnded : PieceEnd::Continues;
+    // The last line, when no break ends it.
+    add(batch.certain.afterBefore, size, batch.lines,
+        [](const BatchBits& bits, std::size_t from) { return bits.afterBefore > from; });
+    firstLine = batch.lines;
+    return batch.ended ? PieceEnd::TextEnded : PieceEnd::Continues;
 }
 
 // Inlined, with the loop, into a function that targets the source's vector set: so are its
@@ -657,13 +811,15 @@ template <class Source>
 [[gnu::target(GANTREL_AVX2)]] PieceEnd findBytesAvx2(std::span<const char> text, bool utf8,
                                                      TileReferences& out, std::size_t& lines)
 {
-    return findIn(ByteSource<Avx2>(text, utf8), out, lines);
+    return utf8 ? findIn(ByteSource<Avx2, true>(text), out, lines)
+                : findIn(ByteSource<Avx2, false>(text), out, lines);
 }
 
 [[gnu::target(GANTREL_AVX512)]] PieceEnd findBytesAvx512(std::span<const char> text, bool utf8,
                                                          TileReferences& out, std::size_t& lines)
 {
-    return findIn(ByteSource<Avx512>(text, utf8), out, lines);
+    return utf8 ? findIn(ByteSource<Avx512, true>(text), out, lines)
+                : findIn(ByteSource<Avx512, false>(text), out, lines);
 }
 #endif
 
@@ -743,7 +899,8 @@ PieceEnd findByteReferences(std::span<const char> text, bool utf8, TileReference
             return findBytesAvx2(text, utf8, out, lines);
 #endif
         default:
-            return findIn(ByteSource<Portable>(text, utf8), out, lines);
+            return utf8 ? findIn(ByteSource<Portable, true>(text), out, lines)
+                        : findIn(ByteSource<Portable, false>(text), out, lines);
     }
 }
 
