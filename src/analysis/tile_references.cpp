@@ -53,9 +53,7 @@ void TileReferences::addInPlace(ReferenceKind kind, std::string_view text, std::
     const std::uint64_t hash = hashText(text);
     m_reported->prefetchSlot(hash);
     if (m_pendingCount == kPending) {
-        settle(m_pending[m_firstPending]);
-        m_firstPending = (m_firstPending + 1) % kPending;
-        --m_pendingCount;
+        settleFirst();
     }
     // The text's place is known once the slot is in: half as many occurrences later.
     if (m_pendingCount >= kPending / 2) {
@@ -69,10 +67,16 @@ void TileReferences::addInPlace(ReferenceKind kind, std::string_view text, std::
 
 void TileReferences::endPiece()
 {
-    for (; m_pendingCount > 0; --m_pendingCount) {
-        settle(m_pending[m_firstPending]);
-        m_firstPending = (m_firstPending + 1) % kPending;
+    while (m_pendingCount > 0) {
+        settleFirst();
     }
+}
+
+void TileReferences::settleFirst()
+{
+    settle(m_pending[m_firstPending]);
+    m_firstPending = (m_firstPending + 1) % kPending;
+    --m_pendingCount;
 }
 
 void TileReferences::settle(const Pending& occurrence)

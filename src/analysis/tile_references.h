@@ -106,6 +106,8 @@ private:
 
     void keep(ReferenceKind kind, std::string_view text, std::size_t line, std::uint64_t hash);
     void settle(const Pending& occurrence);
+    // Settles the ring's first occurrence and moves the ring on past it.
+    void settleFirst();
     void dropRepeats(bool finishing);
     // Keeps the references from `from` on for which keep(index, reference) is true, and their
     // texts, in order.
