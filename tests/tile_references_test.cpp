@@ -120,5 +120,38 @@ TEST(TileReferences, InPlaceAndCopiedOccurrencesListWhatCopiesAloneList)
     EXPECT_EQ(run(true), copied);
 }
 
+// Where only the missing references' uses are asked for, the uses of the ids found present
+// are left out, of references left out of the list and of listed ones; the others are kept.
+TEST(TileReferences, UsesOfIdsFoundPresentAreLeftOutWhenAsked)
+{
+    std::vector<std::string> texts;
+    for (int i = 0; i < 6; ++i) {
+        texts.push_back("objects\\item" + std::to_string(i) + ".sco");
+    }
+    FoundPresent found(ReportedReferences::idsWithin(std::size_t{1} << 16));
+    for (const std::uint32_t id : {1U, 2U, 5U, ReportedReferences::kNoId}) {
+        found.mark(id);
+    }
+    const auto run = [&](const FoundPresent* leaveOut) {
+        // The first four reported by an earlier tile (ids 0 to 3); the last two are new,
+        // listed and numbered 4 and 5 in the order they first occur.
+        ReportedReferences reported;
+        for (int i = 0; i < 4; ++i) {
+            reported.report(texts[i], hashText(texts[i]), 0);
+        }
+        TileReferences tile;
+        tile.keepUses(true, leaveOut);
+        tile.clear(reported, 1);
+        for (std::size_t line = 0; line < 3 * texts.size(); ++line) {
+            tile.addInPlace(ReferenceKind::Object, texts[line % texts.size()], line);
+        }
+        tile.finish();
+        EXPECT_EQ(tile.size(), 2U);
+        return usesOf(tile);
+    };
+    EXPECT_EQ(run(nullptr), (Uses{{0, 0}, {1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 5}}));
+    EXPECT_EQ(run(&found), (Uses{{0, 0}, {3, 3}, {4, 4}}));
+}
+
 }  // namespace
 }  // namespace gantrel

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
+#include <random>
 #include <utility>
 
 #include "analysis/analysis_run.h"
@@ -95,6 +97,47 @@ TEST(WhereUsed, ARunThatEndsInAnErrorKeepsWhatItRecorded)
     EXPECT_EQ(usesOf(state, "y\\b.sli"), (Uses{{"a.map", 2}}));
     EXPECT_EQ(usesOf(state, "x\\late.sco"), Uses{});
     EXPECT_EQ(usesOf(state, "x\\c.sco"), Uses{});
+}
+
+TEST(WhereUsed, LeavingOutThePresentKeepsEveryUseOfTheMissing)
+{
+    // Sixty tiles name the same present and missing objects, each tile in an order of its own:
+    // the missing test marks the present ones found while the readers read the later tiles,
+    // whose uses of them are then left out. The missing ones' uses stay exactly as kept in full.
+    test::TempDir dir;
+    const fs::path map = dir.path() / "TELV" / "maps" / "M";
+    test::writeFile(map / "global.cfg", "");
+    test::writeFile(map / "ailists.cfg", "");
+    std::vector<std::string> texts;
+    for (int i = 0; i < 300; ++i) {
+        texts.push_back("p\\" + std::to_string(i) + ".sco");
+        test::writeFile(dir.path() / "TELV" / "p" / (std::to_string(i) + ".sco"), "");
+        texts.push_back("m\\" + std::to_string(i) + ".sco");
+    }
+    std::mt19937 random(5);
+    for (int t = 0; t < 60; ++t) {
+        std::shuffle(texts.begin(), texts.end(), random);
+        std::string file;
+        for (const std::string& text : texts) {
+            file += "[object]\r\n" + text + "\r\n";
+        }
+        test::writeFile(map / ("t" + std::to_string(100 + t) + ".map"), file);
+    }
+    const auto missingUses = [&](bool keptOfPresent) {
+        WindowState state;
+        state.whereUsed.keepOfPresent(keptOfPresent);
+        test::RecordingUi ui;
+        NoMapsFolderStore store;
+        EXPECT_EQ(runAnalysis(map.string(), state, ui, store), RunEnd::Completed);
+        std::vector<Uses> uses;
+        for (const std::string& entry : state.missingObjects) {
+            uses.push_back(usesOf(state, entry));
+            EXPECT_EQ(uses.back().size(), 60U) << entry;
+        }
+        EXPECT_EQ(state.missingObjects.size(), 300U);
+        return uses;
+    };
+    EXPECT_EQ(missingUses(false), missingUses(true));
 }
 
 TEST(WhereUsed, AnswersAsAPlainRecordOnTilesOfManyReferencesFarApart)

@@ -10,8 +10,11 @@ constexpr std::size_t kMostUnanswered = std::size_t{1} << 17;
 
 }  // namespace
 
-PresenceTest::PresenceTest(std::string root, Lookup lookup)
-    : m_root(std::move(root)), m_lookup(std::move(lookup)), m_thread([this] { answerAll(); })
+PresenceTest::PresenceTest(std::string root, Lookup lookup, FoundPresent* found)
+    : m_root(std::move(root)),
+      m_lookup(std::move(lookup)),
+      m_found(found),
+      m_thread([this] { answerAll(); })
 {
 }
 
@@ -24,11 +27,12 @@ PresenceTest::~PresenceTest()
     m_changed.notify_all();
 }
 
-void PresenceTest::ask(ReferenceKind kind, std::string_view reference)
+void PresenceTest::ask(ReferenceKind kind, std::string_view reference, std::uint32_t id)
 {
     m_asking.texts.append(reference);
     m_asking.ends.push_back(static_cast<std::uint32_t>(m_asking.texts.size()));
     m_asking.kinds.push_back(kind);
+    m_asking.ids.push_back(id);
 }
 
 void PresenceTest::send()
@@ -113,7 +117,11 @@ void PresenceTest::answer(Batch& batch)
         path.resize(m_root.size());
         path.append(batch.text(i));
         try {
-            batch.absent.push_back(!m_lookup(path));
+            const bool found = m_lookup(path);
+            batch.absent.push_back(!found);
+            if (found && m_found != nullptr) {
+                m_found->mark(batch.ids[i]);
+            }
         } catch (...) {
             batch.error = std::current_exception();
             return;

@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "analysis/found_present.h"
 #include "analysis/tile_references.h"
 
 namespace gantrel {
@@ -29,15 +30,18 @@ public:
     /// Called for every reference answered absent.
     using Absent = std::function<void(ReferenceKind, std::string_view text)>;
 
-    /// Tests `root` + reference with `lookup`.
-    PresenceTest(std::string root, Lookup lookup);
+    /// Tests `root` + reference with `lookup`; marks in `found`, as soon as it knows, the ids
+    /// of the references found.
+    PresenceTest(std::string root, Lookup lookup, FoundPresent* found = nullptr);
     /// Stops the thread after the lookup it is in, answered or not.
     ~PresenceTest();
     PresenceTest(const PresenceTest&) = delete;
     PresenceTest& operator=(const PresenceTest&) = delete;
 
-    /// Asks whether the reference names an existing file.
-    void ask(ReferenceKind kind, std::string_view reference);
+    /// Asks whether the reference, which has `id` in the readers' record (or kNoId), names an
+    /// existing file.
+    void ask(ReferenceKind kind, std::string_view reference,
+             std::uint32_t id = ReportedReferences::kNoId);
     /// Hands the questions asked since the last call to the thread; waits while it has more
     /// than some hundred thousand before it, so that what they hold stays bounded.
     void send();
@@ -54,6 +58,7 @@ private:
         std::string texts;
         std::vector<std::uint32_t> ends;  // of each question's text among the texts
         std::vector<ReferenceKind> kinds;
+        std::vector<std::uint32_t> ids;
         std::vector<bool> absent;
         std::exception_ptr error;  // raised by the lookup of question absent.size()
 
@@ -69,6 +74,7 @@ private:
 
     const std::string m_root;
     const Lookup m_lookup;
+    FoundPresent* const m_found;
     Batch m_asking;  // the scan's: the questions not sent yet
     std::mutex m_mutex;
     std::condition_variable m_changed;

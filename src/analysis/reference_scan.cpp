@@ -4,6 +4,7 @@
 #include <array>
 #include <optional>
 
+#include "analysis/found_present.h"
 #include "analysis/game_root.h"
 #include "analysis/presence_test.h"
 #include "analysis/seen_set.h"
@@ -26,7 +27,7 @@ enum class MissingTest { Concurrent, InTurn };
 class ReferenceSets {
 public:
     ReferenceSets(WindowState& state, std::string root, MissingTest test,
-                  const FileTest& fileExists)
+                  const FileTest& fileExists, FoundPresent& found)
         : objects(state.objects),
           objectFolders(state.objectFolders),
           splines(state.splines),
@@ -40,7 +41,7 @@ public:
             m_fileExists = [this](const std::string& path) { return m_lookup.fileExists(path); };
         }
         if (test == MissingTest::Concurrent) {
-            m_presence.emplace(m_root, m_fileExists);
+            m_presence.emplace(m_root, m_fileExists, &found);
         }
     }
 
@@ -50,7 +51,7 @@ public:
         const std::string_view text = references.text(reference);
         if ((object ? objects : splines).addIfNew(text, reference.hash)) {
             if (m_presence) {
-                m_presence->ask(reference.kind, text);
+                m_presence->ask(reference.kind, text, reference.id);
             } else if (!present(text)) {
                 addMissing(reference.kind, text, reference.hash);
             }
@@ -121,14 +122,17 @@ private:
 
 ScanEnd scan(WindowState& state, UserInterface& ui, MissingTest test, const FileTest& fileExists)
 {
-    ReferenceSets sets(state, gameRoot(state.path), test, fileExists);
+    // Before the sets, whose missing test marks it, and the readers, who read it.
+    FoundPresent found(TilePipeline::reportedIds());
+    ReferenceSets sets(state, gameRoot(state.path), test, fileExists, found);
     const std::size_t count = state.tiles.size();
     const std::string of = " of " + std::to_string(count) + " verified successfully.";
     // Why the scan stopped where the error's own text does not say it.
     std::string stopped;
     state.whereUsed.clear();
     try {
-        TilePipeline pipeline(state.tiles, state.whereUsed.kept());
+        TilePipeline pipeline(state.tiles, state.whereUsed.kept(),
+                              state.whereUsed.keptOfPresent() ? nullptr : &found);
         for (std::size_t t = 0; t < count; ++t) {
             TilePipeline::Tile& tile = pipeline.take(t);
             if (tile.error) {

@@ -26,13 +26,18 @@ constexpr std::size_t kLine = 64;
 
 }  // namespace
 
-ReportedReferences::ReportedReferences(std::size_t limit)
+std::size_t ReportedReferences::slotsWithin(std::size_t limit)
 {
-    // A quarter of the limit for the slots, kept at most half full; the rest for the texts.
     std::size_t slots = 64;
     while (2 * slots * sizeof(Slot) <= limit / 4) {
         slots *= 2;
     }
+    return slots;
+}
+
+ReportedReferences::ReportedReferences(std::size_t limit)
+{
+    const std::size_t slots = slotsWithin(limit);
     m_mask = slots - 1;
     m_slots.reset(static_cast<Slot*>(std::calloc(slots, sizeof(Slot))));
     // Places among the texts are 32-bit numbers.

@@ -32,6 +32,8 @@ public:
     static constexpr std::uint32_t kNoId = UINT32_MAX;
 
     explicit ReportedReferences(std::size_t limit = std::size_t{1} << 16);
+    /// How many ids a record of at most `limit` bytes gives at most.
+    static std::size_t idsWithin(std::size_t limit) { return slotsWithin(limit) / 2; }
     ~ReportedReferences();
     ReportedReferences(const ReportedReferences&) = delete;
     ReportedReferences& operator=(const ReportedReferences&) = delete;
@@ -63,6 +65,8 @@ private:
         void operator()(void* memory) const { std::free(memory); }
     };
 
+    // A quarter of the limit for the slots, kept at most half full; the rest for the texts.
+    static std::size_t slotsWithin(std::size_t limit);
     std::size_t slotOf(std::uint64_t hash) const { return (hash | 1) & m_mask; }
     Slot* find(std::string_view text, std::uint64_t hash) const;
     std::uint32_t idOf(const Slot& slot) const;

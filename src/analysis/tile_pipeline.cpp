@@ -30,8 +30,9 @@ std::size_t readerCount()
 
 }  // namespace
 
-TilePipeline::TilePipeline(const std::vector<std::string>& tiles, bool keepUses)
-    : m_tiles(tiles), m_keepUses(keepUses)
+TilePipeline::TilePipeline(const std::vector<std::string>& tiles, bool keepUses,
+                           const FoundPresent* leaveOut)
+    : m_tiles(tiles), m_keepUses(keepUses), m_leaveOut(leaveOut)
 {
     const std::size_t workers = std::min(readerCount(), tiles.size());
     m_slots.resize(2 * workers);
@@ -85,7 +86,7 @@ void TilePipeline::load(std::size_t index, Slot& slot, std::vector<char>& window
 {
     Tile& tile = slot.tile;
     tile.error = nullptr;
-    tile.references.keepUses(m_keepUses);
+    tile.references.keepUses(m_keepUses, m_leaveOut);
     tile.references.clear(m_reported, index);
     try {
         platform::TileFile file(m_tiles[index]);

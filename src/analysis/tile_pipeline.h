@@ -31,11 +31,15 @@ public:
 
     /// Bytes that the readers' record of reported references may hold.
     static constexpr std::size_t kReportedBudget = std::size_t{48} << 20;
+    /// The ids that record gives at most.
+    static std::size_t reportedIds() { return ReportedReferences::idsWithin(kReportedBudget); }
 
     /// Starts a worker per core, at most 8, or GANTREL_READERS when that environment variable
     /// holds a number from 1 to 64; never more than there are tiles. The tiles keep their
-    /// uses (lines and references left out) only when `keepUses` is set.
-    explicit TilePipeline(const std::vector<std::string>& tiles, bool keepUses = true);
+    /// uses (lines and references left out) only when `keepUses` is set, and not those of the
+    /// ids that `leaveOut` has marked.
+    explicit TilePipeline(const std::vector<std::string>& tiles, bool keepUses = true,
+                          const FoundPresent* leaveOut = nullptr);
     /// Stops the workers and waits for them, also when the scan ended with an error.
     ~TilePipeline();
     TilePipeline(const TilePipeline&) = delete;
@@ -58,6 +62,7 @@ private:
 
     const std::vector<std::string>& m_tiles;
     bool m_keepUses;
+    const FoundPresent* m_leaveOut;
     std::vector<Slot> m_slots;
     std::atomic<std::size_t> m_next{0};
     std::mutex m_mutex;

@@ -83,10 +83,7 @@ void TileReferences::settle(const Pending& occurrence)
 {
     std::uint32_t id = ReportedReferences::kNoId;
     if (m_reported->reportedBy(occurrence.text, occurrence.hash, m_tile, id)) {
-        if (m_keepUses) {
-            m_dropped.push_back(Use{id, occurrence.line});
-            m_highestId = std::max(m_highestId, id);
-        }
+        keepUse(m_dropped, id, occurrence.line);
         return;
     }
     keep(occurrence.kind, occurrence.text, occurrence.line, occurrence.hash);
@@ -149,10 +146,7 @@ void TileReferences::dropRepeats(bool finishing)
         if (!m_reported->reportedBy(text(reference), reference.hash, m_tile, id)) {
             return true;
         }
-        if (m_keepUses) {
-            m_dropped.push_back(Use{id, reference.line});
-            m_highestId = std::max(m_highestId, id);
-        }
+        keepUse(m_dropped, id, reference.line);
         return false;
     });
     if (finishing || m_references.size() >= m_dedupeAt) {
@@ -183,17 +177,13 @@ void TileReferences::finish()
         Reference reference = m_references[i];
         const std::string_view referenceText = text(reference);
         if (!m_reported->report(referenceText, reference.hash, m_tile, reference.id)) {
-            if (m_keepUses) {
-                m_uses.push_back(Use{reference.id, reference.line});
-                m_highestId = std::max(m_highestId, reference.id);
-            }
+            keepUse(m_uses, reference.id, reference.line);
             continue;
         }
         if (!m_shared) {
             reference.id = ReportedReferences::kNoId;
-        } else if (m_keepUses && reference.id != ReportedReferences::kNoId) {
-            m_uses.push_back(Use{reference.id, reference.line});
-            m_highestId = std::max(m_highestId, reference.id);
+        } else if (reference.id != ReportedReferences::kNoId) {
+            keepUse(m_uses, reference.id, reference.line);
         }
         const std::size_t slash = referenceText.rfind('\\');
         reference.folderLength =

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -9,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/found_present.h"
 #include "analysis/reported_references.h"
 #include "analysis/use_block.h"
 
@@ -51,8 +53,13 @@ public:
 
     /// Whether the tile's uses are kept: the first line of each reference, and the references
     /// left out (the default). Only where-used reads them; without, every line is 0 and no
-    /// reference is left out as a use. Kept by clear().
-    void keepUses(bool kept) { m_keepUses = kept; }
+    /// reference is left out as a use. With `leaveOut`, the uses of the ids it has marked are
+    /// not kept either, where only the missing references' uses are asked for. Kept by clear().
+    void keepUses(bool kept, const FoundPresent* leaveOut = nullptr)
+    {
+        m_keepUses = kept;
+        m_leaveOut = leaveOut;
+    }
     bool countsLines() const { return m_keepUses; }
 
     /// Empties the list for tile `tile`; the references added from now on are checked against
@@ -106,6 +113,16 @@ private:
 
     void keep(ReferenceKind kind, std::string_view text, std::size_t line, std::uint64_t hash);
     void settle(const Pending& occurrence);
+    // Keeps a use of the id on the line, unless uses are not kept or the id's are left out.
+    // Inline: the plain scan calls it for nearly every occurrence.
+    void keepUse(std::vector<Use>& uses, std::uint32_t id, std::uint32_t line)
+    {
+        if (!m_keepUses || (m_leaveOut != nullptr && m_shared && m_leaveOut->has(id))) {
+            return;
+        }
+        uses.push_back(Use{id, line});
+        m_highestId = std::max(m_highestId, id);
+    }
     // Settles the ring's first occurrence and moves the ring on past it.
     void settleFirst();
     void dropRepeats(bool finishing);
@@ -131,6 +148,7 @@ private:
     ReportedReferences* m_reported = nullptr;
     bool m_shared = true;
     bool m_keepUses = true;
+    const FoundPresent* m_leaveOut = nullptr;
     std::size_t m_tile = 0;
     std::array<Pending, kPending> m_pending{};  // a ring, from m_firstPending on
     std::size_t m_firstPending = 0;

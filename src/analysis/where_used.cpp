@@ -151,13 +151,16 @@ struct WhereUsedRecord::Data {
 WhereUsedRecord::WhereUsedRecord() : m_data(std::make_unique<Data>()) {}
 WhereUsedRecord::~WhereUsedRecord() = default;
 WhereUsedRecord::WhereUsedRecord(const WhereUsedRecord& other)
-    : m_data(std::make_unique<Data>(*other.m_data)), m_kept(other.m_kept)
+    : m_data(std::make_unique<Data>(*other.m_data)),
+      m_kept(other.m_kept),
+      m_keptOfPresent(other.m_keptOfPresent)
 {
 }
 WhereUsedRecord& WhereUsedRecord::operator=(const WhereUsedRecord& other)
 {
     *m_data = *other.m_data;
     m_kept = other.m_kept;
+    m_keptOfPresent = other.m_keptOfPresent;
     return *this;
 }
 

@@ -37,6 +37,11 @@ public:
     /// reference is used saves the memory. Kept by clear().
     void keep(bool kept) { m_kept = kept; }
     bool kept() const { return m_kept; }
+    /// Whether the uses of references found on disk are kept too (the default). Without, the
+    /// uses of a reference that is not missing may lack some tiles: for a program that asks only
+    /// where the missing ones are used. Kept by clear().
+    void keepOfPresent(bool kept) { m_keptOfPresent = kept; }
+    bool keptOfPresent() const { return m_keptOfPresent; }
     /// Forgets every tile recorded.
     void clear();
     /// Records, when kept, the references of the next tile of the tile list, as the scan takes
@@ -62,6 +67,7 @@ private:
     struct Data;
     std::unique_ptr<Data> m_data;
     bool m_kept = true;
+    bool m_keptOfPresent = true;
 };
 
 /// The tiles that use `entry` (an entry of filelist, splinefilelist, missingobjects or

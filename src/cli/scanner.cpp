@@ -339,6 +339,8 @@ int runScanner(const std::vector<std::string>& arguments, std::ostream& out, std
 
     WindowState state;
     state.whereUsed.keep(whereUsed);
+    // The text tells where the missing entries are used, the JSON where every entry is.
+    state.whereUsed.keepOfPresent(json);
     ConsoleUi ui(err, !json);
     NoMapsFolderStore store;
     RunEnd end = RunEnd::NotAMapFolder;
