@@ -328,7 +328,7 @@ public:
     /// The units of the block that end a line, NUL not counted.
     std::uint64_t lineEnds(std::size_t block, const Masks& m) const
     {
-        std::uint64_t ends = m.hard & ~m.nul;
+        std::uint64_t ends = m.hard;
         if constexpr (!kUtf8) {
             return ends;  // in 8-bit text every break is a hard one
         }
@@ -492,7 +492,7 @@ public:
 
     bool confirmBreak(std::size_t) const { return true; }
 
-    std::uint64_t lineEnds(std::size_t, const Masks& m) const { return m.breaks & ~m.nul; }
+    std::uint64_t lineEnds(std::size_t, const Masks& m) const { return m.breaks; }
 
     std::optional<ReferenceKind> kindBefore(std::size_t end) const
     {
@@ -668,13 +668,15 @@ struct Batch {
     [[gnu::always_inline]] bool add(std::size_t block, std::size_t units)
     {
         Masks m = source.masks(block, units);
-        std::uint64_t allowed = ~std::uint64_t{0};
         if (m.nul != 0) [[unlikely]] {
+            // The text ends at the NUL: nothing from there on counts, the NUL itself not as a
+            // break either (the last line, up to it, is checked as the text's end).
             const int zero = std::countr_zero(m.nul);
-            allowed = (std::uint64_t{1} << zero) - 1;
-            m.hard &= allowed | (std::uint64_t{1} << zero);
-            m.breaks &= allowed;
-            m.high &= allowed;
+            const std::uint64_t before = (std::uint64_t{1} << zero) - 1;
+            m.hard &= before;
+            m.breaks &= before;
+            m.lf &= before;
+            m.high &= before;
             size = block + static_cast<std::size_t>(zero);
             ended = true;
         }
@@ -691,7 +693,7 @@ struct Batch {
             }
             afterHard = block + highest(m.hard);
         }
-        certain.bits[count] = Source::kBreaksCertain ? m.breaks : m.hard & allowed;
+        certain.bits[count] = Source::kBreaksCertain ? m.breaks : m.hard;
         candidates[count] = m.breaks & ((m.tails << 1) | carry);
         carry = m.tails >> 63;
         if constexpr (Source::kHigh) {
@@ -704,8 +706,8 @@ struct Batch {
         }
         if constexpr (kCountLines) {
             // A break counts once where it starts: an LF right after a CR does not.
-            const std::uint64_t cr = m.hard & ~m.lf & ~m.nul;
-            counted[count] = source.lineEnds(block, m) & allowed & ~(m.lf & ((cr << 1) | crCarry));
+            const std::uint64_t cr = m.hard & ~m.lf;
+            counted[count] = source.lineEnds(block, m) & ~(m.lf & ((cr << 1) | crCarry));
             crCarry = cr >> 63;
         }
         ++count;
