@@ -320,14 +320,20 @@ TEST(TileClassifier, EveryVectorSetFindsWhatTheModelFindsAtEveryPlaceOfABlock)
     std::string eightBit;
     for (std::size_t n = 0; n < 3 * 131; ++n) {
         const std::size_t length = n % 131;
-        // In the later rounds a character outside ASCII also opens the line, far from its end.
+        // In the later rounds the character outside ASCII opens the line instead, far from its
+        // end: a line across two batches then holds it only in the first.
         const bool opened = n >= 131;
         const std::u16string line = (opened ? u"\u00e4\\" : u"a\\") + std::u16string(length, u'x') +
-                                    (length % 2 == 0 ? u".sco" : u"\u00e4.sli");
+                                    (length % 2 == 0 ? u".sco"
+                                     : opened        ? u".sli"
+                                                     : u"\u00e4.sli");
         static const std::u16string breaks[] = {u"\r\n", u"\n", u"\r", u"\u2028"};
         text += line + breaks[length % 4];
         eightBit += (opened ? "\xE4\\" : "a\\") + std::string(length, 'x') +
-                    (length % 2 == 0 ? ".sco" : "\xE4.sli") + (length % 3 == 0 ? "\r\n" : "\n");
+                    (length % 2 == 0 ? ".sco"
+                     : opened        ? ".sli"
+                                     : "\xE4.sli") +
+                    (length % 3 == 0 ? "\r\n" : "\n");
     }
     const std::vector<std::string> files = {eightBit, test::utf16Bytes(text, false),
                                             test::utf16Bytes(text, true),

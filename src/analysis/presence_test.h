@@ -53,7 +53,7 @@ public:
 
 private:
     // The questions of one send(), with their answers once the thread has given them. A
-    // dense tile asks thousands: each takes its text and five bytes.
+    // dense tile asks thousands: each takes its text and nine bytes.
     struct Batch {
         std::string texts;
         std::vector<std::uint32_t> ends;  // of each question's text among the texts

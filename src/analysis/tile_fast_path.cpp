@@ -6,6 +6,7 @@
 #include <atomic>
 #include <bit>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <string>
 
@@ -325,7 +326,7 @@ public:
                (q + 2 < m_n && m_p[q + 1] == 0x80 && m_p[q + 2] == 0xA8);
     }
 
-    /// The units of the block that end a line, NUL not counted.
+    /// The units of the block that end a line; the masks of a NUL's block are cut before it.
     std::uint64_t lineEnds(std::size_t block, const Masks& m) const
     {
         std::uint64_t ends = m.hard;
@@ -563,8 +564,12 @@ private:
     bool m_bigEndian;
 };
 
-// How many blocks the masks are worked out for before their lines are looked at.
-constexpr std::size_t kBatch = 128;
+// How many blocks the masks are worked out for before their lines are looked at. A fuzz build
+// sets fewer, for its short inputs to cross batches.
+#ifndef GANTREL_FAST_PATH_BATCH
+#define GANTREL_FAST_PATH_BATCH 128
+#endif
+constexpr std::size_t kBatch = GANTREL_FAST_PATH_BATCH;
 
 // One past the highest of the bits, which must not all be clear.
 inline std::size_t highest(std::uint64_t bits)
@@ -645,8 +650,8 @@ struct Batch {
     BatchBits unsure;
     std::uint64_t anyHigh = 0;
     std::uint64_t anyUnsure = 0;
-    std::array<std::uint64_t, kBatch> candidates{};
-    std::array<std::uint64_t, kBatch> counted{};
+    std::array<std::uint64_t, kBatch> candidates;  // each written before it is read
+    std::array<std::uint64_t, kBatch> counted;
 
     // The masks of the blocks from `start` on, up to a batch, a NUL or the end of the text.
     [[gnu::always_inline]] void run()
@@ -785,8 +790,8 @@ template <bool kCountLines, class Source>
     return batch.ended ? PieceEnd::TextEnded : PieceEnd::Continues;
 }
 
-// Inlined, with the loop, into a function that targets the source's vector set: so are its
-// steps then.
+// Inlined, with the loop, into a function that targets the source's vector set, as the
+// steps' own function targets it.
 template <class Source>
 [[gnu::always_inline]] inline PieceEnd findIn(const Source& source, TileReferences& out,
                                               std::size_t& lines)
@@ -795,6 +800,15 @@ template <class Source>
                                            : findReferences<false>(source, out, lines);
     out.endPiece();  // the piece's texts go with the next read
     return end;
+}
+
+// 8-bit text of a code page or UTF-8, each with its own source.
+template <class Vectors>
+[[gnu::always_inline]] inline PieceEnd findBytes(std::span<const char> text, bool utf8,
+                                                 TileReferences& out, std::size_t& lines)
+{
+    return utf8 ? findIn(ByteSource<Vectors, true>(text), out, lines)
+                : findIn(ByteSource<Vectors, false>(text), out, lines);
 }
 
 #if defined(GANTREL_VECTOR_DISPATCH)
@@ -813,15 +827,13 @@ template <class Source>
 [[gnu::target(GANTREL_AVX2)]] PieceEnd findBytesAvx2(std::span<const char> text, bool utf8,
                                                      TileReferences& out, std::size_t& lines)
 {
-    return utf8 ? findIn(ByteSource<Avx2, true>(text), out, lines)
-                : findIn(ByteSource<Avx2, false>(text), out, lines);
+    return findBytes<Avx2>(text, utf8, out, lines);
 }
 
 [[gnu::target(GANTREL_AVX512)]] PieceEnd findBytesAvx512(std::span<const char> text, bool utf8,
                                                          TileReferences& out, std::size_t& lines)
 {
-    return utf8 ? findIn(ByteSource<Avx512, true>(text), out, lines)
-                : findIn(ByteSource<Avx512, false>(text), out, lines);
+    return findBytes<Avx512>(text, utf8, out, lines);
 }
 #endif
 
@@ -901,8 +913,7 @@ PieceEnd findByteReferences(std::span<const char> text, bool utf8, TileReference
             return findBytesAvx2(text, utf8, out, lines);
 #endif
         default:
-            return utf8 ? findIn(ByteSource<Portable, true>(text), out, lines)
-                        : findIn(ByteSource<Portable, false>(text), out, lines);
+            return findBytes<Portable>(text, utf8, out, lines);
     }
 }
 

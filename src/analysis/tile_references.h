@@ -27,9 +27,9 @@ enum class ReferenceKind : std::uint8_t { Object, Spline };
 ///
 /// Besides, every distinct reference of the tile is kept with the first line that holds it:
 /// those listed carry their line, and every one that `reported` numbered, listed or left out
-/// because `reported` holds it, is kept as a use under that id, the uses in the order of the
-/// ids and packed in a block by the reader, so that the scan's thread need neither order nor
-/// pack them.
+/// because `reported` holds it, is kept as a use under that id (but those that keepUses()'s
+/// `leaveOut` marks), the uses in the order of the ids and packed in a block by the reader, so
+/// that the scan's thread need neither order nor pack them.
 class TileReferences {
 public:
     struct Reference {
@@ -92,7 +92,8 @@ public:
     }
     std::string_view text(std::size_t i) const { return text(m_references[i]); }
     /// Every reference of the tile that `reported` numbered, listed or left out, each once with
-    /// the first line that holds it, in ascending order of the ids; kept only with keepUses().
+    /// the first line that holds it, in ascending order of the ids; kept only with keepUses(),
+    /// and without the ids its `leaveOut` marks.
     /// The where-used record takes the block over.
     UseBlock& uses() { return m_block; }
 

@@ -38,8 +38,8 @@ public:
     void keep(bool kept) { m_kept = kept; }
     bool kept() const { return m_kept; }
     /// Whether the uses of references found on disk are kept too (the default). Without, the
-    /// uses of a reference that is not missing may lack some tiles: for a program that asks only
-    /// where the missing ones are used. Kept by clear().
+    /// uses of a reference that is not missing may lack some tiles, or give a later line than
+    /// its first: for a program that asks only where the missing ones are used. Kept by clear().
     void keepOfPresent(bool kept) { m_keptOfPresent = kept; }
     bool keptOfPresent() const { return m_keptOfPresent; }
     /// Forgets every tile recorded.
