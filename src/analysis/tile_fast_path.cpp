@@ -15,9 +15,11 @@
 #include "platform/platform.h"
 
 // The wider vector sets are chosen at run time, where the compiler can target single
-// functions at them. Not on Windows: its ABI does not keep the stack aligned for 32-byte
-// vectors that a function spills.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(_WIN32)
+// functions at them. On Windows only where the build has every aligned vector move encoded as
+// an unaligned one: its ABI does not keep the stack aligned for the 32- and 64-byte vectors
+// that a function spills.
+#if defined(__x86_64__) && defined(__GNUC__) && \
+    (!defined(_WIN32) || defined(GANTREL_UNALIGNED_VECTOR_MOVES))
 #define GANTREL_VECTOR_DISPATCH 1
 // With the wider sets come the bit instructions that processors with AVX2 have beside it
 // (checked with it): a bit count, bit scans from either end, and clearing the lowest bit or
